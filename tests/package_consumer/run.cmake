@@ -1,0 +1,37 @@
+# Installs the library from BUILD_DIR into a scratch prefix under WORK_DIR, then builds and runs
+# the consumer twice: through find_package(ZELMath) and through `pkg-config --cflags --libs`.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run_step)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "step failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+run_step(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# 1. The CMake package.
+run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/cmake-build -G ${GENERATOR}
+  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_CXX_FLAGS=${CXX_FLAGS} -DCMAKE_PREFIX_PATH=${prefix}
+  -DCMAKE_BUILD_TYPE=Release)
+run_step(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
+run_step(${WORK_DIR}/cmake-build/consumer)
+
+# 2. pkg-config, with the .pc file found through PKG_CONFIG_PATH only (it must be relocatable).
+file(GLOB pc_file ${prefix}/*/pkgconfig/zelmath.pc ${prefix}/*/*/pkgconfig/zelmath.pc)
+if(NOT pc_file)
+  message(FATAL_ERROR "zelmath.pc was not installed")
+endif()
+get_filename_component(pc_dir ${pc_file} DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+run_step(pkg-config --cflags --libs zelmath)
+string(STRIP "${step_output}" pc_flags)
+separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+separate_arguments(extra_flags UNIX_COMMAND "${CXX_FLAGS}")
+get_filename_component(libdir ${pc_dir} DIRECTORY)
+run_step(${CXX} ${extra_flags} ${SOURCE_DIR}/consumer.cpp ${pc_flags} -Wl,-rpath,${libdir}
+  -o ${WORK_DIR}/consumer-pc)
+run_step(${WORK_DIR}/consumer-pc)
