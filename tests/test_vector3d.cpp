@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <type_traits>
 #include <vector>
@@ -153,6 +154,15 @@ TEST(Vector3D, ProductsAndNorms) {
     expectExact(ZELAbs(v), 3, 2, 3);
     EXPECT_EQ(ZELL2NormSqr(ZELVector3D(1, 2, 2)), 9);
     EXPECT_EQ(ZELL2Norm(ZELVector3D(1, 2, 2)), 3);
+
+    // The double overload of the dot product sums in the same order as the generic one.
+    std::mt19937_64 gen(3);
+    std::uniform_real_distribution<double> u(-1e3, 1e3);
+    for (int i = 0; i < 1000; ++i) {
+        const ZELVector3D a(u(gen), u(gen), u(gen)), b(u(gen), u(gen), u(gen));
+        ASSERT_EQ(ZELDot(a, b), (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]);
+        ASSERT_EQ(ZELDot(a, b), ZELDot<double>(a, b));
+    }
 
     // The infinity norm passes over a NaN in y or z, but not in x.
     EXPECT_EQ(ZELLinfNorm(ZELVector3D(1, kNaN, -2)), 2);
