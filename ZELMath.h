@@ -17,5 +17,7 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "publicinterfaces/ZELMathMatrix.h"
+#include "publicinterfaces/ZELMathVector.h"
 
 #endif
