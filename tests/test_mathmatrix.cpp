@@ -146,7 +146,8 @@ TEST(MathMatrix, AssignmentReshapesWithoutLosingTheRowArray) {
     m.reshape(2, 2, false);
     EXPECT_EQ(elems(m), (Rows{{1, 2}, {1, 1}}));
 
-    m = m;
+    const ZELMathMatrix& self = m;
+    m = self;
     EXPECT_EQ(elems(m), (Rows{{1, 2}, {1, 1}}));
     m = ZELMathMatrix(10, 1, 3.0);
     EXPECT_EQ(m.getRowCapacity(), 10u);

@@ -95,7 +95,8 @@ TEST(MathVector, AssignmentGrowsOnlyWhenNeeded) {
     v.reshape(4, false);
     EXPECT_EQ(v[3], 2.0);
 
-    v = v;
+    const ZELMathVector& self = v;
+    v = self;
     EXPECT_EQ(elems(v), (std::vector<double>{1, 2, 3, 2}));
     v = 7.0;
     EXPECT_EQ(elems(v), (std::vector<double>{7, 7, 7, 7}));
