@@ -17,5 +17,8 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "ZELSimTimeMD.m/src/ZELSimTime.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
 
 #endif
