@@ -142,9 +142,12 @@ public:
         return sec_ == std::numeric_limits<std::int64_t>::min() ? largest_() : ZELSimTime(-sec_, -nsec_, Raw{});
     }
 
+    // The sum of the seconds can only leave the range when both have the same sign, and then the
+    // nanoseconds share it too: no carry or repair could bring the value back, so it saturates.
     ZELSimTime& operator+=(const ZELSimTime& b) noexcept {
         std::int64_t s;
-        if (__builtin_add_overflow(sec_, b.sec_, &s)) return *this = sec_ < 0 ? smallest_() : largest_();
+        if (__builtin_expect(__builtin_add_overflow(sec_, b.sec_, &s), 0))
+            return *this = sec_ < 0 ? smallest_() : largest_();
         sec_ = s;
         nsec_ += b.nsec_;
         normalize_();
@@ -152,7 +155,8 @@ public:
     }
     ZELSimTime& operator-=(const ZELSimTime& b) noexcept {
         std::int64_t s;
-        if (__builtin_sub_overflow(sec_, b.sec_, &s)) return *this = sec_ < 0 ? smallest_() : largest_();
+        if (__builtin_expect(__builtin_sub_overflow(sec_, b.sec_, &s), 0))
+            return *this = sec_ < 0 ? smallest_() : largest_();
         sec_ = s;
         nsec_ -= b.nsec_;
         normalize_();
@@ -165,7 +169,7 @@ public:
         return a.sec_ == b.sec_ && a.nsec_ == b.nsec_;
     }
     friend constexpr bool operator<(const ZELSimTime& a, const ZELSimTime& b) noexcept {
-        return a.sec_ < b.sec_ || (a.sec_ == b.sec_ && a.nsec_ < b.nsec_);
+        return a.sec_ != b.sec_ ? a.sec_ < b.sec_ : a.nsec_ < b.nsec_;
     }
 
     friend ZELSimTime abs(const ZELSimTime& a) noexcept;
@@ -193,22 +197,21 @@ private:
     }
     [[noreturn]] static void throwDomainError_();
 
-    // -1 for a negative value, +1 otherwise (zero counts as positive).
-    constexpr int sign() const noexcept { return sec_ < 0 || (sec_ == 0 && nsec_ < 0) ? -1 : 1; }
-
     // One carry step, then one sign repair. For canonical operands of a sum or difference the
     // nanoseconds lie strictly between -2e9 and 2e9, so the result is canonical again; a carry
-    // out of the seconds' range saturates.
+    // out of the seconds' range saturates. Plain branches: a clock advanced by steps of one sign
+    // predicts them perfectly, and they measured faster than a branch-free form even on random
+    // signs.
     void normalize_() noexcept {
         if (nsec_ >= NanosecondsPerSecond) {
-            if (sec_ == std::numeric_limits<std::int64_t>::max()) {
+            if (__builtin_expect(sec_ == std::numeric_limits<std::int64_t>::max(), 0)) {
                 *this = largest_();
                 return;
             }
             ++sec_;
             nsec_ -= NanosecondsPerSecond;
         } else if (nsec_ <= -NanosecondsPerSecond) {
-            if (sec_ == std::numeric_limits<std::int64_t>::min()) {
+            if (__builtin_expect(sec_ == std::numeric_limits<std::int64_t>::min(), 0)) {
                 *this = smallest_();
                 return;
             }

@@ -18,11 +18,19 @@ struct Magnitude {
     std::uint64_t nsec;
 };
 
+// Branch-free absolute values and negation: the signs of simulation times are not predictable.
+// mask is all ones to negate, zero to keep; the unsigned arithmetic wraps by definition.
+std::uint64_t negateIf(std::uint64_t v, std::uint64_t mask) { return (v ^ mask) - mask; }
+
+std::uint64_t signMask(const ZELSimTime& t) {
+    const std::int64_t s = t.wholeSeconds();
+    return 0 - static_cast<std::uint64_t>((s < 0) | ((s == 0) & (t.nanoseconds() < 0)));
+}
+
 Magnitude magnitudeOf(const ZELSimTime& t) {
-    const std::int64_t sec = t.wholeSeconds();
-    const int nsec = t.nanoseconds();
-    const auto s = static_cast<std::uint64_t>(sec);
-    return {sec < 0 ? 0 - s : s, static_cast<std::uint64_t>(nsec < 0 ? -nsec : nsec)};
+    const std::uint64_t mask = signMask(t);
+    return {negateIf(static_cast<std::uint64_t>(t.wholeSeconds()), mask),
+            negateIf(static_cast<std::uint64_t>(static_cast<std::int64_t>(t.nanoseconds())), mask)};
 }
 
 Wide totalNanoseconds(const ZELSimTime& t) {
@@ -50,16 +58,20 @@ void divMod(Wide n, Wide d, Wide& q, Wide& r) {
 }  // namespace
 
 ZELSimTime ZELSimTimeP::fromMagnitude_(std::uint64_t sec, std::int32_t nsec, bool negative) noexcept {
-    if (!negative) return ZELSimTime(static_cast<std::int64_t>(sec), nsec, ZELSimTime::Raw{});
-    // -sec without leaving the signed range (sec may be 2^63).
-    const std::int64_t s = sec == 0 ? 0 : -static_cast<std::int64_t>(sec - 1) - 1;
-    return ZELSimTime(s, -nsec, ZELSimTime::Raw{});
+    // Two's complement negation in unsigned arithmetic; the result (at least -2^63) is a valid
+    // seconds count, converted back by value.
+    const std::uint64_t mask = 0 - static_cast<std::uint64_t>(negative);
+    const std::uint64_t s = negateIf(sec, mask);
+    const auto n = static_cast<std::int32_t>(negateIf(static_cast<std::uint64_t>(nsec), mask));
+    const std::int64_t signedSec =
+        s <= kMaxSeconds ? static_cast<std::int64_t>(s) : -static_cast<std::int64_t>(~s) - 1;
+    return ZELSimTime(signedSec, n, ZELSimTime::Raw{});
 }
 
 ZELSimTime ZELSimTimeP::multiply(const ZELSimTime& a, const ZELSimTime& b) noexcept {
     const Magnitude ma = magnitudeOf(a);
     const Magnitude mb = magnitudeOf(b);
-    const bool negative = a.sign() != b.sign();
+    const bool negative = (signMask(a) ^ signMask(b)) != 0;
 
     // With A = Ahi*1e9 + Alo and B = Bhi*1e9 + Blo, the product in nanoseconds,
     //   floor((A*1e9 + An) * (B*1e9 + Bn) / 1e9),
@@ -87,7 +99,7 @@ ZELSimTime ZELSimTimeP::divide(const ZELSimTime& a, const ZELSimTime& b) {
     if (q1 > kMaxSeconds) throwOverflow(100);
     divMod(r1 * kNano, nb, q2, r2);
     return fromMagnitude_(static_cast<std::uint64_t>(q1), static_cast<std::int32_t>(q2),
-                          a.sign() != b.sign());
+                          (signMask(a) ^ signMask(b)) != 0);
 }
 
 ZELSimTime ZELSimTimeP::remainder(const ZELSimTime& a, const ZELSimTime& b) {
@@ -99,5 +111,5 @@ ZELSimTime ZELSimTimeP::remainder(const ZELSimTime& a, const ZELSimTime& b) {
     if (q > kMaxSeconds) throwOverflow(100);
     // r <= na, so the remainder with the sign of a is a time.
     return fromMagnitude_(static_cast<std::uint64_t>(r / kNano), static_cast<std::int32_t>(r % kNano),
-                          a.sign() < 0);
+                          signMask(a) != 0);
 }
