@@ -9,16 +9,17 @@
 //              throws ZELEOverflowError "ZELSimTime division overflow".
 //   remainder: |a|ns mod |b|ns with the sign of a, i.e. a - w*b for the whole seconds w of a / b;
 //              throws as divide does when a / b does not fit.
-// The divisor of divide and remainder must not be zero (ZELSimTime checks it first).
-// Internal to the simulation-time module: not exported.
+// The divisor of divide and remainder must not be zero (ZELSimTime's operators check it first
+// and throw ZELEZeroDivide); callers normally use those operators rather than this class.
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
 
+#include "ZELMathExport.h"
 #include "ZELSimTimeMD.m/src/ZELSimTime.h"
 
 #include <cstdint>
 
-class ZELSimTimeP {
+class ZELMATH_EXPORT ZELSimTimeP {
 public:
     static ZELSimTime multiply(const ZELSimTime& a, const ZELSimTime& b) noexcept;
     static ZELSimTime divide(const ZELSimTime& a, const ZELSimTime& b);
