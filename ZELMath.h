@@ -20,6 +20,11 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "publicinterfaces/ZELCleanSinCos.h"
+#include "publicinterfaces/ZELEuler3D.h"
+#include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELRotate3D.h"
+#include "publicinterfaces/ZELVector3D.h"
 
 #include "ZELRandomMD.m/src/ZELBetaDistribution.h"
 #include "ZELRandomMD.m/src/ZELErlangDistribution.h"
