@@ -29,7 +29,7 @@ public:
             ++depth_;
             return;
         }
-        mutex_.lock();
+        if (!mutex_.try_lock()) lockContended();
         owner_.store(self, std::memory_order_relaxed);
         depth_ = 1;
     }
@@ -53,6 +53,24 @@ public:
     };
 
 private:
+    // Critical sections under this lock are short: spinning briefly on try_lock keeps a waiter
+    // from going to sleep in the kernel (and the holder from having to wake it) in most cases.
+    void lockContended() {
+        for (int i = 0; i < 256; ++i) {
+            spinPause();
+            if (mutex_.try_lock()) return;
+        }
+        mutex_.lock();
+    }
+
+    static void spinPause() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#elif defined(__aarch64__)
+        asm volatile("yield");
+#endif
+    }
+
     std::mutex mutex_;
     std::atomic<std::thread::id> owner_{};
     unsigned depth_ = 0;
