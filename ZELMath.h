@@ -25,6 +25,9 @@
 #include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
+#include "ZELSimTimeMD.m/src/ZELSimTime.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
 
 #include "ZELRandomMD.m/src/ZELBetaDistribution.h"
 #include "ZELRandomMD.m/src/ZELErlangDistribution.h"
