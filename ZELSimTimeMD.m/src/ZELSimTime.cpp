@@ -18,15 +18,11 @@ const char* const kSourceFile = "ZELSimTimeMD.m/src/ZELSimTime";
 
 void ZELSimTime::throwDomainError_() { throw ZELEDomainError(L"Nanosecond domain violation", kSourceFile, 114); }
 
-ZELSimTime& ZELSimTime::operator*=(const ZELSimTime& b) noexcept {
-    *this = ZELSimTimeP::multiply(*this, b);
-    return *this;
-}
+ZELSimTime operator*(const ZELSimTime& a, const ZELSimTime& b) noexcept { return ZELSimTimeP::multiply(a, b); }
 
-ZELSimTime& ZELSimTime::operator/=(const ZELSimTime& b) {
-    if (b.sec_ == 0 && b.nsec_ == 0) throwZeroDivide();
-    *this = ZELSimTimeP::divide(*this, b);
-    return *this;
+ZELSimTime operator/(const ZELSimTime& a, const ZELSimTime& b) {
+    if (b == ZELSimTime()) throwZeroDivide();
+    return ZELSimTimeP::divide(a, b);
 }
 
 ZELSimTime fmod(const ZELSimTime& a, const ZELSimTime& b) {

@@ -73,6 +73,13 @@ ZELSimTime ZELSimTimeP::multiply(const ZELSimTime& a, const ZELSimTime& b) noexc
     const Magnitude mb = magnitudeOf(b);
     const bool negative = (signMask(a) ^ signMask(b)) != 0;
 
+    // Magnitudes below 1e9 s (about 31 years), the usual case: A*B < 1e18 and the low sum below
+    // fit 64 bits and no splitting is needed.
+    if (ma.sec < kNano && mb.sec < kNano) {
+        const std::uint64_t low = ma.nsec * mb.nsec / kNano + ma.nsec * mb.sec + mb.nsec * ma.sec;
+        return fromMagnitude_(ma.sec * mb.sec + low / kNano, static_cast<std::int32_t>(low % kNano), negative);
+    }
+
     // With A = Ahi*1e9 + Alo and B = Bhi*1e9 + Blo, the product in nanoseconds,
     //   floor((A*1e9 + An) * (B*1e9 + Bn) / 1e9),
     // is 1e9 * (A*B + An*Bhi + Bn*Ahi) + (An*Blo + Bn*Alo + floor(An*Bn / 1e9)).
