@@ -50,16 +50,10 @@ int uniformsTaken(const std::function<void()>& draw, std::uint32_t start = 0x246
 
 TEST(Distributions, UniformIsAffineInTheStreamNumber) {
     model::Stream m = force(0x9000'0000u);
-    ZELUniformDistribution standard;
+    ZELUniformDistribution standard, range(5.0, 2.0);  // a mirrored range is accepted
+    range.SetBounds(100.0, 200.0);                       // and the bounds are ignored
     EXPECT_EQ(standard.getRandomVariate(S), m.next());
-    ZELUniformDistribution range(2.0, 5.0);
-    double u = m.next();
-    EXPECT_EQ(range.getRandomVariate(S), (5.0 - 2.0) * u + 2.0);
-    range.SetDistributionParameters(5.0, 2.0);  // mirrored
-    u = m.next();
-    EXPECT_EQ(range.getRandomVariate(S), (2.0 - 5.0) * u + 5.0);
-    range.SetBounds(100.0, 200.0);  // ignored by the uniform
-    u = m.next();
+    const double u = m.next();
     EXPECT_EQ(range.getRandomVariate(S), (2.0 - 5.0) * u + 5.0);
 }
 
@@ -85,7 +79,6 @@ TEST(Distributions, TriangularArgumentOrdersAndBranches) {
     EXPECT_EQ(t.getRandomVariate(S), 0.0 + std::sqrt((4.0 - 0.0) * (1.0 - 0.0) * u));
     u = force(model::stateFor(0.5)).next();
     EXPECT_EQ(t.getRandomVariate(S), 4.0 - std::sqrt((4.0 - 1.0) * (4.0 - 0.0) * (1.0 - u)));
-    EXPECT_NEAR(t.getRandomVariate(S) * 0 + 4.0 - std::sqrt(6.0), 4.0 - std::sqrt(3.0 * 4.0 * (1.0 - u)), 1e-9);
 
     t.SetParameters(0.0, 1.0, 4.0);  // now maximum 1, mode 4
     u = force(0x1000'0000u).next();
@@ -109,10 +102,6 @@ TEST(Distributions, NormalUsesTheFixedAngleFactor) {
     m = force(model::predecessor(0u));
     const double first = m.next();
     EXPECT_EQ(n.getRandomVariate(S), 10.0 + 2.0 * std::sqrt(-2.0 * std::log(first)));
-    ZELNormalDistribution standard;
-    m = force(0x0101'0101u);
-    const double v1 = m.next(), v2 = m.next();
-    EXPECT_EQ(standard.getRandomVariate(S), std::cos(3.14527 * v2) * std::sqrt(-2.0 * std::log(v1)) * 1.0 + 0.0);
 }
 
 TEST(Distributions, LogNormalDrawsThroughTheNormal) {
@@ -479,41 +468,39 @@ TEST(Distributions, SampleMoments) {
 bool failAll(std::size_t) { return true; }
 
 TEST(Distributions, DrawsWithoutAGenerator) {
-    const double values[] = {1.0, 2.0};
-    const double weights[] = {1.0, 3.0};
+    const double values[] = {1.0, 2.0}, weights[] = {1.0, 3.0};
+    ZELUniformDistribution uniform(2.0, 3.0);
+    ZELExponentialDistribution exponential(1.0);
+    ZELTriangularDistribution triangular(1.0, 2.0, 3.0);
+    ZELNormalDistribution normal(5.0, 1.0);
+    ZELLogNormalDistribution logNormal(5.0, 1.0);
+    ZELGammaDistribution gammaOne(1.0, 1.0), gammaSmall(0.5, 1.0), gammaLarge(2.5, 1.0);
+    ZELErlangDistribution erlang(1.0, 2);
+    ZELBetaDistribution beta;
+    ZELWeibullDistribution weibull(1.0, 1.0);
+    ZELPoissonDistribution poisson(3.0);
+    ZELUserDiscDistribution disc(values, weights, 2);
+    ZELUserContDistribution cont(values, weights, 2);
     ZELUsrDist usr(weights, 2);
-    const std::vector<std::pair<std::unique_ptr<ZELRNDistribution>, double>> cases = [&] {
-        std::vector<std::pair<std::unique_ptr<ZELRNDistribution>, double>> v;
-        v.emplace_back(std::make_unique<ZELUniformDistribution>(2.0, 3.0), 0.0);
-        v.emplace_back(std::make_unique<ZELExponentialDistribution>(1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELTriangularDistribution>(1.0, 2.0, 3.0), 0.0);
-        v.emplace_back(std::make_unique<ZELNormalDistribution>(5.0, 1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELLogNormalDistribution>(5.0, 1.0), 1.0);
-        v.emplace_back(std::make_unique<ZELGammaDistribution>(1.0, 1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELGammaDistribution>(0.5, 1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELGammaDistribution>(2.5, 1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELErlangDistribution>(1.0, 2), 0.0);
-        v.emplace_back(std::make_unique<ZELBetaDistribution>(), 0.0);
-        v.emplace_back(std::make_unique<ZELWeibullDistribution>(1.0, 1.0), 0.0);
-        v.emplace_back(std::make_unique<ZELPoissonDistribution>(3.0), 0.0);
-        v.emplace_back(std::make_unique<ZELUserDiscDistribution>(values, weights, 2), 0.0);
-        v.emplace_back(std::make_unique<ZELUserContDistribution>(values, weights, 2), 0.0);
-        return v;
-    }();
-    // Heap components come from the pool too: the hook is set only once they exist.
+    ZELRNDistribution* const zeroes[] = {&uniform, &exponential, &triangular, &normal, &gammaOne,
+                                         &gammaSmall, &gammaLarge, &erlang, &beta, &weibull,
+                                         &poisson, &disc, &cont, &usr};
+
     delete ZELRandomGenerator::Instance();
     ZELPoolAllocator::setFailureHook(&failAll);
     ZELRandomGenerator* none = ZELRandomGenerator::Instance();
+    // Heap components come from the same pool: their allocation yields null, it does not throw.
     void* block = ZELNormalDistribution::operator new(sizeof(ZELNormalDistribution));
     std::vector<double> drawn;
-    for (const auto& c : cases) drawn.push_back(c.first->getRandomVariate(1));
-    const double usrDrawn = usr.getRandomVariate(1);
+    for (ZELRNDistribution* d : zeroes) drawn.push_back(d->getRandomVariate(1));
+    const double logNormalDrawn = logNormal.getRandomVariate(1);
     ZELPoolAllocator::setFailureHook(nullptr);
+
     EXPECT_EQ(none, nullptr);
     EXPECT_EQ(block, nullptr);
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(drawn[i], cases[i].second) << cases[i].first->IsA();
-    EXPECT_EQ(usrDrawn, 0.0);
-    EXPECT_EQ(usr.weights()[1], 0.75);  // normalised even so
+    for (std::size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], 0.0) << zeroes[i]->IsA();
+    EXPECT_EQ(logNormalDrawn, 1.0);
+    EXPECT_EQ(usr.weights()[1], 0.75);                   // normalised even so
     EXPECT_NE(ZELRandomGenerator::Instance(), nullptr);  // the next call tries again
 }
 

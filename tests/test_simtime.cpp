@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -273,12 +273,6 @@ TEST(SimTimeFloatFunctions, EvaluateInDoubleAndConvertBack) {
     EXPECT_TRUE(Fields(acos(ZELSimTime(-1, 0)), 3, 141592654));
     EXPECT_TRUE(Fields(asin(ZELSimTime(1, 0)), 1, 570796327));
     EXPECT_TRUE(Fields(atan(ZELSimTime(-1, 0)), 0, -785398162));  // -785398163.397 ns, 1 ns toward zero
-    const ZELSimTime x(0, 300000000);
-    EXPECT_EQ(sin(x), ZELSimTime(std::sin(0.3)));
-    EXPECT_EQ(tan(x), ZELSimTime(std::tan(0.3)));
-    EXPECT_EQ(cosh(x), ZELSimTime(std::cosh(0.3)));
-    EXPECT_EQ(sinh(x), ZELSimTime(std::sinh(0.3)));
-    EXPECT_EQ(tanh(x), ZELSimTime(std::tanh(0.3)));
     // Results outside the double domain go through the documented conversion.
     EXPECT_EQ(sqrt(ZELSimTime(-1, 0)), ZELSimTime());  // NaN
     EXPECT_EQ(log(ZELSimTime()), kMin);                // -inf
