@@ -1,6 +1,7 @@
 #include "publicinterfaces/ZELRotate3D.h"
 
 #include <cmath>
+#include <ostream>
 
 template <class T>
 const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
@@ -17,6 +18,28 @@ void ZELBasicRotate3D<T>::set(const T* const* p, bool transposed) noexcept {
         }
     }
     normalize();
+}
+
+template <class T>
+void ZELBasicRotate3D<T>::set(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept {
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            m_[3 * c + r] = transposed ? m(c, r) : m(r, c);
+        }
+    }
+    normalize();
+}
+
+template <class T>
+ZELBasicMathMatrix<T> ZELBasicRotate3D<T>::toZELBasicMathMatrix() const {
+    ZELBasicMathMatrix<T> m(3, 3, ZELUninitialized);
+    get(m, false);
+    return m;
+}
+
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r) {
+    return os << r.toZELBasicMathMatrix();
 }
 
 template <class T>
@@ -183,3 +206,4 @@ void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
 }
 
 template class ZELBasicRotate3D<double>;
+template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);

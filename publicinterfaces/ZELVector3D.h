@@ -4,7 +4,7 @@
 // matrices. The three scalars live inside the object, contiguously in the order x, y, z; there
 // is no invariant (infinities and NaNs are valid components) and no heap memory. Everything
 // except `normalize`'s error path, the conversion to the run-time-sized math vector and the
-// text output is defined inline here.
+// text output (which goes through the math vector) is defined inline here.
 //
 // Notes for callers:
 // - Indices are not range-checked: `v[i]` and `v(c)` require i, c in 0..2. The constructors
@@ -27,9 +27,11 @@
 #include "foundation/scl_numeric_limits.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELMathVector.h"
 
 #include <cmath>
 #include <cstddef>
+#include <iosfwd>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -58,6 +60,8 @@ public:
     constexpr ZELBasicVector3D(const T& x, const T& y, const T& z) noexcept : v_{x, y, z} {}
     // Reads p[0], p[1], p[2].
     constexpr explicit ZELBasicVector3D(const T* p) noexcept : v_{p[0], p[1], p[2]} {}
+    // (m[0], m[1], m[2]); m must hold at least three elements, further ones are ignored.
+    explicit ZELBasicVector3D(const ZELBasicMathVector<T>& m) noexcept : v_{m[0], m[1], m[2]} {}
     constexpr ZELBasicVector3D(const ZELBasicVector3D&) noexcept = default;
     ZELBasicVector3D& operator=(const ZELBasicVector3D&) noexcept = default;
     ZELBasicVector3D& operator=(const T& v) noexcept {
@@ -184,6 +188,9 @@ public:
         return v_[0] == b.v_[0] && v_[1] == b.v_[1] && v_[2] == b.v_[2];
     }
     constexpr bool operator!=(const ZELBasicVector3D& b) const noexcept { return !(*this == b); }
+
+    // A new 3-element math vector (x, y, z).
+    operator ZELBasicMathVector<T>() const;
 
     // ---- normalisation and interpolation ----
     // Scales the vector to unit length. Throws ZELEZeroVector when the length is at most the
@@ -334,7 +341,13 @@ inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
     return scale * tol >= ZELLinfNorm(a - b);
 }
 
+// Writes the vector as a 3-element math vector: "[ ", each component followed by two spaces
+// (a NaN as "NaN   "), "]" and a line break, with the stream's floating-point flags.
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v);
+
 extern template class ZELBasicVector3D<double>;
+extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicVector3D<double>&);
 
 using ZELVector3D = ZELBasicVector3D<double>;
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <sstream>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -529,6 +531,47 @@ TEST(Rotate3D, OutOfRangeAxisStaysInsideTheMatrix) {
     r.rotate(static_cast<M3::AxisType>(2147483647), 0.5, M3::LocalFrame);
     r.setEuler(ZELEuler3D(0.1, static_cast<M3::AxisType>(-4), 0.2, static_cast<M3::AxisType>(9), 0.3, M3::ZAxis));
     EXPECT_NEAR(r.det(), 1.0, 1e-14);
+}
+
+TEST(Rotate3D, MathMatrixConversions) {
+    const ZELRotate3D r = caa(M3::ZAxis, kPi / 2);
+    ZELMathMatrix m(4, 4, 9.0);
+    r.get(m, false);
+    EXPECT_EQ(m(0, 1), -1);
+    EXPECT_EQ(m(1, 0), 1);
+    EXPECT_EQ(m(2, 2), 1);
+    EXPECT_EQ(m(3, 3), 9);  // elements outside the 3 by 3 block are left alone
+    EXPECT_EQ(m(0, 3), 9);
+    ZELRotate3D back(M3::Uninitialized);
+    back.set(m, false);  // a larger matrix: the extra row and column are ignored
+    EXPECT_EQ(back, r);
+    r.get(m, true);
+    EXPECT_EQ(m(1, 0), -1);
+    EXPECT_EQ(ZELRotate3D(m, true), r);
+
+    const ZELMathMatrix full = general().toZELBasicMathMatrix();
+    ASSERT_EQ(full.rows(), 3u);
+    ASSERT_EQ(full.cols(), 3u);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(full(i, j), at(general(), i, j));
+
+    // A skewed matrix comes out orthonormal, keeping the direction of its first column.
+    const double skewed[] = {2, 0.3, 0.1, 0.1, 3, -0.4, -0.2, 0.2, 4};
+    const ZELRotate3D o(ZELMathMatrix(skewed, 3, 3), false);
+    EXPECT_LT(maxDiff(o * transposeOf(o), ZELRotate3D::Identity), 4 * kEps);
+    EXPECT_EQ(o(M3::NDirection), ZELVector3D(2, 0.1, -0.2) / std::sqrt(4.05));
+    // The transposed flag reads the rows as columns.
+    const ZELRotate3D ot(ZELMathMatrix(skewed, 3, 3), true);
+    EXPECT_EQ(ot(M3::NDirection), ZELVector3D(2, 0.3, 0.1) / std::sqrt(4.1));
+}
+
+std::string field(const std::string& s) { return std::string(14 - s.size(), ' ') + s + " "; }
+
+TEST(Rotate3D, TextShowsTheMatrixNotItsTranspose) {
+    std::ostringstream os;
+    os << caa(M3::ZAxis, kPi / 2);
+    EXPECT_EQ(os.str(), "3X3:\n[\n" + field("0") + field("-1") + field("0") + "\n" + field("1") + field("0") +
+                            field("0") + "\n" + field("0") + field("0") + field("1") + "\n]\n");
 }
 
 }  // namespace

@@ -273,4 +273,24 @@ TEST(Vector3D, Lerp) {
     expectExact(y, 3, 0, 5);
 }
 
+TEST(Vector3D, MathVectorConversionAndText) {
+    const ZELVector3D v(1, 2.5, -3);
+    const ZELMathVector m = v;
+    ASSERT_EQ(m.length(), 3u);
+    EXPECT_EQ(m[0], 1);
+    EXPECT_EQ(m[1], 2.5);
+    EXPECT_EQ(m[2], -3);
+    const double five[] = {4, 5, 6, 7, 8};
+    expectExact(ZELVector3D(ZELMathVector(five, 5)), 4, 5, 6);
+
+    std::ostringstream os;
+    os << ZELVector3D::UnitX << v << ZELVector3D(kNaN, 0.0, -0.0);
+    EXPECT_EQ(os.str(), "[ 1  0  0  ]\n[ 1  2.5  -3  ]\n[ NaN   0  -0  ]\n");
+    std::ostringstream fixed;
+    fixed.setf(std::ios::fixed);
+    fixed.precision(2);
+    fixed << v;
+    EXPECT_EQ(fixed.str(), "[ 1.00  2.50  -3.00  ]\n");
+}
+
 }  // namespace
