@@ -2,6 +2,8 @@
 
 #include "foundation/ZELException.h"
 
+#include <cmath>
+#include <limits>
 #include <ostream>
 
 template <class T>
@@ -16,6 +18,22 @@ const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitZ(T(0), T(0), T(1));
 template <class T>
 void ZELBasicVector3D<T>::throwZeroLength() {
     throw ZELEZeroVector(L"The vector has zero length", "publicinterfaces/ZELVector3D", 378);
+}
+
+template <class T>
+bool ZELBasicVector3D<T>::normalizeLarge_() noexcept {
+    using std::abs;
+    using std::sqrt;
+    T m = abs(v_[0]);
+    if (abs(v_[1]) > m) m = abs(v_[1]);
+    if (abs(v_[2]) > m) m = abs(v_[2]);
+    if (!(m <= std::numeric_limits<T>::max())) return false;
+    const T x = v_[0] / m, y = v_[1] / m, z = v_[2] / m;
+    const T n = sqrt(x * x + y * y + z * z);
+    v_[0] = x / n;
+    v_[1] = y / n;
+    v_[2] = z / n;
+    return true;
 }
 
 template <class T>

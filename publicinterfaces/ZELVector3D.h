@@ -32,6 +32,7 @@
 #include <cmath>
 #include <cstddef>
 #include <iosfwd>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -195,12 +196,16 @@ public:
     // ---- normalisation and interpolation ----
     // Scales the vector to unit length. Throws ZELEZeroVector when the length is at most the
     // machine epsilon; the vector is then unchanged. A NaN length is not caught (the components
-    // become NaN).
+    // become NaN). Finite components whose squares overflow are scaled down first, so they still
+    // give a unit vector.
     void normalize() {
         using std::sqrt;
         const T n = sqrt(v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]);
         if (n <= scl_numeric_limits<T>::epsilon()) {
             throwZeroLength();
+        }
+        if (n > std::numeric_limits<T>::max() && normalizeLarge_()) {
+            return;
         }
         v_[0] /= n;
         v_[1] /= n;
@@ -225,6 +230,9 @@ public:
 
 private:
     [[noreturn]] static void throwZeroLength();
+    // normalize() of finite components whose sum of squares overflows; false (and nothing
+    // changed) when a component is infinite.
+    bool normalizeLarge_() noexcept;
 
     T v_[3];
 };

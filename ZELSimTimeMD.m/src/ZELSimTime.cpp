@@ -136,10 +136,13 @@ std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
     auto putSign = [&] {
         if (sign && ok) ok = buffer->sputc(sign) != std::char_traits<char>::eof();
     };
-    if (flags & std::ios_base::internal) {
+    // The adjustment field as the standard numeric output reads it: left or internal only when
+    // set alone, anything else pads on the left.
+    const std::ios_base::fmtflags adjust = flags & std::ios_base::adjustfield;
+    if (adjust == std::ios_base::internal) {
         putSign();
         putFill();
-    } else if (flags & std::ios_base::left) {
+    } else if (adjust == std::ios_base::left) {
         putSign();
     } else {
         putFill();

@@ -59,7 +59,8 @@
 // most 9 (a negative or larger precision shows all 9), a "-" for negative values (the sign of
 // (0, -1 ns) is negative, so it prints -0.000000), a "+" for others when showpos is set, padded
 // to width() with fill() (right by default, left with `left`, sign then padding with
-// `internal`); the width is reset to 0. The fraction is rounded as printf rounds the double
+// `internal`; as for numbers, a combination of adjustment flags pads on the left); the width is
+// reset to 0. The fraction is rounded as printf rounds the double
 // nanoseconds / 1e9 at that precision; when it rounds up to a whole second, the second is
 // carried into the seconds printed ((0, 999 999 999 ns) prints 1.000000). Output goes through a
 // sentry, so a stream that is not good() or has no buffer receives nothing; a buffer that refuses
@@ -160,10 +161,17 @@ public:
         normalize_();
         return *this;
     }
+    // A difference of seconds leaves the range when the signs differ; the nanoseconds then point
+    // the same way, except for 0 s minus -2^63 s, where negative nanoseconds of the left operand
+    // can bring the value back below 2^63 s.
     ZELSimTime& operator-=(const ZELSimTime& b) noexcept {
         std::int64_t s;
-        if (__builtin_expect(__builtin_sub_overflow(sec_, b.sec_, &s), 0))
+        if (__builtin_expect(__builtin_sub_overflow(sec_, b.sec_, &s), 0)) {
+            const std::int32_t n = nsec_ - b.nsec_;
+            if (sec_ == 0 && n < 0)
+                return *this = ZELSimTime(std::numeric_limits<std::int64_t>::max(), n + NanosecondsPerSecond, Raw{});
             return *this = sec_ < 0 ? smallest_() : largest_();
+        }
         sec_ = s;
         nsec_ -= b.nsec_;
         normalize_();
