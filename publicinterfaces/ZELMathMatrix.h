@@ -114,15 +114,16 @@ public:
     void operator--(int) { *this -= T(1); }
 
 private:
-    // A row array of r rows, each a vector of c zeros; on failure nothing is left allocated.
-    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c);
+    // A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
+    // the caller is about to overwrite; on failure nothing is left allocated.
+    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0);
     static void destroyRows(ZELPoolAllocator* allocator, Vector* rows, std::size_t r) noexcept;
     static Vector* oneBased(Vector* p) noexcept {
         return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector)) : nullptr;
     }
-    // Takes and constructs a row array of r rows of c zeros; sets the row pointers and the row
-    // capacity, not the counts.
-    void localAllocate(std::size_t r, std::size_t c);
+    // Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
+    // the row pointers and the row capacity, not the counts.
+    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
 
     Vector* _rows = nullptr;
     Vector* _rows1 = nullptr;
@@ -217,10 +218,10 @@ template <class T>
 T ZELLinfNorm(const ZELBasicMathMatrix<T>& a);
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (shapes not compared).
 template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 
 // Writes "<rows>X<cols>:\n[\n", each row as its elements in fields of width 14 each followed by
 // " " and ended by "\n", then "]\n". Numbers use the stream's fill and floating-point flags.

@@ -293,6 +293,10 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
+    // A matrix row: n elements on the matrix's pool, left for the caller to fill.
+    struct _RowTag {};
+    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
+
     static T* oneBased(T* p) noexcept {
         return p ? reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(T)) : nullptr;
     }
@@ -448,14 +452,14 @@ inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (lengths not compared). A NaN
 // tolerance gives false.
 template <class T>
-inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const T& tol) {
+inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     return ZELLinfNorm(a - b) <= tol;
 }
 
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const T& tol) {
+inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     const T na = ZELLinfNorm(a);
     const T nb = ZELLinfNorm(b);
