@@ -18,8 +18,8 @@
 // Comparison: `==` compares the positions and then the rotations exactly.
 // `ZELNearAbs(a, b, tolAngle, tolAxis)` first compares the rotations by equivalent angle and axis
 // (tolAngle, tolAxis; see ZELQtn3D.h) and then the positions with tolAxis alone;
-// `ZELNearRel` does the same with the relative forms. Either tolerance ≤ 0 means exact equality
-// of the rotations and of the positions.
+// `ZELNearRel` does the same with the relative forms. Either tolerance ≤ 0 makes the rotation
+// comparison exact; the positions follow tolAxis alone (exact when it is ≤ 0).
 //
 // Motion: `WorldFrame` applies an increment in the fixed frame the transform is expressed in
 // (from the left: rotations turn the position too), `LocalFrame` in the transform's own frame
