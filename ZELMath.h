@@ -17,5 +17,10 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "publicinterfaces/ZELCleanSinCos.h"
+#include "publicinterfaces/ZELEuler3D.h"
+#include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELRotate3D.h"
+#include "publicinterfaces/ZELVector3D.h"
 
 #endif
