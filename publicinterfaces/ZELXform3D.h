@@ -52,7 +52,7 @@
 #include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELQtn3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
-#include "publicinterfaces/ZELSinCos3D.h"
+#include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELVector3D.h"
 
 #include <iosfwd>
@@ -66,7 +66,7 @@ public:
     // ---- construction -------------------------------------------------------------------------
     constexpr ZELBasicXform3D() noexcept : ZELMath3D(), r_(), p_() {}
     explicit ZELBasicXform3D(ZELMath3D::UninitializedType u) noexcept : ZELMath3D(u), r_(u), p_(u) {}
-    constexpr ZELBasicXform3D(ZELBasicXform3D const& x) noexcept : ZELMath3D(), r_(x.r_), p_(x.p_) {}
+    constexpr ZELBasicXform3D(ZELBasicXform3D const&) noexcept = default;
     // Stores R and p as given.
     ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept : ZELMath3D(), r_(R), p_(p) {}
     ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() { set(m, transposed); }
@@ -76,11 +76,7 @@ public:
         : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(ZELMath3D::Uninitialized) {
         setDH(theta, d, alpha, a);
     }
-    ZELBasicXform3D& operator=(ZELBasicXform3D const& x) noexcept {
-        r_ = x.r_;
-        p_ = x.p_;
-        return *this;
-    }
+    ZELBasicXform3D& operator=(ZELBasicXform3D const&) noexcept = default;
     ~ZELBasicXform3D() = default;
     void swap(ZELBasicXform3D& x) noexcept {
         ZELBasicXform3D tmp(x);

@@ -94,6 +94,20 @@ TEST(Qtn3DCore, HamiltonProduct) {
     std::mt19937_64 g(7);
     const Q a = randomUnit(g);
     EXPECT_LE(maxDiff(a / a, Q::Identity), 4 * kEps);
+
+    // Rounded exactly as s = as·bs − a.v·b.v, v = (as·b.v + bs·a.v) + a.v × b.v, summed left to right.
+    for (int n = 0; n < 100; ++n) {
+        const Q p = randomUnit(g), q = randomUnit(g);
+        double as, bs;
+        V av, bv;
+        p.get(as, av);
+        q.get(bs, bv);
+        const Q r = p * q;
+        expectQ(r, as * bs - (av[0] * bv[0] + av[1] * bv[1] + av[2] * bv[2]),
+                (as * bv[0] + bs * av[0]) + (av[1] * bv[2] - av[2] * bv[1]),
+                (as * bv[1] + bs * av[1]) + (av[2] * bv[0] - av[0] * bv[2]),
+                (as * bv[2] + bs * av[2]) + (av[0] * bv[1] - av[1] * bv[0]));
+    }
 }
 
 TEST(Qtn3DCore, ProductFormsAgreeAndAcceptAliases) {
