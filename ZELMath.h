@@ -20,7 +20,9 @@
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELQtn3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/ZELXform3D.h"
 
 #endif
