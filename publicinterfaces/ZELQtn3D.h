@@ -398,11 +398,6 @@ public:
     friend bool operator!=(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept { return !(a == b); }
 
 private:
-    template <class U>
-    friend class ZELBasicXform3D;
-    template <class U>
-    friend class ZELBasicRotate3D;
-
     // √a, or exactly 0 when a is below 1e-20.
     static T floorRoot(T const& a) noexcept { return a < T(1e-20) ? T(0) : std::sqrt(a); }
     // |m| with the sign of d (zero and NaN count as positive).
