@@ -129,7 +129,9 @@ TEST(Xform3DCore, Composition) {
         EXPECT_EQ(m, x / y);
         m = x, m *= m;
         EXPECT_EQ(m, x * x);
-        m = x, m /= m;
+        m = x;
+        const X& self = m;
+        m /= self;
         EXPECT_TRUE(scalarsNear(m, X::Identity, 1e-14));
         m = y, X::multiply(m, x, m);
         EXPECT_EQ(m, xy);
