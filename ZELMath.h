@@ -10,6 +10,9 @@
 #error "ZELMath's results are exact to the bit and cannot be compiled with -ffast-math"
 #endif
 
+#include "foundation/KOBBaseUnknown.h"
+#include "foundation/KOBComponentRegistration.h"
+#include "foundation/KOBMetaClass.h"
 #include "foundation/ZELException.h"
 #include "foundation/ZELPoolAllocator.h"
 #include "foundation/ZELSysFastMutexLock.h"
@@ -24,5 +27,25 @@
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
 #include "publicinterfaces/ZELXform3D.h"
+#include "ZELSimTimeMD.m/src/ZELSimTime.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
+#include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
+
+#include "ZELRandomMD.m/src/ZELBetaDistribution.h"
+#include "ZELRandomMD.m/src/ZELErlangDistribution.h"
+#include "ZELRandomMD.m/src/ZELExponentialDistribution.h"
+#include "ZELRandomMD.m/src/ZELGammaDistribution.h"
+#include "ZELRandomMD.m/src/ZELLogNormalDistribution.h"
+#include "ZELRandomMD.m/src/ZELNormalDistribution.h"
+#include "ZELRandomMD.m/src/ZELPoissonDistribution.h"
+#include "ZELRandomMD.m/src/ZELRNDistribution.h"
+#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/ZELTriangularDistribution.h"
+#include "ZELRandomMD.m/src/ZELUniformDistribution.h"
+#include "ZELRandomMD.m/src/ZELUserContDistribution.h"
+#include "ZELRandomMD.m/src/ZELUserDiscDistribution.h"
+#include "ZELRandomMD.m/src/ZELUserTable.h"
+#include "ZELRandomMD.m/src/ZELUsrDist.h"
+#include "ZELRandomMD.m/src/ZELWeibullDistribution.h"
 
 #endif
