@@ -23,6 +23,8 @@
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELMathMatrix.h"
+#include "publicinterfaces/ZELMathVector.h"
 #include "publicinterfaces/ZELQtn3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"

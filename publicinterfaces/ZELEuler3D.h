@@ -87,7 +87,13 @@ private:
     AxisType k_[3];
 };
 
+// The angles as a math vector ("[ a0  a1  a2  ]" and a line break), then "[ k0  k1  k2 ]"
+// with the axes as integers and no line break.
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e);
+
 extern template class ZELBasicEuler3D<double>;
+extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicEuler3D<double>&);
 
 using ZELEuler3D = ZELBasicEuler3D<double>;
 

@@ -1,6 +1,7 @@
 #include "publicinterfaces/ZELRotate3D.h"
 
 #include <cmath>
+#include <ostream>
 
 template <class T>
 const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
@@ -17,6 +18,28 @@ void ZELBasicRotate3D<T>::set(const T* const* p, bool transposed) noexcept {
         }
     }
     normalize();
+}
+
+template <class T>
+void ZELBasicRotate3D<T>::set(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept {
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            m_[3 * c + r] = transposed ? m(c, r) : m(r, c);
+        }
+    }
+    normalize();
+}
+
+template <class T>
+ZELBasicMathMatrix<T> ZELBasicRotate3D<T>::toZELBasicMathMatrix() const {
+    ZELBasicMathMatrix<T> m(3, 3, ZELUninitialized);
+    get(m, false);
+    return m;
+}
+
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r) {
+    return os << r.toZELBasicMathMatrix();
 }
 
 template <class T>
@@ -64,8 +87,30 @@ ZELBasicVector3D<T> rpyCandidate(const T* m, const T& phi) noexcept {
     T s, c;
     ZELCleanSinCos(phi, s, c);
     const T theta = atan2(-m[2], s * m[1] + c * m[0]);
-    const T psi = atan2(s * m[6] - c * m[7], c * m[4] - s * m[3]);
-    return ZELBasicVector3D<T>(phi, theta, psi);
+    const T py = s * m[6] - c * m[7];
+    const T px = c * m[4] - s * m[3];
+    return ZELBasicVector3D<T>(phi, theta, atan2(py, px));
+}
+
+// |atan2(y, x)| for y = ay >= 0, within 2e-6 rad: a minimax polynomial for atan on [0, 1]
+// with the usual octant reduction. Only used to decide which candidate of getRPY to compute.
+template <class T>
+T absAtan2Approx(const T& ay, const T& x) noexcept {
+    using std::abs;
+    const T ax = abs(x);
+    const T hi = ax > ay ? ax : ay;
+    const T lo = ax > ay ? ay : ax;
+    if (!(hi > T(0))) {
+        return T(0);
+    }
+    const T a = lo / hi;
+    const T s = a * a;
+    T r = a * (T(0.99997726) +
+               s * (T(-0.33262347) + s * (T(0.19354346) + s * (T(-0.11643287) + s * (T(0.05265332) + s * T(-0.01172120))))));
+    const T halfPi = T(1.57079632679489661923132169163975144L);
+    if (ay > ax) r = halfPi - r;
+    if (x < T(0)) r = T(2) * halfPi - r;
+    return r;
 }
 
 }  // namespace
@@ -74,6 +119,7 @@ template <class T>
 void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
     using std::abs;
     using std::atan2;
+    using std::sqrt;
     const T tau = ZeroTolerance;
     const T* m = m_;
     if (abs(m[0]) < tau && abs(m[1]) < tau) {
@@ -82,6 +128,46 @@ void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
         roll = T(0);
         pitch = p;
         yaw = y;
+        return;
+    }
+    // The two candidates are (phi, theta, psi) and, up to rounding, (phi -+ pi, +-pi - theta,
+    // psi -+ pi), so the difference of their squared norms is 3 pi^2 - 2 pi (|phi| + |theta| +
+    // |psi|): the second one is the smaller exactly when the first one's L1 norm exceeds
+    // 3 pi / 2. For a matrix near a rotation (bounded entries, yaw arguments of unit size) the
+    // winner is therefore known before either candidate is computed, unless that norm lies
+    // within `margin` of 3 pi / 2:
+    // - when |phi| and |psi| are both below pi/2 (positive cosines) the first one wins;
+    // - otherwise a cheap estimate of the norm, good to 1e-5, decides.
+    // Near the tie, or for anything unusual (NaN included), both candidates are computed and
+    // compared as they stand. Either way the result is the one of the plain rule, to the bit.
+    const T pivot = T(1.5) * T(3.141592653589793238462643383279502884L);
+    const T margin = T(1e-4);
+    // (py, px) are h times the arguments of the first candidate's yaw arctangent.
+    const T hh = m[0] * m[0] + m[1] * m[1];
+    const T py = m[1] * m[6] - m[0] * m[7];
+    const T px = m[0] * m[4] - m[1] * m[3];
+    const T pa = abs(py) + abs(px);
+    const T rowArgs = abs(m[3]) + abs(m[4]) + abs(m[6]) + abs(m[7]);
+    const bool wellConditioned = pa * pa >= T(0.25) * hh && hh <= T(64) && rowArgs <= T(8);
+    enum { Undecided, First, Second } winner = Undecided;
+    if (wellConditioned) {
+        if (m[0] > T(1e-3) * (abs(m[0]) + abs(m[1])) && px > T(1e-3) * pa) {
+            winner = First;
+        } else {
+            const T h = sqrt(hh);
+            const T l1 = absAtan2Approx(abs(m[1]), m[0]) + absAtan2Approx(abs(m[2]), h) + absAtan2Approx(abs(py), px);
+            if (l1 <= pivot - margin) {
+                winner = First;
+            } else if (l1 >= pivot + margin) {
+                winner = Second;
+            }
+        }
+    }
+    if (winner != Undecided) {
+        const Vector best = winner == First ? rpyCandidate(m, atan2(m[1], m[0])) : rpyCandidate(m, atan2(-m[1], -m[0]));
+        roll = best[0];
+        pitch = best[1];
+        yaw = best[2];
         return;
     }
     const Vector first = rpyCandidate(m, atan2(m[1], m[0]));
@@ -120,3 +206,4 @@ void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
 }
 
 template class ZELBasicRotate3D<double>;
+template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);

@@ -41,7 +41,10 @@
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELVector3D.h"
+
+#include <iosfwd>
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {
@@ -64,6 +67,24 @@ public:
     constexpr ZELBasicRotate3D(const ZELBasicRotate3D&) noexcept = default;
     ZELBasicRotate3D& operator=(const ZELBasicRotate3D&) noexcept = default;
     ~ZELBasicRotate3D() = default;
+
+    // R(r, c) = m(r, c), or m(c, r) when transposed, for r, c in 0..2; then normalize(). m must
+    // be at least 3 by 3; further rows and columns are ignored.
+    ZELBasicRotate3D(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
+        set(m, transposed);
+    }
+    void set(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept;
+    // m(r, c) = R(r, c), or R(c, r) when transposed; m must already be at least 3 by 3 and its
+    // other elements are left alone.
+    void get(ZELBasicMathMatrix<T>& m, bool transposed) const noexcept {
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                m(r, c) = transposed ? m_[3 * r + c] : m_[3 * c + r];
+            }
+        }
+    }
+    // A new 3 by 3 math matrix equal to R.
+    ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
 
     // R(r, c) = p[r][c], or p[c][r] when transposed; then normalize().
     ZELBasicRotate3D(const T* const* p, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
@@ -377,7 +398,13 @@ inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
     return r;
 }
 
+// Writes R (not its transpose) as a 3 by 3 math matrix: "3X3:", "[", three rows of values
+// right-aligned in fields of width 14, each followed by a space, and "]".
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r);
+
 extern template class ZELBasicRotate3D<double>;
+extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);
 
 using ZELRotate3D = ZELBasicRotate3D<double>;
 

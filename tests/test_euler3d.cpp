@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <type_traits>
 
 namespace {
@@ -74,6 +75,15 @@ TEST(Euler3D, Comparison) {
     const ZELEuler3D n(std::numeric_limits<double>::quiet_NaN(), M3::XAxis, 0, M3::YAxis, 0, M3::ZAxis);
     EXPECT_FALSE(n == n);
     EXPECT_TRUE(n != n);
+}
+
+TEST(Euler3D, TextShowsAnglesThenAxes) {
+    std::ostringstream os;
+    os << ZELEuler3D();
+    EXPECT_EQ(os.str(), "[ 0  0  0  ]\n[ 2  1  2 ]");
+    std::ostringstream os2;
+    os2 << ZELEuler3D(1, M3::XAxis, 2, M3::YAxis, 3.5, M3::ZAxis) << "|";
+    EXPECT_EQ(os2.str(), "[ 1  2  3.5  ]\n[ 0  1  2 ]|");
 }
 
 }  // namespace

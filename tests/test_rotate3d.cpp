@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <sstream>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -350,6 +354,74 @@ TEST(Rotate3D, RPYRoundTripsInEveryOctant) {
     }
 }
 
+// A matrix holding exactly the given columns, without normalisation (every public setter
+// normalises). The type is trivially copyable with the nine scalars as its only data.
+ZELRotate3D rawMatrix(const ZELVector3D& n, const ZELVector3D& s, const ZELVector3D& a) {
+    static_assert(std::is_standard_layout<ZELRotate3D>::value, "");
+    const double flat[9] = {n[0], n[1], n[2], s[0], s[1], s[2], a[0], a[1], a[2]};
+    ZELRotate3D r;
+    std::memcpy(static_cast<void*>(&r), flat, sizeof flat);
+    return r;
+}
+
+// The selection rule of getRPY written out plainly: both candidates, compared by their squared
+// norms. getRPY must agree with it to the bit, whatever shortcut it takes.
+void referenceRPY(const ZELRotate3D& r, double out[3]) {
+    auto R = [&](int row, int col) { return at(r, row, col); };
+    const double tau = ZELRotate3D::ZeroTolerance;
+    if (std::fabs(R(0, 0)) < tau && std::fabs(R(1, 0)) < tau) {
+        out[0] = 0;
+        out[1] = std::atan2(-R(2, 0), 0.0);
+        out[2] = std::atan2(-R(1, 2), R(1, 1));
+        return;
+    }
+    ZELVector3D cand[2];
+    const double phis[2] = {std::atan2(R(1, 0), R(0, 0)), std::atan2(-R(1, 0), -R(0, 0))};
+    for (int i = 0; i < 2; ++i) {
+        double s, c;
+        ZELCleanSinCos(phis[i], s, c);
+        cand[i] = ZELVector3D(phis[i], std::atan2(-R(2, 0), s * R(1, 0) + c * R(0, 0)),
+                              std::atan2(s * R(0, 2) - c * R(1, 2), c * R(1, 1) - s * R(0, 1)));
+    }
+    const ZELVector3D& best = ZELL2NormSqr(cand[1]) < ZELL2NormSqr(cand[0]) ? cand[1] : cand[0];
+    for (int i = 0; i < 3; ++i) out[i] = best[i];
+}
+
+void expectSameRPY(const ZELRotate3D& r) {
+    double expected[3], got[3];
+    referenceRPY(r, expected);
+    r.getRPY(got[0], got[1], got[2]);
+    ASSERT_EQ(std::memcmp(expected, got, sizeof got), 0)
+        << got[0] << " " << got[1] << " " << got[2] << " vs " << expected[0] << " " << expected[1] << " "
+        << expected[2];
+}
+
+TEST(Rotate3D, GetRPYAgreesWithThePlainRuleToTheBit) {
+    std::mt19937_64 gen(7);
+    std::uniform_real_distribution<double> angle(-kPi, kPi), unit(-1, 1), wide(-5, 5);
+    std::uniform_real_distribution<double> tiny(-2e-15, 2e-15);
+    for (int i = 0; i < 20000; ++i) {
+        expectSameRPY(rpy(angle(gen), angle(gen), angle(gen)));
+        // Triples whose L1 norm lies at or next to 3 pi / 2, where the two candidates tie.
+        const double a = angle(gen) / 2, b = angle(gen) / 2;
+        const double c = 1.5 * kPi - std::fabs(a) - std::fabs(b) + tiny(gen);
+        expectSameRPY(rpy(a, b, std::fabs(c) <= kPi ? c : kPi));
+        expectSameRPY(rpy(a, kPi - b, -c));
+        // Matrices that are not rotations at all.
+        double m[3][3];
+        for (auto& row : m)
+            for (double& x : row) x = (i % 2) ? wide(gen) : unit(gen);
+        ZELVector3D n(m[0][0], m[1][0], m[2][0]), s(m[0][1], m[1][1], m[2][1]), t(m[0][2], m[1][2], m[2][2]);
+        expectSameRPY(rawMatrix(n, s, t));
+    }
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    expectSameRPY(rawMatrix(ZELVector3D(nan, 0, 0), ZELVector3D(0, 1, 0), ZELVector3D(0, 0, 1)));
+    expectSameRPY(rawMatrix(ZELVector3D(1, 0, 0), ZELVector3D(0, nan, 0), ZELVector3D(0, 0, 1)));
+    expectSameRPY(rawMatrix(ZELVector3D(inf, 1, -inf), ZELVector3D(0, 1, 0), ZELVector3D(0, 0, 1)));
+    expectSameRPY(rawMatrix(ZELVector3D(1, 0, 0), ZELVector3D(0, 0, 0), ZELVector3D(0, 0, 0)));
+    expectSameRPY(rawMatrix(ZELVector3D(1, 0, 0), ZELVector3D(0, 1e300, 0), ZELVector3D(0, 0, 1)));
+}
+
 TEST(Rotate3D, EulerTriples) {
     ZELRotate3D r = general();
     r.setEuler(ZELEuler3D());
@@ -459,6 +531,47 @@ TEST(Rotate3D, OutOfRangeAxisStaysInsideTheMatrix) {
     r.rotate(static_cast<M3::AxisType>(2147483647), 0.5, M3::LocalFrame);
     r.setEuler(ZELEuler3D(0.1, static_cast<M3::AxisType>(-4), 0.2, static_cast<M3::AxisType>(9), 0.3, M3::ZAxis));
     EXPECT_NEAR(r.det(), 1.0, 1e-14);
+}
+
+TEST(Rotate3D, MathMatrixConversions) {
+    const ZELRotate3D r = caa(M3::ZAxis, kPi / 2);
+    ZELMathMatrix m(4, 4, 9.0);
+    r.get(m, false);
+    EXPECT_EQ(m(0, 1), -1);
+    EXPECT_EQ(m(1, 0), 1);
+    EXPECT_EQ(m(2, 2), 1);
+    EXPECT_EQ(m(3, 3), 9);  // elements outside the 3 by 3 block are left alone
+    EXPECT_EQ(m(0, 3), 9);
+    ZELRotate3D back(M3::Uninitialized);
+    back.set(m, false);  // a larger matrix: the extra row and column are ignored
+    EXPECT_EQ(back, r);
+    r.get(m, true);
+    EXPECT_EQ(m(1, 0), -1);
+    EXPECT_EQ(ZELRotate3D(m, true), r);
+
+    const ZELMathMatrix full = general().toZELBasicMathMatrix();
+    ASSERT_EQ(full.rows(), 3u);
+    ASSERT_EQ(full.cols(), 3u);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(full(i, j), at(general(), i, j));
+
+    // A skewed matrix comes out orthonormal, keeping the direction of its first column.
+    const double skewed[] = {2, 0.3, 0.1, 0.1, 3, -0.4, -0.2, 0.2, 4};
+    const ZELRotate3D o(ZELMathMatrix(skewed, 3, 3), false);
+    EXPECT_LT(maxDiff(o * transposeOf(o), ZELRotate3D::Identity), 4 * kEps);
+    EXPECT_EQ(o(M3::NDirection), ZELVector3D(2, 0.1, -0.2) / std::sqrt(4.05));
+    // The transposed flag reads the rows as columns.
+    const ZELRotate3D ot(ZELMathMatrix(skewed, 3, 3), true);
+    EXPECT_EQ(ot(M3::NDirection), ZELVector3D(2, 0.3, 0.1) / std::sqrt(4.1));
+}
+
+std::string field(const std::string& s) { return std::string(14 - s.size(), ' ') + s + " "; }
+
+TEST(Rotate3D, TextShowsTheMatrixNotItsTranspose) {
+    std::ostringstream os;
+    os << caa(M3::ZAxis, kPi / 2);
+    EXPECT_EQ(os.str(), "3X3:\n[\n" + field("0") + field("-1") + field("0") + "\n" + field("1") + field("0") +
+                            field("0") + "\n" + field("0") + field("0") + field("1") + "\n]\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <type_traits>
 #include <vector>
@@ -154,6 +155,15 @@ TEST(Vector3D, ProductsAndNorms) {
     EXPECT_EQ(ZELL2NormSqr(ZELVector3D(1, 2, 2)), 9);
     EXPECT_EQ(ZELL2Norm(ZELVector3D(1, 2, 2)), 3);
 
+    // The double overload of the dot product sums in the same order as the generic one.
+    std::mt19937_64 gen(3);
+    std::uniform_real_distribution<double> u(-1e3, 1e3);
+    for (int i = 0; i < 1000; ++i) {
+        const ZELVector3D a(u(gen), u(gen), u(gen)), b(u(gen), u(gen), u(gen));
+        ASSERT_EQ(ZELDot(a, b), (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]);
+        ASSERT_EQ(ZELDot(a, b), ZELDot<double>(a, b));
+    }
+
     // The infinity norm passes over a NaN in y or z, but not in x.
     EXPECT_EQ(ZELLinfNorm(ZELVector3D(1, kNaN, -2)), 2);
     EXPECT_TRUE(std::isnan(ZELLinfNorm(ZELVector3D(kNaN, 1, 2))));
@@ -261,6 +271,26 @@ TEST(Vector3D, Lerp) {
     ZELVector3D y = b;
     ZELVector3D::lerp(y, 0.5, a, y);
     expectExact(y, 3, 0, 5);
+}
+
+TEST(Vector3D, MathVectorConversionAndText) {
+    const ZELVector3D v(1, 2.5, -3);
+    const ZELMathVector m = v;
+    ASSERT_EQ(m.length(), 3u);
+    EXPECT_EQ(m[0], 1);
+    EXPECT_EQ(m[1], 2.5);
+    EXPECT_EQ(m[2], -3);
+    const double five[] = {4, 5, 6, 7, 8};
+    expectExact(ZELVector3D(ZELMathVector(five, 5)), 4, 5, 6);
+
+    std::ostringstream os;
+    os << ZELVector3D::UnitX << v << ZELVector3D(kNaN, 0.0, -0.0);
+    EXPECT_EQ(os.str(), "[ 1  0  0  ]\n[ 1  2.5  -3  ]\n[ NaN   0  -0  ]\n");
+    std::ostringstream fixed;
+    fixed.setf(std::ios::fixed);
+    fixed.precision(2);
+    fixed << v;
+    EXPECT_EQ(fixed.str(), "[ 1.00  2.50  -3.00  ]\n");
 }
 
 }  // namespace

@@ -111,11 +111,17 @@ ZELRandomGenerator::~ZELRandomGenerator() {
 }
 
 double ZELRandomGenerator::GetRandomNumber(int stream) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    const int j = index(stream);
-    const std::uint32_t x = step(_currentSeeds[j]);
-    _currentSeeds[j] = x;
-    return toUniform(x, _antitheticFlags[j]);
+    std::uint32_t x;
+    unsigned char antithetic;
+    {
+        ZELSysFastMutexLock::LockGuard guard(_contextLock);
+        const int j = index(stream);
+        x = step(_currentSeeds[j]);
+        _currentSeeds[j] = x;
+        antithetic = _antitheticFlags[j];
+    }
+    // The conversion needs no shared state: done after the release, it keeps the lock short.
+    return toUniform(x, antithetic);
 }
 
 void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t count) {

@@ -1,0 +1,29 @@
+#include "publicinterfaces/ZELMathVector.h"
+
+#include <cmath>
+#include <ostream>
+
+template <class T>
+void ZELBasicMathVector<T>::allocate(std::size_t n) {
+    const std::size_t capacity = n < 6 ? 6 : n;
+    T* p = newBuffer(capacity);
+    setBuffer(p, capacity);
+    _length = n;
+    for (std::size_t i = n; i < capacity; ++i) p[i] = T(0);
+}
+
+template <class T>
+std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v) {
+    os << "[ ";
+    for (std::size_t i = 0, n = v.length(); i < n; ++i) {
+        if (std::isnan(v[i]))
+            os << "NaN   ";
+        else
+            os << v[i] << "  ";
+    }
+    os << "]\n";
+    return os;
+}
+
+template class ZELBasicMathVector<double>;
+template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathVector<double>&);
