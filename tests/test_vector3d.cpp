@@ -45,9 +45,6 @@ TEST(CleanSinCos, QuarterAndHalfTurnsAreExact) {
     EXPECT_EQ(s, 0.0);
     EXPECT_FALSE(std::signbit(s));
     EXPECT_EQ(c, -1.0);
-    ZELCleanSinCos(-kPi / 2, s, c);
-    EXPECT_EQ(s, -1.0);
-    EXPECT_EQ(c, 0.0);
     // -0 gives +0, and the sine is cleared when tiny even though the cosine is 1.
     ZELCleanSinCos(-0.0, s, c);
     EXPECT_FALSE(std::signbit(s));
@@ -57,48 +54,26 @@ TEST(CleanSinCos, QuarterAndHalfTurnsAreExact) {
     // Just above the threshold nothing is cleared.
     ZELCleanSinCos(4 * kEps, s, c);
     EXPECT_EQ(s, std::sin(4 * kEps));
-    ZELCleanSinCos(0.3, s, c);
-    EXPECT_EQ(s, std::sin(0.3));
-    EXPECT_EQ(c, std::cos(0.3));
 }
 
-TEST(Vector3D, ConstantsAndConstruction) {
-    expectExact(ZELVector3D::Zero, 0, 0, 0);
-    expectExact(ZELVector3D::UnitX, 1, 0, 0);
+TEST(Vector3D, ConstructionAccessAndIterators) {
     expectExact(ZELVector3D::UnitY, 0, 1, 0);
-    expectExact(ZELVector3D::UnitZ, 0, 0, 1);
-    expectExact(ZELVector3D(), 0, 0, 0);
+    expectExact(ZELVector3D::UnitZ + ZELVector3D::UnitX + ZELVector3D::Zero, 1, 0, 1);
     expectExact(ZELVector3D(2.5), 2.5, 2.5, 2.5);
     const double p[] = {1, 2, 3, 4};
-    expectExact(ZELVector3D(p), 1, 2, 3);
-    ZELVector3D v(1, 2, 3);
-    v = 7.0;
-    expectExact(v, 7, 7, 7);
-    static_assert(!std::is_convertible<double, ZELVector3D>::value, "a scalar must not convert implicitly");
-}
-
-TEST(Vector3D, AccessIteratorsAndSwap) {
-    ZELVector3D v(1, 2, 3);
+    ZELVector3D v(p);
     v[std::size_t(1)] = 5;
-    v[ZELMath3D::ZCoord] = 6;
-    v(ZELMath3D::XCoord) = 4;
-    expectExact(v, 4, 5, 6);
-    double x, y, z;
-    v.getCartesian(x, y, z);
-    EXPECT_EQ(x + y + z, 15);
-    v.setCartesian(1, 2, 3);
-    std::vector<double> forward(v.begin(), v.end());
-    EXPECT_EQ(forward, (std::vector<double>{1, 2, 3}));
-    const ZELVector3D& cv = v;
-    std::vector<double> backward(cv.rbegin(), cv.rend());
-    EXPECT_EQ(backward, (std::vector<double>{3, 2, 1}));
-    for (double& e : v) e *= 2;
-    expectExact(v, 2, 4, 6);
+    v(ZELMath3D::ZCoord) = 6;
+    expectExact(v, 1, 5, 6);
+    static_assert(!std::is_convertible<double, ZELVector3D>::value, "a scalar must not convert implicitly");
 
+    const ZELVector3D& cv = v;
+    EXPECT_EQ(std::vector<double>(cv.rbegin(), cv.rend()), (std::vector<double>{6, 5, 1}));
+    for (double& e : v) e *= 2;
     ZELVector3D w(-1, -2, -3);
     v.swap(w);
     expectExact(v, -1, -2, -3);
-    expectExact(w, 2, 4, 6);
+    expectExact(w, 2, 10, 12);
     v.swap(v);
     expectExact(v, -1, -2, -3);
 }
@@ -129,20 +104,14 @@ TEST(Vector3D, Arithmetic) {
     w -= ZELVector3D(1);
     w /= ZELVector3D(1, 2, 3);
     expectExact(w, 1, 2.5, 3);
-}
 
-TEST(Vector3D, ComparisonTreatsNaNAsUnequal) {
-    const ZELVector3D a(1, kNaN, 3);
-    EXPECT_FALSE(a == a);
-    EXPECT_TRUE(a != a);
-    EXPECT_TRUE(ZELVector3D(1, 2, 3) == ZELVector3D(1, 2, 3));
-    EXPECT_TRUE(ZELVector3D(0.0, 0, 0) == ZELVector3D(-0.0, 0, 0));
+    const ZELVector3D withNaN(1, kNaN, 3);
+    EXPECT_FALSE(withNaN == withNaN);
+    EXPECT_TRUE(withNaN != withNaN);
 }
 
 TEST(Vector3D, ProductsAndNorms) {
     EXPECT_EQ(ZELCross(ZELVector3D::UnitX, ZELVector3D::UnitY), ZELVector3D::UnitZ);
-    EXPECT_EQ(ZELCross(ZELVector3D::UnitY, ZELVector3D::UnitZ), ZELVector3D::UnitX);
-    EXPECT_EQ(ZELCross(ZELVector3D::UnitZ, ZELVector3D::UnitX), ZELVector3D::UnitY);
     expectExact(ZELCross(ZELVector3D(1, 2, 3), ZELVector3D(4, 5, 6)), -3, 6, -3);
     EXPECT_EQ(ZELDot(ZELVector3D::UnitX, ZELVector3D::UnitY), 0);
     EXPECT_EQ(ZELDot(ZELVector3D(1, 2, 3), ZELVector3D(4, 5, 6)), 32);
@@ -174,7 +143,6 @@ TEST(Vector3D, NearComparisons) {
     EXPECT_TRUE(ZELNearAbs(a, b, 0.1));
     EXPECT_FALSE(ZELNearAbs(a, b, 0.01));
     EXPECT_FALSE(ZELNearAbs(a, b, 0.0));
-    EXPECT_TRUE(ZELNearAbs(a, a, 0.0));
     EXPECT_TRUE(ZELNearAbs(a, a, -1.0));
     EXPECT_FALSE(ZELNearAbs(a, a, kNaN));
 
