@@ -57,7 +57,8 @@ const T& largerOf(const T& a, const T& b) {
 }  // namespace
 
 template <class T>
-bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
     if (tolAngle <= T(0) || tolAxis <= T(0))
         return a == b;
     ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
@@ -70,7 +71,8 @@ bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b, T const& t
 }
 
 template <class T>
-bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
     if (tolAngle <= T(0) || tolAxis <= T(0))
         return a == b;
     ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
@@ -112,14 +114,18 @@ void ZELBasicRotate3D<T>::getEAA(ZELBasicVector3D<T>& axis, T& angle) const {
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearAbs(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b,
+                typename ZELBasicRotate3D<T>::value_type const& tolAngle,
+                typename ZELBasicRotate3D<T>::value_type const& tolAxis) {
     if (tolAngle <= T(0) || tolAxis <= T(0))
         return a == b;
     return ZELNearAbs(a.toQtn(), b.toQtn(), tolAngle, tolAxis);
 }
 
 template <class T>
-bool ZELNearRel(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearRel(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b,
+                typename ZELBasicRotate3D<T>::value_type const& tolAngle,
+                typename ZELBasicRotate3D<T>::value_type const& tolAxis) {
     if (tolAngle <= T(0) || tolAxis <= T(0))
         return a == b;
     return ZELNearRel(a.toQtn(), b.toQtn(), tolAngle, tolAxis);

@@ -83,6 +83,8 @@
 template <class T>
 class ZELMATH_EXPORT ZELBasicQtn3D : public ZELMath3D {
 public:
+    using value_type = T;
+
     // The identity rotation (1, 0, 0, 0).
     static const ZELBasicQtn3D Identity;
     // 100 × machine epsilon: `normalize` refuses a norm that is not above it.
@@ -484,9 +486,11 @@ inline T ZELLinfNorm(ZELBasicQtn3D<T> const& q) noexcept {
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b, T const& tolAngle, T const& tolAxis);
+bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);
 template <class T>
-bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b, T const& tolAngle, T const& tolAxis);
+bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);
 // Writes "[ s  x  y  z  ]" and a line break in the math vector's format.
 template <class T>
 std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q);

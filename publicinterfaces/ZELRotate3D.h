@@ -431,9 +431,13 @@ std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r);
 
 // Near-comparison by equivalent angle (tolAngle) and axis (tolAxis).
 template <class T>
-bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b, const T& tolAngle, const T& tolAxis);
+bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
 template <class T>
-bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b, const T& tolAngle, const T& tolAxis);
+bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
 
 extern template class ZELBasicRotate3D<double>;
 extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicRotate3D<double>&,

@@ -56,7 +56,9 @@ void ZELBasicXform3D<T>::EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXfo
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
     ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
     a.getRotate(ra);
     b.getRotate(rb);
@@ -66,7 +68,9 @@ bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b, T cons
 }
 
 template <class T>
-bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b, T const& tolAngle, T const& tolAxis) {
+bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
     ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
     a.getRotate(ra);
     b.getRotate(rb);

@@ -60,6 +60,8 @@
 template <class T>
 class ZELMATH_EXPORT ZELBasicXform3D : public ZELMath3D {
 public:
+    using value_type = T;
+
     // Identity rotation, zero position.
     static const ZELBasicXform3D Identity;
 
@@ -367,9 +369,13 @@ inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b, T const& tolAngle, T const& tolAxis);
+bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis);
 template <class T>
-bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b, T const& tolAngle, T const& tolAxis);
+bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis);
 // Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
 template <class T>
 std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x);

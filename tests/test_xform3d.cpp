@@ -162,6 +162,8 @@ TEST(Xform3DCore, Comparisons) {
     EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9));
     EXPECT_FALSE(ZELNearAbs(r1, r2, 0.005, 1.0));
     EXPECT_FALSE(ZELNearRel(r1, r2, 0.03, 1e-9));
+    EXPECT_TRUE(ZELNearAbs(r1, r2, 1, 1));  // any scalar type converts to the tolerance
+    EXPECT_FALSE(ZELNearAbs(r1, r2, 0, 1));
 }
 
 // ---- motion and Denavit-Hartenberg --------------------------------------------------------------
