@@ -1,9 +1,11 @@
-// Rotation conversions on arbitrary input: no crash, no out-of-bounds access, no undefined
+// Rotation and quaternion conversions on arbitrary input: no crash, no out-of-bounds access, no undefined
 // behaviour for any scalars (NaN, infinities, denormals, huge values) or enumeration values; for
 // orthonormal input the conversions round-trip.
 #include "FuzzInput.h"
 #include "foundation/scl_assert.h"
+#include "foundation/ZELException.h"
 #include "publicinterfaces/ZELEuler3D.h"
+#include "publicinterfaces/ZELQtn3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
 
@@ -14,6 +16,7 @@ namespace {
 
 using R3 = ZELBasicRotate3D<double>;
 using V3 = ZELBasicVector3D<double>;
+using Q = ZELBasicQtn3D<double>;
 
 int g_reports = 0;
 void countReport(const char*, const char*, const char*, int) { ++g_reports; }
@@ -64,6 +67,78 @@ void checkRpyRoundTrip(const R3& r) {
     R3 back;
     back.setRPY(roll, pitch, yaw);
     FUZZ_CHECK(maxDiff(back, r) <= 1e-7);
+}
+
+// Quaternions: arbitrary scalars through normalize, the conversions, interpolation and the
+// frame-relative rotations; for orthonormal input the round trips through the matrix and the
+// equivalent axis and angle hold.
+void checkQuaternion(FuzzInput& in, const double* s, bool raw, const R3& orthonormal) {
+    Q q(s[0], s[1], s[2], s[3]);
+    try {
+        q.normalize();
+    } catch (const ZELENumericError&) {
+    }
+    R3 m;
+    q.getRotate(m);
+    Q back;
+    back.setRotate(m);
+    V3 axis;
+    double angle = 0.0;
+    q.getEAA(axis, angle);
+    Q other(s[4], s[5], s[6], s[7]);
+    Q out;
+    const double t = in.take<double>();
+    Q::slerp(out, t, q, other);
+    Q::EAAInterp(out, t, q, other);
+    Q::squad(out, t, q, other, q, other);
+    V3 w(s[6], s[7], s[8]);
+    q.rotateVec(w);
+    double roll, pitch, yaw;
+    q.getRPY(roll, pitch, yaw);
+    const double* rows[3] = {s, s + 3, s + 6};
+    const R3 anyMatrix(rows, false);
+    back.setRotate(anyMatrix);
+
+    if (raw) return;
+    // Matrix -> quaternion -> matrix: each magnitude is a root of a difference, so ~1e-8.
+    Q fromMatrix;
+    fromMatrix.setRotate(orthonormal);
+    FUZZ_CHECK(std::fabs(fromMatrix.norm() - 1.0) <= 1e-7);
+    R3 again;
+    fromMatrix.getRotate(again);
+    FUZZ_CHECK(maxDiff(again, orthonormal) <= 1e-7);
+    // Axis and angle -> quaternion -> axis and angle -> quaternion: the same rotation.
+    const V3 a(s[3], s[4], s[5]);
+    if (std::isfinite(ZELL2NormSqr(a)) && ZELL2Norm(a) > 1e-15) {  // shorter axes throw
+        Q e;
+        e.setEAA(a, angleFrom(s[0], false));
+        FUZZ_CHECK(std::fabs(e.norm() - 1.0) <= 1e-14);
+        V3 u;
+        double phi = 0.0;
+        e.getEAA(u, phi);
+        FUZZ_CHECK(phi >= 0.0 && phi <= M_PI);
+        if (phi > 0.0) {
+            Q f;
+            f.setEAA(u, phi);
+            R3 re, rf;
+            e.getRotate(re);
+            f.getRotate(rf);
+            // The angle comes back as 2 acos(|s|), good to about 1e-8 near 0.
+            FUZZ_CHECK(maxDiff(re, rf) <= 1e-7);
+        }
+    }
+    // Invalid enumeration values: reported, nothing changes.
+    const int kRaw = in.take<std::int32_t>();
+    const int fRaw = in.take<std::int32_t>();
+    const bool validK = kRaw >= 0 && kRaw <= 2;
+    const bool validF = fRaw == 0 || fRaw == 1;
+    Q turned = fromMatrix;
+    const int before = g_reports;
+    turned.rotate(static_cast<ZELMath3D::AxisType>(kRaw), 0.5, static_cast<ZELMath3D::ReferenceFrame>(fRaw));
+    if (!validK || !validF) {
+        FUZZ_CHECK(g_reports == before + 1);
+        FUZZ_CHECK(turned == fromMatrix);
+    }
 }
 
 }  // namespace
@@ -150,5 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.setCAA(k, a1);
     if (!validK && a1 != 0.0) FUZZ_CHECK(maxDiff(c, R3()) == 0.0);
     if (validK && validF && !raw) FUZZ_CHECK(orthoError(r) <= 1e-13);
+
+    checkQuaternion(in, s, raw, euler);
     return 0;
 }

@@ -56,7 +56,7 @@
 #include <iosfwd>
 
 template <class T>
-class ZELBasicQtn3D;
+class ZELMATH_EXPORT ZELBasicQtn3D;  // the attribute must be on the first declaration for clang
 template <class T>
 class ZELBasicXform3D;
 

@@ -22,8 +22,10 @@
 #include "foundation/ZELException.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMathVector.h"
+#include "publicinterfaces/ZELQtn3D.h"
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/ZELXform3D.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,8 @@ namespace {
 using V3 = ZELBasicVector3D<double>;
 using R3 = ZELBasicRotate3D<double>;
 using E3 = ZELBasicEuler3D<double>;
+using Q = ZELBasicQtn3D<double>;
+using X3 = ZELBasicXform3D<double>;
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -303,6 +307,93 @@ TEST(BadInput, NonOrthonormalMatricesAreRepairedOrReplaced) {
         r.rotateVec(v);
         r *= r;
     }
+}
+
+// ---- quaternion and transform --------------------------------------------------------------------
+
+TEST(BadInput, QuaternionZeroTinyAndNonFiniteValues) {
+    for (const Q& tiny : {Q(0, 0, 0, 0), Q(1e-11, 0, 0, 0), Q(Denormal, Denormal, 0, 0)}) {
+        Q q = tiny;
+        try {
+            q.normalize();
+            ADD_FAILURE();
+        } catch (const ZELENumericError& e) {
+            EXPECT_EQ(e.message(), L"Zero length quaternion");
+        }
+        EXPECT_TRUE(q == tiny);
+    }
+    Q fine(1e-9, 0, 0, 0);
+    fine.normalize();
+    EXPECT_TRUE(fine == Q());
+    // A zero axis with a non-zero angle throws after storing the axis; the scalar part stays.
+    Q q(0.5, 0.5, 0.5, 0.5);
+    EXPECT_THROW(q.setEAA(V3(), 1.0), ZELEZeroVector);
+    EXPECT_TRUE(q == Q(0.5, 0, 0, 0));
+    // slerp between q and -q blends linearly through zero.
+    Q out;
+    const Q a(0.6, 0, 0.8, 0);
+    Q::slerp(out, 0.5, a, -a);
+    EXPECT_TRUE(out == Q(0, 0, 0, 0));
+    // NaN goes through the conversions without a crash.
+    Q nan(NaN, 0, 0, 1);
+    R3 r;
+    nan.getRotate(r);
+    Q back;
+    back.setRotate(r);
+    V3 axis;
+    double angle = 0.0;
+    nan.getEAA(axis, angle);
+}
+
+TEST(BadInput, QuaternionAndTransformRejectInvalidEnumerations) {
+    AssertRecorder rec;
+    Q q;
+    q.setRPY(0.1, 0.2, 0.3);
+    const Q qBefore = q;
+    q.rotate(ZELMath3D::XAxis, 0.5, static_cast<ZELMath3D::ReferenceFrame>(2));
+    q.rotate(static_cast<ZELMath3D::AxisType>(-1), 0.5, ZELMath3D::WorldFrame);
+    q.rotate(qBefore, static_cast<ZELMath3D::ReferenceFrame>(INT_MIN));
+    EXPECT_TRUE(q == qBefore);
+    std::vector<AssertReport> reports = rec.take();
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_EQ(reports[0].message, "Invalid reference frame.");
+    EXPECT_EQ(reports[1].message, "Invalid rotation axis");
+    EXPECT_EQ(reports[2].message, "Invalid reference frame.");
+    // setCAA with an invalid axis stores the scalar part and keeps the vector part.
+    Q c(0.5, 0.5, 0.5, 0.5);
+    c.setCAA(static_cast<ZELMath3D::AxisType>(3), M_PI);
+    EXPECT_EQ(rec.take().size(), 1u);
+    double s;
+    V3 v;
+    c.get(s, v);
+    EXPECT_EQ(v, V3(0.5, 0.5, 0.5));
+
+    X3 x(0.3, 1.0, 0.2, 2.0);
+    const X3 xBefore = x;
+    x.rotate(ZELMath3D::ZAxis, 0.5, static_cast<ZELMath3D::ReferenceFrame>(7));
+    x.rotate(static_cast<ZELMath3D::AxisType>(9), 0.5, ZELMath3D::LocalFrame);
+    x.translate(V3(1, 2, 3), static_cast<ZELMath3D::ReferenceFrame>(-3));
+    x.move(xBefore, static_cast<ZELMath3D::ReferenceFrame>(5));
+    EXPECT_TRUE(x == xBefore);
+    reports = rec.take();
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_EQ(reports[0].message, "Invalid reference frame");
+    EXPECT_EQ(reports[1].message, "Invalid rotation axis");
+    EXPECT_EQ(reports[2].message, "Invalid reference frame");
+    EXPECT_EQ(reports[3].message, "Invalid reference frame");
+    EXPECT_THROW(x.rotate(V3(), 1.0, static_cast<ZELMath3D::ReferenceFrame>(5)), ZELEZeroVector);
+    EXPECT_TRUE(rec.take().empty());
+}
+
+TEST(BadInput, TransformFromNonOrthonormalAndNonFiniteArrays) {
+    const double skewed[4][4] = {{2, 1, 1, 7}, {0, 3, 1, 8}, {0, 0, 5, 9}, {4, 4, 4, 4}};
+    const X3 x(skewed, false);
+    EXPECT_TRUE(x == X3(R3(), V3(7, 8, 9)));
+    const double broken[4][4] = {{NaN, 0, 0, Inf}, {0, Inf, 0, 0}, {0, 0, 1, -Inf}, {0, 0, 0, 1}};
+    X3 y(broken, true);
+    y *= y;
+    V3 p(1, 2, 3);
+    y.rotateVec(p);
 }
 
 // ---- random streams and distributions ------------------------------------------------------------
