@@ -17,5 +17,6 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "protectedinterfaces/ZELLUFactor.h"
 
 #endif
