@@ -230,6 +230,45 @@ void updateTrailing(T* a, Index n, Index k0, Index k1, T* lpack, T* upack) {
     updateTrailingScalar(a, n, k0, k1);
 }
 
+// Small matrices are factored in place in their rows, in the plain left-looking order: column j
+// receives the earlier interchanges, then the products of columns 0 .. j-1 in increasing m
+// (the rows above the diagonal first need no separate pass: row m of column j is final before
+// it is used), then its pivot, which is applied to columns 0 .. j only.
+template <class T>
+Index factorRowsInPlace(T* const* r, Index n, int* pivot) {
+    for (Index j = 0; j < n; ++j) {
+        for (Index k = 0; k < j; ++k) {
+            const Index p = pivot[k] - 1;
+            if (p != k) ZELBasicLUFactor<T>::interchange(r[k] + j, r[p] + j);
+        }
+        for (Index m = 0; m < j; ++m) {
+            const T u = r[m][j];
+            for (Index i = m + 1; i < n; ++i) r[i][j] -= r[i][m] * u;
+        }
+        if (j < n - 1) {
+            Index p = j;
+            T best = T(0);
+            for (Index i = j; i < n; ++i) {
+                const T v = absOf(r[i][j]);
+                if (v > best) {
+                    best = v;
+                    p = i;
+                }
+            }
+            pivot[j] = static_cast<int>(p + 1);
+            if (p != j)
+                for (Index k = 0; k <= j; ++k) ZELBasicLUFactor<T>::interchange(r[p] + k, r[j] + k);
+        }
+        const T d = r[j][j];
+        if (absOf(d) <= T(PivotThreshold)) return j;
+        for (Index i = j + 1; i < n; ++i) r[i][j] = r[i][j] / d;
+    }
+    return -1;
+}
+
+// Up to this size the factorisation runs in place in the rows.
+constexpr Index SmallSize = 16;
+
 // Panel width of the blocked factorisation; smaller matrices are one panel.
 constexpr Index PanelWidth = 32;
 
@@ -307,63 +346,88 @@ void backSubstitute(const ZELBasicMathMatrix<T>& m, T* b, Index n) {
     }
 }
 
-// The same for many right-hand sides at once: x[k] points at row k of an n x w block, each
-// column an independent system. Columns are processed eight at a time.
+// The same for many right-hand sides at once. The columns are packed ColumnBlock at a time into
+// a contiguous block p (row k at p + k*ColumnBlock); each column is an independent system and
+// receives exactly the operations of the single-vector substitution.
 constexpr Index ColumnBlock = 8;
 
+// Forward substitution of rows start+1 .. n-1, the sums starting at column start. The rows
+// above start must be zero in every column of the block and the multipliers finite, so that
+// the products left out are all zeros and the sums are unchanged by leaving them out.
 template <class T>
-void forwardSubstituteBlock(const ZELBasicMathMatrix<T>& m, T* const* x, Index n, Index c0, Index w) {
-    for (Index i = 1; i < n; ++i) {
-        const T* r = &m(i, 0);
-        T* xi = x[i] + c0;
+void forwardSubstitutePacked(const ZELBasicMathMatrix<T>& m, T* p, Index n, Index start) {
+    for (Index i = start + 1; i < n; ++i) {
+        const T* l = &m(i, 0);
+        T* pi = p + i * ColumnBlock;
+#if defined(ZELMATH_LU_TILE_KERNEL)
+        if constexpr (std::is_same<T, double>::value) {
+            Double2 s0 = {0.0, 0.0}, s1 = s0, s2 = s0, s3 = s0;
+            for (Index k = start; k < i; ++k) {
+                const Double2 lk = {l[k], l[k]};
+                const double* pk = p + k * ColumnBlock;
+                s0 = s0 + lk * load2(pk);
+                s1 = s1 + lk * load2(pk + 2);
+                s2 = s2 + lk * load2(pk + 4);
+                s3 = s3 + lk * load2(pk + 6);
+            }
+            store2(pi, load2(pi) - s0);
+            store2(pi + 2, load2(pi + 2) - s1);
+            store2(pi + 4, load2(pi + 4) - s2);
+            store2(pi + 6, load2(pi + 6) - s3);
+            continue;
+        }
+#endif
         T s[ColumnBlock];
         for (Index q = 0; q < ColumnBlock; ++q) s[q] = T(0);
-        if (w == ColumnBlock) {
-            for (Index k = 0; k < i; ++k) {
-                const T l = r[k];
-                const T* xk = x[k] + c0;
-                for (Index q = 0; q < ColumnBlock; ++q) s[q] += l * xk[q];
-            }
-        } else {
-            for (Index k = 0; k < i; ++k) {
-                const T l = r[k];
-                const T* xk = x[k] + c0;
-                for (Index q = 0; q < w; ++q) s[q] += l * xk[q];
-            }
-        }
-        for (Index q = 0; q < w; ++q) xi[q] = xi[q] - s[q];
+        for (Index k = start; k < i; ++k)
+            for (Index q = 0; q < ColumnBlock; ++q) s[q] += l[k] * p[k * ColumnBlock + q];
+        for (Index q = 0; q < ColumnBlock; ++q) pi[q] = pi[q] - s[q];
     }
 }
 
+// Back substitution of all rows. The last row is divided by its diagonal element directly;
+// subtracting the empty sum first would not change a bit.
 template <class T>
-void backSubstituteBlock(const ZELBasicMathMatrix<T>& m, T* const* x, Index n, Index c0, Index w) {
-    if (n == 0) return;
-    {
-        const T d = m(n - 1, n - 1);
-        T* xl = x[n - 1] + c0;
-        for (Index q = 0; q < w; ++q) xl[q] = xl[q] / d;
-    }
-    for (Index i = n - 2; i >= 0; --i) {
-        const T* r = &m(i, 0);
-        T* xi = x[i] + c0;
+void backSubstitutePacked(const ZELBasicMathMatrix<T>& m, T* p, Index n) {
+    for (Index i = n - 1; i >= 0; --i) {
+        const T* u = &m(i, 0);
+        T* pi = p + i * ColumnBlock;
+#if defined(ZELMATH_LU_TILE_KERNEL)
+        if constexpr (std::is_same<T, double>::value) {
+            Double2 s0 = {0.0, 0.0}, s1 = s0, s2 = s0, s3 = s0;
+            for (Index k = i + 1; k < n; ++k) {
+                const Double2 uk = {u[k], u[k]};
+                const double* pk = p + k * ColumnBlock;
+                s0 = s0 + uk * load2(pk);
+                s1 = s1 + uk * load2(pk + 2);
+                s2 = s2 + uk * load2(pk + 4);
+                s3 = s3 + uk * load2(pk + 6);
+            }
+            const Double2 d = {u[i], u[i]};
+            store2(pi, (load2(pi) - s0) / d);
+            store2(pi + 2, (load2(pi + 2) - s1) / d);
+            store2(pi + 4, (load2(pi + 4) - s2) / d);
+            store2(pi + 6, (load2(pi + 6) - s3) / d);
+            continue;
+        }
+#endif
         T s[ColumnBlock];
         for (Index q = 0; q < ColumnBlock; ++q) s[q] = T(0);
-        if (w == ColumnBlock) {
-            for (Index k = i + 1; k < n; ++k) {
-                const T u = r[k];
-                const T* xk = x[k] + c0;
-                for (Index q = 0; q < ColumnBlock; ++q) s[q] += u * xk[q];
-            }
-        } else {
-            for (Index k = i + 1; k < n; ++k) {
-                const T u = r[k];
-                const T* xk = x[k] + c0;
-                for (Index q = 0; q < w; ++q) s[q] += u * xk[q];
-            }
-        }
-        const T d = r[i];
-        for (Index q = 0; q < w; ++q) xi[q] = (xi[q] - s[q]) / d;
+        for (Index k = i + 1; k < n; ++k)
+            for (Index q = 0; q < ColumnBlock; ++q) s[q] += u[k] * p[k * ColumnBlock + q];
+        for (Index q = 0; q < ColumnBlock; ++q) pi[q] = (pi[q] - s[q]) / u[i];
     }
+}
+
+// True when every multiplier (the strict lower triangle) is finite.
+template <class T>
+bool finiteMultipliers(const ZELBasicMathMatrix<T>& m, Index n) {
+    for (Index i = 1; i < n; ++i) {
+        const T* l = &m(static_cast<std::size_t>(i), 0);
+        for (Index k = 0; k < i; ++k)
+            if (!(absOf(l[k]) <= std::numeric_limits<T>::max())) return false;
+    }
+    return true;
 }
 
 // The row interchanges of the factorisation applied to x, in order.
@@ -371,7 +435,7 @@ template <class T>
 void applyInterchanges(const scl_vector<int>& pivot, T* x, Index n) {
     for (Index k = 0; k + 1 < n; ++k) {
         const Index p = pivot[static_cast<std::size_t>(k)] - 1;
-        if (p != k) ZELBasicLUFactor<T>::interchange(x + k, x + p);
+        if (p != k) std::swap(x[k], x[p]);
     }
 }
 
@@ -391,6 +455,24 @@ T l1Norm(const T* z, Index n) {
     T s = T(0);
     for (Index i = 0; i < n; ++i) s += absOf(z[i]);
     return s;
+}
+
+// ZELL1Norm of the matrix (the largest column sum, each sum in increasing row order from 0.0),
+// computed row by row without building the columns.
+template <class T>
+T largestColumnSum(const ZELBasicMathMatrix<T>& a) {
+    const std::size_t rows = a.rows(), cols = a.cols();
+    ScratchBuffer<T, 64> sumsBuffer(cols);
+    T* sums = sumsBuffer.data();
+    std::fill(sums, sums + cols, T(0));
+    for (std::size_t i = 0; cols > 0 && i < rows; ++i) {
+        const T* r = &a(i, 0);
+        for (std::size_t j = 0; j < cols; ++j) sums[j] += absOf(r[j]);
+    }
+    T best = T(0);
+    for (std::size_t j = 0; j < cols; ++j)
+        if (sums[j] > best) best = sums[j];
+    return best;
 }
 
 }  // namespace
@@ -461,7 +543,7 @@ void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition) {
     pivot_.assign(n == 0 ? 0 : n - 1, 0);
     rcond_ = T(-1);
     rcondHigham_ = T(-1);
-    norm_ = ZELL1Norm(lu_);
+    norm_ = largestColumnSum(lu_);
     if (lu_.cols() < n) lu_.resize(n, n);
     if (identity_.rows() != n || identity_.cols() != n) {
         identity_.resize(n, n);
@@ -475,18 +557,24 @@ void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition) {
 template <class T>
 void ZELBasicLUFactor<T>::justFactor() {
     const Index n = static_cast<Index>(dimension_);
-    const std::size_t count = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-    ScratchBuffer<T, 256> work(count);
-    T* a = work.data();
-    for (Index i = 0; i < n; ++i) {
-        const T* row = &lu_(static_cast<std::size_t>(i), 0);
-        std::copy(row, row + n, a + i * n);
+    Index failed;
+    if (n <= SmallSize) {
+        T* rows[SmallSize];
+        for (Index i = 0; i < n; ++i) rows[i] = &lu_(static_cast<std::size_t>(i), 0);
+        failed = factorRowsInPlace(rows, n, pivot_.data());
+    } else {
+        std::unique_ptr<T[]> work(new T[static_cast<std::size_t>(n) * static_cast<std::size_t>(n)]);
+        T* a = work.get();
+        for (Index i = 0; i < n; ++i) {
+            const T* row = &lu_(static_cast<std::size_t>(i), 0);
+            std::copy(row, row + n, a + i * n);
+        }
+        failed = factorContiguous(a, n, pivot_.data());
+        // After a failure only the columns up to the failing one have been processed; the
+        // others keep the values copied from A.
+        const Index done = failed < 0 ? n : failed + 1;
+        for (Index i = 0; i < n; ++i) std::copy(a + i * n, a + i * n + done, &lu_(static_cast<std::size_t>(i), 0));
     }
-    const Index failed = factorContiguous(a, n, pivot_.data());
-    // After a failure only the columns up to the failing one have been processed; the others
-    // keep the values copied from A.
-    const Index done = failed < 0 ? n : failed + 1;
-    for (Index i = 0; i < n; ++i) std::copy(a + i * n, a + i * n + done, &lu_(static_cast<std::size_t>(i), 0));
     if (failed >= 0) {
         fail_ = true;
         good_ = false;
@@ -781,33 +869,76 @@ ZELBasicMathVector<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathVect
     return x;
 }
 
-template <class T>
-ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b) {
+namespace {
+
+// X with A*X = B for the n x w right-hand side whose element (r, c) is rhs(r, c).
+template <class T, class Rhs>
+ZELBasicMathMatrix<T> solveColumns(const ZELBasicLUFactor<T>& f, std::size_t w, const Rhs& rhs) {
     const std::size_t n = f.dimension();
-    const std::size_t w = b.cols();
-    if (!solvable(f, b.rows())) return ZELBasicMathMatrix<T>(n, w, std::numeric_limits<T>::quiet_NaN());
-    ZELBasicMathMatrix<T> x(b);
+    ZELBasicMathMatrix<T> x(n, w, T(0));
     if (n == 0 || w == 0) return x;
-    ScratchBuffer<T*, 64> rowsBuffer(n);
-    T** rows = rowsBuffer.data();
-    for (std::size_t i = 0; i < n; ++i) rows[i] = &x(i, 0);
     const Index m = static_cast<Index>(n);
-    const scl_vector<int>& pivot = f.getPivot();
-    for (Index k = 0; k + 1 < m; ++k) {
-        const Index p = pivot[static_cast<std::size_t>(k)] - 1;
-        if (p != k) swapRows(rows[k], rows[p], static_cast<Index>(w));
+    const Index cols = static_cast<Index>(w);
+    const ZELBasicMathMatrix<T>& lu = f.getLU();
+
+    ScratchBuffer<Index, 192> indices(n + 2 * w);
+    // Row k of the interchanged right-hand side is row source[k] of B.
+    Index* source = indices.data();
+    Index* order = source + m;
+    Index* firstNonZero = order + cols;
+    for (Index k = 0; k < m; ++k) source[k] = k;
+    applyInterchanges(f.getPivot(), source, m);
+
+    // A column whose leading rows are zero keeps them zero in the forward substitution, and its
+    // sums gain nothing from them while the multipliers are finite. Columns are grouped by their
+    // first non-zero row so that each block can skip its common zero rows.
+    const bool skipZeros = finiteMultipliers(lu, m);
+    for (Index c = 0; c < cols; ++c) {
+        order[c] = c;
+        Index k = 0;
+        if (skipZeros)
+            while (k < m && rhs(source[k], c) == T(0)) ++k;
+        firstNonZero[c] = k;
     }
-    for (Index c0 = 0; c0 < static_cast<Index>(w); c0 += ColumnBlock) {
-        const Index cw = std::min(ColumnBlock, static_cast<Index>(w) - c0);
-        forwardSubstituteBlock(f.getLU(), rows, m, c0, cw);
-        backSubstituteBlock(f.getLU(), rows, m, c0, cw);
+    std::stable_sort(order, order + cols, [&](Index c1, Index c2) { return firstNonZero[c1] < firstNonZero[c2]; });
+
+    ScratchBuffer<T, 32 * ColumnBlock> packed(n * ColumnBlock);
+    T* p = packed.data();
+    for (Index c0 = 0; c0 < cols; c0 += ColumnBlock) {
+        const Index cw = std::min(ColumnBlock, cols - c0);
+        for (Index k = 0; k < m; ++k) {
+            T* pk = p + k * ColumnBlock;
+            for (Index q = 0; q < ColumnBlock; ++q) pk[q] = q < cw ? rhs(source[k], order[c0 + q]) : T(0);
+        }
+        const Index start = std::min(firstNonZero[order[c0]], m - 1);
+        forwardSubstitutePacked(lu, p, m, start);
+        backSubstitutePacked(lu, p, m);
+        for (Index k = 0; k < m; ++k) {
+            T* row = &x(static_cast<std::size_t>(k), 0);
+            const T* pk = p + k * ColumnBlock;
+            for (Index q = 0; q < cw; ++q) row[order[c0 + q]] = pk[q];
+        }
     }
     return x;
 }
 
+}  // namespace
+
+template <class T>
+ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b) {
+    if (!solvable(f, b.rows())) return ZELBasicMathMatrix<T>(f.dimension(), b.cols(), std::numeric_limits<T>::quiet_NaN());
+    return solveColumns(f, b.cols(), [&b](Index r, Index c) {
+        return b(static_cast<std::size_t>(r), static_cast<std::size_t>(c));
+    });
+}
+
+// The stored identity has 1.0 on the diagonal and 0.0 elsewhere; its elements are produced
+// directly instead of copying it.
 template <class T>
 ZELBasicMathMatrix<T> inverse(const ZELBasicLUFactor<T>& f) {
-    return solve(f, f.getIdentity());
+    const std::size_t n = f.dimension();
+    if (!f.good()) return ZELBasicMathMatrix<T>(n, n, std::numeric_limits<T>::quiet_NaN());
+    return solveColumns(f, n, [](Index r, Index c) { return r == c ? T(1) : T(0); });
 }
 
 template <class T>

@@ -488,7 +488,42 @@ TEST(LUFactor, MatchesColumnLoopBitForBit) {
                 const Dense col = refSolve(r, e);
                 for (int i = 0; i < n; ++i) ASSERT_TRUE(sameBits(inv(i, j), col[i])) << "inverse, n = " << n;
             }
+            // A general right-hand side, some of its rows zero.
+            Dense bm(n * 3);
+            for (int i = 0; i < n * 3; ++i) bm[i] = (i / 3) % 4 == 1 ? 0.0 : g();
+            const ZELMathMatrix xm = solve(f, ZELMathMatrix(bm.data(), n, 3));
+            for (int j = 0; j < 3; ++j) {
+                Dense e(n);
+                for (int i = 0; i < n; ++i) e[i] = bm[i * 3 + j];
+                const Dense col = refSolve(r, e);
+                for (int i = 0; i < n; ++i) ASSERT_TRUE(sameBits(xm(i, j), col[i])) << "matrix solve, n = " << n;
+            }
             ASSERT_TRUE(sameBits(f.condition(), refCondition(r, ZELL1Norm(toMatrix(a, n))))) << "n = " << n;
+        }
+    }
+}
+
+TEST(LUFactor, NonFiniteEntriesPropagateAsInTheColumnLoop) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double bad : {inf, -inf, nan}) {
+        Dense a = {4, 1, 2, 0, 1, 5, 1, 2, 2, 1, 6, 1, 0, 3, 1, 7};
+        a[9] = bad;
+        ZELLUFactor f(toMatrix(a, 4));
+        const RefLU r = refFactor(a, 4);
+        ASSERT_EQ(f.fail(), r.fail);
+        for (int i = 0; i < 16; ++i) {
+            const double got = f.getLU()(i / 4, i % 4);
+            EXPECT_TRUE(sameBits(got, r.a[i]) || (std::isnan(got) && std::isnan(r.a[i]))) << i;
+        }
+        if (r.fail) continue;
+        const ZELMathMatrix inv = inverse(f);
+        for (int j = 0; j < 4; ++j) {
+            Dense e(4, 0.0);
+            e[j] = 1.0;
+            const Dense col = refSolve(r, e);
+            for (int i = 0; i < 4; ++i)
+                EXPECT_TRUE(sameBits(inv(i, j), col[i]) || (std::isnan(inv(i, j)) && std::isnan(col[i]))) << i << j;
         }
     }
 }
