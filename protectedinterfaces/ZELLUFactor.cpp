@@ -270,7 +270,7 @@ Index factorRowsInPlace(T* const* r, Index n, int* pivot) {
 constexpr Index SmallSize = 16;
 
 // Panel width of the blocked factorisation; smaller matrices are one panel.
-constexpr Index PanelWidth = 32;
+constexpr Index PanelWidth = 16;
 
 // Factors the contiguous n x n matrix a in place. pivot receives the entries of the columns
 // reached (n-1 entries in all). Returns the failing column or -1.
@@ -847,7 +847,7 @@ void ZELBasicLUFactor<T>::calculateConditionHigham() {
             alternating = -alternating;
         }
         solveWithFactors(lu_, pivot_, x, n);
-        const T extra = T(2) * l1Norm(x, n) / T(static_cast<double>(3 * n));
+        const T extra = T(2) * (l1Norm(x, n) / T(static_cast<double>(3 * n)));
         if (extra > estimate) estimate = extra;
     }
     rcondHigham_ = (T(1) / estimate) / norm_;
