@@ -1,0 +1,38 @@
+// Erlang variates: the sum of k exponential phases of mean `mean` each, divided by k, so that
+// the variate has mean `mean` (each phase has mean mean / k). One uniform number per phase.
+//
+// The constructor takes an int phase count and replaces a negative count by 1; `SetDistParameters`
+// stores its second argument as it comes, so a fractional count k draws ceil(k) phases and
+// divides their sum by k. A count of 0 (or any k <= 0) draws no uniform number; with k == 0 the
+// draw yields 0.0 (an empty sum), with k < 0 it yields 0 / k = -0.0. Defaults: mean 0, k = 1.
+#ifndef ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
+#define ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
+
+#include "ZELRandomMD.m/src/ZELRNDistribution.h"
+
+class ZELMATH_EXPORT ZELErlangDistribution : public ZELRNDistribution {
+    KOB_DECLARE_COMPONENT(ZELErlangDistribution)
+
+public:
+    ZELErlangDistribution() noexcept : _mean(0.0), _phases(1.0) {}
+    ZELErlangDistribution(double mean, int phases) noexcept
+        : _mean(mean), _phases(phases < 0 ? 1.0 : static_cast<double>(phases)) {}
+    ZELErlangDistribution(const ZELErlangDistribution&) noexcept = default;
+    ZELErlangDistribution& operator=(const ZELErlangDistribution&) noexcept = default;
+    ~ZELErlangDistribution() override;
+
+    void SetDistParameters(double mean, double phases) noexcept {
+        _mean = mean;
+        _phases = phases;
+    }
+
+    double getRandomVariate(int stream) override;
+
+private:
+    double doGetRandomVariate(int stream);
+
+    double _mean;
+    double _phases;
+};
+
+#endif

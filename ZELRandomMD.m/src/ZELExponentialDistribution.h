@@ -1,0 +1,30 @@
+// Exponential variates with a given mean: -(ln U) * mean, one uniform number per draw.
+//
+// U = 0 (state 0 of the generator) gives +infinity for a positive mean, U = 1 gives 0. A zero or
+// negative mean gives zero or non-positive values. Default mean: 0.
+#ifndef ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
+#define ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
+
+#include "ZELRandomMD.m/src/ZELRNDistribution.h"
+
+class ZELMATH_EXPORT ZELExponentialDistribution : public ZELRNDistribution {
+    KOB_DECLARE_COMPONENT(ZELExponentialDistribution)
+
+public:
+    ZELExponentialDistribution() noexcept : _mean(0.0) {}
+    explicit ZELExponentialDistribution(double mean) noexcept : _mean(mean) {}
+    ZELExponentialDistribution(const ZELExponentialDistribution&) noexcept = default;
+    ZELExponentialDistribution& operator=(const ZELExponentialDistribution&) noexcept = default;
+    ~ZELExponentialDistribution() override;
+
+    void SetDistributionParameters(double mean) noexcept { _mean = mean; }
+
+    double getRandomVariate(int stream) override;
+
+private:
+    double doGetRandomVariate(int stream);
+
+    double _mean;
+};
+
+#endif

@@ -1,0 +1,23 @@
+#include "ZELRandomMD.m/src/ZELLogNormalDistribution.h"
+
+#include "ZELRandomMD.m/src/ZELNormalDistribution.h"
+
+#include <cmath>
+
+KOB_DEFINE_COMPONENT(ZELLogNormalDistribution, ZELRNDistribution)
+
+ZELLogNormalDistribution::~ZELLogNormalDistribution() = default;
+
+double ZELLogNormalDistribution::doGetRandomVariate(int stream) {
+    const double m = _mean, s = _stdDev;
+    double v = std::log(std::pow(s / m, 2.0) + 1.0);
+    if (v < 0.0) v = 0.0;
+    const double mu = std::log(m) - 0.5 * v;
+    const double sigma = std::sqrt(v);
+    ZELNormalDistribution normal(mu, sigma);
+    return std::exp(normal.getRandomVariate(stream));
+}
+
+double ZELLogNormalDistribution::getRandomVariate(int stream) {
+    return drawAccepted([&] { return doGetRandomVariate(stream); });
+}

@@ -1,0 +1,26 @@
+#include "ZELRandomMD.m/src/ZELPoissonDistribution.h"
+
+#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+
+#include <cmath>
+
+KOB_DEFINE_COMPONENT(ZELPoissonDistribution, ZELRNDistribution)
+
+ZELPoissonDistribution::~ZELPoissonDistribution() = default;
+
+double ZELPoissonDistribution::doGetRandomVariate(int stream) {
+    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+    if (generator == nullptr) return 0.0;
+    const double l = std::exp(-_lambda);
+    int k = -1;
+    double p = 1.0;
+    do {
+        p = p * generator->GetRandomNumber(stream);
+        ++k;
+    } while (k < Cap && p - l >= 0.0);
+    return static_cast<double>(k);
+}
+
+double ZELPoissonDistribution::getRandomVariate(int stream) {
+    return drawAccepted([&] { return doGetRandomVariate(stream); });
+}

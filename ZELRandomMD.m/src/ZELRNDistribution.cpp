@@ -1,0 +1,18 @@
+#include "ZELRandomMD.m/src/ZELRNDistribution.h"
+
+#include <cmath>
+#include <limits>
+
+KOB_DEFINE_COMPONENT(ZELRNDistribution, KOBBaseUnknown)
+
+ZELRNDistribution::ZELRNDistribution() noexcept
+    : _upperBound(std::numeric_limits<double>::infinity()),
+      _lowerBound(std::numeric_limits<double>::infinity()) {}
+
+ZELRNDistribution::~ZELRNDistribution() = default;
+
+bool ZELRNDistribution::DistValueOK(double* value) const noexcept {
+    if (!std::isinf(_upperBound) && *value > _upperBound) return false;
+    if (!std::isinf(_lowerBound) && _lowerBound > *value) return false;
+    return true;
+}

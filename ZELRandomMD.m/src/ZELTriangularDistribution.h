@@ -1,0 +1,38 @@
+// Triangular variates on [min, max] with the given mode, by inversion (one uniform per draw):
+// with F = (mode - min) / (max - min), U <= F gives min + sqrt((max - min)(mode - min) U), else
+// max - sqrt((max - mode)(max - min)(1 - U)).
+//
+// Mind the argument orders: the constructor takes (minimum, mode, maximum), `SetParameters` takes
+// (minimum, maximum, mode). min == max yields that value on every draw.
+#ifndef ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
+#define ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
+
+#include "ZELRandomMD.m/src/ZELRNDistribution.h"
+
+class ZELMATH_EXPORT ZELTriangularDistribution : public ZELRNDistribution {
+    KOB_DECLARE_COMPONENT(ZELTriangularDistribution)
+
+public:
+    ZELTriangularDistribution(double minimum, double mode, double maximum) noexcept
+        : _min(minimum), _max(maximum), _mode(mode) {}
+    ZELTriangularDistribution(const ZELTriangularDistribution&) noexcept = default;
+    ZELTriangularDistribution& operator=(const ZELTriangularDistribution&) noexcept = default;
+    ~ZELTriangularDistribution() override;
+
+    void SetParameters(double minimum, double maximum, double mode) noexcept {
+        _min = minimum;
+        _max = maximum;
+        _mode = mode;
+    }
+
+    double getRandomVariate(int stream) override;
+
+private:
+    double doGetRandomVariate(int stream);
+
+    double _min;
+    double _max;
+    double _mode;
+};
+
+#endif

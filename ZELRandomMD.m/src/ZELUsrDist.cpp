@@ -1,0 +1,43 @@
+#include "ZELRandomMD.m/src/ZELUsrDist.h"
+
+#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+
+#include <algorithm>
+
+KOB_DEFINE_COMPONENT(ZELUsrDist, ZELRNDistribution)
+
+ZELUsrDist::ZELUsrDist(const double* weights, int count)
+    : _count(std::min(std::max(count, 0), Capacity)) {
+    std::copy(weights, weights + _count, _weights);
+    if (_count < Capacity) _weights[_count] = 0.0;
+}
+
+// Copies the weights in use and the 0.0 entry after them; the rest of the table is never read.
+ZELUsrDist::ZELUsrDist(const ZELUsrDist& other) : ZELRNDistribution(other), _count(other._count) {
+    std::copy(other._weights, other._weights + std::min(_count + 1, Capacity), _weights);
+}
+
+ZELUsrDist& ZELUsrDist::operator=(const ZELUsrDist& other) {
+    if (this == &other) return *this;
+    ZELRNDistribution::operator=(other);
+    _count = other._count;
+    std::copy(other._weights, other._weights + std::min(_count + 1, Capacity), _weights);
+    return *this;
+}
+
+ZELUsrDist::~ZELUsrDist() = default;
+
+double ZELUsrDist::getRandomVariate(int) {
+    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+    double sum = 0.0;
+    for (int i = 0; i < _count; ++i) sum = sum + _weights[i];
+    for (int i = 0; i < _count; ++i) _weights[i] = _weights[i] / sum;
+    if (generator == nullptr) return 0.0;
+    const double u = generator->GetRandomNumber(1);
+    double c = 0.0;
+    for (int i = 0; i < _count; ++i) {
+        c = c + _weights[i];
+        if (c > u) return _weights[i];
+    }
+    return -1.0;
+}

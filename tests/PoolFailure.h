@@ -1,0 +1,37 @@
+// Test helper: makes the global pool fail on demand while it is in scope.
+#ifndef ZELMATH_TESTS_POOLFAILURE_H
+#define ZELMATH_TESTS_POOLFAILURE_H
+
+#include "foundation/ZELPoolAllocator.h"
+
+#include <cstddef>
+
+// Fails the k-th allocation counted from construction (k >= 1) with std::bad_alloc; the others
+// succeed. `allocations()` tells how many were asked for so far.
+class PoolFailure {
+public:
+    explicit PoolFailure(std::size_t k) {
+        failAt() = k;
+        count() = 0;
+        previous_ = ZELPoolAllocator::setFailureHook(&PoolFailure::hook);
+    }
+    ~PoolFailure() { ZELPoolAllocator::setFailureHook(previous_); }
+    PoolFailure(const PoolFailure&) = delete;
+    PoolFailure& operator=(const PoolFailure&) = delete;
+
+    static std::size_t allocations() { return count(); }
+
+private:
+    static bool hook(std::size_t) { return ++count() == failAt(); }
+    static std::size_t& failAt() {
+        static std::size_t k = 0;
+        return k;
+    }
+    static std::size_t& count() {
+        static std::size_t n = 0;
+        return n;
+    }
+    ZELPoolAllocator::FailureHook previous_;
+};
+
+#endif

@@ -1,0 +1,208 @@
+// Error classes, assertion hook, recursive mutex, numeric limits, iterators and the pool.
+#include <ZELMath.h>
+
+#include "AssertRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <numeric>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+template <class Error>
+void expectCaughtAs(const char* expectedWhat) {
+    auto thrower = [] { throw Error(L"m\u00e9ssage", "foundation/here", 42); };
+    try { thrower(); } catch (const Error& e) {
+        EXPECT_EQ(e.message(), L"m\u00e9ssage");
+        EXPECT_EQ(e.file(), "foundation/here");
+        EXPECT_EQ(e.line(), 42);
+        EXPECT_STREQ(e.what(), expectedWhat);
+    }
+    EXPECT_THROW(thrower(), ZELException);
+    EXPECT_THROW(thrower(), std::exception);
+    EXPECT_THROW(thrower(), ZELMessage);
+    EXPECT_THROW(thrower(), ZELMsgData);
+    EXPECT_THROW(thrower(), ZELMsgBase);
+}
+
+}  // namespace
+
+TEST(Errors, EveryClassIsCaughtAlongItsBases) {
+    const char* utf8 = "m\xc3\xa9ssage";
+    expectCaughtAs<ZELERuntimeError>(utf8);
+    expectCaughtAs<ZELELogicError>(utf8);
+    expectCaughtAs<ZELENumericError>(utf8);
+    expectCaughtAs<ZELEZeroDivide>(utf8);
+    expectCaughtAs<ZELEOverflowError>(utf8);
+    expectCaughtAs<ZELEZeroVector>(utf8);
+    expectCaughtAs<ZELEDomainError>(utf8);
+
+    EXPECT_THROW(throw ZELENumericError(L"x", "f", 1), ZELERuntimeError);
+    EXPECT_THROW(throw ZELEZeroDivide(L"x", "f", 1), ZELERuntimeError);
+    EXPECT_THROW(throw ZELEOverflowError(L"x", "f", 1), ZELERuntimeError);
+    EXPECT_THROW(throw ZELEZeroVector(L"x", "f", 1), ZELERuntimeError);
+    EXPECT_THROW(throw ZELEDomainError(L"x", "f", 1), ZELELogicError);
+    static_assert(!std::is_base_of<ZELELogicError, ZELERuntimeError>::value, "separate branches");
+    static_assert(!std::is_base_of<ZELERuntimeError, ZELEDomainError>::value, "separate branches");
+}
+
+TEST(Errors, CopiesKeepEverything) {
+    const ZELEDomainError original(L"Nanosecond domain violation", "ZELSimTimeMD.m/src/ZELSimTime", 114);
+    const ZELEDomainError copy(original);  // NOLINT(performance-unnecessary-copy-initialization)
+    EXPECT_EQ(copy.message(), original.message());
+    EXPECT_EQ(copy.file(), original.file());
+    EXPECT_EQ(copy.line(), 114);
+    EXPECT_STREQ(copy.what(), "Nanosecond domain violation");
+}
+
+TEST(Errors, WhatEncodesEveryPlaneAsUtf8) {
+    const ZELException e(std::wstring(L"a\u00df\u20ac") + static_cast<wchar_t>(0x1F600), "f", 0);
+    EXPECT_STREQ(e.what(), "a\xc3\x9f\xe2\x82\xac\xf0\x9f\x98\x80");
+}
+
+TEST(AssertHook, HandlerReceivesReportsAndIsRestored) {
+    {
+        AssertRecorder recorder;
+        _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 802);
+        const auto reports = recorder.take();
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].category, "Software");
+        EXPECT_EQ(reports[0].message, "Invalid reference frame");
+        EXPECT_EQ(reports[0].file, "publicinterfaces/ZELRotate3D");
+        EXPECT_EQ(reports[0].line, 802);
+    }
+    // The recorder put back the default, which reports to stderr and returns as null.
+    EXPECT_EQ(scl_set_assert_handler(nullptr), nullptr);
+    testing::internal::CaptureStderr();
+    _scl_do_assert("Software", "No infinity value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 125);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ZELSimTimeMD.m/src/ZELSimTimeLimits(125): Software: No infinity value\n");
+}
+
+TEST(Mutex, IsRecursiveAndExcludesOtherThreads) {
+    ZELSysFastMutexLock mutex(ZELStaticObject(0));
+    long counter = 0;
+    auto work = [&] {
+        for (int i = 0; i < 20000; ++i) {
+            ZELSysFastMutexLock::LockGuard outer(mutex);
+            ZELSysFastMutexLock::LockGuard inner(mutex);  // the holder may lock again
+            ++counter;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(work);
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 80000);
+
+    // Released only after the last unlock.
+    mutex.lock();
+    mutex.lock();
+    mutex.unlock();
+    std::atomic<bool> acquired{false};
+    std::thread other([&] { ZELSysFastMutexLock::LockGuard g(mutex); acquired = true; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(acquired.load());
+    mutex.unlock();
+    other.join();
+    EXPECT_TRUE(acquired.load());
+}
+
+TEST(NumericLimits, MatchTheBuiltInTypes) {
+    static_assert(scl_numeric_limits<double>::epsilon() == 0x1p-52, "machine epsilon");
+    static_assert(scl_numeric_limits<std::int64_t>::digits == 63, "");
+    static_assert(scl_numeric_limits<std::int64_t>::digits10 == 18, "");
+    static_assert(scl_numeric_limits<std::int64_t>::radix == 2, "");
+    static_assert(scl_numeric_limits<std::int64_t>::max() == INT64_MAX, "");
+    static_assert(scl_numeric_limits<std::int64_t>::min() == INT64_MIN, "");
+    static_assert(scl_numeric_limits<double>::round_style == scl_round_to_nearest, "");
+    static_assert(scl_numeric_limits<std::int64_t>::round_style == scl_round_toward_zero, "");
+    static_assert(scl_numeric_limits<double>::has_denorm, "");
+    EXPECT_EQ(scl_numeric_limits<std::int64_t>::is_modulo, std::numeric_limits<std::int64_t>::is_modulo);
+}
+
+TEST(Iterators, WalkForwardAndBackward) {
+    int values[] = {1, 2, 3, 4};
+    scl_pointer_iterator<int> first(values), last(values + 4);
+    EXPECT_EQ(last - first, 4);
+    EXPECT_EQ(first[2], 3);
+    *first = 10;
+    scl_pointer_const_iterator<int> cfirst = first;
+    EXPECT_EQ(*cfirst, 10);
+    using Reverse = scl_reverse_iterator<scl_pointer_iterator<int>>;
+    const std::vector<int> reversed{Reverse(last), Reverse(first)};
+    EXPECT_EQ(reversed, (std::vector<int>{4, 3, 2, 10}));
+    EXPECT_EQ(std::accumulate(first, last, 0), 19);
+}
+
+TEST(PoolAllocator, BlocksAreAlignedDistinctAndReused) {
+    ZELPoolAllocator* pool = ZELPoolAllocator::Global();
+    EXPECT_EQ(pool, ZELPoolAllocator::Global());
+    std::vector<std::pair<char*, std::size_t>> blocks;
+    for (std::size_t bytes : {0, 1, 8, 16, 17, 48, 100, 4096, 4097, 100000}) {
+        for (int i = 0; i < 50; ++i) {
+            auto* p = static_cast<char*>(pool->allocate(bytes));
+            ASSERT_NE(p, nullptr);
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u);
+            std::memset(p, 0xA5, bytes);
+            blocks.emplace_back(p, bytes);
+        }
+    }
+    // No two live blocks overlap.
+    auto sorted = blocks;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 1; i < sorted.size(); ++i)
+        EXPECT_GE(sorted[i].first, sorted[i - 1].first + std::max<std::size_t>(sorted[i - 1].second, 1));
+    for (auto& b : blocks) pool->deallocate(b.first, b.second);
+    pool->deallocate(nullptr, 64);
+}
+
+TEST(PoolAllocator, ThreadsNeverShareALiveBlock) {
+    std::atomic<bool> overlap{false};
+    auto work = [&](unsigned char tag) {
+        ZELPoolAllocator* pool = ZELPoolAllocator::Global();
+        std::vector<std::pair<unsigned char*, std::size_t>> live;
+        auto release = [&](std::pair<unsigned char*, std::size_t> block) {
+            for (std::size_t i = 0; i < block.second; ++i)
+                if (block.first[i] != tag) overlap = true;
+            pool->deallocate(block.first, block.second);
+        };
+        for (int round = 0; round < 2000; ++round) {
+            const std::size_t bytes = 8 + static_cast<std::size_t>(round % 7) * 24;
+            auto* p = static_cast<unsigned char*>(pool->allocate(bytes));
+            std::memset(p, tag, bytes);
+            live.emplace_back(p, bytes);
+            if (live.size() > 64) {
+                release(live.front());
+                live.erase(live.begin());
+            }
+        }
+        for (auto& block : live) release(block);  // cached blocks return to the shared lists at exit
+    };
+    for (int generation = 0; generation < 2; ++generation) {
+        std::vector<std::thread> threads;
+        for (unsigned char t = 1; t <= 4; ++t) threads.emplace_back(work, t);
+        for (auto& t : threads) t.join();
+    }
+    EXPECT_FALSE(overlap.load());
+}
+
+TEST(PoolAllocator, FailureHookMakesAllocationThrow) {
+    static int calls;
+    calls = 0;
+    auto previous = ZELPoolAllocator::setFailureHook([](std::size_t) { return ++calls == 2; });
+    ZELPoolAllocator* pool = ZELPoolAllocator::Global();
+    void* first = pool->allocate(32);
+    EXPECT_THROW(pool->allocate(32), std::bad_alloc);
+    void* third = pool->allocate(32);
+    ZELPoolAllocator::setFailureHook(previous);
+    pool->deallocate(first, 32);
+    pool->deallocate(third, 32);
+}

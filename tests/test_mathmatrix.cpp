@@ -1,0 +1,360 @@
+#include "publicinterfaces/ZELMathMatrix.h"
+
+#include "PoolFailure.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <limits>
+#include <new>
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+using Rows = std::vector<std::vector<double>>;
+
+ZELMathMatrix mat(const Rows& rows) {
+    const std::size_t c = rows.empty() ? 0 : rows[0].size();
+    std::vector<double> flat;
+    for (const auto& r : rows) flat.insert(flat.end(), r.begin(), r.end());
+    return ZELMathMatrix(flat.data(), rows.size(), c);
+}
+
+Rows elems(const ZELMathMatrix& m) {
+    Rows out;
+    for (std::size_t i = 0; i < m.rows(); ++i) {
+        EXPECT_EQ(m.row(i).length(), m.cols());
+        out.emplace_back(m.row(i).data(), m.row(i).data() + m.cols());
+    }
+    return out;
+}
+
+ZELMathVector vec(std::vector<double> v) { return ZELMathVector(v.data(), v.size()); }
+
+std::vector<double> elems(const ZELMathVector& v) { return std::vector<double>(v.begin(), v.end()); }
+
+std::string text(const ZELMathMatrix& m) {
+    std::ostringstream os;
+    os << m;
+    return os.str();
+}
+
+// Random values of widely different magnitudes (so that a different summation order would show),
+// with some signed zeros among them.
+ZELMathMatrix randomMatrix(std::mt19937_64& gen, std::size_t r, std::size_t c) {
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-20, 20);
+    std::uniform_int_distribution<int> pick(0, 15);
+    ZELMathMatrix m(r, c, ZELUninitialized);
+    for (std::size_t i = 0; i < r; ++i)
+        for (std::size_t j = 0; j < c; ++j) {
+            const int p = pick(gen);
+            m(i, j) = p == 0 ? 0.0 : p == 1 ? -0.0 : std::ldexp(mantissa(gen), exponent(gen));
+        }
+    return m;
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+TEST(MathMatrix, ConstructionShapesAndRowCapacity) {
+    ZELMathMatrix empty;
+    EXPECT_EQ(empty.rows(), 0u);
+    EXPECT_EQ(empty.cols(), 0u);
+    EXPECT_EQ(empty.getRowCapacity(), 6u);
+
+    const ZELMathMatrix zeros(3, 2, ZELUninitialized);
+    EXPECT_EQ(zeros.getRowCapacity(), 3u);
+    EXPECT_EQ(elems(zeros), (Rows{{0, 0}, {0, 0}, {0, 0}}));
+    EXPECT_EQ(elems(ZELMathMatrix(2, 1, 7.5)), (Rows{{7.5}, {7.5}}));
+
+    const double values[] = {1, 2, 3, 4, 5, 6};
+    const ZELMathMatrix m(values, 2, 3);
+    EXPECT_EQ(elems(m), (Rows{{1, 2, 3}, {4, 5, 6}}));
+    EXPECT_EQ(m.fromOne(2, 1), 4.0);
+    EXPECT_EQ(m(1, 0), 4.0);
+    EXPECT_EQ(&m.fromOne(1, 3), &m[0][2]);
+    EXPECT_EQ(m.numRows(), 2u);
+    EXPECT_EQ(m.numColumns(), 3u);
+    EXPECT_EQ(elems(m.col(1)), (std::vector<double>{2, 5}));
+    EXPECT_EQ(elems(ZELMathMatrix(vec({1, 2, 3, 4, 5, 6, 7}), 3, 2)), (Rows{{1, 2}, {3, 4}, {5, 6}}));
+
+    // A copy keeps the source's row capacity.
+    ZELMathMatrix grown = m;
+    grown.resize(9, 3);
+    grown.resize(1, 3);
+    const ZELMathMatrix copied(grown);
+    EXPECT_EQ(copied.getRowCapacity(), 9u);
+    EXPECT_EQ(elems(copied), (Rows{{1, 2, 3}}));
+    EXPECT_EQ((-copied).getRowCapacity(), 9u);
+    EXPECT_EQ(elementProduct(copied, copied).getRowCapacity(), 1u);
+}
+
+TEST(MathMatrix, ResizeAndReshapeVisibility) {
+    ZELMathMatrix m = mat({{1, 2}, {3, 4}});
+    m.resize(3, 3);
+    EXPECT_EQ(elems(m), (Rows{{1, 2, 0}, {3, 4, 0}, {0, 0, 0}}));
+    EXPECT_EQ(m.getRowCapacity(), 3u);
+
+    ZELMathMatrix n = mat({{1, 2}, {3, 4}});
+    n.reshape(1, 1, false);
+    EXPECT_EQ(elems(n), (Rows{{1}}));
+    n.reshape(2, 2, false);
+    EXPECT_EQ(elems(n), (Rows{{1, 2}, {3, 4}}));
+    n.resize(1, 1);
+    n.resize(2, 2);
+    EXPECT_EQ(elems(n), (Rows{{1, 0}, {0, 0}}));
+
+    // Growing the row array keeps only the leading columns, and what is new is 0 even without
+    // zero fill.
+    ZELMathMatrix k = mat({{1, 2, 3}, {4, 5, 6}});
+    k.reshape(4, 2, false);
+    EXPECT_EQ(k.getRowCapacity(), 4u);
+    EXPECT_EQ(elems(k), (Rows{{1, 2}, {4, 5}, {0, 0}, {0, 0}}));
+    k.reshape(4, 3, false);
+    EXPECT_EQ(elems(k), (Rows{{1, 2, 0}, {4, 5, 0}, {0, 0, 0}, {0, 0, 0}}));
+
+    // Spare rows of a default matrix come back as zeros; a later reshape within the row array
+    // shows what they last held.
+    ZELMathMatrix d;
+    d.reshape(2, 2, false);
+    EXPECT_EQ(d.getRowCapacity(), 6u);
+    EXPECT_EQ(elems(d), (Rows{{0, 0}, {0, 0}}));
+    d = 5.0;
+    d.reshape(1, 2, true);
+    d.reshape(2, 2, false);
+    EXPECT_EQ(elems(d), (Rows{{5, 5}, {5, 5}}));
+    d.reshape(1, 2, true);
+    d.reshape(2, 2, true);
+    EXPECT_EQ(elems(d), (Rows{{5, 5}, {0, 0}}));
+}
+
+TEST(MathMatrix, AssignmentReshapesWithoutLosingTheRowArray) {
+    ZELMathMatrix m(8, 2, 1.0);
+    const ZELMathVector* firstRow = &m[0];
+    m = mat({{1, 2, 3}});
+    EXPECT_EQ(m.getRowCapacity(), 8u);
+    EXPECT_EQ(&m[0], firstRow);
+    EXPECT_EQ(elems(m), (Rows{{1, 2, 3}}));
+    m.reshape(2, 2, false);
+    EXPECT_EQ(elems(m), (Rows{{1, 2}, {1, 1}}));
+
+    const ZELMathMatrix& self = m;
+    m = self;
+    EXPECT_EQ(elems(m), (Rows{{1, 2}, {1, 1}}));
+    m = ZELMathMatrix(10, 1, 3.0);
+    EXPECT_EQ(m.getRowCapacity(), 10u);
+    EXPECT_EQ(m.rows(), 10u);
+    EXPECT_EQ(m(9, 0), 3.0);
+}
+
+TEST(MathMatrix, ElementWiseArithmetic) {
+    const ZELMathMatrix a = mat({{1, -2}, {4, 8}});
+    const ZELMathMatrix b = mat({{2, 2}, {-4, 0.5}});
+    EXPECT_EQ(elems(a + b), (Rows{{3, 0}, {0, 8.5}}));
+    EXPECT_EQ(elems(a - b), (Rows{{-1, -4}, {8, 7.5}}));
+    EXPECT_EQ(elems(-a), (Rows{{-1, 2}, {-4, -8}}));
+    EXPECT_EQ(elems(elementProduct(a, b)), (Rows{{2, -4}, {-16, 4}}));
+    EXPECT_EQ(elems(a + 1.0), (Rows{{2, -1}, {5, 9}}));
+    EXPECT_EQ(elems(1.0 + a), (Rows{{2, -1}, {5, 9}}));
+    EXPECT_EQ(elems(a - 1.0), (Rows{{0, -3}, {3, 7}}));
+    EXPECT_EQ(elems(1.0 - a), (Rows{{0, 3}, {-3, -7}}));
+    EXPECT_EQ(elems(a * 2), (Rows{{2, -4}, {8, 16}}));
+    EXPECT_EQ(elems(2 * a), (Rows{{2, -4}, {8, 16}}));
+    EXPECT_EQ(elems(a / 2), (Rows{{0.5, -1}, {2, 4}}));
+    EXPECT_EQ(elems(8.0 / a), (Rows{{8, -4}, {2, 1}}));
+
+    ZELMathMatrix m = a;
+    m += 1.0;
+    m *= 2.0;
+    m -= 2.0;
+    m /= 2.0;
+    EXPECT_EQ(elems(m), elems(a));
+    m += b;
+    m -= a;
+    EXPECT_EQ(elems(m), elems(b));
+    ++m;
+    m++;
+    --m;
+    EXPECT_EQ(elems(m), elems(b + 1.0));
+    m--;
+    EXPECT_EQ(elems(m), elems(b));
+
+    // Element-wise *= widens to the partner's columns first.
+    ZELMathMatrix narrow = mat({{2}, {3}});
+    narrow *= mat({{4, 5}, {6, 7}});
+    EXPECT_EQ(elems(narrow), (Rows{{8, 0}, {18, 0}}));
+}
+
+TEST(MathMatrix, Products) {
+    const ZELMathMatrix a = mat({{1, 2}, {3, 4}});
+    const ZELMathVector v = vec({1, 1});
+    EXPECT_EQ(elems(a * v), (std::vector<double>{3, 7}));
+    EXPECT_EQ(elems(v * a), (std::vector<double>{4, 6}));
+    EXPECT_EQ(elems(transpose(a)), (Rows{{1, 3}, {2, 4}}));
+    EXPECT_EQ(elems(a * mat({{5, 6}, {7, 8}})), (Rows{{19, 22}, {43, 50}}));
+
+    const ZELMathMatrix wide = mat({{1, 2, 3}});
+    const ZELMathMatrix t = transpose(wide);
+    EXPECT_EQ(t.getRowCapacity(), 3u);
+    EXPECT_EQ(elems(t), (Rows{{1}, {2}, {3}}));
+    EXPECT_EQ(elems(wide * t), (Rows{{14}}));
+    EXPECT_EQ(elems(t * wide), (Rows{{1, 2, 3}, {2, 4, 6}, {3, 6, 9}}));
+    // The product keeps the left operand's row capacity.
+    EXPECT_EQ((ZELMathMatrix() * ZELMathMatrix()).getRowCapacity(), 6u);
+
+    // Summation in increasing k from 0: 1e16 + 1 rounds back before -1e16 is added.
+    const ZELMathMatrix cancel = mat({{1e16, 1, -1e16}});
+    EXPECT_EQ(elems(cancel * mat({{1}, {1}, {1}})), (Rows{{0}}));
+    EXPECT_EQ(elems(cancel * vec({1, 1, 1})), (std::vector<double>{0}));
+    EXPECT_EQ(elems(vec({1e16, 1, -1e16}) * transpose(mat({{1, 1, 1}}))), (std::vector<double>{0}));
+}
+
+TEST(MathMatrix, ProductsMatchTheDotProductDefinitionBitForBit) {
+    std::mt19937_64 gen(20240611);
+    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4},  {4, 4, 4},   {5, 1, 7},  {7, 9, 3},
+                                     {8, 8, 8}, {13, 17, 11}, {16, 16, 16}, {33, 31, 65}, {70, 64, 5}};
+    for (const auto& s : shapes) {
+        const ZELMathMatrix a = randomMatrix(gen, s[0], s[1]);
+        const ZELMathMatrix b = randomMatrix(gen, s[1], s[2]);
+        const ZELMathMatrix p = a * b;
+        ASSERT_EQ(p.rows(), s[0]);
+        ASSERT_EQ(p.cols(), s[2]);
+        for (std::size_t j = 0; j < s[2]; ++j) {
+            const ZELMathVector column = b.col(j);
+            for (std::size_t i = 0; i < s[0]; ++i)
+                ASSERT_TRUE(sameBits(p(i, j), ZELDot(a.row(i), column))) << s[0] << "x" << s[1] << "x" << s[2];
+        }
+
+        const ZELMathVector x = randomMatrix(gen, 1, s[1]).row(0);
+        const ZELMathVector ax = a * x;
+        ASSERT_EQ(ax.length(), s[0]);
+        for (std::size_t i = 0; i < s[0]; ++i) ASSERT_TRUE(sameBits(ax[i], ZELDot(a.row(i), x)));
+
+        const ZELMathVector y = randomMatrix(gen, 1, s[0]).row(0);
+        const ZELMathVector ya = y * a;
+        ASSERT_EQ(ya.length(), s[1]);
+        for (std::size_t j = 0; j < s[1]; ++j) ASSERT_TRUE(sameBits(ya[j], ZELDot(y, a.col(j))));
+    }
+}
+
+TEST(MathMatrix, Comparisons) {
+    const ZELMathMatrix a = mat({{1, 2}, {3, 4}});
+    EXPECT_TRUE(a == mat({{1, 2}, {3, 4}}));
+    EXPECT_FALSE(a == mat({{1, 2}, {3, 5}}));
+    EXPECT_FALSE(a == mat({{1, 2}}));
+    ZELMathMatrix nan = a;
+    nan(1, 1) = kNaN;
+    EXPECT_FALSE(nan == nan);
+
+    // a < b unless some row of a lies entirely above its partner.
+    EXPECT_TRUE(a < mat({{2, 3}, {4, 5}}));
+    EXPECT_TRUE(a < mat({{0, 3}, {4, 0}}));
+    EXPECT_FALSE(a < mat({{0, 1}, {4, 5}}));
+    EXPECT_FALSE(a < mat({{2, 3}}));
+    EXPECT_FALSE(mat({{1, 2, 3}}) < mat({{1, 2}}));
+    EXPECT_TRUE(ZELMathMatrix() < ZELMathMatrix());
+    const ZELMathMatrix noColumns(2, 0, ZELUninitialized);
+    EXPECT_FALSE(noColumns < noColumns);
+}
+
+TEST(MathMatrix, NormsAndNearComparisons) {
+    const ZELMathMatrix a = mat({{1, -2}, {3, 4}});
+    EXPECT_EQ(ZELL1Norm(a), 6.0);
+    EXPECT_EQ(ZELLinfNorm(a), 4.0);
+    EXPECT_EQ(ZELL1Norm(ZELMathMatrix()), 0.0);
+    EXPECT_EQ(ZELLinfNorm(ZELMathMatrix()), 0.0);
+    EXPECT_EQ(ZELLinfNorm(mat({{kNaN, -3}})), 3.0);
+
+    const double zero = 0.0;
+    const double tenth = 0.1;
+    const double nan = kNaN;
+    EXPECT_TRUE(ZELNearAbs(a, a, zero));
+    EXPECT_FALSE(ZELNearAbs(mat({{1, 2}}), mat({{1, 2}, {3, 4}}), zero));
+    EXPECT_TRUE(ZELNearAbs(mat({{1, 2}}), mat({{1, 2}, {3, 4}}), tenth));
+    EXPECT_TRUE(ZELNearAbs(a, a + 0.0625, tenth));
+    EXPECT_FALSE(ZELNearAbs(a, a + 0.125, tenth));
+    EXPECT_FALSE(ZELNearAbs(a, a, nan));
+
+    const double pct = 0.01;
+    EXPECT_TRUE(ZELNearRel(mat({{100, 0}}), mat({{101, 0}}), pct));
+    EXPECT_FALSE(ZELNearRel(mat({{100, 0}}), mat({{102, 0}}), pct));
+    EXPECT_TRUE(ZELNearRel(ZELMathMatrix(2, 2, 0.0), ZELMathMatrix(2, 2, 0.0), pct));
+    EXPECT_FALSE(ZELNearRel(a, a, nan));
+}
+
+TEST(MathMatrix, TextOutput) {
+    EXPECT_EQ(text(mat({{1, 2}})), "1X2:\n[\n             1              2 \n]\n");
+    EXPECT_EQ(text(ZELMathMatrix()), "0X0:\n[\n]\n");
+    EXPECT_EQ(text(ZELMathMatrix(2, 0, ZELUninitialized)), "2X0:\n[\n\n\n]\n");
+
+    std::ostringstream os;
+    os << std::fixed << std::setprecision(3) << std::setfill('.') << mat({{-0.5}, {kNaN}});
+    EXPECT_EQ(os.str(), "2X1:\n[\n........-0.500 \n...........nan \n]\n");
+}
+
+TEST(MathMatrix, FailedAllocationLeavesMatrixUnchanged) {
+    const ZELMathMatrix source = mat({{1, 2, 3}, {4, 5, 6}});
+    // A 2x3 construction takes the row array and two rows: fail each step in turn.
+    for (std::size_t k = 1; k <= 3; ++k) {
+        PoolFailure fail(k);
+        EXPECT_THROW(ZELMathMatrix copied(source), std::bad_alloc) << k;
+    }
+    const ZELMathMatrix st = transpose(source);
+    for (std::size_t k = 1; k <= 3; ++k) {
+        PoolFailure fail(k);
+        EXPECT_THROW(source * st, std::bad_alloc) << k;
+    }
+
+    const auto check = [](const ZELMathMatrix& m, const ZELMathVector* firstRow, std::size_t rowCapacity) {
+        EXPECT_EQ(&m[0], firstRow);
+        EXPECT_EQ(m.getRowCapacity(), rowCapacity);
+        EXPECT_EQ(elems(m), (Rows{{1, 2}, {3, 4}}));
+        EXPECT_EQ(m[0].getCapacity(), 6u);
+        EXPECT_EQ(m[1].getCapacity(), 6u);
+    };
+
+    ZELMathMatrix m(4, 2, 0.0);
+    m = mat({{1, 2}, {3, 4}});
+    const ZELMathVector* firstRow = &m[0];
+    const ZELMathMatrix wide(3, 9, 1.0);
+    const ZELMathMatrix tall(7, 2, 1.0);
+    // Rows that must grow fail on the first or the second row's buffer.
+    for (std::size_t k = 1; k <= 2; ++k) {
+        {
+            PoolFailure fail(k);
+            EXPECT_THROW(m.resize(3, 9), std::bad_alloc);
+        }
+        check(m, firstRow, 4);
+        {
+            PoolFailure fail(k);
+            EXPECT_THROW(m = wide, std::bad_alloc);
+        }
+        check(m, firstRow, 4);
+        {
+            PoolFailure fail(k);
+            EXPECT_THROW(m *= wide, std::bad_alloc);
+        }
+        check(m, firstRow, 4);
+    }
+    // Growing the row array fails on the array or on any of its rows.
+    for (std::size_t k = 1; k <= 8; ++k) {
+        {
+            PoolFailure fail(k);
+            EXPECT_THROW(m.reshape(7, 2, false), std::bad_alloc);
+        }
+        check(m, firstRow, 4);
+        {
+            PoolFailure fail(k);
+            EXPECT_THROW(m = tall, std::bad_alloc);
+        }
+        check(m, firstRow, 4);
+    }
+}
