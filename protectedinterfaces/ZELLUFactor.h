@@ -39,8 +39,9 @@
 //   padded column and nothing is read outside a row.
 // - The copy constructor is not supported (it reports "This constructor is not yet
 //   implemented" through the assertion hook and leaves a default-constructed object). Use
-//   operator= to copy a factorisation. Moving is supported: the move constructor transfers
-//   the whole state and leaves the source default constructed.
+//   operator= to copy a factorisation. The move constructor works: it takes over the whole
+//   state (copying the matrices, which have no move operations) and leaves the source
+//   unfactored. It is not noexcept, so standard containers still copy-construct.
 //
 // Condition estimates. condition() gives the classic column-by-column estimate of
 // rcond = 1 / (|A|_1 * |A^-1|_1) from the factors in O(n^2). It is an upper bound of the true
