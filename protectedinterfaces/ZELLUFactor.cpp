@@ -267,7 +267,7 @@ Index factorRowsInPlace(T* const* r, Index n, int* pivot) {
 }
 
 // Up to this size the factorisation runs in place in the rows.
-constexpr Index SmallSize = 16;
+constexpr Index SmallSize = 8;
 
 // Panel width of the blocked factorisation; smaller matrices are one panel.
 constexpr Index PanelWidth = 16;
@@ -457,17 +457,30 @@ T l1Norm(const T* z, Index n) {
     return s;
 }
 
-// ZELL1Norm of the matrix (the largest column sum, each sum in increasing row order from 0.0),
-// computed row by row without building the columns.
+// Copies a into lu (when they are different objects) as matrix assignment does, and returns
+// ZELL1Norm(a): the largest column sum, each sum taken in increasing row order from 0.0. One
+// pass over the rows does both.
 template <class T>
-T largestColumnSum(const ZELBasicMathMatrix<T>& a) {
+T copyAndMeasure(const ZELBasicMathMatrix<T>& a, ZELBasicMathMatrix<T>& lu) {
     const std::size_t rows = a.rows(), cols = a.cols();
-    ScratchBuffer<T, 64> sumsBuffer(cols);
+    const bool copy = &a != &lu;
+    if (copy && (lu.rows() != rows || lu.cols() != cols)) lu.reshape(rows, cols, false);
+    if (cols == 0) return T(0);
+    ScratchBuffer<T, 32> sumsBuffer(cols);
     T* sums = sumsBuffer.data();
-    std::fill(sums, sums + cols, T(0));
-    for (std::size_t i = 0; cols > 0 && i < rows; ++i) {
-        const T* r = &a(i, 0);
-        for (std::size_t j = 0; j < cols; ++j) sums[j] += absOf(r[j]);
+    for (std::size_t j = 0; j < cols; ++j) sums[j] = T(0);
+    for (std::size_t i = 0; i < rows; ++i) {
+        const T* src = &a(i, 0);
+        if (copy) {
+            T* dst = &lu(i, 0);
+            for (std::size_t j = 0; j < cols; ++j) {
+                const T v = src[j];
+                dst[j] = v;
+                sums[j] += absOf(v);
+            }
+        } else {
+            for (std::size_t j = 0; j < cols; ++j) sums[j] += absOf(src[j]);
+        }
     }
     T best = T(0);
     for (std::size_t j = 0; j < cols; ++j)
@@ -539,11 +552,10 @@ void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition) {
     good_ = false;
     const std::size_t n = a.rows();
     dimension_ = n;
-    if (&a != &lu_) lu_ = a;
+    norm_ = copyAndMeasure(a, lu_);
     pivot_.assign(n == 0 ? 0 : n - 1, 0);
     rcond_ = T(-1);
     rcondHigham_ = T(-1);
-    norm_ = largestColumnSum(lu_);
     if (lu_.cols() < n) lu_.resize(n, n);
     if (identity_.rows() != n || identity_.cols() != n) {
         identity_.resize(n, n);
