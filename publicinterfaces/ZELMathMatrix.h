@@ -218,10 +218,10 @@ template <class T>
 T ZELLinfNorm(const ZELBasicMathMatrix<T>& a);
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (shapes not compared).
 template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 // With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 
 // Writes "<rows>X<cols>:\n[\n", each row as its elements in fields of width 14 each followed by
 // " " and ended by "\n", then "]\n". Numbers use the stream's fill and floating-point flags.
