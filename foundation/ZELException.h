@@ -1,15 +1,16 @@
-// Error classes of the library.
-//
-// Data-dependent failures (zero vector, zero quaternion, time domain and time division errors)
-// are thrown by value as one of the classes below. Every class records a wide message, the
-// library source file that threw and the line of the throw; `what()` returns the message as
-// UTF-8 text. The hierarchy lets a caller catch at any level:
-//
-//   ZELMsgBase <- ZELMsgData <- ZELMessage
-//   std::exception, ZELMessage <- ZELException
-//   ZELException <- ZELERuntimeError <- ZELENumericError, ZELEZeroDivide, ZELEOverflowError,
-//                                       ZELEZeroVector
-//   ZELException <- ZELELogicError   <- ZELEDomainError
+/// \class ZELException
+/// Error classes of the library.
+///
+/// Data-dependent failures (zero vector, zero quaternion, time domain and time division errors)
+/// are thrown by value as one of the classes below. Every class records a wide message, the
+/// library source file that threw and the line of the throw; `what()` returns the message as
+/// UTF-8 text. The hierarchy lets a caller catch at any level:
+///
+///   ZELMsgBase <- ZELMsgData <- ZELMessage
+///   std::exception, ZELMessage <- ZELException
+///   ZELException <- ZELERuntimeError <- ZELENumericError, ZELEZeroDivide, ZELEOverflowError,
+///                                       ZELEZeroVector
+///   ZELException <- ZELELogicError   <- ZELEDomainError
 #ifndef ZELMATH_FOUNDATION_ZELEXCEPTION_H
 #define ZELMATH_FOUNDATION_ZELEXCEPTION_H
 
@@ -18,7 +19,7 @@
 #include <exception>
 #include <string>
 
-// Root of the message classes: owns the message, the source file and the line.
+/// Root of the message classes: owns the message, the source file and the line.
 class ZELMATH_EXPORT ZELMsgBase {
 public:
     ZELMsgBase() = default;
@@ -58,7 +59,7 @@ public:
     ZELException& operator=(const ZELException&) = default;
     ~ZELException() override;
 
-    // The message as UTF-8 text.
+    /// The message as UTF-8 text.
     const char* what() const noexcept override;
 
 private:

@@ -1,10 +1,11 @@
-// A recursive mutex that is cheap when uncontended.
-//
-// The thread that holds the lock may lock it again; it is released when every `lock()` has been
-// matched by an `unlock()`. An uncontended lock/unlock pair costs one read of the owner, one
-// atomic exchange to take the underlying mutex and one to release it. A thread that finds the
-// lock held retries briefly before it sleeps in the kernel, since the sections it guards are a
-// few nanoseconds long. `LockGuard` locks in its constructor and unlocks in its destructor.
+/// \class ZELSysFastMutexLock
+/// A recursive mutex that is cheap when uncontended.
+///
+/// The thread that holds the lock may lock it again; it is released when every `lock()` has been
+/// matched by an `unlock()`. An uncontended lock/unlock pair costs one read of the owner, one
+/// atomic exchange to take the underlying mutex and one to release it. A thread that finds the
+/// lock held retries briefly before it sleeps in the kernel, since the sections it guards are a
+/// few nanoseconds long. `LockGuard` locks in its constructor and unlocks in its destructor.
 #ifndef ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
 #define ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
 
@@ -14,7 +15,7 @@
 #include <mutex>
 #include <thread>
 
-// Identifies a static mutex instance; the library uses 0 for its one static instance.
+/// Identifies a static mutex instance; the library uses 0 for its one static instance.
 enum ZELStaticObject : int { ZELStaticObjectDefault = 0 };
 
 class ZELMATH_EXPORT ZELSysFastMutexLock {
@@ -54,8 +55,8 @@ public:
     };
 
 private:
-    // Critical sections under this lock are short: spinning briefly on try_lock keeps a waiter
-    // from going to sleep in the kernel (and the holder from having to wake it) in most cases.
+    /// Critical sections under this lock are short: spinning briefly on try_lock keeps a waiter
+    /// from going to sleep in the kernel (and the holder from having to wake it) in most cases.
     void lockContended() {
         for (int i = 0; i < 256; ++i) {
             spinPause();

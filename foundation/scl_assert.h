@@ -1,13 +1,14 @@
-// The assertion hook.
-//
-// Programming errors (an enumeration argument outside its set, an unimplemented constructor)
-// call `_scl_do_assert`, which hands the report to the installed handler and returns; the
-// calling operation then returns at once. The default handler writes one line to stderr:
-//   "<file>(<line>): <category>: <message>"
-// `scl_set_assert_handler` installs another handler (for example one that records reports in a
-// test, or one that aborts) and returns the previous one (null when that was the default); a
-// null handler restores the default.
-// Installing and calling are thread-safe.
+/// \file
+/// The assertion hook.
+///
+/// Programming errors (an enumeration argument outside its set, an unimplemented constructor)
+/// call `_scl_do_assert`, which hands the report to the installed handler and returns; the
+/// calling operation then returns at once. The default handler writes one line to stderr:
+///   "<file>(<line>): <category>: <message>"
+/// `scl_set_assert_handler` installs another handler (for example one that records reports in a
+/// test, or one that aborts) and returns the previous one (null when that was the default); a
+/// null handler restores the default.
+/// Installing and calling are thread-safe.
 #ifndef ZELMATH_FOUNDATION_SCL_ASSERT_H
 #define ZELMATH_FOUNDATION_SCL_ASSERT_H
 
