@@ -1,6 +1,7 @@
 #include "publicinterfaces/ZELMathMatrix.h"
 
 #include <cmath>
+#include <cstring>
 #include <iomanip>
 #include <new>
 #include <ostream>
@@ -10,11 +11,14 @@
 
 template <class T>
 typename ZELBasicMathMatrix<T>::Vector* ZELBasicMathMatrix<T>::makeRows(ZELPoolAllocator* allocator, std::size_t r,
-                                                                        std::size_t c) {
+                                                                        std::size_t c, std::size_t written) {
     Vector* rows = static_cast<Vector*>(allocator->allocate(r * sizeof(Vector)));
     std::size_t built = 0;
     try {
-        for (; built < r; ++built) new (rows + built) Vector(c, T(0));
+        for (; built < r; ++built) {
+            Vector* row = new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
+            if (built >= written) Vector::Assign(row->_data, c, T(0));
+        }
     } catch (...) {
         destroyRows(allocator, rows, built);
         allocator->deallocate(rows, r * sizeof(Vector));
@@ -29,8 +33,8 @@ void ZELBasicMathMatrix<T>::destroyRows(ZELPoolAllocator*, Vector* rows, std::si
 }
 
 template <class T>
-void ZELBasicMathMatrix<T>::localAllocate(std::size_t r, std::size_t c) {
-    _rows = makeRows(_allocator, r, c);
+void ZELBasicMathMatrix<T>::localAllocate(std::size_t r, std::size_t c, std::size_t written) {
+    _rows = makeRows(_allocator, r, c, written);
     _rows1 = oneBased(_rows);
     _rowCapacity = r;
 }
@@ -51,7 +55,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, Uninitia
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, const T& value) {
-    localAllocate(r, c);
+    localAllocate(r, c, r);
     _numRows = r;
     _numCols = c;
     for (std::size_t i = 0; i < r; ++i) _rows[i] = value;
@@ -59,7 +63,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, const T&
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T* values, std::size_t r, std::size_t c) {
-    localAllocate(r, c);
+    localAllocate(r, c, r);
     _numRows = r;
     _numCols = c;
     for (std::size_t i = 0; i < r; ++i) Vector::Assign(_rows[i]._data, c, values + i * c);
@@ -71,13 +75,232 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const Vector& v, std::size_t r, std::s
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, a._rows[i]._data);
 }
 
 namespace {
+
+// ---- product kernels ----------------------------------------------------------------------------
+//
+// Every element of a product is a sum accumulated from 0 in increasing index order, exactly as
+// the dot product of a row with a column. The kernels keep that order per element and differ
+// from the plain loops only in how many independent sums they carry at once; nothing is
+// reassociated and, with contraction off, nothing is fused, so the results are bit-identical.
+
+// Two doubles operated on lane by lane (GCC and clang vector extension; SSE2 on x86-64).
+typedef double Pair __attribute__((vector_size(16)));
+
+inline Pair loadPair(const double* p) noexcept {
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void storePair(double* p, Pair v) noexcept { std::memcpy(p, &v, sizeof v); }
+
+// c = a * b with c shaped (a.rows() x b.cols()); a.cols() terms per element.
+template <class T>
+void multiplyInto(ZELBasicMathMatrix<T>& c, const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    const std::size_t n = a.cols();
+    const std::size_t m = c.cols();
+    for (std::size_t i = 0, r = c.rows(); i < r; ++i) {
+        T* d = c.row(i).data();
+        const T* ai = a.row(i).data();
+        for (std::size_t j = 0; j < m; ++j) {
+            T sum = T(0);
+            for (std::size_t k = 0; k < n; ++k) sum += ai[k] * b.row(k).data()[j];
+            d[j] = sum;
+        }
+    }
+}
+
+// 4 x 4 tiles of the result, each element in its own running sum, for increasing k. Column
+// strips are the outer loop so that the strip of b (k rows x 4 columns) stays in the cache while
+// the tiles of every row block use it.
+template <>
+void multiplyInto<double>(ZELBasicMathMatrix<double>& c, const ZELBasicMathMatrix<double>& a,
+                          const ZELBasicMathMatrix<double>& b) {
+    const std::size_t n = a.cols();
+    const std::size_t rows = c.rows();
+    const std::size_t cols = c.cols();
+    const ZELMathVector* brow = n ? &b.row(0) : nullptr;
+    std::size_t j = 0;
+    for (; j + 4 <= cols; j += 4) {
+        std::size_t i = 0;
+        for (; i + 4 <= rows; i += 4) {
+            const double* a0 = a.row(i).data();
+            const double* a1 = a.row(i + 1).data();
+            const double* a2 = a.row(i + 2).data();
+            const double* a3 = a.row(i + 3).data();
+            Pair c00 = {0.0, 0.0}, c01 = c00, c10 = c00, c11 = c00, c20 = c00, c21 = c00, c30 = c00, c31 = c00;
+            for (std::size_t k = 0; k < n; ++k) {
+                const double* bk = brow[k].data() + j;
+                const Pair b0 = loadPair(bk);
+                const Pair b1 = loadPair(bk + 2);
+                const Pair x0 = {a0[k], a0[k]};
+                c00 += x0 * b0;
+                c01 += x0 * b1;
+                const Pair x1 = {a1[k], a1[k]};
+                c10 += x1 * b0;
+                c11 += x1 * b1;
+                const Pair x2 = {a2[k], a2[k]};
+                c20 += x2 * b0;
+                c21 += x2 * b1;
+                const Pair x3 = {a3[k], a3[k]};
+                c30 += x3 * b0;
+                c31 += x3 * b1;
+            }
+            double* d0 = c.row(i).data() + j;
+            double* d1 = c.row(i + 1).data() + j;
+            double* d2 = c.row(i + 2).data() + j;
+            double* d3 = c.row(i + 3).data() + j;
+            storePair(d0, c00);
+            storePair(d0 + 2, c01);
+            storePair(d1, c10);
+            storePair(d1 + 2, c11);
+            storePair(d2, c20);
+            storePair(d2 + 2, c21);
+            storePair(d3, c30);
+            storePair(d3 + 2, c31);
+        }
+        for (; i < rows; ++i) {
+            const double* ai = a.row(i).data();
+            Pair c0 = {0.0, 0.0}, c1 = c0;
+            for (std::size_t k = 0; k < n; ++k) {
+                const double* bk = brow[k].data() + j;
+                const Pair x = {ai[k], ai[k]};
+                c0 += x * loadPair(bk);
+                c1 += x * loadPair(bk + 2);
+            }
+            double* d = c.row(i).data() + j;
+            storePair(d, c0);
+            storePair(d + 2, c1);
+        }
+    }
+    // The last zero to three columns.
+    for (; j < cols; ++j) {
+        for (std::size_t i = 0; i < rows; ++i) {
+            const double* ai = a.row(i).data();
+            double sum = 0.0;
+            for (std::size_t k = 0; k < n; ++k) sum += ai[k] * brow[k].data()[j];
+            c.row(i).data()[j] = sum;
+        }
+    }
+}
+
+// out[i] = sum over j below a.cols() of a(i, j) * v[j], from 0 in increasing j.
+template <class T>
+void timesVector(T* out, const ZELBasicMathMatrix<T>& a, const T* v) {
+    for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
+        const T* ai = a.row(i).data();
+        T sum = T(0);
+        for (std::size_t j = 0, c = a.cols(); j < c; ++j) sum += ai[j] * v[j];
+        out[i] = sum;
+    }
+}
+
+// Eight rows at once, two to a pair of lanes: eight independent sums in increasing j. The
+// products of two consecutive columns are formed lane-wise from contiguous loads and then added
+// column j first, column j + 1 second.
+template <>
+void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const double* v) {
+    const std::size_t rows = a.rows();
+    const std::size_t n = a.cols();
+    const std::size_t even = n & ~std::size_t(1);
+    std::size_t i = 0;
+    for (; i + 8 <= rows; i += 8) {
+        const double* a0 = a.row(i).data();
+        const double* a1 = a.row(i + 1).data();
+        const double* a2 = a.row(i + 2).data();
+        const double* a3 = a.row(i + 3).data();
+        const double* a4 = a.row(i + 4).data();
+        const double* a5 = a.row(i + 5).data();
+        const double* a6 = a.row(i + 6).data();
+        const double* a7 = a.row(i + 7).data();
+        Pair s01 = {0.0, 0.0}, s23 = s01, s45 = s01, s67 = s01;
+        for (std::size_t j = 0; j < even; j += 2) {
+            const Pair x = loadPair(v + j);
+            const Pair m0 = loadPair(a0 + j) * x, m1 = loadPair(a1 + j) * x;
+            const Pair m2 = loadPair(a2 + j) * x, m3 = loadPair(a3 + j) * x;
+            const Pair m4 = loadPair(a4 + j) * x, m5 = loadPair(a5 + j) * x;
+            const Pair m6 = loadPair(a6 + j) * x, m7 = loadPair(a7 + j) * x;
+            s01 += Pair{m0[0], m1[0]};
+            s23 += Pair{m2[0], m3[0]};
+            s45 += Pair{m4[0], m5[0]};
+            s67 += Pair{m6[0], m7[0]};
+            s01 += Pair{m0[1], m1[1]};
+            s23 += Pair{m2[1], m3[1]};
+            s45 += Pair{m4[1], m5[1]};
+            s67 += Pair{m6[1], m7[1]};
+        }
+        if (even < n) {
+            const Pair x = {v[even], v[even]};
+            s01 += Pair{a0[even], a1[even]} * x;
+            s23 += Pair{a2[even], a3[even]} * x;
+            s45 += Pair{a4[even], a5[even]} * x;
+            s67 += Pair{a6[even], a7[even]} * x;
+        }
+        storePair(out + i, s01);
+        storePair(out + i + 2, s23);
+        storePair(out + i + 4, s45);
+        storePair(out + i + 6, s67);
+    }
+    for (; i + 2 <= rows; i += 2) {
+        const double* a0 = a.row(i).data();
+        const double* a1 = a.row(i + 1).data();
+        Pair s = {0.0, 0.0};
+        for (std::size_t j = 0; j < n; ++j) s += Pair{a0[j], a1[j]} * Pair{v[j], v[j]};
+        storePair(out + i, s);
+    }
+    if (i < rows) {
+        const double* ai = a.row(i).data();
+        double sum = 0.0;
+        for (std::size_t j = 0; j < n; ++j) sum += ai[j] * v[j];
+        out[i] = sum;
+    }
+}
+
+// out[j] (zeroed by the caller) accumulates v[i] * a(i, j) for increasing i below n.
+template <class T>
+void vectorTimes(T* out, const T* v, std::size_t n, const ZELBasicMathMatrix<T>& a) {
+    const std::size_t c = a.cols();
+    for (std::size_t i = 0; i < n; ++i) {
+        const T vi = v[i];
+        const T* ai = a.row(i).data();
+        for (std::size_t j = 0; j < c; ++j) out[j] += vi * ai[j];
+    }
+}
+
+// Four rows per pass over the result, added one after the other in increasing i.
+template <>
+void vectorTimes<double>(double* out, const double* v, std::size_t n, const ZELBasicMathMatrix<double>& a) {
+    const std::size_t c = a.cols();
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const double* a0 = a.row(i).data();
+        const double* a1 = a.row(i + 1).data();
+        const double* a2 = a.row(i + 2).data();
+        const double* a3 = a.row(i + 3).data();
+        const Pair v0 = {v[i], v[i]}, v1 = {v[i + 1], v[i + 1]}, v2 = {v[i + 2], v[i + 2]}, v3 = {v[i + 3], v[i + 3]};
+        std::size_t j = 0;
+        for (; j + 2 <= c; j += 2) {
+            Pair s = loadPair(out + j);
+            s += v0 * loadPair(a0 + j);
+            s += v1 * loadPair(a1 + j);
+            s += v2 * loadPair(a2 + j);
+            s += v3 * loadPair(a3 + j);
+            storePair(out + j, s);
+        }
+        if (j < c) out[j] = (((out[j] + v[i] * a0[j]) + v[i + 1] * a1[j]) + v[i + 2] * a2[j]) + v[i + 3] * a3[j];
+    }
+    for (; i < n; ++i) {
+        const double vi = v[i];
+        const double* ai = a.row(i).data();
+        for (std::size_t j = 0; j < c; ++j) out[j] += vi * ai[j];
+    }
+}
 
 // Builds every row of `m` (already shaped like `a`) from row i of `a` with `op(x)`.
 template <class T, class Op>
@@ -104,7 +327,7 @@ void zipRows(ZELBasicMathMatrix<T>& m, const ZELBasicMathMatrix<T>& a, const ZEL
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     mapRows(*this, a, [](T x) { return -x; });
@@ -112,7 +335,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     zipRows(*this, a, b, [](T x, T y) { return x + y; });
@@ -120,7 +343,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZEL
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     zipRows(*this, a, b, [](T x, T y) { return x - y; });
@@ -128,27 +351,15 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZEL
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), b.cols());
+    localAllocate(a.getRowCapacity(), b.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = b._numCols;
-    const std::size_t n = a.cols();
-    const std::size_t m = cols();
-    // Row i of the result accumulates a(i, k) * row k of b for increasing k: every element is the
-    // same sum, in the same order, as the dot product of row i of a with column j of b.
-    for (std::size_t i = 0, r = rows(); i < r; ++i) {
-        T* d = _rows[i]._data;
-        const T* ai = a._rows[i]._data;
-        for (std::size_t k = 0; k < n; ++k) {
-            const T aik = ai[k];
-            const T* bk = b._rows[k]._data;
-            for (std::size_t j = 0; j < m; ++j) d[j] += aik * bk[j];
-        }
-    }
+    multiplyInto(*this, a, b);
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -157,7 +368,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -166,7 +377,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -175,7 +386,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELDivOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -184,7 +395,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -193,7 +404,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -202,7 +413,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -211,7 +422,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& 
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELDivOp) {
-    localAllocate(a.getRowCapacity(), a.cols());
+    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
     const T v = s;
@@ -349,21 +560,14 @@ ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, const ZELBa
 template <class T>
 ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v) {
     ZELBasicMathVector<T> out(a.rows(), ZELUninitialized);
-    for (std::size_t i = 0, r = a.rows(); i < r; ++i) out[i] = ZELDot(a.row(i), v);
+    timesVector(out.data(), a, v.data());
     return out;
 }
 
 template <class T>
 ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a) {
-    const std::size_t c = a.cols();
-    ZELBasicMathVector<T> out(c, T(0));
-    T* d = out.data();
-    // Column sums accumulated row by row: each element is summed in increasing i from 0.
-    for (std::size_t i = 0, n = v.length(); i < n; ++i) {
-        const T vi = v[i];
-        const T* ai = a.row(i).data();
-        for (std::size_t j = 0; j < c; ++j) d[j] += vi * ai[j];
-    }
+    ZELBasicMathVector<T> out(a.cols(), T(0));
+    vectorTimes(out.data(), v.data(), v.length(), a);
     return out;
 }
 

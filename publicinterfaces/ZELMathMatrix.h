@@ -121,15 +121,16 @@ public:
 
     /// @}
 private:
-    /// A row array of r rows, each a vector of c zeros; on failure nothing is left allocated.
-    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c);
+    /// A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
+    /// the caller is about to overwrite; on failure nothing is left allocated.
+    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0);
     static void destroyRows(ZELPoolAllocator* allocator, Vector* rows, std::size_t r) noexcept;
     static Vector* oneBased(Vector* p) noexcept {
         return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector)) : nullptr;
     }
-    /// Takes and constructs a row array of r rows of c zeros; sets the row pointers and the row
-    /// capacity, not the counts.
-    void localAllocate(std::size_t r, std::size_t c);
+    /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
+    /// the row pointers and the row capacity, not the counts.
+    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
 
     Vector* _rows = nullptr;
     Vector* _rows1 = nullptr;

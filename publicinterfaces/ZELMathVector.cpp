@@ -9,7 +9,10 @@ void ZELBasicMathVector<T>::allocate(std::size_t n) {
     T* p = newBuffer(capacity);
     setBuffer(p, capacity);
     _length = n;
-    for (std::size_t i = n; i < capacity; ++i) p[i] = T(0);
+    // Only a minimum-size buffer has spare elements: clear all six (a fixed-size store, cheaper
+    // than a variable one); the caller then writes the first n.
+    if (n < 6)
+        for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
 }
 
 template <class T>

@@ -304,6 +304,10 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
+    /// A matrix row: n elements on the matrix's pool, left for the caller to fill.
+    struct _RowTag {};
+    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
+
     static T* oneBased(T* p) noexcept {
         return p ? reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(T)) : nullptr;
     }
