@@ -1,4 +1,4 @@
-/// \class ZELException
+/// \file
 /// Error classes of the library.
 ///
 /// Data-dependent failures (zero vector, zero quaternion, time domain and time division errors)
@@ -6,11 +6,12 @@
 /// library source file that threw and the line of the throw; `what()` returns the message as
 /// UTF-8 text. The hierarchy lets a caller catch at any level:
 ///
-///   ZELMsgBase <- ZELMsgData <- ZELMessage
-///   std::exception, ZELMessage <- ZELException
-///   ZELException <- ZELERuntimeError <- ZELENumericError, ZELEZeroDivide, ZELEOverflowError,
-///                                       ZELEZeroVector
-///   ZELException <- ZELELogicError   <- ZELEDomainError
+///     ZELMsgBase <- ZELMsgData <- ZELMessage
+///     std::exception, ZELMessage <- ZELException
+///     ZELException <- ZELERuntimeError <- ZELENumericError, ZELEZeroDivide, ZELEOverflowError,
+///                                         ZELEZeroVector
+///     ZELException <- ZELELogicError   <- ZELEDomainError
+///
 #ifndef ZELMATH_FOUNDATION_ZELEXCEPTION_H
 #define ZELMATH_FOUNDATION_ZELEXCEPTION_H
 
@@ -38,6 +39,7 @@ private:
     int line_ = 0;
 };
 
+/// A message with its origin; adds nothing to ZELMsgBase but a level of the hierarchy.
 class ZELMATH_EXPORT ZELMsgData : public ZELMsgBase {
 public:
     ZELMsgData() = default;
@@ -45,6 +47,7 @@ public:
     ~ZELMsgData() override;
 };
 
+/// The message base of the exceptions.
 class ZELMATH_EXPORT ZELMessage : public ZELMsgData {
 public:
     ZELMessage() = default;
@@ -52,6 +55,7 @@ public:
     ~ZELMessage() override;
 };
 
+/// Base of every exception the library throws; catch it (or std::exception) to catch them all.
 class ZELMATH_EXPORT ZELException : public std::exception, public ZELMessage {
 public:
     ZELException(const std::wstring& message, const char* file, int line);
@@ -75,12 +79,19 @@ private:
         ~Name() override;                                               \
     }
 
+/// Failures that depend on the data of a call.
 ZELMATH_DECLARE_ERROR_CLASS(ZELERuntimeError, ZELException);
+/// Arguments outside the domain of an operation.
 ZELMATH_DECLARE_ERROR_CLASS(ZELELogicError, ZELException);
+/// Numeric failures in general; the library throws its more specific classes.
 ZELMATH_DECLARE_ERROR_CLASS(ZELENumericError, ZELERuntimeError);
+/// Division of a simulation time by zero ("ZELSimTime divide by zero").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEZeroDivide, ZELERuntimeError);
+/// A simulation-time quotient beyond the largest time ("ZELSimTime division overflow").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEOverflowError, ZELERuntimeError);
+/// Normalising (or otherwise needing the direction of) a vector or quaternion of zero length.
 ZELMATH_DECLARE_ERROR_CLASS(ZELEZeroVector, ZELERuntimeError);
+/// A nanosecond count of 1e9 or more in magnitude ("Nanosecond domain violation").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEDomainError, ZELELogicError);
 
 #undef ZELMATH_DECLARE_ERROR_CLASS

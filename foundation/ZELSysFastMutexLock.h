@@ -43,6 +43,7 @@ public:
         }
     }
 
+    /// Holds the lock for its lifetime (locks in the constructor, unlocks in the destructor).
     class LockGuard {
     public:
         explicit LockGuard(ZELSysFastMutexLock& lock) : lock_(lock) { lock_.lock(); }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+/// The standard vector, under the container library's name.
 template <class T>
 using scl_vector = std::vector<T>;
 

@@ -17,6 +17,8 @@
 
 #include <cmath>
 
+/// Sets s and c to the sine and cosine of `angle` (radians), one of them cleaned to exact 0 as
+/// described above.
 template <class T>
 inline void ZELCleanSinCos(const T& angle, T& s, T& c) {
     using std::abs;

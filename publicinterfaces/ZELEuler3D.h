@@ -29,6 +29,7 @@ public:
     static const ZELBasicEuler3D Identity;
 
     constexpr ZELBasicEuler3D() noexcept : a_{T(0), T(0), T(0)}, k_{ZAxis, YAxis, ZAxis} {}
+    /// The triple R_k0(a0) * R_k1(a1) * R_k2(a2); the axes are stored unchecked.
     constexpr ZELBasicEuler3D(const T& a0, AxisType k0, const T& a1, AxisType k1, const T& a2, AxisType k2) noexcept
         : a_{a0, a1, a2}, k_{k0, k1, k2} {}
     constexpr ZELBasicEuler3D(const ZELBasicEuler3D&) noexcept = default;
@@ -55,6 +56,7 @@ public:
         k1 = k_[1];
         k2 = k_[2];
     }
+    /// Angle and axis number i (0..2, unchecked).
     void set(int i, const T& angle, AxisType axis) noexcept {
         a_[i] = angle;
         k_[i] = axis;

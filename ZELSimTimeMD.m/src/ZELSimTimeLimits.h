@@ -21,6 +21,8 @@
 
 #include <cstdint>
 
+/// The numeric limits of the simulation time: exact, signed, bounded, 1 ns resolution (see the
+/// file description for each member).
 template <>
 struct ZELMATH_EXPORT scl_numeric_limits<ZELSimTime> {
 private:
