@@ -20,6 +20,9 @@
 #ifndef ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
 #define ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/KOBComponentRegistration.h"
 #include "foundation/KOBMetaClass.h"
@@ -74,5 +77,7 @@ public:
     static void operator delete(void* p, std::size_t bytes) noexcept;
     static void operator delete(void*, void*) noexcept {}
 };
+
+/// @}
 
 #endif

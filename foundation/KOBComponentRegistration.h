@@ -16,6 +16,9 @@
 #ifndef ZELMATH_FOUNDATION_KOBCOMPONENTREGISTRATION_H
 #define ZELMATH_FOUNDATION_KOBCOMPONENTREGISTRATION_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "foundation/KOBMetaClass.h"
 
 #include <atomic>
@@ -63,5 +66,7 @@ public:                                              \
     KOBBaseUnknown* Class::CreateItself() { return nullptr; }
 
 #define KOB_DEFINE_COMPONENT(Class, Base) KOB_DEFINE_COMPONENT_WITH_BASE(Class, &Base::MetaObject)
+
+/// @}
 
 #endif

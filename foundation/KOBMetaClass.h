@@ -9,6 +9,9 @@
 #ifndef ZELMATH_FOUNDATION_KOBMETACLASS_H
 #define ZELMATH_FOUNDATION_KOBMETACLASS_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <cstddef>
@@ -74,5 +77,7 @@ ZELMATH_EXPORT KOBMetaClass* fct_RetrieveMetaObject(const char* className, int t
                                                     KOBMetaClass* base, const char* nullName,
                                                     const char* framework,
                                                     std::size_t instanceSize);
+
+/// @}
 
 #endif

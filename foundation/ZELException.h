@@ -15,6 +15,9 @@
 #ifndef ZELMATH_FOUNDATION_ZELEXCEPTION_H
 #define ZELMATH_FOUNDATION_ZELEXCEPTION_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <exception>
@@ -95,5 +98,7 @@ ZELMATH_DECLARE_ERROR_CLASS(ZELEZeroVector, ZELERuntimeError);
 ZELMATH_DECLARE_ERROR_CLASS(ZELEDomainError, ZELELogicError);
 
 #undef ZELMATH_DECLARE_ERROR_CLASS
+
+/// @}
 
 #endif

@@ -17,6 +17,9 @@
 #ifndef ZELMATH_FOUNDATION_ZELPOOLALLOCATOR_H
 #define ZELMATH_FOUNDATION_ZELPOOLALLOCATOR_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <cstddef>
@@ -47,5 +50,7 @@ private:
     ZELPoolAllocator() = default;
     ~ZELPoolAllocator() = default;
 };
+
+/// @}
 
 #endif

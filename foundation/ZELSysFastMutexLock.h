@@ -9,6 +9,9 @@
 #ifndef ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
 #define ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <atomic>
@@ -78,5 +81,7 @@ private:
     std::atomic<std::thread::id> owner_{};
     unsigned depth_ = 0;
 };
+
+/// @}
 
 #endif

@@ -12,6 +12,9 @@
 #ifndef ZELMATH_FOUNDATION_SCL_ASSERT_H
 #define ZELMATH_FOUNDATION_SCL_ASSERT_H
 
+/// \addtogroup foundation
+/// @{
+
 #include "ZELMathExport.h"
 
 /// A report receiver: category ("Software"), message, library source file and line.
@@ -21,5 +24,7 @@ using scl_assert_handler = void (*)(const char* category, const char* message, c
 ZELMATH_EXPORT void _scl_do_assert(const char* category, const char* message, const char* file, int line);
 /// Installs `handler` (null: the default) and returns the previous one (null for the default).
 ZELMATH_EXPORT scl_assert_handler scl_set_assert_handler(scl_assert_handler handler);
+
+/// @}
 
 #endif

@@ -4,6 +4,9 @@
 #ifndef ZELMATH_FOUNDATION_SCL_ITERATORS_H
 #define ZELMATH_FOUNDATION_SCL_ITERATORS_H
 
+/// \addtogroup foundation
+/// @{
+
 #include <cstddef>
 #include <iterator>
 
@@ -62,5 +65,7 @@ class scl_reverse_iterator : public std::reverse_iterator<It> {
 public:
     using std::reverse_iterator<It>::reverse_iterator;
 };
+
+/// @}
 
 #endif

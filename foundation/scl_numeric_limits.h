@@ -7,6 +7,9 @@
 #ifndef ZELMATH_FOUNDATION_SCL_NUMERIC_LIMITS_H
 #define ZELMATH_FOUNDATION_SCL_NUMERIC_LIMITS_H
 
+/// \addtogroup foundation
+/// @{
+
 #include <cstdint>
 #include <limits>
 
@@ -69,5 +72,7 @@ struct scl_numeric_limits<double> : zelmath_detail::scl_builtin_limits<double> {
 
 template <>
 struct scl_numeric_limits<std::int64_t> : zelmath_detail::scl_builtin_limits<std::int64_t> {};
+
+/// @}
 
 #endif

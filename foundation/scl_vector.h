@@ -4,10 +4,15 @@
 #ifndef ZELMATH_FOUNDATION_SCL_VECTOR_H
 #define ZELMATH_FOUNDATION_SCL_VECTOR_H
 
+/// \addtogroup foundation
+/// @{
+
 #include <vector>
 
 /// The standard vector, under the container library's name.
 template <class T>
 using scl_vector = std::vector<T>;
+
+/// @}
 
 #endif

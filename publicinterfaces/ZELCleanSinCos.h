@@ -13,6 +13,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELCLEANSINCOS_H
 #define ZELMATH_PUBLICINTERFACES_ZELCLEANSINCOS_H
 
+/// \addtogroup geometry
+/// @{
+
 #include "foundation/scl_numeric_limits.h"
 
 #include <cmath>
@@ -33,5 +36,7 @@ inline void ZELCleanSinCos(const T& angle, T& s, T& c) {
         c = T(0);
     }
 }
+
+/// @}
 
 #endif

@@ -15,6 +15,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELEULER3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELEULER3D_H
 
+/// \addtogroup geometry
+/// @{
+
 #include "ZELMathExport.h"
 #include "publicinterfaces/ZELMath3D.h"
 
@@ -95,9 +98,13 @@ private:
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e);
 
+/// \cond
 extern template class ZELBasicEuler3D<double>;
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicEuler3D<double>&);
+/// \endcond
 
 using ZELEuler3D = ZELBasicEuler3D<double>;
+
+/// @}
 
 #endif

@@ -9,6 +9,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATH3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATH3D_H
 
+/// \addtogroup geometry
+/// @{
+
 class ZELMath3D {
 public:
     /// A coordinate axis: rotations about an axis, the axes of an Euler triple.
@@ -38,5 +41,7 @@ protected:
     ZELMath3D& operator=(const ZELMath3D&) noexcept = default;
     ~ZELMath3D() = default;
 };
+
+/// @}
 
 #endif

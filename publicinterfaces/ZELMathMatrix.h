@@ -27,6 +27,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATHMATRIX_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATHMATRIX_H
 
+/// \addtogroup linalg
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/ZELPoolAllocator.h"
 #include "publicinterfaces/ZELMathVector.h"
@@ -235,6 +238,7 @@ bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, 
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a);
 
+/// \cond
 extern template class ZELBasicMathMatrix<double>;
 extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> elementProduct<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
 extern template ZELMATH_EXPORT ZELBasicMathVector<double> operator*<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathVector<double>&);
@@ -247,7 +251,10 @@ extern template ZELMATH_EXPORT double ZELLinfNorm<double>(const ZELBasicMathMatr
 extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
 extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathMatrix<double>&);
+/// \endcond
 
 using ZELMathMatrix = ZELBasicMathMatrix<double>;
+
+/// @}
 
 #endif

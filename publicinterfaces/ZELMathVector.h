@@ -29,6 +29,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATHVECTOR_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATHVECTOR_H
 
+/// \addtogroup linalg
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/ZELPoolAllocator.h"
 #include "foundation/scl_iterators.h"
@@ -270,6 +273,7 @@ public:
     /// @}
     /// \name Comparisons
     /// @{
+
     /// Equal lengths and equal elements; a NaN element makes the vectors unequal.
     bool operator==(const ZELBasicMathVector& b) const noexcept {
         if (_length != b._length) return false;
@@ -483,9 +487,13 @@ inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v);
 
+/// \cond
 extern template class ZELBasicMathVector<double>;
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathVector<double>&);
+/// \endcond
 
 using ZELMathVector = ZELBasicMathVector<double>;
+
+/// @}
 
 #endif

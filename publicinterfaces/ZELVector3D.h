@@ -23,6 +23,9 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELVECTOR3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELVECTOR3D_H
 
+/// \addtogroup geometry
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
@@ -47,11 +50,11 @@ public:
     using reverse_iterator = scl_reverse_iterator<iterator>;
     using const_reverse_iterator = scl_reverse_iterator<const_iterator>;
 
-    /// (0, 0, 0), (1, 0, 0), (0, 1, 0), (0, 0, 1); constant-initialised.
-    static const ZELBasicVector3D Zero;
-    static const ZELBasicVector3D UnitX;
-    static const ZELBasicVector3D UnitY;
-    static const ZELBasicVector3D UnitZ;
+    // Constant-initialised.
+    static const ZELBasicVector3D Zero;   ///< (0, 0, 0)
+    static const ZELBasicVector3D UnitX;  ///< (1, 0, 0)
+    static const ZELBasicVector3D UnitY;  ///< (0, 1, 0)
+    static const ZELBasicVector3D UnitZ;  ///< (0, 0, 1)
 
     /// \name Construction and assignment
     /// @{
@@ -115,6 +118,7 @@ public:
     /// @}
     /// \name Spherical and cylindrical coordinates (radians)
     /// @{
+
     /// theta: azimuth about z measured from x; phi: polar angle measured from z; r: radius.
     /// x = (c1*r)*s2, y = (s1*r)*s2, z = c2*r with the cleaned sine and cosine (s1, c1) of theta
     /// and (s2, c2) of phi, so quarter turns are exact: setSpherical(pi/2, pi/2, 2) is (0, 2, 0).
@@ -203,6 +207,7 @@ public:
     /// @}
     /// \name Normalisation and interpolation
     /// @{
+
     /// Scales the vector to unit length. Throws ZELEZeroVector when the length is at most the
     /// machine epsilon; the vector is then unchanged. A NaN length is not caught (the components
     /// become NaN).
@@ -357,9 +362,13 @@ inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v);
 
+/// \cond
 extern template class ZELBasicVector3D<double>;
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicVector3D<double>&);
+/// \endcond
 
 using ZELVector3D = ZELBasicVector3D<double>;
+
+/// @}
 
 #endif

@@ -9,6 +9,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELBETADISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELBETADISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELBetaDistribution : public ZELRNDistribution {
@@ -34,5 +37,7 @@ private:
     double _alpha1;
     double _alpha2;
 };
+
+/// @}
 
 #endif

@@ -9,6 +9,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELErlangDistribution : public ZELRNDistribution {
@@ -35,5 +38,7 @@ private:
     double _mean;
     double _phases;
 };
+
+/// @}
 
 #endif

@@ -6,6 +6,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELExponentialDistribution : public ZELRNDistribution {
@@ -27,5 +30,7 @@ private:
 
     double _mean;
 };
+
+/// @}
 
 #endif

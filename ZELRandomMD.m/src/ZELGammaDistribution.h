@@ -14,6 +14,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELGAMMADISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELGAMMADISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELGammaDistribution : public ZELRNDistribution {
@@ -39,5 +42,7 @@ private:
     double _shape;
     double _scale;
 };
+
+/// @}
 
 #endif

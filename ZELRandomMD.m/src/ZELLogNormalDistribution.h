@@ -9,6 +9,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELLOGNORMALDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELLOGNORMALDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELLogNormalDistribution : public ZELRNDistribution {
@@ -34,5 +37,7 @@ private:
     double _mean;
     double _stdDev;
 };
+
+/// @}
 
 #endif

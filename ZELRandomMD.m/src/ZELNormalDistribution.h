@@ -12,6 +12,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELNORMALDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELNORMALDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELNormalDistribution : public ZELRNDistribution {
@@ -40,5 +43,7 @@ private:
     double _mean;
     double _stdDev;
 };
+
+/// @}
 
 #endif

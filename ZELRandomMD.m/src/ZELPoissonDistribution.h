@@ -7,6 +7,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELPOISSONDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELPOISSONDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELPoissonDistribution : public ZELRNDistribution {
@@ -30,5 +33,7 @@ private:
 
     double _lambda;
 };
+
+/// @}
 
 #endif

@@ -19,6 +19,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELRNDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELRNDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/KOBBaseUnknown.h"
 
@@ -58,5 +61,7 @@ protected:
     double _upperBound;
     double _lowerBound;
 };
+
+/// @}
 
 #endif

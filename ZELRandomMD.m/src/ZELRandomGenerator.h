@@ -49,6 +49,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELRANDOMGENERATOR_H
 #define ZELMATH_ZELRANDOMMD_ZELRANDOMGENERATOR_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELMathExport.h"
 #include "foundation/KOBBaseUnknown.h"
 #include "foundation/ZELSysFastMutexLock.h"
@@ -116,5 +119,7 @@ private:
     int _seedTableSize;
     std::uint32_t _seedTable[SeedTableSize];
 };
+
+/// @}
 
 #endif

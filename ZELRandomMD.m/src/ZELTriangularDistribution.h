@@ -8,6 +8,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELTriangularDistribution : public ZELRNDistribution {
@@ -35,5 +38,7 @@ private:
     double _max;
     double _mode;
 };
+
+/// @}
 
 #endif

@@ -6,6 +6,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELUNIFORMDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELUNIFORMDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELUniformDistribution : public ZELRNDistribution {
@@ -29,5 +32,7 @@ private:
     double _min;
     double _max;
 };
+
+/// @}
 
 #endif

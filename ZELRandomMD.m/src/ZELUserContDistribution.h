@@ -16,6 +16,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSERCONTDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELUSERCONTDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 
@@ -36,5 +39,7 @@ public:
 private:
     ZELUserTable _table;
 };
+
+/// @}
 
 #endif

@@ -11,6 +11,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSERDISCDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELUSERDISCDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 
@@ -31,5 +34,7 @@ public:
 private:
     ZELUserTable _table;
 };
+
+/// @}
 
 #endif

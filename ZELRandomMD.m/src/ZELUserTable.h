@@ -11,6 +11,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSERTABLE_H
 #define ZELMATH_ZELRANDOMMD_ZELUSERTABLE_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <memory>
@@ -33,5 +36,7 @@ private:
     std::unique_ptr<double[]> _cumProbs;
     int _count;
 };
+
+/// @}
 
 #endif

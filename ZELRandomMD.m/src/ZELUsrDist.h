@@ -15,6 +15,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSRDIST_H
 #define ZELMATH_ZELRANDOMMD_ZELUSRDIST_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELUsrDist : public ZELRNDistribution {
@@ -37,5 +40,7 @@ private:
     double _weights[Capacity];
     int _count;
 };
+
+/// @}
 
 #endif

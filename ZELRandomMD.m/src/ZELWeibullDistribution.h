@@ -4,6 +4,9 @@
 #ifndef ZELMATH_ZELRANDOMMD_ZELWEIBULLDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELWEIBULLDISTRIBUTION_H
 
+/// \addtogroup random
+/// @{
+
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELWeibullDistribution : public ZELRNDistribution {
@@ -29,5 +32,7 @@ private:
     double _scale;
     double _shape;
 };
+
+/// @}
 
 #endif

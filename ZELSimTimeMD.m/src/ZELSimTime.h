@@ -70,6 +70,9 @@
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIME_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIME_H
 
+/// \addtogroup simtime
+/// @{
+
 #include "ZELMathExport.h"
 
 #include <cstdint>
@@ -302,5 +305,7 @@ ZELMATH_EXPORT ZELSimTime sqrt(const ZELSimTime& a) noexcept;
 
 /// Fixed-point seconds; see the header comment for the format.
 ZELMATH_EXPORT std::ostream& operator<<(std::ostream& os, const ZELSimTime& t);
+
+/// @}
 
 #endif

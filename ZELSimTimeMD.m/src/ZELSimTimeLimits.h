@@ -15,6 +15,9 @@
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMELIMITS_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMELIMITS_H
 
+/// \addtogroup simtime
+/// @{
+
 #include "ZELMathExport.h"
 #include "ZELSimTimeMD.m/src/ZELSimTime.h"
 #include "foundation/scl_numeric_limits.h"
@@ -62,5 +65,7 @@ public:
     static ZELSimTime quiet_NaN() noexcept;
     static ZELSimTime signaling_NaN() noexcept;
 };
+
+/// @}
 
 #endif

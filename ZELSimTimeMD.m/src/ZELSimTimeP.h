@@ -15,6 +15,9 @@
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
 
+/// \addtogroup simtime
+/// @{
+
 #include "ZELMathExport.h"
 #include "ZELSimTimeMD.m/src/ZELSimTime.h"
 
@@ -31,5 +34,7 @@ private:
     /// <= 2^63 when negative.
     static ZELSimTime fromMagnitude_(std::uint64_t sec, std::int32_t nsec, bool negative) noexcept;
 };
+
+/// @}
 
 #endif
