@@ -88,9 +88,34 @@ struct CacheFlusher {
 
 thread_local CacheFlusher t_flusher;
 
+// Fast handle to the thread's cache. The cache itself is too large for the static TLS block that
+// a library loaded with dlopen may use, but one pointer is not: with the initial-exec model the
+// fast path reads it with a single thread-pointer-relative load instead of a call to the TLS
+// resolver.
+#if defined(__GNUC__)
+__attribute__((tls_model("initial-exec")))
+#endif
+thread_local ThreadCache* t_cachePtr = nullptr;
+
+#if defined(__GNUC__)
+__attribute__((noinline, cold))
+#endif
+ThreadCache* attachCache() {
+    t_flusher.armed = true;  // first use registers the flusher's destructor for this thread
+    t_cachePtr = &t_cache;
+    return &t_cache;
+}
+
+inline ThreadCache& cache() {
+    ThreadCache* c = t_cachePtr;
+    return *(c ? c : attachCache());
+}
+
 // Takes a block of class `cls` when the thread's list is empty.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
 void* refill(std::size_t cls) {
-    if (!t_cache.retired && !t_flusher.armed) t_flusher.armed = true;  // registers the flusher
     const std::size_t size = classBytes(cls);
     SharedPool& pool = shared();
     {
@@ -158,8 +183,9 @@ void* ZELPoolAllocator::allocate(std::size_t bytes) {
     }
     if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes) return ::operator new(bytes == 0 ? 1 : bytes);
     const std::size_t cls = classOf(bytes);
-    if (FreeBlock* block = t_cache.lists[cls]) {
-        t_cache.lists[cls] = block->next;
+    ThreadCache& local = cache();
+    if (FreeBlock* block = local.lists[cls]) {
+        local.lists[cls] = block->next;
         return block;
     }
     return refill(cls);
@@ -173,7 +199,8 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
     }
     const std::size_t cls = classOf(bytes);
     auto* block = static_cast<FreeBlock*>(p);
-    if (t_cache.retired) {
+    ThreadCache& local = cache();
+    if (local.retired) {
         block->next = nullptr;
         try {
             pushShared(cls, block, block);
@@ -182,6 +209,6 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
         }
         return;
     }
-    block->next = t_cache.lists[cls];
-    t_cache.lists[cls] = block;
+    block->next = local.lists[cls];
+    local.lists[cls] = block;
 }

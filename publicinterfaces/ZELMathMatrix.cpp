@@ -621,13 +621,13 @@ T ZELLinfNorm(const ZELBasicMathMatrix<T>& a) {
 }
 
 template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol) {
+bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     return ZELLinfNorm(a - b) <= tol;
 }
 
 template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol) {
+bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     const T na = ZELLinfNorm(a);
     const T nb = ZELLinfNorm(b);

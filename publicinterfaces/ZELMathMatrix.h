@@ -46,6 +46,7 @@ public:
 
     /// \name Construction
     /// @{
+
     ZELBasicMathMatrix();
     /// All elements 0 (the tag only selects the shape constructor).
     ZELBasicMathMatrix(std::size_t r, std::size_t c, UninitializedType);
@@ -76,6 +77,7 @@ public:
     /// @}
     /// \name Shape and access (unchecked)
     /// @{
+
     std::size_t rows() const noexcept { return static_cast<std::size_t>(_numRows); }
     std::size_t numRows() const noexcept { return static_cast<std::size_t>(_numRows); }
     std::size_t cols() const noexcept { return static_cast<std::size_t>(_numCols); }
@@ -103,6 +105,7 @@ public:
     /// @}
     /// \name Assignment and in-place arithmetic
     /// @{
+
     ZELBasicMathMatrix& operator=(const T& s);
     /// Reshapes to b's shape (no zero fill) and copies every element.
     ZELBasicMathMatrix& operator=(const ZELBasicMathMatrix& b);
@@ -228,10 +231,10 @@ template <class T>
 T ZELLinfNorm(const ZELBasicMathMatrix<T>& a);
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (shapes not compared).
 template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const T& tol);
+bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
 
 /// Writes "<rows>X<cols>:\n[\n", each row as its elements in fields of width 14 each followed by
 /// " " and ended by "\n", then "]\n". Numbers use the stream's fill and floating-point flags.

@@ -467,14 +467,14 @@ inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (lengths not compared). A NaN
 /// tolerance gives false.
 template <class T>
-inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const T& tol) {
+inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     return ZELLinfNorm(a - b) <= tol;
 }
 
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const T& tol) {
+inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     const T na = ZELLinfNorm(a);
     const T nb = ZELLinfNorm(b);
