@@ -33,6 +33,15 @@
 //
 // The row-array forms take `const T* const*` (and `T* const*` for `get`), so both a `T**` and
 // a `const T**` array of three row pointers can be passed.
+//
+// Quaternions and near-comparison (defined with the quaternion, ZELQtn3D.h, whose header a
+// caller of `toQtn` includes): `toQtn()` is the quaternion's `setRotate` of R (s >= 0);
+// `getEAA` returns that quaternion's unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle,
+// tolAxis)` and `ZELNearRel` convert both matrices to quaternions and compare their equivalent
+// angles (tolAngle) and axes (tolAxis); either tolerance <= 0 means exact equality of the nine
+// scalars. The conversion takes each quaternion component as the square root of a difference of
+// diagonal entries, so angles below about 1e-6 rad or within that of a half turn come back only
+// to about 1e-8 rad, and tolerances much below that are not honoured.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 
@@ -45,6 +54,11 @@
 #include "publicinterfaces/ZELVector3D.h"
 
 #include <iosfwd>
+
+template <class T>
+class ZELBasicQtn3D;
+template <class T>
+class ZELBasicXform3D;
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {
@@ -340,6 +354,12 @@ public:
         }
     }
 
+    // ---- quaternion and equivalent axis and angle ----
+    // The quaternion of R (s >= 0).
+    ZELBasicQtn3D<T> toQtn() const;
+    // A unit axis and an angle in [0, pi].
+    void getEAA(Vector& axis, T& angle) const;
+
     // Exact comparison of the nine scalars; a NaN makes == false.
     friend bool operator==(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
         for (int i = 0; i < 9; ++i) {
@@ -350,6 +370,12 @@ public:
     friend bool operator!=(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept { return !(a == b); }
 
 private:
+    // The quaternion and the transform read and write the nine scalars directly.
+    template <class U>
+    friend class ZELBasicQtn3D;
+    template <class U>
+    friend class ZELBasicXform3D;
+
     void swapElements(int i, int j) noexcept {
         const T t = m_[i];
         m_[i] = m_[j];
@@ -403,7 +429,21 @@ inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r);
 
+// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis).
+template <class T>
+bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
+template <class T>
+bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
+
 extern template class ZELBasicRotate3D<double>;
+extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicRotate3D<double>&,
+                                                       const ZELBasicRotate3D<double>&, const double&, const double&);
+extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicRotate3D<double>&,
+                                                       const ZELBasicRotate3D<double>&, const double&, const double&);
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);
 
 using ZELRotate3D = ZELBasicRotate3D<double>;

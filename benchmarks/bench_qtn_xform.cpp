@@ -1,0 +1,227 @@
+// Quaternions and rigid transforms side by side with Eigen's Quaterniond and Isometry3d.
+//
+// Every benchmark runs one operation over the same 1024 random inputs, so the pairs
+// <Op>_ZEL / <Op>_Eigen can be compared directly (items per second).
+#include "publicinterfaces/ZELQtn3D.h"
+#include "publicinterfaces/ZELXform3D.h"
+
+#include <Eigen/Geometry>
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kN = 1024;
+
+struct Inputs {
+    std::vector<ZELQtn3D> q0, q1;
+    std::vector<Eigen::Quaterniond> e0, e1;
+    std::vector<ZELRotate3D> r;
+    std::vector<Eigen::Matrix3d> m;
+    std::vector<ZELVector3D> v;
+    std::vector<Eigen::Vector3d> ev;
+    std::vector<ZELXform3D> x0, x1;
+    std::vector<Eigen::Isometry3d> i0, i1;
+    std::vector<double> t;
+    std::vector<double> dh;  // four parameters per link
+
+    Inputs() {
+        std::mt19937_64 g(42);
+        std::normal_distribution<double> n(0.0, 1.0);
+        std::uniform_real_distribution<double> u(0.0, 1.0);
+        auto unit = [&](ZELQtn3D& q, Eigen::Quaterniond& e) {
+            q = ZELQtn3D(n(g), n(g), n(g), n(g));
+            q.normalize();
+            double s;
+            ZELVector3D w;
+            q.get(s, w);
+            e = Eigen::Quaterniond(s, w[0], w[1], w[2]);
+        };
+        for (int i = 0; i < kN; ++i) {
+            ZELQtn3D a, b;
+            Eigen::Quaterniond ea, eb;
+            unit(a, ea);
+            unit(b, eb);
+            q0.push_back(a);
+            q1.push_back(b);
+            e0.push_back(ea);
+            e1.push_back(eb);
+            ZELRotate3D R;
+            a.getRotate(R);
+            r.push_back(R);
+            Eigen::Matrix3d M;
+            for (int c = 0; c < 3; ++c)
+                for (int k = 0; k < 3; ++k)
+                    M(k, c) = R(static_cast<ZELMath3D::DirectionIndex>(c), static_cast<ZELMath3D::CoordinateIndex>(k));
+            m.push_back(M);
+            const ZELVector3D p(n(g), n(g), n(g));
+            v.push_back(p);
+            ev.emplace_back(p[0], p[1], p[2]);
+            const ZELVector3D p1(n(g), n(g), n(g));
+            x0.emplace_back(R, p);
+            ZELRotate3D R1;
+            b.getRotate(R1);
+            x1.emplace_back(R1, p1);
+            Eigen::Isometry3d I0 = Eigen::Isometry3d::Identity(), I1 = Eigen::Isometry3d::Identity();
+            I0.linear() = M;
+            I0.translation() = Eigen::Vector3d(p[0], p[1], p[2]);
+            I1.linear() = eb.toRotationMatrix();
+            I1.translation() = Eigen::Vector3d(p1[0], p1[1], p1[2]);
+            i0.push_back(I0);
+            i1.push_back(I1);
+            t.push_back(u(g));
+            dh.push_back(6.28 * u(g) - 3.14);
+            dh.push_back(u(g));
+            dh.push_back(6.28 * u(g) - 3.14);
+            dh.push_back(u(g));
+        }
+    }
+};
+
+const Inputs& in() {
+    static const Inputs inputs;
+    return inputs;
+}
+
+template <class F>
+void run(benchmark::State& state, F f) {
+    for (auto _ : state) {
+        for (int i = 0; i < kN; ++i)
+            f(i);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kN);
+}
+
+// ---- quaternion product ---------------------------------------------------------------------------
+void QtnProduct_ZEL(benchmark::State& st) {
+    std::vector<ZELQtn3D> out(kN);
+    run(st, [&](int i) { out[i] = in().q0[i] * in().q1[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+void QtnProduct_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Quaterniond> out(kN);
+    run(st, [&](int i) { out[i] = in().e0[i] * in().e1[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+
+// ---- quaternion to matrix and back ----------------------------------------------------------------
+void QtnToMatrix_ZEL(benchmark::State& st) {
+    std::vector<ZELRotate3D> out(kN);
+    run(st, [&](int i) { in().q0[i].getRotate(out[i]); });
+    benchmark::DoNotOptimize(out.data());
+}
+void QtnToMatrix_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Matrix3d> out(kN);
+    run(st, [&](int i) { out[i] = in().e0[i].toRotationMatrix(); });
+    benchmark::DoNotOptimize(out.data());
+}
+void MatrixToQtn_ZEL(benchmark::State& st) {
+    std::vector<ZELQtn3D> out(kN);
+    run(st, [&](int i) { out[i].setRotate(in().r[i]); });
+    benchmark::DoNotOptimize(out.data());
+}
+void MatrixToQtn_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Quaterniond> out(kN);
+    run(st, [&](int i) { out[i] = Eigen::Quaterniond(in().m[i]); });
+    benchmark::DoNotOptimize(out.data());
+}
+
+// ---- rotating a vector ----------------------------------------------------------------------------
+void QtnRotateVec_ZEL(benchmark::State& st) {
+    std::vector<ZELVector3D> out(kN);
+    run(st, [&](int i) { out[i] = in().q0[i] * in().v[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+void QtnRotateVec_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Vector3d> out(kN);
+    run(st, [&](int i) { out[i] = in().e0[i] * in().ev[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+
+// ---- slerp ----------------------------------------------------------------------------------------
+void Slerp_ZEL(benchmark::State& st) {
+    std::vector<ZELQtn3D> out(kN);
+    run(st, [&](int i) { ZELQtn3D::slerp(out[i], in().t[i], in().q0[i], in().q1[i]); });
+    benchmark::DoNotOptimize(out.data());
+}
+void Slerp_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Quaterniond> out(kN);
+    run(st, [&](int i) { out[i] = in().e0[i].slerp(in().t[i], in().e1[i]); });
+    benchmark::DoNotOptimize(out.data());
+}
+
+// ---- transforms -----------------------------------------------------------------------------------
+void XformCompose_ZEL(benchmark::State& st) {
+    std::vector<ZELXform3D> out(kN);
+    run(st, [&](int i) { out[i] = in().x0[i] * in().x1[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+void XformCompose_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Isometry3d> out(kN);
+    run(st, [&](int i) { out[i] = in().i0[i] * in().i1[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+void XformInvert_ZEL(benchmark::State& st) {
+    std::vector<ZELXform3D> out(in().x0);
+    run(st, [&](int i) { out[i].invert(); });
+    benchmark::DoNotOptimize(out.data());
+}
+void XformInvert_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Isometry3d> out(in().i0);
+    run(st, [&](int i) { out[i] = out[i].inverse(Eigen::Isometry); });
+    benchmark::DoNotOptimize(out.data());
+}
+void XformApply_ZEL(benchmark::State& st) {
+    std::vector<ZELVector3D> out(kN);
+    run(st, [&](int i) { out[i] = in().x0[i] * in().v[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+void XformApply_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Vector3d> out(kN);
+    run(st, [&](int i) { out[i] = in().i0[i] * in().ev[i]; });
+    benchmark::DoNotOptimize(out.data());
+}
+// The link transform Rz(theta)·T(a, 0, d)·Rx(alpha), written the usual Eigen way.
+void SetDH_ZEL(benchmark::State& st) {
+    std::vector<ZELXform3D> out(kN);
+    const double* p = in().dh.data();
+    run(st, [&](int i) { out[i].setDH(p[4 * i], p[4 * i + 1], p[4 * i + 2], p[4 * i + 3]); });
+    benchmark::DoNotOptimize(out.data());
+}
+void SetDH_Eigen(benchmark::State& st) {
+    std::vector<Eigen::Isometry3d> out(kN);
+    const double* p = in().dh.data();
+    run(st, [&](int i) {
+        Eigen::Isometry3d T(Eigen::AngleAxisd(p[4 * i], Eigen::Vector3d::UnitZ()));
+        T.translate(Eigen::Vector3d(p[4 * i + 3], 0, p[4 * i + 1]));
+        T.rotate(Eigen::AngleAxisd(p[4 * i + 2], Eigen::Vector3d::UnitX()));
+        out[i] = T;
+    });
+    benchmark::DoNotOptimize(out.data());
+}
+
+}  // namespace
+
+BENCHMARK(QtnProduct_ZEL);
+BENCHMARK(QtnProduct_Eigen);
+BENCHMARK(QtnToMatrix_ZEL);
+BENCHMARK(QtnToMatrix_Eigen);
+BENCHMARK(MatrixToQtn_ZEL);
+BENCHMARK(MatrixToQtn_Eigen);
+BENCHMARK(QtnRotateVec_ZEL);
+BENCHMARK(QtnRotateVec_Eigen);
+BENCHMARK(Slerp_ZEL);
+BENCHMARK(Slerp_Eigen);
+BENCHMARK(XformCompose_ZEL);
+BENCHMARK(XformCompose_Eigen);
+BENCHMARK(XformInvert_ZEL);
+BENCHMARK(XformInvert_Eigen);
+BENCHMARK(XformApply_ZEL);
+BENCHMARK(XformApply_Eigen);
+BENCHMARK(SetDH_ZEL);
+BENCHMARK(SetDH_Eigen);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,392 @@
+// ZELBasicXform3D<T>: a rigid transform, a rotation R followed by a position p.
+//
+// It stands for the homogeneous matrix [R p; 0 0 0 1] and maps a point x to R·x + p. The twelve
+// scalars are stored as the rotation (column by column: the N, S and A columns) followed by the
+// position; `get(T*)` and `set(T const*)` use that flat order.
+//
+// 4 × 4 layouts: with `transposed == false` M(r, c) = R(r, c), M(r, 3) = p[r] and the last row
+// is (0, 0, 0, 1) (column vectors); with `transposed == true` it is the transpose (row vectors,
+// the position in the last row). The setters from a matrix or an array read only R and p and
+// re-orthonormalise R (the rotation's `normalize`); every other setter stores what it is given.
+// The array forms carry no size: pass twelve scalars to the flat forms and a 4 × 4 array to the
+// others. A math matrix must be at least 4 × 4.
+//
+// Composition: a·b has rotation R·R' and position R·p' + p; a / b is a·b⁻¹ with rotation R·R'ᵀ
+// and position p − (R·R'ᵀ)·p'. Every product form builds its result in locals before storing
+// it, so the result may be one of the operands, including `*this`. `invert()` works in place.
+//
+// Comparison: `==` compares the positions and then the rotations exactly.
+// `ZELNearAbs(a, b, tolAngle, tolAxis)` first compares the rotations by equivalent angle and axis
+// (tolAngle, tolAxis; see ZELQtn3D.h) and then the positions with tolAxis alone;
+// `ZELNearRel` does the same with the relative forms. Either tolerance ≤ 0 makes the rotation
+// comparison exact; the positions follow tolAxis alone (exact when it is ≤ 0).
+//
+// Motion: `WorldFrame` applies an increment in the fixed frame the transform is expressed in
+// (from the left: rotations turn the position too), `LocalFrame` in the transform's own frame
+// (from the right: the position stays). An invalid frame calls the assertion hook with
+// "Invalid reference frame" and leaves the transform unchanged; the axis-vector form of
+// `rotate` builds its rotation first, so a zero axis with a non-zero angle throws
+// `ZELEZeroVector` before the frame is read. The coordinate-axis form of `rotate` asserts
+// "Invalid rotation axis" for an axis other than XAxis, YAxis, ZAxis and changes nothing.
+//
+// Denavit-Hartenberg: `setDH(theta, d, alpha, a)` (and the four-scalar constructor) is the
+// classic link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha):
+//   [ cθ  −cα·sθ   sα·sθ  a·cθ ]
+//   [ sθ   cα·cθ  −sα·cθ  a·sθ ]
+//   [ 0    sα      cα     d    ]
+// with sines and cosines cleaned so that quarter and half turns are exact.
+//
+// Interpolation (`slerp`, `EAAInterp`, out may be a or b): the rotations are converted to
+// quaternions (`setRotate`, so s ≥ 0 for both), interpolated with the quaternion function of the
+// same name and written back with `getRotate`; the positions are interpolated with the 3-vector
+// `lerp`. `slerp` never flips a sign: between rotations on either side of a half turn (whose
+// quaternions have a negative dot product) it goes the long way round, where `EAAInterp` takes
+// the short way.
+#ifndef ZELMATH_PUBLICINTERFACES_ZELXFORM3D_H
+#define ZELMATH_PUBLICINTERFACES_ZELXFORM3D_H
+
+#include "ZELMathExport.h"
+#include "foundation/scl_assert.h"
+#include "publicinterfaces/ZELEuler3D.h"
+#include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELMathMatrix.h"
+#include "publicinterfaces/ZELQtn3D.h"
+#include "publicinterfaces/ZELRotate3D.h"
+#include "publicinterfaces/ZELCleanSinCos.h"
+#include "publicinterfaces/ZELVector3D.h"
+
+#include <iosfwd>
+
+template <class T>
+class ZELMATH_EXPORT ZELBasicXform3D : public ZELMath3D {
+public:
+    using value_type = T;
+
+    // Identity rotation, zero position.
+    static const ZELBasicXform3D Identity;
+
+    // ---- construction -------------------------------------------------------------------------
+    constexpr ZELBasicXform3D() noexcept : ZELMath3D(), r_(), p_() {}
+    explicit ZELBasicXform3D(ZELMath3D::UninitializedType u) noexcept : ZELMath3D(u), r_(u), p_(u) {}
+    constexpr ZELBasicXform3D(ZELBasicXform3D const&) noexcept = default;
+    // Stores R and p as given.
+    ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept : ZELMath3D(), r_(R), p_(p) {}
+    ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() { set(m, transposed); }
+    ZELBasicXform3D(T const (*a)[4], bool transposed) : ZELMath3D(), r_(), p_() { set(a, transposed); }
+    // The Denavit-Hartenberg link transform (see setDH).
+    ZELBasicXform3D(T const& theta, T const& d, T const& alpha, T const& a) noexcept
+        : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(ZELMath3D::Uninitialized) {
+        setDH(theta, d, alpha, a);
+    }
+    ZELBasicXform3D& operator=(ZELBasicXform3D const&) noexcept = default;
+    ~ZELBasicXform3D() = default;
+    void swap(ZELBasicXform3D& x) noexcept {
+        ZELBasicXform3D tmp(x);
+        x = *this;
+        *this = tmp;
+    }
+
+    // ---- rotation -----------------------------------------------------------------------------
+    void getRotate(ZELBasicRotate3D<T>& R) const noexcept { R = r_; }
+    void setRotate(ZELBasicRotate3D<T> const& R) noexcept { r_ = R; }
+    void getQtn(ZELBasicQtn3D<T>& q) const noexcept { q.setRotate(r_); }
+    void setQtn(ZELBasicQtn3D<T> const& q) noexcept { q.getRotate(r_); }
+    void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const { r_.getNSA(n, s, a); }
+    void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
+        r_.setNSA(n, s, a);
+    }
+    void getEAA(ZELBasicVector3D<T>& axis, T& angle) const { r_.getEAA(axis, angle); }
+    void setEAA(ZELBasicVector3D<T> const& axis, T const& angle) { r_.setEAA(axis, angle); }
+    void setCAA(ZELMath3D::AxisType k, T const& angle) { r_.setCAA(k, angle); }
+    void setEuler(ZELBasicEuler3D<T> const& e) { r_.setEuler(e); }
+    void getRPY(T& roll, T& pitch, T& yaw) const { r_.getRPY(roll, pitch, yaw); }
+    void setRPY(T const& roll, T const& pitch, T const& yaw) { r_.setRPY(roll, pitch, yaw); }
+    void normalize() { r_.normalize(); }
+
+    // ---- position and single elements ----------------------------------------------------------
+    void getPosition(ZELBasicVector3D<T>& p) const noexcept { p = p_; }
+    void setPosition(ZELBasicVector3D<T> const& p) noexcept { p_ = p; }
+    // Position component c; the first argument only selects this overload.
+    T operator()(ZELMath3D::PositionIndex, ZELMath3D::CoordinateIndex c) const noexcept { return p_[c]; }
+    ZELBasicVector3D<T> operator()(ZELMath3D::PositionIndex) const noexcept { return p_; }
+    // Rotation column d (N, S or A), and component c of it.
+    ZELBasicVector3D<T> operator()(ZELMath3D::DirectionIndex d) const noexcept { return r_(d); }
+    T operator()(ZELMath3D::DirectionIndex d, ZELMath3D::CoordinateIndex c) const noexcept { return r_(d, c); }
+
+    // ---- matrices and arrays -------------------------------------------------------------------
+    ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
+    void get(ZELBasicMathMatrix<T>& m, bool transposed) const;
+    void set(ZELBasicMathMatrix<T> const& m, bool transposed);
+    void get(T (*a)[4], bool transposed) const noexcept {
+        const T* R = r_.m_;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                if (transposed)
+                    a[c][r] = R[3 * c + r];
+                else
+                    a[r][c] = R[3 * c + r];
+            }
+        }
+        for (int r = 0; r < 3; ++r) {
+            if (transposed) {
+                a[3][r] = p_[r];
+                a[r][3] = T(0);
+            } else {
+                a[r][3] = p_[r];
+                a[3][r] = T(0);
+            }
+        }
+        a[3][3] = T(1);
+    }
+    void set(T const (*a)[4], bool transposed) {
+        T* R = r_.m_;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                R[3 * c + r] = transposed ? a[c][r] : a[r][c];
+            p_[r] = transposed ? a[3][r] : a[r][3];
+        }
+        r_.normalize();
+    }
+    void get(T* a) const noexcept {
+        const T* R = r_.m_;
+        for (int i = 0; i < 9; ++i)
+            a[i] = R[i];
+        a[9] = p_[0];
+        a[10] = p_[1];
+        a[11] = p_[2];
+    }
+    void set(T const* a) {
+        T* R = r_.m_;
+        for (int i = 0; i < 9; ++i)
+            R[i] = a[i];
+        p_[0] = a[9];
+        p_[1] = a[10];
+        p_[2] = a[11];
+        r_.normalize();
+    }
+
+    // ---- composition ---------------------------------------------------------------------------
+    // c = a·b.
+    static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+        const T* A = a.r_.m_;
+        const T* B = b.r_.m_;
+        T m[12];
+        for (int k = 0; k < 3; ++k)
+            for (int r = 0; r < 3; ++r)
+                m[3 * k + r] = A[r] * B[3 * k] + A[3 + r] * B[3 * k + 1] + A[6 + r] * B[3 * k + 2];
+        for (int r = 0; r < 3; ++r)
+            m[9 + r] = A[r] * b.p_[0] + A[3 + r] * b.p_[1] + A[6 + r] * b.p_[2] + a.p_[r];
+        c.store(m);
+    }
+    // c = a·b⁻¹.
+    static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+        const T* A = a.r_.m_;
+        const T* B = b.r_.m_;
+        T m[12];
+        for (int k = 0; k < 3; ++k)
+            for (int r = 0; r < 3; ++r)
+                m[3 * k + r] = A[r] * B[k] + A[3 + r] * B[3 + k] + A[6 + r] * B[6 + k];
+        for (int r = 0; r < 3; ++r)
+            m[9 + r] = a.p_[r] - (b.p_[0] * m[r] + b.p_[1] * m[3 + r] + b.p_[2] * m[6 + r]);
+        c.store(m);
+    }
+    // y = R·x + p; y may be x.
+    static void multiply(ZELBasicVector3D<T>& y, ZELBasicXform3D const& a, ZELBasicVector3D<T> const& x) noexcept {
+        const T* A = a.r_.m_;
+        const T x0 = x[0], x1 = x[1], x2 = x[2];
+        const T y0 = A[0] * x0 + A[3] * x1 + A[6] * x2 + a.p_[0];
+        const T y1 = A[1] * x0 + A[4] * x1 + A[7] * x2 + a.p_[1];
+        const T y2 = A[2] * x0 + A[5] * x1 + A[8] * x2 + a.p_[2];
+        y[0] = y0;
+        y[1] = y1;
+        y[2] = y2;
+    }
+    ZELBasicXform3D& operator*=(ZELBasicXform3D const& b) noexcept {
+        multiply(*this, *this, b);
+        return *this;
+    }
+    ZELBasicXform3D& operator/=(ZELBasicXform3D const& b) noexcept {
+        divide(*this, *this, b);
+        return *this;
+    }
+    void postMultiply(ZELBasicXform3D const& b) noexcept { multiply(*this, *this, b); }
+    void preMultiply(ZELBasicXform3D const& a) noexcept { multiply(*this, a, *this); }
+    // R becomes Rᵀ and p becomes −Rᵀ·p.
+    void invert() noexcept {
+        T* R = r_.m_;
+        const T p0 = -(R[0] * p_[0] + R[1] * p_[1] + R[2] * p_[2]);
+        const T p1 = -(R[3] * p_[0] + R[4] * p_[1] + R[5] * p_[2]);
+        const T p2 = -(R[6] * p_[0] + R[7] * p_[1] + R[8] * p_[2]);
+        swapScalars(R[1], R[3]);
+        swapScalars(R[2], R[6]);
+        swapScalars(R[5], R[7]);
+        p_[0] = p0;
+        p_[1] = p1;
+        p_[2] = p2;
+    }
+
+    // ---- motion and Denavit-Hartenberg set-up --------------------------------------------------
+    void setDH(T const& theta, T const& d, T const& alpha, T const& a) noexcept {
+        T st, ct, sa, ca;
+        ZELCleanSinCos(theta, st, ct);
+        ZELCleanSinCos(alpha, sa, ca);
+        T* R = r_.m_;
+        R[0] = ct;
+        R[1] = st;
+        R[2] = T(0);
+        R[3] = -ca * st;
+        R[4] = ca * ct;
+        R[5] = sa;
+        R[6] = sa * st;
+        R[7] = -sa * ct;
+        R[8] = ca;
+        p_[0] = a * ct;
+        p_[1] = a * st;
+        p_[2] = d;
+    }
+    // WorldFrame: p = p + v; LocalFrame: p = p + R·v.
+    void translate(ZELBasicVector3D<T> const& v, ZELMath3D::ReferenceFrame f) {
+        if (f == ZELMath3D::WorldFrame) {
+            p_[0] = p_[0] + v[0];
+            p_[1] = p_[1] + v[1];
+            p_[2] = p_[2] + v[2];
+        } else if (f == ZELMath3D::LocalFrame) {
+            const T* R = r_.m_;
+            const T v0 = v[0], v1 = v[1], v2 = v[2];
+            p_[0] = p_[0] + (R[0] * v0 + R[3] * v1 + R[6] * v2);
+            p_[1] = p_[1] + (R[1] * v0 + R[4] * v1 + R[7] * v2);
+            p_[2] = p_[2] + (R[2] * v0 + R[5] * v1 + R[8] * v2);
+        } else {
+            invalidFrame(__LINE__);
+        }
+    }
+    // Rotation by angle about axis: WorldFrame turns R and p, LocalFrame turns R only.
+    void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
+        ZELBasicRotate3D<T> Q(ZELMath3D::Uninitialized);
+        Q.setEAA(axis, angle);
+        if (f == ZELMath3D::WorldFrame) {
+            r_.preMultiply(Q);
+            Q.rotateVec(p_);
+        } else if (f == ZELMath3D::LocalFrame) {
+            r_.postMultiply(Q);
+        } else {
+            invalidFrame(__LINE__);
+        }
+    }
+    // Rotation by angle about coordinate axis k, worked out in place.
+    void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
+        if (f != ZELMath3D::WorldFrame && f != ZELMath3D::LocalFrame) {
+            invalidFrame(__LINE__);
+            return;
+        }
+        if (k != ZELMath3D::XAxis && k != ZELMath3D::YAxis && k != ZELMath3D::ZAxis) {
+            _scl_do_assert("Software", "Invalid rotation axis", "publicinterfaces/ZELXform3D", __LINE__);
+            return;
+        }
+        T s, c;
+        ZELCleanSinCos(angle, s, c);
+        const int i = (static_cast<int>(k) + 1) % 3, j = (static_cast<int>(k) + 2) % 3;
+        T* R = r_.m_;
+        if (f == ZELMath3D::WorldFrame) {
+            for (int col = 0; col < 3; ++col)
+                turnPair(R[3 * col + i], R[3 * col + j], s, c);
+            turnPair(p_[i], p_[j], s, c);
+        } else {
+            for (int row = 0; row < 3; ++row) {
+                const T ui = R[3 * i + row], uj = R[3 * j + row];
+                R[3 * i + row] = c * ui + s * uj;
+                R[3 * j + row] = c * uj - s * ui;
+            }
+        }
+    }
+    // WorldFrame: this = x·this; LocalFrame: this = this·x.
+    void move(ZELBasicXform3D const& x, ZELMath3D::ReferenceFrame f) {
+        if (f == ZELMath3D::WorldFrame)
+            multiply(*this, x, *this);
+        else if (f == ZELMath3D::LocalFrame)
+            multiply(*this, *this, x);
+        else
+            invalidFrame(__LINE__);
+    }
+    // v = R·v + p.
+    void rotateVec(ZELBasicVector3D<T>& v) const noexcept { multiply(v, *this, v); }
+
+    // ---- interpolation -------------------------------------------------------------------------
+    static void slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
+    static void EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
+
+    // ---- comparison ----------------------------------------------------------------------------
+    friend bool operator==(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+        return a.p_ == b.p_ && a.r_ == b.r_;
+    }
+    friend bool operator!=(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept { return !(a == b); }
+
+private:
+    void store(T const* m) noexcept {
+        T* R = r_.m_;
+        for (int i = 0; i < 9; ++i)
+            R[i] = m[i];
+        p_[0] = m[9];
+        p_[1] = m[10];
+        p_[2] = m[11];
+    }
+    static void swapScalars(T& a, T& b) noexcept {
+        const T t = a;
+        a = b;
+        b = t;
+    }
+    // (ui, uj) becomes (c·ui − s·uj, s·ui + c·uj).
+    static void turnPair(T& ui, T& uj, T const& s, T const& c) noexcept {
+        const T a = ui, b = uj;
+        ui = c * a - s * b;
+        uj = s * a + c * b;
+    }
+    static void invalidFrame(int line) {
+        _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELXform3D", line);
+    }
+
+    ZELBasicRotate3D<T> r_;
+    ZELBasicVector3D<T> p_;
+};
+
+template <class T>
+inline ZELBasicXform3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
+    ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
+    ZELBasicXform3D<T>::multiply(c, a, b);
+    return c;
+}
+template <class T>
+inline ZELBasicXform3D<T> operator/(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
+    ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
+    ZELBasicXform3D<T>::divide(c, a, b);
+    return c;
+}
+template <class T>
+inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector3D<T> const& x) noexcept {
+    ZELBasicVector3D<T> y(ZELMath3D::Uninitialized);
+    ZELBasicXform3D<T>::multiply(y, a, x);
+    return y;
+}
+
+template <class T>
+bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis);
+template <class T>
+bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                typename ZELBasicXform3D<T>::value_type const& tolAxis);
+// Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
+template <class T>
+std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x);
+
+extern template class ZELBasicXform3D<double>;
+extern template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
+                                                       double const&, double const&);
+extern template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
+                                                       double const&, double const&);
+extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicXform3D<double> const&);
+
+using ZELXform3D = ZELBasicXform3D<double>;
+
+#endif
