@@ -86,13 +86,13 @@ private:
 ZELMATH_DECLARE_ERROR_CLASS(ZELERuntimeError, ZELException);
 /// Arguments outside the domain of an operation.
 ZELMATH_DECLARE_ERROR_CLASS(ZELELogicError, ZELException);
-/// Numeric failures in general; the library throws its more specific classes.
+/// Numeric failures; thrown when a quaternion of zero length is normalised.
 ZELMATH_DECLARE_ERROR_CLASS(ZELENumericError, ZELERuntimeError);
 /// Division of a simulation time by zero ("ZELSimTime divide by zero").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEZeroDivide, ZELERuntimeError);
 /// A simulation-time quotient beyond the largest time ("ZELSimTime division overflow").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEOverflowError, ZELERuntimeError);
-/// Normalising (or otherwise needing the direction of) a vector or quaternion of zero length.
+/// A 3-vector or rotation axis of zero length where a direction is needed.
 ZELMATH_DECLARE_ERROR_CLASS(ZELEZeroVector, ZELERuntimeError);
 /// A nanosecond count of 1e9 or more in magnitude ("Nanosecond domain violation").
 ZELMATH_DECLARE_ERROR_CLASS(ZELEDomainError, ZELELogicError);
