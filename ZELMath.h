@@ -21,6 +21,7 @@
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "foundation/scl_vector.h"
+#include "protectedinterfaces/ZELLUFactor.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"

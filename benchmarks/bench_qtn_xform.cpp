@@ -97,103 +97,121 @@ void run(benchmark::State& state, F f) {
 
 // ---- quaternion product ---------------------------------------------------------------------------
 void QtnProduct_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELQtn3D> out(kN);
-    run(st, [&](int i) { out[i] = in().q0[i] * in().q1[i]; });
+    run(st, [&](int i) { out[i] = d.q0[i] * d.q1[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 void QtnProduct_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Quaterniond> out(kN);
-    run(st, [&](int i) { out[i] = in().e0[i] * in().e1[i]; });
+    run(st, [&](int i) { out[i] = d.e0[i] * d.e1[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 
 // ---- quaternion to matrix and back ----------------------------------------------------------------
 void QtnToMatrix_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELRotate3D> out(kN);
-    run(st, [&](int i) { in().q0[i].getRotate(out[i]); });
+    run(st, [&](int i) { d.q0[i].getRotate(out[i]); });
     benchmark::DoNotOptimize(out.data());
 }
 void QtnToMatrix_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Matrix3d> out(kN);
-    run(st, [&](int i) { out[i] = in().e0[i].toRotationMatrix(); });
+    run(st, [&](int i) { out[i] = d.e0[i].toRotationMatrix(); });
     benchmark::DoNotOptimize(out.data());
 }
 void MatrixToQtn_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELQtn3D> out(kN);
-    run(st, [&](int i) { out[i].setRotate(in().r[i]); });
+    run(st, [&](int i) { out[i].setRotate(d.r[i]); });
     benchmark::DoNotOptimize(out.data());
 }
 void MatrixToQtn_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Quaterniond> out(kN);
-    run(st, [&](int i) { out[i] = Eigen::Quaterniond(in().m[i]); });
+    run(st, [&](int i) { out[i] = Eigen::Quaterniond(d.m[i]); });
     benchmark::DoNotOptimize(out.data());
 }
 
 // ---- rotating a vector ----------------------------------------------------------------------------
 void QtnRotateVec_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELVector3D> out(kN);
-    run(st, [&](int i) { out[i] = in().q0[i] * in().v[i]; });
+    run(st, [&](int i) { out[i] = d.q0[i] * d.v[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 void QtnRotateVec_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Vector3d> out(kN);
-    run(st, [&](int i) { out[i] = in().e0[i] * in().ev[i]; });
+    run(st, [&](int i) { out[i] = d.e0[i] * d.ev[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 
 // ---- slerp ----------------------------------------------------------------------------------------
 void Slerp_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELQtn3D> out(kN);
-    run(st, [&](int i) { ZELQtn3D::slerp(out[i], in().t[i], in().q0[i], in().q1[i]); });
+    run(st, [&](int i) { ZELQtn3D::slerp(out[i], d.t[i], d.q0[i], d.q1[i]); });
     benchmark::DoNotOptimize(out.data());
 }
 void Slerp_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Quaterniond> out(kN);
-    run(st, [&](int i) { out[i] = in().e0[i].slerp(in().t[i], in().e1[i]); });
+    run(st, [&](int i) { out[i] = d.e0[i].slerp(d.t[i], d.e1[i]); });
     benchmark::DoNotOptimize(out.data());
 }
 
 // ---- transforms -----------------------------------------------------------------------------------
 void XformCompose_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELXform3D> out(kN);
-    run(st, [&](int i) { out[i] = in().x0[i] * in().x1[i]; });
+    run(st, [&](int i) { out[i] = d.x0[i] * d.x1[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 void XformCompose_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Isometry3d> out(kN);
-    run(st, [&](int i) { out[i] = in().i0[i] * in().i1[i]; });
+    run(st, [&](int i) { out[i] = d.i0[i] * d.i1[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 void XformInvert_ZEL(benchmark::State& st) {
-    std::vector<ZELXform3D> out(in().x0);
+    const Inputs& d = in();
+    std::vector<ZELXform3D> out(d.x0);
     run(st, [&](int i) { out[i].invert(); });
     benchmark::DoNotOptimize(out.data());
 }
 void XformInvert_Eigen(benchmark::State& st) {
-    std::vector<Eigen::Isometry3d> out(in().i0);
+    const Inputs& d = in();
+    std::vector<Eigen::Isometry3d> out(d.i0);
     run(st, [&](int i) { out[i] = out[i].inverse(Eigen::Isometry); });
     benchmark::DoNotOptimize(out.data());
 }
 void XformApply_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELVector3D> out(kN);
-    run(st, [&](int i) { out[i] = in().x0[i] * in().v[i]; });
+    run(st, [&](int i) { out[i] = d.x0[i] * d.v[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 void XformApply_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Vector3d> out(kN);
-    run(st, [&](int i) { out[i] = in().i0[i] * in().ev[i]; });
+    run(st, [&](int i) { out[i] = d.i0[i] * d.ev[i]; });
     benchmark::DoNotOptimize(out.data());
 }
 // The link transform Rz(theta)·T(a, 0, d)·Rx(alpha), written the usual Eigen way.
 void SetDH_ZEL(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<ZELXform3D> out(kN);
-    const double* p = in().dh.data();
+    const double* p = d.dh.data();
     run(st, [&](int i) { out[i].setDH(p[4 * i], p[4 * i + 1], p[4 * i + 2], p[4 * i + 3]); });
     benchmark::DoNotOptimize(out.data());
 }
 void SetDH_Eigen(benchmark::State& st) {
+    const Inputs& d = in();
     std::vector<Eigen::Isometry3d> out(kN);
-    const double* p = in().dh.data();
+    const double* p = d.dh.data();
     run(st, [&](int i) {
         Eigen::Isometry3d T(Eigen::AngleAxisd(p[4 * i], Eigen::Vector3d::UnitZ()));
         T.translate(Eigen::Vector3d(p[4 * i + 3], 0, p[4 * i + 1]));
