@@ -54,8 +54,9 @@
 /// compare against them. For a trustworthy figure use conditionHigham(): the Hager-Higham 1-norm
 /// estimator (alternating A^-1 and A^-T solves with sign vectors, at most five iterations, and
 /// a final test vector of alternating signs), also O(n^2) per solve and computed from the same
-/// factors. It is a lower bound of |A^-1|_1, so the reciprocal it gives is an upper bound of the
-/// true rcond, and in practice within a factor 3 of it. Both are computed at most once per
+/// factors. It never overestimates |A^-1|_1 (up to rounding), so the reciprocal it gives is an
+/// upper bound of the true rcond; on random and Hilbert matrices it is within a factor 3 of it
+/// (usually exact), and rare small matrices reach a factor 5. Both are computed at most once per
 /// factorisation and cached; factor() and operator= reset or copy them.
 ///
 /// Threads: a factorisation is a plain value; condition() and conditionHigham() write the cache,
