@@ -32,7 +32,10 @@ struct Inputs {
         std::normal_distribution<double> n(0.0, 1.0);
         std::uniform_real_distribution<double> u(0.0, 1.0);
         auto unit = [&](ZELQtn3D& q, Eigen::Quaterniond& e) {
-            q = ZELQtn3D(n(g), n(g), n(g), n(g));
+            double c[4];
+            for (double& x : c)
+                x = n(g);
+            q = ZELQtn3D(c[0], c[1], c[2], c[3]);
             q.normalize();
             double s;
             ZELVector3D w;
@@ -56,10 +59,13 @@ struct Inputs {
                 for (int k = 0; k < 3; ++k)
                     M(k, c) = R(static_cast<ZELMath3D::DirectionIndex>(c), static_cast<ZELMath3D::CoordinateIndex>(k));
             m.push_back(M);
-            const ZELVector3D p(n(g), n(g), n(g));
+            ZELVector3D p, p1;
+            for (int k = 0; k < 3; ++k)
+                p[k] = n(g);
+            for (int k = 0; k < 3; ++k)
+                p1[k] = n(g);
             v.push_back(p);
             ev.emplace_back(p[0], p[1], p[2]);
-            const ZELVector3D p1(n(g), n(g), n(g));
             x0.emplace_back(R, p);
             ZELRotate3D R1;
             b.getRotate(R1);

@@ -60,9 +60,9 @@
 #include <iosfwd>
 
 template <class T>
-class ZELBasicQtn3D;
+class ZELMATH_EXPORT ZELBasicQtn3D;
 template <class T>
-class ZELBasicXform3D;
+class ZELMATH_EXPORT ZELBasicXform3D;
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {

@@ -57,7 +57,10 @@ inline double angleOf(const ZELQtn3D& q) {
 // A unit quaternion with a uniformly distributed orientation.
 inline ZELQtn3D randomUnit(std::mt19937_64& g) {
     std::normal_distribution<double> n(0.0, 1.0);
-    ZELQtn3D q(n(g), n(g), n(g), n(g));
+    double c[4];
+    for (double& x : c)
+        x = n(g);  // one draw per statement: the order of function arguments is unspecified
+    ZELQtn3D q(c[0], c[1], c[2], c[3]);
     q.normalize();
     return q;
 }
@@ -66,7 +69,10 @@ inline ZELXform3D randomPose(std::mt19937_64& g) {
     std::normal_distribution<double> n(0.0, 1.0);
     ZELXform3D x;
     x.setQtn(randomUnit(g));
-    x.setPosition(ZELVector3D(n(g), n(g), n(g)));
+    ZELVector3D p;
+    for (int i = 0; i < 3; ++i)
+        p[i] = n(g);
+    x.setPosition(p);
     return x;
 }
 

@@ -327,7 +327,9 @@ TEST(Qtn3DForms, RotatingVectors) {
     std::uniform_real_distribution<double> u(-2, 2);
     for (int n = 0; n < 200; ++n) {
         const Q q = randomUnit(g);
-        const V x(u(g), u(g), u(g));
+        V x;
+        for (int i = 0; i < 3; ++i)
+            x[i] = u(g);
         R3 R;
         q.getRotate(R);
         const V y = q * x;

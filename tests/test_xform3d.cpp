@@ -228,7 +228,7 @@ TEST(Xform3DMotion, FramesAgreeAcrossTransformRotationAndQuaternion) {
                 q.rotate(k, angle, f);
                 X viaQ;
                 viaQ.setQtn(q);
-                EXPECT_TRUE(columnsNear(rotationOf(viaQ), r, 1e-14));
+                EXPECT_TRUE(columnsNear(rotationOf(viaQ), r, 1e-13));
             }
         }
         X self = x0;
