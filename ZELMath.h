@@ -1,8 +1,9 @@
-// ZELMath: the one header consumers include.
-//
-// Brings in every public and protected interface of the library: the foundation classes
-// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
-// simulation time and random variates.
+/// \file
+/// ZELMath: the one header consumers include.
+///
+/// Brings in every public and protected interface of the library: the foundation classes
+/// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
+/// simulation time and random variates.
 #ifndef ZELMATH_ZELMATH_H
 #define ZELMATH_ZELMATH_H
 

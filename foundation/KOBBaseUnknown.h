@@ -1,23 +1,27 @@
-// The base class of every component class (the random generator and the distributions).
-//
-// Besides the class meta-information (see KOBComponentRegistration.h), the base offers the
-// component runtime's generic slots. Components of this library are plain objects owned by their
-// callers, so those slots do the least that is still correct:
-//   - `QueryInterface` by name hands out `this` for the class's own name and the names of its
-//     registration bases (`IsAKindOf`) and refuses every other name with `KOB_E_NOINTERFACE`;
-//     by identifier it does the same with the class identifiers along the registration bases.
-//   - `AddRef` and `Release` count nothing and free nothing: both return 1. Lifetime is the
-//     caller's business (automatic storage, `delete`, smart pointers).
-//   - `GetTypeInfoCount` reports no type information; `GetTypeInfo`, `GetIDsOfNames` and
-//     `Invoke` return `KOB_E_NOTIMPL`.
-//   - `GetImpl` returns `this`, `SetImpl` and `ChangeComponentState` do nothing, `IsNull` is
-//     false and `IsEqual` compares addresses.
-//
-// Heap instances come from the class-specific `operator new`, which draws on the global pool
-// allocator and yields null instead of throwing when memory runs out (so a new-expression
-// yields null and constructs nothing); `operator delete` returns the block to the pool.
+/// \class KOBBaseUnknown
+/// The base class of every component class (the random generator and the distributions).
+///
+/// Besides the class meta-information (see KOBComponentRegistration.h), the base offers the
+/// component runtime's generic slots. Components of this library are plain objects owned by their
+/// callers, so those slots do the least that is still correct:
+///   - `QueryInterface` by name hands out `this` for the class's own name and the names of its
+///     registration bases (`IsAKindOf`) and refuses every other name with `KOB_E_NOINTERFACE`;
+///     by identifier it does the same with the class identifiers along the registration bases.
+///   - `AddRef` and `Release` count nothing and free nothing: both return 1. Lifetime is the
+///     caller's business (automatic storage, `delete`, smart pointers).
+///   - `GetTypeInfoCount` reports no type information; `GetTypeInfo`, `GetIDsOfNames` and
+///     `Invoke` return `KOB_E_NOTIMPL`.
+///   - `GetImpl` returns `this`, `SetImpl` and `ChangeComponentState` do nothing, `IsNull` is
+///     false and `IsEqual` compares addresses.
+///
+/// Heap instances come from the class-specific `operator new`, which draws on the global pool
+/// allocator and yields null instead of throwing when memory runs out (so a new-expression
+/// yields null and constructs nothing); `operator delete` returns the block to the pool.
 #ifndef ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
 #define ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
+
+/// \addtogroup foundation
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/KOBComponentRegistration.h"
@@ -73,5 +77,7 @@ public:
     static void operator delete(void* p, std::size_t bytes) noexcept;
     static void operator delete(void*, void*) noexcept {}
 };
+
+/// @}
 
 #endif

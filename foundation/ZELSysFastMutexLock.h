@@ -1,12 +1,16 @@
-// A recursive mutex that is cheap when uncontended.
-//
-// The thread that holds the lock may lock it again; it is released when every `lock()` has been
-// matched by an `unlock()`. An uncontended lock/unlock pair costs one read of the owner, one
-// atomic exchange to take the underlying mutex and one to release it. A thread that finds the
-// lock held retries briefly before it sleeps in the kernel, since the sections it guards are a
-// few nanoseconds long. `LockGuard` locks in its constructor and unlocks in its destructor.
+/// \class ZELSysFastMutexLock
+/// A recursive mutex that is cheap when uncontended.
+///
+/// The thread that holds the lock may lock it again; it is released when every `lock()` has been
+/// matched by an `unlock()`. An uncontended lock/unlock pair costs one read of the owner, one
+/// atomic exchange to take the underlying mutex and one to release it. A thread that finds the
+/// lock held retries briefly before it sleeps in the kernel, since the sections it guards are a
+/// few nanoseconds long. `LockGuard` locks in its constructor and unlocks in its destructor.
 #ifndef ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
 #define ZELMATH_FOUNDATION_ZELSYSFASTMUTEXLOCK_H
+
+/// \addtogroup foundation
+/// @{
 
 #include "ZELMathExport.h"
 
@@ -14,7 +18,7 @@
 #include <mutex>
 #include <thread>
 
-// Identifies a static mutex instance; the library uses 0 for its one static instance.
+/// Identifies a static mutex instance; the library uses 0 for its one static instance.
 enum ZELStaticObject : int { ZELStaticObjectDefault = 0 };
 
 class ZELMATH_EXPORT ZELSysFastMutexLock {
@@ -42,6 +46,7 @@ public:
         }
     }
 
+    /// Holds the lock for its lifetime (locks in the constructor, unlocks in the destructor).
     class LockGuard {
     public:
         explicit LockGuard(ZELSysFastMutexLock& lock) : lock_(lock) { lock_.lock(); }
@@ -54,8 +59,8 @@ public:
     };
 
 private:
-    // Critical sections under this lock are short: spinning briefly on try_lock keeps a waiter
-    // from going to sleep in the kernel (and the holder from having to wake it) in most cases.
+    /// Critical sections under this lock are short: spinning briefly on try_lock keeps a waiter
+    /// from going to sleep in the kernel (and the holder from having to wake it) in most cases.
     void lockContended() {
         for (int i = 0; i < 256; ++i) {
             spinPause();
@@ -76,5 +81,7 @@ private:
     std::atomic<std::thread::id> owner_{};
     unsigned depth_ = 0;
 };
+
+/// @}
 
 #endif

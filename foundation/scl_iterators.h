@@ -1,7 +1,11 @@
-// Pointer iterators of the container library: thin random-access wrappers over a raw pointer,
-// and a reverse adaptor. They exist so that value types can hand out iterators of a named type.
+/// \file
+/// Pointer iterators of the container library: thin random-access wrappers over a raw pointer,
+/// and a reverse adaptor. They exist so that value types can hand out iterators of a named type.
 #ifndef ZELMATH_FOUNDATION_SCL_ITERATORS_H
 #define ZELMATH_FOUNDATION_SCL_ITERATORS_H
+
+/// \addtogroup foundation
+/// @{
 
 #include <cstddef>
 #include <iterator>
@@ -44,7 +48,7 @@ private:
     T* p_ = nullptr;
 };
 
-// The const iterator is the pointer iterator over const elements; a mutable iterator converts.
+/// The const iterator is the pointer iterator over const elements; a mutable iterator converts.
 template <class T>
 class scl_pointer_const_iterator : public scl_pointer_iterator<const T> {
 public:
@@ -61,5 +65,7 @@ class scl_reverse_iterator : public std::reverse_iterator<It> {
 public:
     using std::reverse_iterator<It>::reverse_iterator;
 };
+
+/// @}
 
 #endif

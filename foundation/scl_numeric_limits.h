@@ -1,15 +1,19 @@
-// Numeric limits of the container library.
-//
-// `scl_numeric_limits<T>` mirrors `std::numeric_limits<T>` for the types the library needs
-// (double and 64-bit signed integers here; the simulation time adds its own specialisation).
-// Every member is constexpr, so tolerances built from `epsilon()` are constant-initialised.
+/// \file
+/// Numeric limits of the container library.
+///
+/// `scl_numeric_limits<T>` mirrors `std::numeric_limits<T>` for the types the library needs
+/// (double and 64-bit signed integers here; the simulation time adds its own specialisation).
+/// Every member is constexpr, so tolerances built from `epsilon()` are constant-initialised.
 #ifndef ZELMATH_FOUNDATION_SCL_NUMERIC_LIMITS_H
 #define ZELMATH_FOUNDATION_SCL_NUMERIC_LIMITS_H
+
+/// \addtogroup foundation
+/// @{
 
 #include <cstdint>
 #include <limits>
 
-// Rounding styles, numbered as the standard's float_round_style.
+/// Rounding styles, numbered as the standard's float_round_style.
 enum scl_float_round_style : int {
     scl_round_indeterminate = -1,
     scl_round_toward_zero = 0,
@@ -23,7 +27,7 @@ struct scl_numeric_limits;
 
 namespace zelmath_detail {
 
-// The members shared by the built-in specialisations, read from the standard library.
+/// The members shared by the built-in specialisations, read from the standard library.
 template <class T>
 struct scl_builtin_limits {
     using S = std::numeric_limits<T>;
@@ -68,5 +72,7 @@ struct scl_numeric_limits<double> : zelmath_detail::scl_builtin_limits<double> {
 
 template <>
 struct scl_numeric_limits<std::int64_t> : zelmath_detail::scl_builtin_limits<std::int64_t> {};
+
+/// @}
 
 #endif

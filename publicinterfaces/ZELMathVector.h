@@ -1,32 +1,36 @@
-// ZELBasicMathVector: a vector of run-time length, the element store of the linear algebra.
-//
-// A value type with deep copies. The buffer comes from `ZELPoolAllocator::Global()`; it holds
-// `getCapacity()` elements, of which the first `length()` are in use:
-//   - constructors take max(n, 6) elements;
-//   - `reshape`, `resize` and assignment grow the buffer to exactly the length asked for, and
-//     never shrink it;
-//   - elements between the length and the capacity keep what they last held, so growing again
-//     within the capacity shows them unless the operation zero-fills (`resize` does, `reshape`
-//     with `zeroFill == false` does not). Elements of a buffer that were never written read as 0.
-//
-// Nothing checks an index, a length match or a divisor. All arithmetic is element-wise over the
-// length of the left (or only) vector operand; a vector partner must be at least that long.
-//
-// Allocation failures propagate what the pool throws (`std::bad_alloc`) and leave the vector as
-// it was before the call.
-//
-// Copies are always deep and follow the capacity rules above; the class deliberately has no move
-// constructor or move assignment. Moving would hand the source's buffer (and so its capacity)
-// to the target, which would make the capacity a copy or assignment leaves behind depend on
-// whether the source was an rvalue. Results of the arithmetic operators are built in place
-// (guaranteed copy elision), so no copy happens on return.
-//
-// `fromOne(i)` is element i counted from 1. The one-based data pointer is kept for layout
-// compatibility; element access never dereferences it.
-//
-// `T` must be a trivially copyable arithmetic type; the library instantiates `double`.
+/// \class ZELBasicMathVector
+/// ZELBasicMathVector: a vector of run-time length, the element store of the linear algebra.
+///
+/// A value type with deep copies. The buffer comes from `ZELPoolAllocator::Global()`; it holds
+/// `getCapacity()` elements, of which the first `length()` are in use:
+///   - constructors take max(n, 6) elements;
+///   - `reshape`, `resize` and assignment grow the buffer to exactly the length asked for, and
+///     never shrink it;
+///   - elements between the length and the capacity keep what they last held, so growing again
+///     within the capacity shows them unless the operation zero-fills (`resize` does, `reshape`
+///     with `zeroFill == false` does not). Elements of a buffer that were never written read as 0.
+///
+/// Nothing checks an index, a length match or a divisor. All arithmetic is element-wise over the
+/// length of the left (or only) vector operand; a vector partner must be at least that long.
+///
+/// Allocation failures propagate what the pool throws (`std::bad_alloc`) and leave the vector as
+/// it was before the call.
+///
+/// Copies are always deep and follow the capacity rules above; the class deliberately has no move
+/// constructor or move assignment. Moving would hand the source's buffer (and so its capacity)
+/// to the target, which would make the capacity a copy or assignment leaves behind depend on
+/// whether the source was an rvalue. Results of the arithmetic operators are built in place
+/// (guaranteed copy elision), so no copy happens on return.
+///
+/// `fromOne(i)` is element i counted from 1. The one-based data pointer is kept for layout
+/// compatibility; element access never dereferences it.
+///
+/// `T` must be a trivially copyable arithmetic type; the library instantiates `double`.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATHVECTOR_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATHVECTOR_H
+
+/// \addtogroup linalg
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/ZELPoolAllocator.h"
@@ -38,13 +42,13 @@
 #include <iosfwd>
 #include <type_traits>
 
-// Tags of the constructors that build an element-wise result directly.
+/// Tags of the constructors that build an element-wise result directly.
 struct _ZELAddOp {};
 struct _ZELSubOp {};
 struct _ZELMulOp {};
 struct _ZELDivOp {};
 
-// Tag of the constructors that leave their elements unset. The value is never read.
+/// Tag of the constructors that leave their elements unset. The value is never read.
 enum UninitializedType : int { ZELUninitialized = 0 };
 
 template <class T>
@@ -60,7 +64,8 @@ public:
     using iterator = scl_pointer_iterator<T>;
     using const_iterator = scl_pointer_const_iterator<T>;
 
-    // ---- construction ----------------------------------------------------------------------
+    /// \name Construction
+    /// @{
     ZELBasicMathVector() { allocate(0); }
     ZELBasicMathVector(std::size_t n, UninitializedType) { allocate(n); }
     ZELBasicMathVector(std::size_t n, const T& value) {
@@ -158,28 +163,32 @@ public:
 
     ~ZELBasicMathVector() { deallocate(); }
 
-    // ---- size and storage ------------------------------------------------------------------
+    /// @}
+    /// \name Size and storage
+    /// @{
     std::size_t length() const noexcept { return static_cast<std::size_t>(_length); }
     std::size_t getCapacity() const noexcept { return static_cast<std::size_t>(_capacity); }
     const ZELPoolAllocator* getAllocator() const noexcept { return _allocator; }
 
-    // Sets the length to n, keeping the first min(length, n) elements. Grows the buffer to
-    // exactly n elements when n exceeds the capacity. With zeroFill, elements added beyond the
-    // old length are 0; without it, elements that come back within the capacity show what they
-    // last held, and elements of a newly grown buffer beyond the old length are 0.
+    /// Sets the length to n, keeping the first min(length, n) elements. Grows the buffer to
+    /// exactly n elements when n exceeds the capacity. With zeroFill, elements added beyond the
+    /// old length are 0; without it, elements that come back within the capacity show what they
+    /// last held, and elements of a newly grown buffer beyond the old length are 0.
     void reshape(std::size_t n, bool zeroFill) { reallocate(n, zeroFill); }
     void resize(std::size_t n) { reallocate(n, true); }
 
     ZELBasicMathVector copy() const { return ZELBasicMathVector(*this); }
 
-    // n elements copied from indices start ... start + n - 1.
+    /// n elements copied from indices start ... start + n - 1.
     ZELBasicMathVector slice(int start, std::size_t n) const {
         ZELBasicMathVector r(n, ZELUninitialized);
         Assign(r._data, n, _data + start);
         return r;
     }
 
-    // ---- element access (unchecked) --------------------------------------------------------
+    /// @}
+    /// \name Element access (unchecked)
+    /// @{
     T& operator[](std::size_t i) noexcept { return _data[i]; }
     const T& operator[](std::size_t i) const noexcept { return _data[i]; }
     T& operator()(std::size_t i) noexcept { return _data[i]; }
@@ -194,13 +203,15 @@ public:
     const_iterator begin() const noexcept { return const_iterator(_data); }
     const_iterator end() const noexcept { return const_iterator(_data + _length); }
 
-    // ---- assignment and in-place arithmetic ------------------------------------------------
+    /// @}
+    /// \name Assignment and in-place arithmetic
+    /// @{
     ZELBasicMathVector& operator=(const T& s) {
         Assign(_data, _length, s);
         return *this;
     }
-    // Copies b's length and elements. The buffer is replaced (by one of exactly b's length) only
-    // when b is longer than the capacity.
+    /// Copies b's length and elements. The buffer is replaced (by one of exactly b's length) only
+    /// when b is longer than the capacity.
     ZELBasicMathVector& operator=(const ZELBasicMathVector& b) {
         if (this == &b) return *this;
         if (b._length > _capacity) {
@@ -259,8 +270,11 @@ public:
     void operator++(int) { *this += T(1); }
     void operator--(int) { *this -= T(1); }
 
-    // ---- comparisons -----------------------------------------------------------------------
-    // Equal lengths and equal elements; a NaN element makes the vectors unequal.
+    /// @}
+    /// \name Comparisons
+    /// @{
+
+    /// Equal lengths and equal elements; a NaN element makes the vectors unequal.
     bool operator==(const ZELBasicMathVector& b) const noexcept {
         if (_length != b._length) return false;
         for (std::size_t i = 0, n = _length; i < n; ++i)
@@ -268,9 +282,9 @@ public:
         return true;
     }
     bool operator!=(const ZELBasicMathVector& b) const noexcept { return !(*this == b); }
-    // Every element lies below its partner (a pair involving a NaN counts as below). Not
-    // lexicographic: >= and <= are the negations, "some element does not lie below (above)".
-    // Only this vector's length is iterated; an empty vector is < anything.
+    /// Every element lies below its partner (a pair involving a NaN counts as below). Not
+    /// lexicographic: >= and <= are the negations, "some element does not lie below (above)".
+    /// Only this vector's length is iterated; an empty vector is < anything.
     bool operator<(const ZELBasicMathVector& b) const noexcept {
         for (std::size_t i = 0, n = _length; i < n; ++i)
             if (_data[i] >= b._data[i]) return false;
@@ -280,6 +294,7 @@ public:
     bool operator>=(const ZELBasicMathVector& b) const noexcept { return !(*this < b); }
     bool operator<=(const ZELBasicMathVector& b) const noexcept { return !(b < *this); }
 
+    /// @}
 protected:
     static void Assign(T* dst, std::size_t n, const T& s) noexcept {
         const T v = s;
@@ -293,7 +308,7 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
-    // A matrix row: n elements on the matrix's pool, left for the caller to fill.
+    /// A matrix row: n elements on the matrix's pool, left for the caller to fill.
     struct _RowTag {};
     ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
 
@@ -309,15 +324,15 @@ private:
         _data1 = oneBased(p);
         _capacity = capacity;
     }
-    // Moves the elements in use into `p` (of `capacity` elements) and releases the old buffer.
+    /// Moves the elements in use into `p` (of `capacity` elements) and releases the old buffer.
     void adoptBuffer(T* p, std::size_t capacity) noexcept {
         Assign(p, _length, _data);
         releaseBuffer();
         setBuffer(p, capacity);
     }
 
-    // Takes a new buffer of max(n, 6) elements; does not release an earlier one. The spare
-    // elements beyond n are zeroed, so growing into them later never shows stale memory.
+    /// Takes a new buffer of max(n, 6) elements; does not release an earlier one. The spare
+    /// elements beyond n are zeroed, so growing into them later never shows stale memory.
     void allocate(std::size_t n);
     void deallocate() noexcept {
         releaseBuffer();
@@ -326,11 +341,11 @@ private:
         _data1 = nullptr;
         _capacity = 0;
     }
-    // The body of reshape. A new buffer is zero beyond the old length even without zeroFill,
-    // so no element ever reads indeterminate memory.
+    /// The body of reshape. A new buffer is zero beyond the old length even without zeroFill,
+    /// so no element ever reads indeterminate memory.
     void reallocate(std::size_t n, bool zeroFill) { reallocateWith(n, zeroFill, n > _capacity ? newBuffer(n) : nullptr); }
-    // reallocate with the buffer of exactly n elements already taken when n exceeds the
-    // capacity (null otherwise); cannot fail.
+    /// reallocate with the buffer of exactly n elements already taken when n exceeds the
+    /// capacity (null otherwise); cannot fail.
     void reallocateWith(std::size_t n, bool zeroFill, T* grown) noexcept {
         const std::size_t len = static_cast<std::size_t>(_length);
         if (grown) {
@@ -362,12 +377,12 @@ template <class T>
 inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELSubOp());
 }
-// Element-wise product.
+/// Element-wise product.
 template <class T>
 inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELMulOp());
 }
-// Element-wise quotient.
+/// Element-wise quotient.
 template <class T>
 inline ZELBasicMathVector<T> operator/(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELDivOp());
@@ -406,7 +421,7 @@ inline ZELBasicMathVector<T> operator/(const typename ZELBasicMathVector<T>::val
 }
 
 // ---- reductions -------------------------------------------------------------------------------
-// Sum of a[i]*b[i] over a's length, accumulated from 0 in index order.
+/// Sum of a[i]*b[i] over a's length, accumulated from 0 in index order.
 template <class T>
 inline T ZELDot(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
     const T* pa = a.data();
@@ -416,7 +431,7 @@ inline T ZELDot(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) 
     return sum;
 }
 
-// Sum of the absolute values in index order.
+/// Sum of the absolute values in index order.
 template <class T>
 inline T ZELL1Norm(const ZELBasicMathVector<T>& v) {
     const T* p = v.data();
@@ -425,7 +440,7 @@ inline T ZELL1Norm(const ZELBasicMathVector<T>& v) {
     return sum;
 }
 
-// Largest absolute value; 0 for an empty vector; NaN elements are passed over.
+/// Largest absolute value; 0 for an empty vector; NaN elements are passed over.
 template <class T>
 inline T ZELLinfNorm(const ZELBasicMathVector<T>& v) {
     const T* p = v.data();
@@ -437,7 +452,7 @@ inline T ZELLinfNorm(const ZELBasicMathVector<T>& v) {
     return m;
 }
 
-// Smallest absolute value; 0 for an empty vector; NaN elements are passed over.
+/// Smallest absolute value; 0 for an empty vector; NaN elements are passed over.
 template <class T>
 inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
     const T* p = v.data();
@@ -449,15 +464,15 @@ inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
     return m;
 }
 
-// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (lengths not compared). A NaN
-// tolerance gives false.
+/// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (lengths not compared). A NaN
+/// tolerance gives false.
 template <class T>
 inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
     return ZELLinfNorm(a - b) <= tol;
 }
 
-// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
+/// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
 inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
     if (tol <= T(0)) return a == b;
@@ -467,14 +482,18 @@ inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<
     return d <= tol * (nb > na ? nb : na);
 }
 
-// Writes "[ ", then each element followed by two spaces (NaNs as "NaN   "), then "]\n". Numbers
-// use the stream's own floating-point formatting.
+/// Writes "[ ", then each element followed by two spaces (NaNs as "NaN   "), then "]\n". Numbers
+/// use the stream's own floating-point formatting.
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v);
 
+/// \cond
 extern template class ZELBasicMathVector<double>;
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathVector<double>&);
+/// \endcond
 
 using ZELMathVector = ZELBasicMathVector<double>;
+
+/// @}
 
 #endif

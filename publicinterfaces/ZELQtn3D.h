@@ -1,66 +1,70 @@
-// ZELBasicQtn3D<T>: a quaternion s + x·i + y·j + z·k used for orientations.
-//
-// A unit quaternion (s, v) with s = cos(θ/2) and v = sin(θ/2)·u stands for the right-handed
-// rotation by θ about the unit axis u; q and −q stand for the same rotation. The four scalars
-// are stored in the order s, x, y, z.
-//
-// Unit length is enforced only by `set(s, v)` and `normalize()`; every other operation takes the
-// value as it is, and the conversions and vector rotations assume a unit quaternion.
-//
-// Algebra. The Hamilton product is
-//   (a·b).s = a.s·b.s − a.v·b.v,   (a·b).v = a.s·b.v + b.s·a.v + a.v × b.v.
-// `a / b` is a·b̄ (the conjugate, no division by |b|²). `conjugate()` and `invert()` change the
-// quaternion and return a copy of the new value; `negate()` negates in place, unary minus
-// returns a negated copy. Every product form (the static `multiply`, the operators,
-// `preMultiply`, `postMultiply`, `rotate`) forms its result in locals before it stores it, so
-// an operand may be the result object, including `*this`.
-//
-// Norms. `norm()`/`ZELL2Norm` is √(s² + x² + y² + z²); `ZELL1Norm` is √(s² + (|x|+|y|+|z|)²) and
-// `ZELLinfNorm` √(s² + max(|x|,|y|,|z|)²). A sum under the root below 1e-20 gives exactly 0, so
-// a quaternion of norm 1e-11 counts as zero. `normalize()` throws `ZELENumericError`
-// ("Zero length quaternion") when the norm is not above `Tolerance` (100 × machine epsilon) and
-// leaves the value unchanged.
-//
-// Conversions. `getRotate` writes the matrix with diagonal 2s² − 1 + 2x² (assumes unit length).
-// `setRotate` takes the four magnitudes |s|, |x|, |y|, |z| from the diagonal, each as a square
-// root of a combination of diagonal entries, and their signs from the off-diagonal sums, the
-// largest of |x|, |y|, |z| choosing the reference sign (ties: x, then y, then z); the result has
-// s ≥ 0. Because every magnitude is the root of a difference, a component that should be
-// small carries an error near √ε ≈ 1e-8: the angle of a rotation below about 1e-6 rad, or the
-// distance of a rotation from a half turn, comes back only to about 1e-8 rad. The
-// near-comparisons of rotation matrices convert through `setRotate` and therefore cannot honour
-// tolerances much below that.
-// `getEAA` returns a unit axis and an angle in [0, π]: the sign of s is folded into the axis; s
-// exactly 0 gives the vector part unchanged (not normalised) and π; a vector part not longer
-// than ε gives the axis (0, 0, 1) and 0.
-// RPY, NSA and Euler conversions go through a rotation matrix.
-//
-// Near-comparison. `ZELNearAbs(a, b, tolAngle, tolAxis)` compares the equivalent angles with
-// tolAngle and then the equivalent axes with the 3-vector `ZELNearAbs` and tolAxis;
-// `ZELNearRel` uses tolAngle·max(θa, θb) and the 3-vector `ZELNearRel`. q and −q compare near
-// (for s ≠ 0). Either tolerance ≤ 0 means exact equality.
-//
-// Frame-relative rotation. `rotate(r, WorldFrame)` makes this r·this (about the fixed axes),
-// `rotate(r, LocalFrame)` this·r (about the quaternion's own axes). An invalid frame calls the
-// assertion hook with "Invalid reference frame." and leaves the quaternion unchanged.
-// `setCAA` with an invalid axis (and a non-zero angle) asserts "Invalid rotation axis" after
-// it has stored the scalar part; the vector part keeps its old value. `rotate(k, angle, f)`
-// also asserts "Invalid rotation axis" for an invalid axis, and leaves the quaternion unchanged.
-// `setEAA` with a non-zero angle and an axis not longer than ε throws `ZELEZeroVector`
-// after it has stored the axis in the vector part (the scalar part is unchanged).
-//
-// Interpolation (t from 0 to 1; out may be any of the inputs):
-// - `slerp` blends the four components as given: it never flips a sign, so between q0 and a
-//   q1 with q0·q1 < 0 it takes the longer way round. When sin θ < ε (θ = acos(q0·q1)) it blends
-//   linearly, so slerp between q and −q at t = 0.5 is the zero quaternion. The result is not
-//   normalised. t ≤ 0 and t ≥ 1 return copies of q0 and q1.
-// - `squad(t, p, a, b, q)` = slerp(2t(1−t), slerp(t, p, q), slerp(t, a, b)) with the inner
-//   control quaternions a and b supplied by the caller.
-// - `EAAInterp` turns q0 by the fraction t (clamped to [0, 1]) of the relative rotation q̄0·q1,
-//   always the shorter way (at most π); at t = 1 it gives q1 or −q1. It never throws: a zero
-//   relative axis (possible only for zero inputs) makes the increment the identity.
+/// \class ZELBasicQtn3D
+/// ZELBasicQtn3D<T>: a quaternion s + x·i + y·j + z·k used for orientations.
+///
+/// A unit quaternion (s, v) with s = cos(θ/2) and v = sin(θ/2)·u stands for the right-handed
+/// rotation by θ about the unit axis u; q and −q stand for the same rotation. The four scalars
+/// are stored in the order s, x, y, z.
+///
+/// Unit length is enforced only by `set(s, v)` and `normalize()`; every other operation takes the
+/// value as it is, and the conversions and vector rotations assume a unit quaternion.
+///
+/// Algebra. The Hamilton product is
+///   (a·b).s = a.s·b.s − a.v·b.v,   (a·b).v = a.s·b.v + b.s·a.v + a.v × b.v.
+/// `a / b` is a·b̄ (the conjugate, no division by |b|²). `conjugate()` and `invert()` change the
+/// quaternion and return a copy of the new value; `negate()` negates in place, unary minus
+/// returns a negated copy. Every product form (the static `multiply`, the operators,
+/// `preMultiply`, `postMultiply`, `rotate`) forms its result in locals before it stores it, so
+/// an operand may be the result object, including `*this`.
+///
+/// Norms. `norm()`/`ZELL2Norm` is √(s² + x² + y² + z²); `ZELL1Norm` is √(s² + (|x|+|y|+|z|)²) and
+/// `ZELLinfNorm` √(s² + max(|x|,|y|,|z|)²). A sum under the root below 1e-20 gives exactly 0, so
+/// a quaternion of norm 1e-11 counts as zero. `normalize()` throws `ZELENumericError`
+/// ("Zero length quaternion") when the norm is not above `Tolerance` (100 × machine epsilon) and
+/// leaves the value unchanged.
+///
+/// Conversions. `getRotate` writes the matrix with diagonal 2s² − 1 + 2x² (assumes unit length).
+/// `setRotate` takes the four magnitudes |s|, |x|, |y|, |z| from the diagonal, each as a square
+/// root of a combination of diagonal entries, and their signs from the off-diagonal sums, the
+/// largest of |x|, |y|, |z| choosing the reference sign (ties: x, then y, then z); the result has
+/// s ≥ 0. Because every magnitude is the root of a difference, a component that should be
+/// small carries an error near √ε ≈ 1e-8: the angle of a rotation below about 1e-6 rad, or the
+/// distance of a rotation from a half turn, comes back only to about 1e-8 rad. The
+/// near-comparisons of rotation matrices convert through `setRotate` and therefore cannot honour
+/// tolerances much below that.
+/// `getEAA` returns a unit axis and an angle in [0, π]: the sign of s is folded into the axis; s
+/// exactly 0 gives the vector part unchanged (not normalised) and π; a vector part not longer
+/// than ε gives the axis (0, 0, 1) and 0.
+/// RPY, NSA and Euler conversions go through a rotation matrix.
+///
+/// Near-comparison. `ZELNearAbs(a, b, tolAngle, tolAxis)` compares the equivalent angles with
+/// tolAngle and then the equivalent axes with the 3-vector `ZELNearAbs` and tolAxis;
+/// `ZELNearRel` uses tolAngle·max(θa, θb) and the 3-vector `ZELNearRel`. q and −q compare near
+/// (for s ≠ 0). Either tolerance ≤ 0 means exact equality.
+///
+/// Frame-relative rotation. `rotate(r, WorldFrame)` makes this r·this (about the fixed axes),
+/// `rotate(r, LocalFrame)` this·r (about the quaternion's own axes). An invalid frame calls the
+/// assertion hook with "Invalid reference frame." and leaves the quaternion unchanged.
+/// `setCAA` with an invalid axis (and a non-zero angle) asserts "Invalid rotation axis" after
+/// it has stored the scalar part; the vector part keeps its old value. `rotate(k, angle, f)`
+/// also asserts "Invalid rotation axis" for an invalid axis, and leaves the quaternion unchanged.
+/// `setEAA` with a non-zero angle and an axis not longer than ε throws `ZELEZeroVector`
+/// after it has stored the axis in the vector part (the scalar part is unchanged).
+///
+/// Interpolation (t from 0 to 1; out may be any of the inputs):
+/// - `slerp` blends the four components as given: it never flips a sign, so between q0 and a
+///   q1 with q0·q1 < 0 it takes the longer way round. When sin θ < ε (θ = acos(q0·q1)) it blends
+///   linearly, so slerp between q and −q at t = 0.5 is the zero quaternion. The result is not
+///   normalised. t ≤ 0 and t ≥ 1 return copies of q0 and q1.
+/// - `squad(t, p, a, b, q)` = slerp(2t(1−t), slerp(t, p, q), slerp(t, a, b)) with the inner
+///   control quaternions a and b supplied by the caller.
+/// - `EAAInterp` turns q0 by the fraction t (clamped to [0, 1]) of the relative rotation q̄0·q1,
+///   always the shorter way (at most π); at t = 1 it gives q1 or −q1. It never throws: a zero
+///   relative axis (possible only for zero inputs) makes the increment the identity.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELQTN3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELQTN3D_H
+
+/// \addtogroup geometry
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/ZELException.h"
@@ -85,15 +89,17 @@ class ZELMATH_EXPORT ZELBasicQtn3D : public ZELMath3D {
 public:
     using value_type = T;
 
-    // The identity rotation (1, 0, 0, 0).
+    /// The identity rotation (1, 0, 0, 0).
     static const ZELBasicQtn3D Identity;
-    // 100 × machine epsilon: `normalize` refuses a norm that is not above it.
+    /// 100 × machine epsilon: `normalize` refuses a norm that is not above it.
     static const T Tolerance;
 
-    // ---- construction and access ----------------------------------------------------------------
+    /// \name Construction and access
+    /// @{
+
     constexpr ZELBasicQtn3D() noexcept : ZELMath3D(), s_(T(1)), v_() {}
     explicit ZELBasicQtn3D(ZELMath3D::UninitializedType u) noexcept : ZELMath3D(u), v_(u) {}
-    // Stores the four scalars as given, without normalising.
+    /// Stores the four scalars as given, without normalising.
     constexpr ZELBasicQtn3D(T const& s, T const& x, T const& y, T const& z) noexcept
         : ZELMath3D(), s_(s), v_(x, y, z) {}
     constexpr ZELBasicQtn3D(ZELBasicQtn3D const&) noexcept = default;
@@ -104,7 +110,7 @@ public:
         s = s_;
         v = v_;
     }
-    // Stores s and v, then normalises; on a zero norm the values stay stored and it throws.
+    /// Stores s and v, then normalises; on a zero norm the values stay stored and it throws.
     void set(T const& s, ZELBasicVector3D<T> const& v) {
         s_ = s;
         v_ = v;
@@ -116,8 +122,11 @@ public:
         *this = tmp;
     }
 
-    // ---- algebra ------------------------------------------------------------------------------
-    // r = a·b. r may be a or b.
+    /// @}
+    /// \name Algebra
+    /// @{
+
+    /// r = a·b. r may be a or b.
     static void multiply(ZELBasicQtn3D& r, ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
 #if defined(__SSE2__)
         if constexpr (std::is_same<T, double>::value) {
@@ -160,7 +169,7 @@ public:
     void postMultiply(ZELBasicQtn3D const& b) noexcept { multiply(*this, *this, b); }
     void preMultiply(ZELBasicQtn3D const& a) noexcept { multiply(*this, a, *this); }
 
-    // Both replace v by −v in this quaternion and return a copy of the new value.
+    /// Both replace v by −v in this quaternion and return a copy of the new value.
     ZELBasicQtn3D conjugate() noexcept {
         v_ = -v_;
         return *this;
@@ -175,7 +184,10 @@ public:
         return s_ * q.s_ + v_[0] * q.v_[0] + v_[1] * q.v_[1] + v_[2] * q.v_[2];
     }
 
-    // ---- norms --------------------------------------------------------------------------------
+    /// @}
+    /// \name Norms
+    /// @{
+
     T norm() const noexcept { return floorRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]); }
     void normalize() {
         const T n = norm();
@@ -187,7 +199,10 @@ public:
         v_[2] = v_[2] / n;
     }
 
-    // ---- rotation matrix and equivalent axis and angle -----------------------------------------
+    /// @}
+    /// \name Rotation matrix and equivalent axis and angle
+    /// @{
+
     void getRotate(ZELBasicRotate3D<T>& R) const noexcept {
         const T s = s_, x = v_[0], y = v_[1], z = v_[2];
         const T d = T(2) * s * s - T(1);
@@ -202,7 +217,7 @@ public:
         m[7] = T(2) * y * z - T(2) * s * x;
         m[8] = d + T(2) * z * z;
     }
-    // Sets this quaternion (s ≥ 0) from a rotation matrix.
+    /// Sets this quaternion (s ≥ 0) from a rotation matrix.
     void setRotate(ZELBasicRotate3D<T> const& R) noexcept {
         const T* m = R.m_;
         // m[3c + r] is R(r, c).
@@ -234,12 +249,15 @@ public:
         v_[1] = y / n;
         v_[2] = z / n;
     }
-    // A unit axis and an angle in [0, π] (see the header comment for the special cases).
+    /// A unit axis and an angle in [0, π] (see the header comment for the special cases).
     void getEAA(ZELBasicVector3D<T>& axis, T& angle) const {
         axisAngle(s_, v_, axis, angle);
     }
 
-    // ---- other orientation forms ---------------------------------------------------------------
+    /// @}
+    /// \name Other orientation forms
+    /// @{
+
     void setEAA(ZELBasicVector3D<T> const& axis, T const& angle) {
         if (angle == T(0)) {
             setIdentity();
@@ -295,10 +313,13 @@ public:
         setRotate(R);
     }
 
-    // ---- rotating vectors ----------------------------------------------------------------------
-    // w becomes q·(0, w)·q̄, computed as w + 2·(s·t + v × t) with t = v × w.
+    /// @}
+    /// \name Rotating vectors
+    /// @{
+
+    /// w becomes q·(0, w)·q̄, computed as w + 2·(s·t + v × t) with t = v × w.
     void rotateVec(ZELBasicVector3D<T>& w) const noexcept { multiply(w, *this, w); }
-    // out = w rotated by q; out may be w.
+    /// out = w rotated by q; out may be w.
     static void multiply(ZELBasicVector3D<T>& out, ZELBasicQtn3D const& q, ZELBasicVector3D<T> const& w) noexcept {
         const T s = q.s_, x = q.v_[0], y = q.v_[1], z = q.v_[2];
         const T wx = w[0], wy = w[1], wz = w[2];
@@ -313,8 +334,11 @@ public:
         out[2] = rz;
     }
 
-    // ---- rotation relative to a frame ----------------------------------------------------------
-    // WorldFrame: this = r·this; LocalFrame: this = this·r.
+    /// @}
+    /// \name Rotation relative to a frame
+    /// @{
+
+    /// WorldFrame: this = r·this; LocalFrame: this = this·r.
     void rotate(ZELBasicQtn3D const& r, ZELMath3D::ReferenceFrame f) {
         if (f == ZELMath3D::WorldFrame)
             multiply(*this, r, *this);
@@ -323,13 +347,13 @@ public:
         else
             _scl_do_assert("Software", "Invalid reference frame.", "publicinterfaces/ZELQtn3D", __LINE__);
     }
-    // r = the rotation by angle about axis (throws for a zero axis before the frame is read).
+    /// r = the rotation by angle about axis (throws for a zero axis before the frame is read).
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
         ZELBasicQtn3D r(ZELMath3D::Uninitialized);
         r.setEAA(axis, angle);
         rotate(r, f);
     }
-    // The rotation by angle about coordinate axis k, worked out in place.
+    /// The rotation by angle about coordinate axis k, worked out in place.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
         if (f != ZELMath3D::WorldFrame && f != ZELMath3D::LocalFrame) {
             _scl_do_assert("Software", "Invalid reference frame.", "publicinterfaces/ZELQtn3D", __LINE__);
@@ -359,7 +383,10 @@ public:
         }
     }
 
-    // ---- interpolation -------------------------------------------------------------------------
+    /// @}
+    /// \name Interpolation
+    /// @{
+
     static void slerp(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
         if (t <= T(0)) {
             out = q0;
@@ -393,22 +420,26 @@ public:
                       ZELBasicQtn3D const& b, ZELBasicQtn3D const& q);
     static void EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1);
 
-    // ---- comparison ----------------------------------------------------------------------------
+    /// @}
+    /// \name Comparison
+    /// @{
+
     friend bool operator==(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
         return a.s_ == b.s_ && a.v_ == b.v_;
     }
     friend bool operator!=(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept { return !(a == b); }
 
+    /// @}
 private:
-    // √a, or exactly 0 when a is below 1e-20.
+    /// √a, or exactly 0 when a is below 1e-20.
     static T floorRoot(T const& a) noexcept { return a < T(1e-20) ? T(0) : std::sqrt(a); }
-    // |m| with the sign of d (zero and NaN count as positive).
+    /// |m| with the sign of d (zero and NaN count as positive).
     static T signed_(T const& d, T const& m) noexcept { return d < T(0) ? -m : m; }
     void setIdentity() noexcept {
         s_ = T(1);
         v_ = ZELBasicVector3D<T>(T(0), T(0), T(0));
     }
-    // Equivalent axis and angle of the quaternion (s, v).
+    /// Equivalent axis and angle of the quaternion (s, v).
     static void axisAngle(T const& s, ZELBasicVector3D<T> const& v, ZELBasicVector3D<T>& axis, T& angle) {
         if (s == T(0)) {
             axis = v;
@@ -440,14 +471,14 @@ inline ZELBasicQtn3D<T> operator*(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> co
     ZELBasicQtn3D<T>::multiply(r, a, b);
     return r;
 }
-// a·b̄.
+/// a·b̄.
 template <class T>
 inline ZELBasicQtn3D<T> operator/(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b) noexcept {
     ZELBasicQtn3D<T> r(a);
     r /= b;
     return r;
 }
-// w rotated by q.
+/// w rotated by q.
 template <class T>
 inline ZELBasicVector3D<T> operator*(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& w) noexcept {
     ZELBasicVector3D<T> r(ZELMath3D::Uninitialized);
@@ -491,17 +522,21 @@ bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
 template <class T>
 bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
                 typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);
-// Writes "[ s  x  y  z  ]" and a line break in the math vector's format.
+/// Writes "[ s  x  y  z  ]" and a line break in the math vector's format.
 template <class T>
 std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q);
 
+/// \cond
 extern template class ZELBasicQtn3D<double>;
 extern template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
                                                        double const&, double const&);
 extern template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
                                                        double const&, double const&);
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicQtn3D<double> const&);
+/// \endcond
 
 using ZELQtn3D = ZELBasicQtn3D<double>;
+
+/// @}
 
 #endif

@@ -1,49 +1,53 @@
-// ZELBasicRotate3D<T>: a 3 by 3 rotation matrix R.
-//
-// R maps a vector v to R*v; its columns N, S, A are the unit axes of the rotated frame
-// expressed in the reference frame. The nine scalars live inside the object, column by column:
-// flat position 3*c + r holds R(r, c) (row r, column c). A DirectionIndex selects a column, a
-// CoordinateIndex a row.
-//
-// The matrix is meant to be orthonormal with determinant +1. Only the operations that take a
-// whole matrix from outside (`set` and the constructors from a row array or a math matrix,
-// `setNSA`) restore that, through `normalize` (one pass of classical Gram-Schmidt that keeps
-// the handedness it is given and falls back to the identity for a degenerate column). Every
-// other operation assumes an orthonormal matrix.
-//
-// Composition comes in three forms:
-// - the free operators build a new matrix, so any arguments may coincide;
-// - the in-place members (`*=`, `/=`, `preMultiply`, `postMultiply`, `rotate`) compute into a
-//   local matrix first, so their argument may be `*this` (R *= R squares R);
-// - the static `multiply`/`divide` write straight into their result, which must be a different
-//   object from both operands.
-// Products are written out scalar by scalar: result(r, c) = a(r,0)*b(0,c) + a(r,1)*b(1,c) +
-// a(r,2)*b(2,c), summed in that order, so every product is reproducible to the bit.
-//
-// Every sine and cosine is cleaned (ZELCleanSinCos), so quarter and half turns are exact.
-// Rotations are active and right-handed; angles are in radians.
-//
-// Reporting: an invalid ReferenceFrame given to `rotate` and an invalid AxisType given to
-// `setCAA` are reported through the assertion hook ("Invalid reference frame", "Invalid
-// rotation axis"); the operation then returns, leaving the matrix unchanged (`rotate`) or the
-// identity (`setCAA`). `setEAA` and the axis form of `rotate` throw ZELEZeroVector for a zero
-// axis with a non-zero angle, leaving the matrix unchanged. `setEuler` and the axis-type form of
-// `rotate` do not validate their axes: a value outside 0..2 is a caller error (it turns about
-// some coordinate axis but never reads outside the matrix).
-//
-// The row-array forms take `const T* const*` (and `T* const*` for `get`), so both a `T**` and
-// a `const T**` array of three row pointers can be passed.
-//
-// Quaternions and near-comparison (defined with the quaternion, ZELQtn3D.h, whose header a
-// caller of `toQtn` includes): `toQtn()` is the quaternion's `setRotate` of R (s >= 0);
-// `getEAA` returns that quaternion's unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle,
-// tolAxis)` and `ZELNearRel` convert both matrices to quaternions and compare their equivalent
-// angles (tolAngle) and axes (tolAxis); either tolerance <= 0 means exact equality of the nine
-// scalars. The conversion takes each quaternion component as the square root of a difference of
-// diagonal entries, so angles below about 1e-6 rad or within that of a half turn come back only
-// to about 1e-8 rad, and tolerances much below that are not honoured.
+/// \class ZELBasicRotate3D
+/// ZELBasicRotate3D<T>: a 3 by 3 rotation matrix R.
+///
+/// R maps a vector v to R*v; its columns N, S, A are the unit axes of the rotated frame
+/// expressed in the reference frame. The nine scalars live inside the object, column by column:
+/// flat position 3*c + r holds R(r, c) (row r, column c). A DirectionIndex selects a column, a
+/// CoordinateIndex a row.
+///
+/// The matrix is meant to be orthonormal with determinant +1. Only the operations that take a
+/// whole matrix from outside (`set` and the constructors from a row array or a math matrix,
+/// `setNSA`) restore that, through `normalize` (one pass of classical Gram-Schmidt that keeps
+/// the handedness it is given and falls back to the identity for a degenerate column). Every
+/// other operation assumes an orthonormal matrix.
+///
+/// Composition comes in three forms:
+/// - the free operators build a new matrix, so any arguments may coincide;
+/// - the in-place members (`*=`, `/=`, `preMultiply`, `postMultiply`, `rotate`) compute into a
+///   local matrix first, so their argument may be `*this` (R *= R squares R);
+/// - the static `multiply`/`divide` write straight into their result, which must be a different
+///   object from both operands.
+/// Products are written out scalar by scalar: result(r, c) = a(r,0)*b(0,c) + a(r,1)*b(1,c) +
+/// a(r,2)*b(2,c), summed in that order, so every product is reproducible to the bit.
+///
+/// Every sine and cosine is cleaned (ZELCleanSinCos), so quarter and half turns are exact.
+/// Rotations are active and right-handed; angles are in radians.
+///
+/// Reporting: an invalid ReferenceFrame given to `rotate` and an invalid AxisType given to
+/// `setCAA` are reported through the assertion hook ("Invalid reference frame", "Invalid
+/// rotation axis"); the operation then returns, leaving the matrix unchanged (`rotate`) or the
+/// identity (`setCAA`). `setEAA` and the axis form of `rotate` throw ZELEZeroVector for a zero
+/// axis with a non-zero angle, leaving the matrix unchanged. `setEuler` and the axis-type form of
+/// `rotate` do not validate their axes: a value outside 0..2 is a caller error (it turns about
+/// some coordinate axis but never reads outside the matrix).
+///
+/// The row-array forms take `const T* const*` (and `T* const*` for `get`), so both a `T**` and
+/// a `const T**` array of three row pointers can be passed.
+///
+/// Quaternions and near-comparison (defined with the quaternion, ZELQtn3D.h, whose header a
+/// caller of `toQtn` includes): `toQtn()` is the quaternion's `setRotate` of R (s >= 0);
+/// `getEAA` returns that quaternion's unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle,
+/// tolAxis)` and `ZELNearRel` convert both matrices to quaternions and compare their equivalent
+/// angles (tolAngle) and axes (tolAxis); either tolerance <= 0 means exact equality of the nine
+/// scalars. The conversion takes each quaternion component as the square root of a difference of
+/// diagonal entries, so angles below about 1e-6 rad or within that of a half turn come back only
+/// to about 1e-8 rad, and tolerances much below that are not honoured.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
+
+/// \addtogroup geometry
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/scl_assert.h"
@@ -66,30 +70,32 @@ public:
     using value_type = T;
     using Vector = ZELBasicVector3D<T>;
 
-    // The identity; constant-initialised.
+    /// The identity; constant-initialised.
     static const ZELBasicRotate3D Identity;
-    // 100 times the machine epsilon: the threshold of the singular case of getRPY.
+    /// 100 times the machine epsilon: the threshold of the singular case of getRPY.
     static const T ZeroTolerance;
-    // 0.5, for callers that test a determinant; no operation of the library reads it.
+    /// 0.5, for callers that test a determinant; no operation of the library reads it.
     static const T DetTolerance;
 
-    // ---- construction, assignment and raw access ----
+    /// \name Construction, assignment and raw access
+    /// @{
+
     constexpr ZELBasicRotate3D() noexcept
         : m_{T(1), T(0), T(0), T(0), T(1), T(0), T(0), T(0), T(1)} {}
-    // Leaves the nine scalars unset.
+    /// Leaves the nine scalars unset.
     explicit ZELBasicRotate3D(ZELMath3D::UninitializedType) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {}
     constexpr ZELBasicRotate3D(const ZELBasicRotate3D&) noexcept = default;
     ZELBasicRotate3D& operator=(const ZELBasicRotate3D&) noexcept = default;
     ~ZELBasicRotate3D() = default;
 
-    // R(r, c) = m(r, c), or m(c, r) when transposed, for r, c in 0..2; then normalize(). m must
-    // be at least 3 by 3; further rows and columns are ignored.
+    /// R(r, c) = m(r, c), or m(c, r) when transposed, for r, c in 0..2; then normalize(). m must
+    /// be at least 3 by 3; further rows and columns are ignored.
     ZELBasicRotate3D(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
         set(m, transposed);
     }
     void set(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept;
-    // m(r, c) = R(r, c), or R(c, r) when transposed; m must already be at least 3 by 3 and its
-    // other elements are left alone.
+    /// m(r, c) = R(r, c), or R(c, r) when transposed; m must already be at least 3 by 3 and its
+    /// other elements are left alone.
     void get(ZELBasicMathMatrix<T>& m, bool transposed) const noexcept {
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c) {
@@ -97,15 +103,15 @@ public:
             }
         }
     }
-    // A new 3 by 3 math matrix equal to R.
+    /// A new 3 by 3 math matrix equal to R.
     ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
 
-    // R(r, c) = p[r][c], or p[c][r] when transposed; then normalize().
+    /// R(r, c) = p[r][c], or p[c][r] when transposed; then normalize().
     ZELBasicRotate3D(const T* const* p, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
         set(p, transposed);
     }
     void set(const T* const* p, bool transposed) noexcept;
-    // p[r][c] = R(r, c), or R(c, r) when transposed.
+    /// p[r][c] = R(r, c), or R(c, r) when transposed.
     void get(T* const* p, bool transposed) const noexcept {
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c) {
@@ -114,15 +120,15 @@ public:
         }
     }
 
-    // A copy of column d (N, S or A).
+    /// A copy of column d (N, S or A).
     Vector operator()(ZELMath3D::DirectionIndex d) const noexcept {
         return Vector(m_[3 * d], m_[3 * d + 1], m_[3 * d + 2]);
     }
-    // R(c, d): component c of column d.
+    /// R(c, d): component c of column d.
     const T& operator()(ZELMath3D::DirectionIndex d, ZELMath3D::CoordinateIndex c) const noexcept {
         return m_[3 * d + c];
     }
-    // Stores n, s, a as the columns, then normalize().
+    /// Stores n, s, a as the columns, then normalize().
     void setNSA(const Vector& n, const Vector& s, const Vector& a) noexcept {
         for (int i = 0; i < 3; ++i) {
             m_[i] = n[i];
@@ -143,72 +149,78 @@ public:
         *this = t;
     }
 
-    // ---- algebra ----
-    // The determinant by the rule of Sarrus, summed in a fixed order; 1 for a rotation.
+    /// @}
+    /// \name Algebra
+    /// @{
+
+    /// The determinant by the rule of Sarrus, summed in a fixed order; 1 for a rotation.
     T det() const noexcept {
         const T* m = m_;
         return (m[2] * m[3] * m[7]) + (m[0] * m[4] * m[8] + m[1] * m[5] * m[6]) - m[2] * m[4] * m[6] -
                m[3] * m[1] * m[8] - m[0] * m[5] * m[7];
     }
 
-    // Re-orthonormalises the columns by one pass of classical Gram-Schmidt in the order N, S, A
-    // (both projections of A are taken from A itself). When a squared column length drops to
-    // the machine epsilon or below, the matrix becomes the identity. A is not replaced by
-    // N x S, so a left-handed input stays left-handed. Never throws.
+    /// Re-orthonormalises the columns by one pass of classical Gram-Schmidt in the order N, S, A
+    /// (both projections of A are taken from A itself). When a squared column length drops to
+    /// the machine epsilon or below, the matrix becomes the identity. A is not replaced by
+    /// N x S, so a left-handed input stays left-handed. Never throws.
     void normalize() noexcept;
 
-    // R = transpose(R), the inverse of an orthonormal R.
+    /// R = transpose(R), the inverse of an orthonormal R.
     void invert() noexcept {
         swapElements(1, 3);
         swapElements(2, 6);
         swapElements(5, 7);
     }
 
-    // r = a*v. r must not be v.
+    /// r = a*v. r must not be v.
     static void multiply(Vector& r, const ZELBasicRotate3D& a, const Vector& v) noexcept {
         const T* m = a.m_;
         const T x = v[0], y = v[1], z = v[2];
         r.set(m[0] * x + m[3] * y + m[6] * z, m[1] * x + m[4] * y + m[7] * z, m[2] * x + m[5] * y + m[8] * z);
     }
-    // r = a*b. r must be a different object from a and b.
+    /// r = a*b. r must be a different object from a and b.
     static void multiply(ZELBasicRotate3D& r, const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
         product(r.m_, a.m_, b.m_);
     }
-    // r = a*transpose(b) (a times the inverse of an orthonormal b). r must be a different
-    // object from a and b.
+    /// r = a*transpose(b) (a times the inverse of an orthonormal b). r must be a different
+    /// object from a and b.
     static void divide(ZELBasicRotate3D& r, const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
         productTransposed(r.m_, a.m_, b.m_);
     }
 
-    // R = R*b; b may be *this.
+    /// R = R*b; b may be *this.
     ZELBasicRotate3D& operator*=(const ZELBasicRotate3D& b) noexcept {
         postMultiply(b);
         return *this;
     }
-    // R = R*transpose(b); b may be *this.
+    /// R = R*transpose(b); b may be *this.
     ZELBasicRotate3D& operator/=(const ZELBasicRotate3D& b) noexcept {
         ZELBasicRotate3D t(ZELMath3D::Uninitialized);
         productTransposed(t.m_, m_, b.m_);
         *this = t;
         return *this;
     }
-    // R = b*R; b may be *this.
+    /// R = b*R; b may be *this.
     void preMultiply(const ZELBasicRotate3D& b) noexcept {
         ZELBasicRotate3D t(ZELMath3D::Uninitialized);
         product(t.m_, b.m_, m_);
         *this = t;
     }
-    // R = R*b; b may be *this.
+    /// R = R*b; b may be *this.
     void postMultiply(const ZELBasicRotate3D& b) noexcept {
         ZELBasicRotate3D t(ZELMath3D::Uninitialized);
         product(t.m_, m_, b.m_);
         *this = t;
     }
 
-    // ---- conversions from other orientation forms ----
-    // The rotation by `angle` about `axis` (normalised first). A zero angle gives the identity
-    // without looking at the axis; otherwise an axis not longer than the machine epsilon
-    // throws ZELEZeroVector and the matrix is unchanged.
+    /// @}
+    /// \name Conversions from other orientation forms
+    /// @{
+
+    /// The rotation by `angle` about `axis` (normalised first). A zero angle gives the identity
+    /// without looking at the axis; otherwise an axis not longer than the machine epsilon
+    /// throws ZELEZeroVector and the matrix is unchanged.
     void setEAA(const Vector& axis, const T& angle) {
         if (angle == T(0)) {
             *this = ZELBasicRotate3D();
@@ -231,8 +243,8 @@ public:
         m_[8] = v * z * z + c;
     }
 
-    // The rotation by `angle` about coordinate axis k. An invalid k with a non-zero angle is
-    // reported ("Invalid rotation axis") and leaves the identity.
+    /// The rotation by `angle` about coordinate axis k. An invalid k with a non-zero angle is
+    /// reported ("Invalid rotation axis") and leaves the identity.
     void setCAA(ZELMath3D::AxisType k, const T& angle) noexcept {
         *this = ZELBasicRotate3D();
         if (angle == T(0)) {
@@ -265,8 +277,8 @@ public:
         }
     }
 
-    // R = Rz(roll) * Ry(pitch) * Rx(yaw): a vector is turned first by yaw about x, then by
-    // pitch about y, then by roll about z.
+    /// R = Rz(roll) * Ry(pitch) * Rx(yaw): a vector is turned first by yaw about x, then by
+    /// pitch about y, then by roll about z.
     void setRPY(const T& roll, const T& pitch, const T& yaw) noexcept {
         T sr, cr, sp, cp, sy, cy;
         ZELCleanSinCos(roll, sr, cr);
@@ -285,26 +297,29 @@ public:
         m_[8] = cy * cp;
     }
 
-    // The roll, pitch and yaw of setRPY that give R, each in [-pi, pi]. When R(0,0) and R(1,0)
-    // are both below ZeroTolerance in magnitude (pitch at +-pi/2), roll is 0 and yaw carries the
-    // whole turn about the vertical. Otherwise of the two equivalent triples (roll and roll +
-    // pi) the one with the smaller sum of squared angles is returned, the first on a tie; its
-    // pitch may lie beyond pi/2.
+    /// The roll, pitch and yaw of setRPY that give R, each in [-pi, pi]. When R(0,0) and R(1,0)
+    /// are both below ZeroTolerance in magnitude (pitch at +-pi/2), roll is 0 and yaw carries the
+    /// whole turn about the vertical. Otherwise of the two equivalent triples (roll and roll +
+    /// pi) the one with the smaller sum of squared angles is returned, the first on a tie; its
+    /// pitch may lie beyond pi/2.
     void getRPY(T& roll, T& pitch, T& yaw) const noexcept;
 
-    // R = R_k0(a0) * R_k1(a1) * R_k2(a2); a zero angle is skipped.
+    /// R = R_k0(a0) * R_k1(a1) * R_k2(a2); a zero angle is skipped.
     void setEuler(const ZELBasicEuler3D<T>& e) noexcept;
 
-    // v = R*v.
+    /// v = R*v.
     void rotateVec(Vector& v) const noexcept {
         Vector t(ZELMath3D::Uninitialized);
         multiply(t, *this, v);
         v = t;
     }
 
-    // ---- frame-relative rotation ----
-    // WorldFrame: R = Rk(angle)*R (rows p, q change); LocalFrame: R = R*Rk(angle) (columns p, q
-    // change), with p = (k + 1) mod 3 and q = (p + 1) mod 3. Works in place.
+    /// @}
+    /// \name Frame-relative rotation
+    /// @{
+
+    /// WorldFrame: R = Rk(angle)*R (rows p, q change); LocalFrame: R = R*Rk(angle) (columns p, q
+    /// change), with p = (k + 1) mod 3 and q = (p + 1) mod 3. Works in place.
     void rotate(ZELMath3D::AxisType k, const T& angle, ZELMath3D::ReferenceFrame f) noexcept {
         if (f != WorldFrame && f != LocalFrame) {
             _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 802);
@@ -330,7 +345,7 @@ public:
             }
         }
     }
-    // WorldFrame: R = b*R; LocalFrame: R = R*b. b may be *this.
+    /// WorldFrame: R = b*R; LocalFrame: R = R*b. b may be *this.
     void rotate(const ZELBasicRotate3D& b, ZELMath3D::ReferenceFrame f) noexcept {
         if (f == WorldFrame) {
             preMultiply(b);
@@ -340,8 +355,8 @@ public:
             _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 851);
         }
     }
-    // Q = setEAA(axis, angle) (which may throw, before the frame is looked at); then WorldFrame:
-    // R = Q*R, LocalFrame: R = R*Q.
+    /// Q = setEAA(axis, angle) (which may throw, before the frame is looked at); then WorldFrame:
+    /// R = Q*R, LocalFrame: R = R*Q.
     void rotate(const Vector& axis, const T& angle, ZELMath3D::ReferenceFrame f) {
         ZELBasicRotate3D q(ZELMath3D::Uninitialized);
         q.setEAA(axis, angle);
@@ -354,13 +369,16 @@ public:
         }
     }
 
-    // ---- quaternion and equivalent axis and angle ----
-    // The quaternion of R (s >= 0).
+    /// @}
+    /// \name Quaternion and equivalent axis and angle
+    /// @{
+
+    /// The quaternion of R (s >= 0).
     ZELBasicQtn3D<T> toQtn() const;
-    // A unit axis and an angle in [0, pi].
+    /// A unit axis and an angle in [0, pi].
     void getEAA(Vector& axis, T& angle) const;
 
-    // Exact comparison of the nine scalars; a NaN makes == false.
+    /// Exact comparison of the nine scalars; a NaN makes == false.
     friend bool operator==(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
         for (int i = 0; i < 9; ++i) {
             if (!(a.m_[i] == b.m_[i])) return false;
@@ -369,8 +387,9 @@ public:
     }
     friend bool operator!=(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept { return !(a == b); }
 
+    /// @}
 private:
-    // The quaternion and the transform read and write the nine scalars directly.
+    /// The quaternion and the transform read and write the nine scalars directly.
     template <class U>
     friend class ZELBasicQtn3D;
     template <class U>
@@ -381,7 +400,7 @@ private:
         m_[i] = m_[j];
         m_[j] = t;
     }
-    // out = a*b on flat column-major storage; out must not alias a or b.
+    /// out = a*b on flat column-major storage; out must not alias a or b.
     static void product(T* out, const T* a, const T* b) noexcept {
         for (int c = 0; c < 9; c += 3) {
             const T b0 = b[c], b1 = b[c + 1], b2 = b[c + 2];
@@ -390,7 +409,7 @@ private:
             out[c + 2] = a[2] * b0 + a[5] * b1 + a[8] * b2;
         }
     }
-    // out = a*transpose(b); out must not alias a or b.
+    /// out = a*transpose(b); out must not alias a or b.
     static void productTransposed(T* out, const T* a, const T* b) noexcept {
         for (int c = 0; c < 3; ++c) {
             const T b0 = b[c], b1 = b[c + 3], b2 = b[c + 6];
@@ -424,12 +443,12 @@ inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
     return r;
 }
 
-// Writes R (not its transpose) as a 3 by 3 math matrix: "3X3:", "[", three rows of values
-// right-aligned in fields of width 14, each followed by a space, and "]".
+/// Writes R (not its transpose) as a 3 by 3 math matrix: "3X3:", "[", three rows of values
+/// right-aligned in fields of width 14, each followed by a space, and "]".
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r);
 
-// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis).
+/// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis).
 template <class T>
 bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
                 const typename ZELBasicRotate3D<T>::value_type& tolAngle,
@@ -439,13 +458,17 @@ bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
                 const typename ZELBasicRotate3D<T>::value_type& tolAngle,
                 const typename ZELBasicRotate3D<T>::value_type& tolAxis);
 
+/// \cond
 extern template class ZELBasicRotate3D<double>;
 extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicRotate3D<double>&,
                                                        const ZELBasicRotate3D<double>&, const double&, const double&);
 extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicRotate3D<double>&,
                                                        const ZELBasicRotate3D<double>&, const double&, const double&);
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);
+/// \endcond
 
 using ZELRotate3D = ZELBasicRotate3D<double>;
+
+/// @}
 
 #endif

@@ -1,26 +1,30 @@
-// ZELBasicVector3D<T>: a fixed-size 3-vector (x, y, z).
-//
-// A plain value type for positions, directions, rotation axes and the columns of rotation
-// matrices. The three scalars live inside the object, contiguously in the order x, y, z; there
-// is no invariant (infinities and NaNs are valid components) and no heap memory. Everything
-// except `normalize`'s error path, the conversion to the run-time-sized math vector and the
-// text output (which goes through the math vector) is defined inline here.
-//
-// Notes for callers:
-// - Indices are not range-checked: `v[i]` and `v(c)` require i, c in 0..2. The constructors
-//   from a pointer and from a math vector read exactly three scalars.
-// - The constructors from a scalar, a pointer and a math vector are explicit, so a scalar or a
-//   run-time-sized vector never turns into a 3-vector by accident (`v == 1.0` does not compile).
-// - Scalar operands of the free operators are not used for template deduction: `2 * v` and
-//   `v / 2` work with an integer literal.
-// - `getSpherical` and `getCylindrical` use the one-argument arctangent of the quotient, so the
-//   angles they return lie in [-pi/2, pi/2]: they invert the setters only for x > 0 (and z > 0
-//   for the polar angle). They are const members.
-// - Arithmetic follows IEEE rules: a zero divisor gives an infinity or a NaN, never an error.
-//   Only `normalize` throws (ZELEZeroVector, for a vector whose length is at most the machine
-//   epsilon; the vector keeps its value).
+/// \class ZELBasicVector3D
+/// ZELBasicVector3D<T>: a fixed-size 3-vector (x, y, z).
+///
+/// A plain value type for positions, directions, rotation axes and the columns of rotation
+/// matrices. The three scalars live inside the object, contiguously in the order x, y, z; there
+/// is no invariant (infinities and NaNs are valid components) and no heap memory. Everything
+/// except `normalize`'s error path, the conversion to the run-time-sized math vector and the
+/// text output (which goes through the math vector) is defined inline here.
+///
+/// Notes for callers:
+/// - Indices are not range-checked: `v[i]` and `v(c)` require i, c in 0..2. The constructors
+///   from a pointer and from a math vector read exactly three scalars.
+/// - The constructors from a scalar, a pointer and a math vector are explicit, so a scalar or a
+///   run-time-sized vector never turns into a 3-vector by accident (`v == 1.0` does not compile).
+/// - Scalar operands of the free operators are not used for template deduction: `2 * v` and
+///   `v / 2` work with an integer literal.
+/// - `getSpherical` and `getCylindrical` use the one-argument arctangent of the quotient, so the
+///   angles they return lie in [-pi/2, pi/2]: they invert the setters only for x > 0 (and z > 0
+///   for the polar angle). They are const members.
+/// - Arithmetic follows IEEE rules: a zero divisor gives an infinity or a NaN, never an error.
+///   Only `normalize` throws (ZELEZeroVector, for a vector whose length is at most the machine
+///   epsilon; the vector keeps its value).
 #ifndef ZELMATH_PUBLICINTERFACES_ZELVECTOR3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELVECTOR3D_H
+
+/// \addtogroup geometry
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/scl_iterators.h"
@@ -47,21 +51,22 @@ public:
     using reverse_iterator = scl_reverse_iterator<iterator>;
     using const_reverse_iterator = scl_reverse_iterator<const_iterator>;
 
-    // (0, 0, 0), (1, 0, 0), (0, 1, 0), (0, 0, 1); constant-initialised.
-    static const ZELBasicVector3D Zero;
-    static const ZELBasicVector3D UnitX;
-    static const ZELBasicVector3D UnitY;
-    static const ZELBasicVector3D UnitZ;
+    // Constant-initialised.
+    static const ZELBasicVector3D Zero;   ///< (0, 0, 0)
+    static const ZELBasicVector3D UnitX;  ///< (1, 0, 0)
+    static const ZELBasicVector3D UnitY;  ///< (0, 1, 0)
+    static const ZELBasicVector3D UnitZ;  ///< (0, 0, 1)
 
-    // ---- construction and assignment ----
+    /// \name Construction and assignment
+    /// @{
     constexpr ZELBasicVector3D() noexcept : v_{T(0), T(0), T(0)} {}
-    // Leaves the three scalars unset.
+    /// Leaves the three scalars unset.
     explicit ZELBasicVector3D(ZELMath3D::UninitializedType) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {}
     constexpr explicit ZELBasicVector3D(const T& v) noexcept : v_{v, v, v} {}
     constexpr ZELBasicVector3D(const T& x, const T& y, const T& z) noexcept : v_{x, y, z} {}
-    // Reads p[0], p[1], p[2].
+    /// Reads p[0], p[1], p[2].
     constexpr explicit ZELBasicVector3D(const T* p) noexcept : v_{p[0], p[1], p[2]} {}
-    // (m[0], m[1], m[2]); m must hold at least three elements, further ones are ignored.
+    /// (m[0], m[1], m[2]); m must hold at least three elements, further ones are ignored.
     explicit ZELBasicVector3D(const ZELBasicMathVector<T>& m) noexcept : v_{m[0], m[1], m[2]} {}
     constexpr ZELBasicVector3D(const ZELBasicVector3D&) noexcept = default;
     ZELBasicVector3D& operator=(const ZELBasicVector3D&) noexcept = default;
@@ -73,7 +78,9 @@ public:
     }
     ~ZELBasicVector3D() = default;
 
-    // ---- access ----
+    /// @}
+    /// \name Access
+    /// @{
     void set(const T& x, const T& y, const T& z) noexcept {
         v_[0] = x;
         v_[1] = y;
@@ -109,10 +116,13 @@ public:
         *this = t;
     }
 
-    // ---- spherical and cylindrical coordinates (radians) ----
-    // theta: azimuth about z measured from x; phi: polar angle measured from z; r: radius.
-    // x = (c1*r)*s2, y = (s1*r)*s2, z = c2*r with the cleaned sine and cosine (s1, c1) of theta
-    // and (s2, c2) of phi, so quarter turns are exact: setSpherical(pi/2, pi/2, 2) is (0, 2, 0).
+    /// @}
+    /// \name Spherical and cylindrical coordinates (radians)
+    /// @{
+
+    /// theta: azimuth about z measured from x; phi: polar angle measured from z; r: radius.
+    /// x = (c1*r)*s2, y = (s1*r)*s2, z = c2*r with the cleaned sine and cosine (s1, c1) of theta
+    /// and (s2, c2) of phi, so quarter turns are exact: setSpherical(pi/2, pi/2, 2) is (0, 2, 0).
     void setSpherical(const T& theta, const T& phi, const T& r) noexcept {
         T s1, c1, s2, c2;
         ZELCleanSinCos(theta, s1, c1);
@@ -121,7 +131,7 @@ public:
         v_[1] = (s1 * r) * s2;
         v_[2] = c2 * r;
     }
-    // theta = atan(y/x), phi = atan(sqrt(x^2 + y^2)/z), r = sqrt(x^2 + y^2 + z^2).
+    /// theta = atan(y/x), phi = atan(sqrt(x^2 + y^2)/z), r = sqrt(x^2 + y^2 + z^2).
     void getSpherical(T& theta, T& phi, T& r) const noexcept {
         using std::atan;
         using std::sqrt;
@@ -131,7 +141,7 @@ public:
         phi = atan(sqrt(rho2) / z);
         r = sqrt(rho2 + z * z);
     }
-    // x = c*rho, y = s*rho, z = z with the cleaned sine and cosine of theta.
+    /// x = c*rho, y = s*rho, z = z with the cleaned sine and cosine of theta.
     void setCylindrical(const T& theta, const T& rho, const T& z) noexcept {
         T s, c;
         ZELCleanSinCos(theta, s, c);
@@ -139,7 +149,7 @@ public:
         v_[1] = s * rho;
         v_[2] = z;
     }
-    // theta = atan(y/x), rho = sqrt(x^2 + y^2), z = z.
+    /// theta = atan(y/x), rho = sqrt(x^2 + y^2), z = z.
     void getCylindrical(T& theta, T& rho, T& z) const noexcept {
         using std::atan;
         using std::sqrt;
@@ -149,7 +159,9 @@ public:
         z = v_[2];
     }
 
-    // ---- arithmetic ----
+    /// @}
+    /// \name Arithmetic
+    /// @{
     constexpr ZELBasicVector3D operator-() const noexcept { return ZELBasicVector3D(-v_[0], -v_[1], -v_[2]); }
     constexpr ZELBasicVector3D operator+() const noexcept { return *this; }
     ZELBasicVector3D& operator++() noexcept { return *this += T(1); }
@@ -184,20 +196,23 @@ public:
     ZELMATH_VECTOR3D_COMPOUND(/=)
 #undef ZELMATH_VECTOR3D_COMPOUND
 
-    // Exact componentwise comparison: a NaN component makes == false and != true.
+    /// Exact componentwise comparison: a NaN component makes == false and != true.
     constexpr bool operator==(const ZELBasicVector3D& b) const noexcept {
         return v_[0] == b.v_[0] && v_[1] == b.v_[1] && v_[2] == b.v_[2];
     }
     constexpr bool operator!=(const ZELBasicVector3D& b) const noexcept { return !(*this == b); }
 
-    // A new 3-element math vector (x, y, z).
+    /// A new 3-element math vector (x, y, z).
     operator ZELBasicMathVector<T>() const;
 
-    // ---- normalisation and interpolation ----
-    // Scales the vector to unit length. Throws ZELEZeroVector when the length is at most the
-    // machine epsilon; the vector is then unchanged. A NaN length is not caught (the components
-    // become NaN). Finite components whose squares overflow are scaled down first, so they still
-    // give a unit vector.
+    /// @}
+    /// \name Normalisation and interpolation
+    /// @{
+
+    /// Scales the vector to unit length. Throws ZELEZeroVector when the length is at most the
+    /// machine epsilon; the vector is then unchanged. A NaN length is not caught (the components
+    /// become NaN). Finite components whose squares overflow are scaled down first, so they still
+    /// give a unit vector.
     void normalize() {
         using std::sqrt;
         const T n = sqrt(v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]);
@@ -212,7 +227,7 @@ public:
         v_[2] /= n;
     }
 
-    // result = a for t <= 0, b for t >= 1, else (1 - t)*a + t*b. result may be a or b.
+    /// result = a for t <= 0, b for t >= 1, else (1 - t)*a + t*b. result may be a or b.
     static void lerp(ZELBasicVector3D& result, const T& t, const ZELBasicVector3D& a,
                      const ZELBasicVector3D& b) noexcept {
         if (t <= T(0)) {
@@ -228,6 +243,7 @@ public:
         }
     }
 
+    /// @}
 private:
     [[noreturn]] static void throwZeroLength();
     // normalize() of finite components whose sum of squares overflows; false (and nothing
@@ -274,15 +290,15 @@ inline ZELBasicVector3D<T> ZELAbs(const ZELBasicVector3D<T>& v) noexcept {
     return ZELBasicVector3D<T>(abs(v[0]), abs(v[1]), abs(v[2]));
 }
 
-// (a.x*b.x + a.y*b.y) + a.z*b.z.
+/// (a.x*b.x + a.y*b.y) + a.z*b.z.
 template <class T>
 constexpr T ZELDot(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
 #if defined(__SSE2__)
-// The same sum for double, with x and y multiplied as one pair: bit-identical, and it keeps
-// compilers from vectorising loops of dot products across elements with costly shuffles.
+/// The same sum for double, with x and y multiplied as one pair: bit-identical, and it keeps
+/// compilers from vectorising loops of dot products across elements with costly shuffles.
 inline double ZELDot(const ZELBasicVector3D<double>& a, const ZELBasicVector3D<double>& b) noexcept {
     const __m128d p = _mm_mul_pd(_mm_loadu_pd(&a[0]), _mm_loadu_pd(&b[0]));
     return (_mm_cvtsd_f64(p) + _mm_cvtsd_f64(_mm_unpackhi_pd(p, p))) + a[2] * b[2];
@@ -311,8 +327,8 @@ inline T ZELL2Norm(const ZELBasicVector3D<T>& v) noexcept {
     return sqrt(ZELL2NormSqr(v));
 }
 
-// The largest magnitude: m = |x|, replaced by |y| and then |z| when strictly larger. A NaN in
-// y or z is passed over; a NaN in x is the result.
+/// The largest magnitude: m = |x|, replaced by |y| and then |z| when strictly larger. A NaN in
+/// y or z is passed over; a NaN in x is the result.
 template <class T>
 inline T ZELLinfNorm(const ZELBasicVector3D<T>& v) noexcept {
     using std::abs;
@@ -324,8 +340,8 @@ inline T ZELLinfNorm(const ZELBasicVector3D<T>& v) noexcept {
     return m;
 }
 
-// tol <= 0: exact componentwise equality. Otherwise tol >= ZELLinfNorm(a - b). A NaN tolerance
-// gives false.
+/// tol <= 0: exact componentwise equality. Otherwise tol >= ZELLinfNorm(a - b). A NaN tolerance
+/// gives false.
 template <class T>
 inline bool ZELNearAbs(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b,
                        const typename ZELBasicVector3D<T>::value_type& tol) noexcept {
@@ -335,8 +351,8 @@ inline bool ZELNearAbs(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
     return tol >= ZELLinfNorm(a - b);
 }
 
-// tol <= 0: exact componentwise equality. Otherwise the larger of the two infinity norms times
-// tol must be >= ZELLinfNorm(a - b); two zero vectors are near for any positive tolerance.
+/// tol <= 0: exact componentwise equality. Otherwise the larger of the two infinity norms times
+/// tol must be >= ZELLinfNorm(a - b); two zero vectors are near for any positive tolerance.
 template <class T>
 inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b,
                        const typename ZELBasicVector3D<T>::value_type& tol) noexcept {
@@ -349,14 +365,18 @@ inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
     return scale * tol >= ZELLinfNorm(a - b);
 }
 
-// Writes the vector as a 3-element math vector: "[ ", each component followed by two spaces
-// (a NaN as "NaN   "), "]" and a line break, with the stream's floating-point flags.
+/// Writes the vector as a 3-element math vector: "[ ", each component followed by two spaces
+/// (a NaN as "NaN   "), "]" and a line break, with the stream's floating-point flags.
 template <class T>
 std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v);
 
+/// \cond
 extern template class ZELBasicVector3D<double>;
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicVector3D<double>&);
+/// \endcond
 
 using ZELVector3D = ZELBasicVector3D<double>;
+
+/// @}
 
 #endif

@@ -1,49 +1,53 @@
-// ZELBasicXform3D<T>: a rigid transform, a rotation R followed by a position p.
-//
-// It stands for the homogeneous matrix [R p; 0 0 0 1] and maps a point x to R·x + p. The twelve
-// scalars are stored as the rotation (column by column: the N, S and A columns) followed by the
-// position; `get(T*)` and `set(T const*)` use that flat order.
-//
-// 4 × 4 layouts: with `transposed == false` M(r, c) = R(r, c), M(r, 3) = p[r] and the last row
-// is (0, 0, 0, 1) (column vectors); with `transposed == true` it is the transpose (row vectors,
-// the position in the last row). The setters from a matrix or an array read only R and p and
-// re-orthonormalise R (the rotation's `normalize`); every other setter stores what it is given.
-// The array forms carry no size: pass twelve scalars to the flat forms and a 4 × 4 array to the
-// others. A math matrix must be at least 4 × 4.
-//
-// Composition: a·b has rotation R·R' and position R·p' + p; a / b is a·b⁻¹ with rotation R·R'ᵀ
-// and position p − (R·R'ᵀ)·p'. Every product form builds its result in locals before storing
-// it, so the result may be one of the operands, including `*this`. `invert()` works in place.
-//
-// Comparison: `==` compares the positions and then the rotations exactly.
-// `ZELNearAbs(a, b, tolAngle, tolAxis)` first compares the rotations by equivalent angle and axis
-// (tolAngle, tolAxis; see ZELQtn3D.h) and then the positions with tolAxis alone;
-// `ZELNearRel` does the same with the relative forms. Either tolerance ≤ 0 makes the rotation
-// comparison exact; the positions follow tolAxis alone (exact when it is ≤ 0).
-//
-// Motion: `WorldFrame` applies an increment in the fixed frame the transform is expressed in
-// (from the left: rotations turn the position too), `LocalFrame` in the transform's own frame
-// (from the right: the position stays). An invalid frame calls the assertion hook with
-// "Invalid reference frame" and leaves the transform unchanged; the axis-vector form of
-// `rotate` builds its rotation first, so a zero axis with a non-zero angle throws
-// `ZELEZeroVector` before the frame is read. The coordinate-axis form of `rotate` asserts
-// "Invalid rotation axis" for an axis other than XAxis, YAxis, ZAxis and changes nothing.
-//
-// Denavit-Hartenberg: `setDH(theta, d, alpha, a)` (and the four-scalar constructor) is the
-// classic link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha):
-//   [ cθ  −cα·sθ   sα·sθ  a·cθ ]
-//   [ sθ   cα·cθ  −sα·cθ  a·sθ ]
-//   [ 0    sα      cα     d    ]
-// with sines and cosines cleaned so that quarter and half turns are exact.
-//
-// Interpolation (`slerp`, `EAAInterp`, out may be a or b): the rotations are converted to
-// quaternions (`setRotate`, so s ≥ 0 for both), interpolated with the quaternion function of the
-// same name and written back with `getRotate`; the positions are interpolated with the 3-vector
-// `lerp`. `slerp` never flips a sign: between rotations on either side of a half turn (whose
-// quaternions have a negative dot product) it goes the long way round, where `EAAInterp` takes
-// the short way.
+/// \class ZELBasicXform3D
+/// ZELBasicXform3D<T>: a rigid transform, a rotation R followed by a position p.
+///
+/// It stands for the homogeneous matrix [R p; 0 0 0 1] and maps a point x to R·x + p. The twelve
+/// scalars are stored as the rotation (column by column: the N, S and A columns) followed by the
+/// position; `get(T*)` and `set(T const*)` use that flat order.
+///
+/// 4 × 4 layouts: with `transposed == false` M(r, c) = R(r, c), M(r, 3) = p[r] and the last row
+/// is (0, 0, 0, 1) (column vectors); with `transposed == true` it is the transpose (row vectors,
+/// the position in the last row). The setters from a matrix or an array read only R and p and
+/// re-orthonormalise R (the rotation's `normalize`); every other setter stores what it is given.
+/// The array forms carry no size: pass twelve scalars to the flat forms and a 4 × 4 array to the
+/// others. A math matrix must be at least 4 × 4.
+///
+/// Composition: a·b has rotation R·R' and position R·p' + p; a / b is a·b⁻¹ with rotation R·R'ᵀ
+/// and position p − (R·R'ᵀ)·p'. Every product form builds its result in locals before storing
+/// it, so the result may be one of the operands, including `*this`. `invert()` works in place.
+///
+/// Comparison: `==` compares the positions and then the rotations exactly.
+/// `ZELNearAbs(a, b, tolAngle, tolAxis)` first compares the rotations by equivalent angle and axis
+/// (tolAngle, tolAxis; see ZELQtn3D.h) and then the positions with tolAxis alone;
+/// `ZELNearRel` does the same with the relative forms. Either tolerance ≤ 0 makes the rotation
+/// comparison exact; the positions follow tolAxis alone (exact when it is ≤ 0).
+///
+/// Motion: `WorldFrame` applies an increment in the fixed frame the transform is expressed in
+/// (from the left: rotations turn the position too), `LocalFrame` in the transform's own frame
+/// (from the right: the position stays). An invalid frame calls the assertion hook with
+/// "Invalid reference frame" and leaves the transform unchanged; the axis-vector form of
+/// `rotate` builds its rotation first, so a zero axis with a non-zero angle throws
+/// `ZELEZeroVector` before the frame is read. The coordinate-axis form of `rotate` asserts
+/// "Invalid rotation axis" for an axis other than XAxis, YAxis, ZAxis and changes nothing.
+///
+/// Denavit-Hartenberg: `setDH(theta, d, alpha, a)` (and the four-scalar constructor) is the
+/// classic link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha):
+///   [ cθ  −cα·sθ   sα·sθ  a·cθ ]
+///   [ sθ   cα·cθ  −sα·cθ  a·sθ ]
+///   [ 0    sα      cα     d    ]
+/// with sines and cosines cleaned so that quarter and half turns are exact.
+///
+/// Interpolation (`slerp`, `EAAInterp`, out may be a or b): the rotations are converted to
+/// quaternions (`setRotate`, so s ≥ 0 for both), interpolated with the quaternion function of the
+/// same name and written back with `getRotate`; the positions are interpolated with the 3-vector
+/// `lerp`. `slerp` never flips a sign: between rotations on either side of a half turn (whose
+/// quaternions have a negative dot product) it goes the long way round, where `EAAInterp` takes
+/// the short way.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELXFORM3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELXFORM3D_H
+
+/// \addtogroup geometry
+/// @{
 
 #include "ZELMathExport.h"
 #include "foundation/scl_assert.h"
@@ -62,18 +66,20 @@ class ZELMATH_EXPORT ZELBasicXform3D : public ZELMath3D {
 public:
     using value_type = T;
 
-    // Identity rotation, zero position.
+    /// Identity rotation, zero position.
     static const ZELBasicXform3D Identity;
 
-    // ---- construction -------------------------------------------------------------------------
+    /// \name Construction
+    /// @{
+
     constexpr ZELBasicXform3D() noexcept : ZELMath3D(), r_(), p_() {}
     explicit ZELBasicXform3D(ZELMath3D::UninitializedType u) noexcept : ZELMath3D(u), r_(u), p_(u) {}
     constexpr ZELBasicXform3D(ZELBasicXform3D const&) noexcept = default;
-    // Stores R and p as given.
+    /// Stores R and p as given.
     ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept : ZELMath3D(), r_(R), p_(p) {}
     ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() { set(m, transposed); }
     ZELBasicXform3D(T const (*a)[4], bool transposed) : ZELMath3D(), r_(), p_() { set(a, transposed); }
-    // The Denavit-Hartenberg link transform (see setDH).
+    /// The Denavit-Hartenberg link transform (see setDH).
     ZELBasicXform3D(T const& theta, T const& d, T const& alpha, T const& a) noexcept
         : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(ZELMath3D::Uninitialized) {
         setDH(theta, d, alpha, a);
@@ -86,7 +92,10 @@ public:
         *this = tmp;
     }
 
-    // ---- rotation -----------------------------------------------------------------------------
+    /// @}
+    /// \name Rotation
+    /// @{
+
     void getRotate(ZELBasicRotate3D<T>& R) const noexcept { R = r_; }
     void setRotate(ZELBasicRotate3D<T> const& R) noexcept { r_ = R; }
     void getQtn(ZELBasicQtn3D<T>& q) const noexcept { q.setRotate(r_); }
@@ -103,17 +112,23 @@ public:
     void setRPY(T const& roll, T const& pitch, T const& yaw) { r_.setRPY(roll, pitch, yaw); }
     void normalize() { r_.normalize(); }
 
-    // ---- position and single elements ----------------------------------------------------------
+    /// @}
+    /// \name Position and single elements
+    /// @{
+
     void getPosition(ZELBasicVector3D<T>& p) const noexcept { p = p_; }
     void setPosition(ZELBasicVector3D<T> const& p) noexcept { p_ = p; }
-    // Position component c; the first argument only selects this overload.
+    /// Position component c; the first argument only selects this overload.
     T operator()(ZELMath3D::PositionIndex, ZELMath3D::CoordinateIndex c) const noexcept { return p_[c]; }
     ZELBasicVector3D<T> operator()(ZELMath3D::PositionIndex) const noexcept { return p_; }
-    // Rotation column d (N, S or A), and component c of it.
+    /// Rotation column d (N, S or A), and component c of it.
     ZELBasicVector3D<T> operator()(ZELMath3D::DirectionIndex d) const noexcept { return r_(d); }
     T operator()(ZELMath3D::DirectionIndex d, ZELMath3D::CoordinateIndex c) const noexcept { return r_(d, c); }
 
-    // ---- matrices and arrays -------------------------------------------------------------------
+    /// @}
+    /// \name Matrices and arrays
+    /// @{
+
     ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
     void get(ZELBasicMathMatrix<T>& m, bool transposed) const;
     void set(ZELBasicMathMatrix<T> const& m, bool transposed);
@@ -165,8 +180,11 @@ public:
         r_.normalize();
     }
 
-    // ---- composition ---------------------------------------------------------------------------
-    // c = a·b.
+    /// @}
+    /// \name Composition
+    /// @{
+
+    /// c = a·b.
     static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
         const T* A = a.r_.m_;
         const T* B = b.r_.m_;
@@ -178,7 +196,7 @@ public:
             m[9 + r] = A[r] * b.p_[0] + A[3 + r] * b.p_[1] + A[6 + r] * b.p_[2] + a.p_[r];
         c.store(m);
     }
-    // c = a·b⁻¹.
+    /// c = a·b⁻¹.
     static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
         const T* A = a.r_.m_;
         const T* B = b.r_.m_;
@@ -190,7 +208,7 @@ public:
             m[9 + r] = a.p_[r] - (b.p_[0] * m[r] + b.p_[1] * m[3 + r] + b.p_[2] * m[6 + r]);
         c.store(m);
     }
-    // y = R·x + p; y may be x.
+    /// y = R·x + p; y may be x.
     static void multiply(ZELBasicVector3D<T>& y, ZELBasicXform3D const& a, ZELBasicVector3D<T> const& x) noexcept {
         const T* A = a.r_.m_;
         const T x0 = x[0], x1 = x[1], x2 = x[2];
@@ -211,7 +229,7 @@ public:
     }
     void postMultiply(ZELBasicXform3D const& b) noexcept { multiply(*this, *this, b); }
     void preMultiply(ZELBasicXform3D const& a) noexcept { multiply(*this, a, *this); }
-    // R becomes Rᵀ and p becomes −Rᵀ·p.
+    /// R becomes Rᵀ and p becomes −Rᵀ·p.
     void invert() noexcept {
         T* R = r_.m_;
         const T p0 = -(R[0] * p_[0] + R[1] * p_[1] + R[2] * p_[2]);
@@ -225,7 +243,10 @@ public:
         p_[2] = p2;
     }
 
-    // ---- motion and Denavit-Hartenberg set-up --------------------------------------------------
+    /// @}
+    /// \name Motion and Denavit-Hartenberg set-up
+    /// @{
+
     void setDH(T const& theta, T const& d, T const& alpha, T const& a) noexcept {
         T st, ct, sa, ca;
         ZELCleanSinCos(theta, st, ct);
@@ -244,7 +265,7 @@ public:
         p_[1] = a * st;
         p_[2] = d;
     }
-    // WorldFrame: p = p + v; LocalFrame: p = p + R·v.
+    /// WorldFrame: p = p + v; LocalFrame: p = p + R·v.
     void translate(ZELBasicVector3D<T> const& v, ZELMath3D::ReferenceFrame f) {
         if (f == ZELMath3D::WorldFrame) {
             p_[0] = p_[0] + v[0];
@@ -260,7 +281,7 @@ public:
             invalidFrame(__LINE__);
         }
     }
-    // Rotation by angle about axis: WorldFrame turns R and p, LocalFrame turns R only.
+    /// Rotation by angle about axis: WorldFrame turns R and p, LocalFrame turns R only.
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
         ZELBasicRotate3D<T> Q(ZELMath3D::Uninitialized);
         Q.setEAA(axis, angle);
@@ -273,7 +294,7 @@ public:
             invalidFrame(__LINE__);
         }
     }
-    // Rotation by angle about coordinate axis k, worked out in place.
+    /// Rotation by angle about coordinate axis k, worked out in place.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
         if (f != ZELMath3D::WorldFrame && f != ZELMath3D::LocalFrame) {
             invalidFrame(__LINE__);
@@ -299,7 +320,7 @@ public:
             }
         }
     }
-    // WorldFrame: this = x·this; LocalFrame: this = this·x.
+    /// WorldFrame: this = x·this; LocalFrame: this = this·x.
     void move(ZELBasicXform3D const& x, ZELMath3D::ReferenceFrame f) {
         if (f == ZELMath3D::WorldFrame)
             multiply(*this, x, *this);
@@ -308,19 +329,26 @@ public:
         else
             invalidFrame(__LINE__);
     }
-    // v = R·v + p.
+    /// v = R·v + p.
     void rotateVec(ZELBasicVector3D<T>& v) const noexcept { multiply(v, *this, v); }
 
-    // ---- interpolation -------------------------------------------------------------------------
+    /// @}
+    /// \name Interpolation
+    /// @{
+
     static void slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
     static void EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
 
-    // ---- comparison ----------------------------------------------------------------------------
+    /// @}
+    /// \name Comparison
+    /// @{
+
     friend bool operator==(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
         return a.p_ == b.p_ && a.r_ == b.r_;
     }
     friend bool operator!=(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept { return !(a == b); }
 
+    /// @}
 private:
     void store(T const* m) noexcept {
         T* R = r_.m_;
@@ -335,7 +363,7 @@ private:
         a = b;
         b = t;
     }
-    // (ui, uj) becomes (c·ui − s·uj, s·ui + c·uj).
+    /// (ui, uj) becomes (c·ui − s·uj, s·ui + c·uj).
     static void turnPair(T& ui, T& uj, T const& s, T const& c) noexcept {
         const T a = ui, b = uj;
         ui = c * a - s * b;
@@ -376,17 +404,21 @@ template <class T>
 bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
                 typename ZELBasicXform3D<T>::value_type const& tolAngle,
                 typename ZELBasicXform3D<T>::value_type const& tolAxis);
-// Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
+/// Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
 template <class T>
 std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x);
 
+/// \cond
 extern template class ZELBasicXform3D<double>;
 extern template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
                                                        double const&, double const&);
 extern template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
                                                        double const&, double const&);
 extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicXform3D<double> const&);
+/// \endcond
 
 using ZELXform3D = ZELBasicXform3D<double>;
+
+/// @}
 
 #endif

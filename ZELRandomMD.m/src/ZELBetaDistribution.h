@@ -1,12 +1,16 @@
-// Beta variates with shapes a1 and a2: Y1 / (Y1 + Y2) for gamma variates Y1 (shape a1) and Y2
-// (shape a2), both of scale 1 and drawn in that order from the same stream (see
-// ZELGammaDistribution for the uniform numbers each takes). A pair with Y1 + Y2 == 0 (both gamma
-// draws took an early exit) is drawn again.
-//
-// Without a generator (ZELRandomGenerator::Instance() null) a draw yields 0.0 at once instead
-// of repeating for ever on gamma draws that are all 0.0. Defaults: shapes 1.0 and 0.25.
+/// \class ZELBetaDistribution
+/// Beta variates with shapes a1 and a2: Y1 / (Y1 + Y2) for gamma variates Y1 (shape a1) and Y2
+/// (shape a2), both of scale 1 and drawn in that order from the same stream (see
+/// ZELGammaDistribution for the uniform numbers each takes). A pair with Y1 + Y2 == 0 (both gamma
+/// draws took an early exit) is drawn again.
+///
+/// Without a generator (ZELRandomGenerator::Instance() null) a draw yields 0.0 at once instead
+/// of repeating for ever on gamma draws that are all 0.0. Defaults: shapes 1.0 and 0.25.
 #ifndef ZELMATH_ZELRANDOMMD_ZELBETADISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELBETADISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -33,5 +37,7 @@ private:
     double _alpha1;
     double _alpha2;
 };
+
+/// @}
 
 #endif

@@ -1,12 +1,16 @@
-// Erlang variates: the sum of k exponential phases of mean `mean` each, divided by k, so that
-// the variate has mean `mean` (each phase has mean mean / k). One uniform number per phase.
-//
-// The constructor takes an int phase count and replaces a negative count by 1; `SetDistParameters`
-// stores its second argument as it comes, so a fractional count k draws ceil(k) phases and
-// divides their sum by k. A count of 0 (or any k <= 0) draws no uniform number; with k == 0 the
-// draw yields 0.0 (an empty sum), with k < 0 it yields 0 / k = -0.0. Defaults: mean 0, k = 1.
+/// \class ZELErlangDistribution
+/// Erlang variates: the sum of k exponential phases of mean `mean` each, divided by k, so that
+/// the variate has mean `mean` (each phase has mean mean / k). One uniform number per phase.
+///
+/// The constructor takes an int phase count and replaces a negative count by 1; `SetDistParameters`
+/// stores its second argument as it comes, so a fractional count k draws ceil(k) phases and
+/// divides their sum by k. A count of 0 (or any k <= 0) draws no uniform number; with k == 0 the
+/// draw yields 0.0 (an empty sum), with k < 0 it yields 0 / k = -0.0. Defaults: mean 0, k = 1.
 #ifndef ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELERLANGDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -34,5 +38,7 @@ private:
     double _mean;
     double _phases;
 };
+
+/// @}
 
 #endif

@@ -1,9 +1,13 @@
-// Exponential variates with a given mean: -(ln U) * mean, one uniform number per draw.
-//
-// U = 0 (state 0 of the generator) gives +infinity for a positive mean, U = 1 gives 0. A zero or
-// negative mean gives zero or non-positive values. Default mean: 0.
+/// \class ZELExponentialDistribution
+/// Exponential variates with a given mean: -(ln U) * mean, one uniform number per draw.
+///
+/// U = 0 (state 0 of the generator) gives +infinity for a positive mean, U = 1 gives 0. A zero or
+/// negative mean gives zero or non-positive values. Default mean: 0.
 #ifndef ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELEXPONENTIALDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -26,5 +30,7 @@ private:
 
     double _mean;
 };
+
+/// @}
 
 #endif

@@ -1,12 +1,16 @@
-// Log-normal variates given the mean m and standard deviation s of the variate itself:
-// with v = ln((s / m)^2 + 1) (0 if negative), a normal draw N with mean ln m - v / 2 and standard
-// deviation sqrt(v) (two uniform numbers) gives exp(N). See ZELNormalDistribution for the
-// normal draw. A mean m <= 0 gives NaN, zero or infinite draws.
-//
-// A default-constructed object has mean 1 and standard deviation 1 until
-// SetDistributionParameters is called.
+/// \class ZELLogNormalDistribution
+/// Log-normal variates given the mean m and standard deviation s of the variate itself:
+/// with v = ln((s / m)^2 + 1) (0 if negative), a normal draw N with mean ln m - v / 2 and standard
+/// deviation sqrt(v) (two uniform numbers) gives exp(N). See ZELNormalDistribution for the
+/// normal draw. A mean m <= 0 gives NaN, zero or infinite draws.
+///
+/// A default-constructed object has mean 1 and standard deviation 1 until
+/// SetDistributionParameters is called.
 #ifndef ZELMATH_ZELRANDOMMD_ZELLOGNORMALDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELLOGNORMALDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -33,5 +37,7 @@ private:
     double _mean;
     double _stdDev;
 };
+
+/// @}
 
 #endif

@@ -1,11 +1,15 @@
-// Triangular variates on [min, max] with the given mode, by inversion (one uniform per draw):
-// with F = (mode - min) / (max - min), U <= F gives min + sqrt((max - min)(mode - min) U), else
-// max - sqrt((max - mode)(max - min)(1 - U)).
-//
-// Mind the argument orders: the constructor takes (minimum, mode, maximum), `SetParameters` takes
-// (minimum, maximum, mode). min == max yields that value on every draw.
+/// \class ZELTriangularDistribution
+/// Triangular variates on [min, max] with the given mode, by inversion (one uniform per draw):
+/// with F = (mode - min) / (max - min), U <= F gives min + sqrt((max - min)(mode - min) U), else
+/// max - sqrt((max - mode)(max - min)(1 - U)).
+///
+/// Mind the argument orders: the constructor takes (minimum, mode, maximum), `SetParameters` takes
+/// (minimum, maximum, mode). min == max yields that value on every draw.
 #ifndef ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELTRIANGULARDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -34,5 +38,7 @@ private:
     double _max;
     double _mode;
 };
+
+/// @}
 
 #endif

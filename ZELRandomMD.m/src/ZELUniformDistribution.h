@@ -1,9 +1,13 @@
-// Uniform variates on [min, max]: (max - min) * U + min, one uniform number per draw.
-//
-// A default object (0, 1) returns the stream's numbers unchanged. min > max mirrors the range.
-// The acceptance bounds are not consulted.
+/// \class ZELUniformDistribution
+/// Uniform variates on [min, max]: (max - min) * U + min, one uniform number per draw.
+///
+/// A default object (0, 1) returns the stream's numbers unchanged. min > max mirrors the range.
+/// The acceptance bounds are not consulted.
 #ifndef ZELMATH_ZELRANDOMMD_ZELUNIFORMDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELUNIFORMDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -28,5 +32,7 @@ private:
     double _min;
     double _max;
 };
+
+/// @}
 
 #endif

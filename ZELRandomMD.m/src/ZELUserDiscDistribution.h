@@ -1,14 +1,18 @@
-// A discrete variate from a caller's table: value i with probability p_i / sum(p).
-//
-// A draw takes one uniform number U from the given stream and returns the first value whose
-// cumulative probability exceeds U (strictly), so value i is returned for U in
-// [cum(i-1), cum(i)) and a value of probability 0 never is. When no entry qualifies (U equal to
-// the last cumulative entry, an empty table, NaN entries from an all-zero table) the draw
-// returns -1.0. The acceptance bounds are not consulted. The table (see ZELUserTable) is fixed at
-// construction; the caller's arrays are only read there. Several threads may draw from one
-// object at once.
+/// \class ZELUserDiscDistribution
+/// A discrete variate from a caller's table: value i with probability p_i / sum(p).
+///
+/// A draw takes one uniform number U from the given stream and returns the first value whose
+/// cumulative probability exceeds U (strictly), so value i is returned for U in
+/// [cum(i-1), cum(i)) and a value of probability 0 never is. When no entry qualifies (U equal to
+/// the last cumulative entry, an empty table, NaN entries from an all-zero table) the draw
+/// returns -1.0. The acceptance bounds are not consulted. The table (see ZELUserTable) is fixed at
+/// construction; the caller's arrays are only read there. Several threads may draw from one
+/// object at once.
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSERDISCDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELUSERDISCDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserTable.h"
@@ -30,5 +34,7 @@ public:
 private:
     ZELUserTable _table;
 };
+
+/// @}
 
 #endif

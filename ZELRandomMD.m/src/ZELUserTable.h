@@ -1,14 +1,18 @@
-// The table behind ZELUserDiscDistribution and ZELUserContDistribution: n values in the
-// caller's order and their normalised cumulative probabilities
-//
-//     cumProbs[i] = (p0 + ... + pi) / (p0 + ... + p(n-1)),
-//
-// each array followed by a trailing 0.0. Nothing is checked: probabilities need not sum to 1,
-// negative probabilities are taken as they come, a zero sum makes every entry NaN. A negative
-// count is taken as 0 (an empty table). Copies duplicate the arrays, so every table owns and
-// frees its own.
+/// \class ZELUserTable
+/// The table behind ZELUserDiscDistribution and ZELUserContDistribution: n values in the
+/// caller's order and their normalised cumulative probabilities
+///
+///     cumProbs[i] = (p0 + ... + pi) / (p0 + ... + p(n-1)),
+///
+/// each array followed by a trailing 0.0. Nothing is checked: probabilities need not sum to 1,
+/// negative probabilities are taken as they come, a zero sum makes every entry NaN. A negative
+/// count is taken as 0 (an empty table). Copies duplicate the arrays, so every table owns and
+/// frees its own.
 #ifndef ZELMATH_ZELRANDOMMD_ZELUSERTABLE_H
 #define ZELMATH_ZELRANDOMMD_ZELUSERTABLE_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELMathExport.h"
 
@@ -32,5 +36,7 @@ private:
     std::unique_ptr<double[]> _cumProbs;
     int _count;
 };
+
+/// @}
 
 #endif

@@ -1,7 +1,11 @@
-// Weibull variates by inversion: scale * (-ln U)^(1 / shape), one uniform number per draw.
-// A shape <= 0 yields 0.0 without drawing. Defaults: scale 0, shape 0 (every draw 0.0).
+/// \class ZELWeibullDistribution
+/// Weibull variates by inversion: scale * (-ln U)^(1 / shape), one uniform number per draw.
+/// A shape <= 0 yields 0.0 without drawing. Defaults: scale 0, shape 0 (every draw 0.0).
 #ifndef ZELMATH_ZELRANDOMMD_ZELWEIBULLDISTRIBUTION_H
 #define ZELMATH_ZELRANDOMMD_ZELWEIBULLDISTRIBUTION_H
+
+/// \addtogroup random
+/// @{
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
@@ -28,5 +32,7 @@ private:
     double _scale;
     double _shape;
 };
+
+/// @}
 
 #endif

@@ -1,18 +1,22 @@
-// scl_numeric_limits<ZELSimTime>: the numeric limits of the simulation time, so that generic
-// numeric code can treat a time like a built-in number.
-//
-// A time is exact, signed and bounded, with 1 ns resolution and no infinity or NaN:
-//   min()       (-2^63 s, -999 999 999 ns), the smallest time (also lowest() and denorm_min())
-//   max()       (2^63 - 1 s, 999 999 999 ns), the largest time and the bound of division
-//   epsilon()   1 ns
-//   round_error() zero
-//   digits, digits10: those of the 64-bit seconds plus the nanoseconds (63 + 30, 18 + 9)
-//   radix, is_modulo: those of the 64-bit seconds
-//   round_style: toward zero (products and quotients truncate)
-// infinity(), quiet_NaN() and signaling_NaN() report through the assertion hook and return zero.
-// Every other member is a compile-time constant, so no start-up order can see it unset.
+/// \file
+/// scl_numeric_limits<ZELSimTime>: the numeric limits of the simulation time, so that generic
+/// numeric code can treat a time like a built-in number.
+///
+/// A time is exact, signed and bounded, with 1 ns resolution and no infinity or NaN:
+///   min()       (-2^63 s, -999 999 999 ns), the smallest time (also lowest() and denorm_min())
+///   max()       (2^63 - 1 s, 999 999 999 ns), the largest time and the bound of division
+///   epsilon()   1 ns
+///   round_error() zero
+///   digits, digits10: those of the 64-bit seconds plus the nanoseconds (63 + 30, 18 + 9)
+///   radix, is_modulo: those of the 64-bit seconds
+///   round_style: toward zero (products and quotients truncate)
+/// infinity(), quiet_NaN() and signaling_NaN() report through the assertion hook and return zero.
+/// Every other member is a compile-time constant, so no start-up order can see it unset.
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMELIMITS_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMELIMITS_H
+
+/// \addtogroup simtime
+/// @{
 
 #include "ZELMathExport.h"
 #include "ZELSimTimeMD.m/src/ZELSimTime.h"
@@ -20,6 +24,8 @@
 
 #include <cstdint>
 
+/// The numeric limits of the simulation time: exact, signed, bounded, 1 ns resolution (see the
+/// file description for each member).
 template <>
 struct ZELMATH_EXPORT scl_numeric_limits<ZELSimTime> {
 private:
@@ -59,5 +65,7 @@ public:
     static ZELSimTime quiet_NaN() noexcept;
     static ZELSimTime signaling_NaN() noexcept;
 };
+
+/// @}
 
 #endif
