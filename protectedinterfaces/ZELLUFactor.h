@@ -97,11 +97,15 @@ public:
     /// Refactors this object from A (which may be this object's own LU matrix).
     void factor(const Matrix& a, bool computeCondition = false);
 
+    /// True after a factorisation stopped at a pivot of magnitude 1e-5 or less.
     bool fail() const { return fail_; }
+    /// True after a factorisation that completed.
     bool good() const { return good_; }
     std::size_t dimension() const { return static_cast<std::size_t>(dimension_); }
     Matrix& getLU() { return lu_; }
     const Matrix& getLU() const { return lu_; }
+    /// Entry k (from 0): the row, counted from 1, exchanged with row k + 1 at step k; 0 for the
+    /// steps a failed factorisation did not reach.
     scl_vector<int>& getPivot() { return pivot_; }
     const scl_vector<int>& getPivot() const { return pivot_; }
     /// Row i (from 0) of the LU matrix.
@@ -150,6 +154,7 @@ ZELBasicMathVector<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathVect
 /// X with A*X = B, column by column. B must have dimension() rows.
 template <class T>
 ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b);
+/// A^-1; NaNs when f holds no successful factorisation.
 template <class T>
 ZELBasicMathMatrix<T> inverse(const ZELBasicLUFactor<T>& f);
 /// The product of U's diagonal, negated once per pivot entry k with p_k != k.

@@ -188,7 +188,10 @@ public:
     /// \name Norms
     /// @{
 
+    /// sqrt(s^2 + x^2 + y^2 + z^2); 0 when the sum is below 1e-20.
     T norm() const noexcept { return floorRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]); }
+    /// Divides by the norm; throws ZELENumericError ("Zero length quaternion") when the norm is
+    /// not above Tolerance, leaving the value unchanged.
     void normalize() {
         const T n = norm();
         if (n <= Tolerance)
@@ -203,6 +206,7 @@ public:
     /// \name Rotation matrix and equivalent axis and angle
     /// @{
 
+    /// Writes the rotation matrix of this (unit) quaternion into R.
     void getRotate(ZELBasicRotate3D<T>& R) const noexcept {
         const T s = s_, x = v_[0], y = v_[1], z = v_[2];
         const T d = T(2) * s * s - T(1);
@@ -465,6 +469,7 @@ private:
 };
 
 // ---- free functions ----------------------------------------------------------------------------
+/// The Hamilton product a·b (b's rotation applied first).
 template <class T>
 inline ZELBasicQtn3D<T> operator*(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b) noexcept {
     ZELBasicQtn3D<T> r(ZELMath3D::Uninitialized);
@@ -516,6 +521,8 @@ inline T ZELLinfNorm(ZELBasicQtn3D<T> const& q) noexcept {
     return a < T(1e-20) ? T(0) : std::sqrt(a);
 }
 
+/// Near-comparison of the rotations: equivalent angles within tolAngle, then equivalent axes
+/// within tolAxis (q and -q compare equal).
 template <class T>
 bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
                 typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);

@@ -422,6 +422,7 @@ private:
     T m_[9];
 };
 
+/// a*b: b applied first.
 template <class T>
 inline ZELBasicRotate3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b) noexcept {
     ZELBasicRotate3D<T> r(ZELMath3D::Uninitialized);
@@ -429,6 +430,7 @@ inline ZELBasicRotate3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
     return r;
 }
 
+/// a*transpose(b), a times the inverse of b.
 template <class T>
 inline ZELBasicRotate3D<T> operator/(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b) noexcept {
     ZELBasicRotate3D<T> r(ZELMath3D::Uninitialized);
@@ -436,6 +438,7 @@ inline ZELBasicRotate3D<T> operator/(const ZELBasicRotate3D<T>& a, const ZELBasi
     return r;
 }
 
+/// v rotated by a.
 template <class T>
 inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasicVector3D<T>& v) noexcept {
     ZELBasicVector3D<T> r(ZELMath3D::Uninitialized);

@@ -377,18 +377,21 @@ private:
     ZELBasicVector3D<T> p_;
 };
 
+/// a·b: b applied first, so a chain of links composes from the base outwards.
 template <class T>
 inline ZELBasicXform3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
     ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
     ZELBasicXform3D<T>::multiply(c, a, b);
     return c;
 }
+/// a·b⁻¹.
 template <class T>
 inline ZELBasicXform3D<T> operator/(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
     ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
     ZELBasicXform3D<T>::divide(c, a, b);
     return c;
 }
+/// The point x mapped by a: R·x + p.
 template <class T>
 inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector3D<T> const& x) noexcept {
     ZELBasicVector3D<T> y(ZELMath3D::Uninitialized);
@@ -396,6 +399,8 @@ inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector
     return y;
 }
 
+/// Near-comparison: the rotations as for ZELBasicRotate3D (tolAngle, tolAxis), the positions
+/// with the 3-vector comparison and tolAxis.
 template <class T>
 bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
                 typename ZELBasicXform3D<T>::value_type const& tolAngle,
