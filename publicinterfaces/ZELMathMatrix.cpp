@@ -75,9 +75,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const Vector& v, std::size_t r, std::s
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, a._rows[i]._data);
 }
 
@@ -325,27 +323,29 @@ void zipRows(ZELBasicMathMatrix<T>& m, const ZELBasicMathMatrix<T>& a, const ZEL
 
 }  // namespace
 
+// The rows of a new element-wise result: a's row capacity and shape, every row allocated.
 template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
+void ZELBasicMathMatrix<T>::allocateLike(const ZELBasicMathMatrix& a) {
     localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
+}
+
+template <class T>
+ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
+    allocateLike(a);
     mapRows(*this, a, [](T x) { return -x; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     zipRows(*this, a, b, [](T x, T y) { return x + y; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     zipRows(*this, a, b, [](T x, T y) { return x - y; });
 }
 
@@ -359,72 +359,56 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZEL
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return x + v; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return x - v; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return x * v; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELDivOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return x / v; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELAddOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return v + x; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELSubOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return v - x; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return v * x; });
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELDivOp) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+    allocateLike(a);
     const T v = s;
     mapRows(*this, a, [v](T x) { return v / x; });
 }

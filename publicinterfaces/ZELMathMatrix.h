@@ -137,6 +137,7 @@ private:
     /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
     /// the row pointers and the row capacity, not the counts.
     void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
+    void allocateLike(const ZELBasicMathMatrix& a);
 
     Vector* _rows = nullptr;
     Vector* _rows1 = nullptr;
