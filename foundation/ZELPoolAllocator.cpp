@@ -1,6 +1,7 @@
 #include "foundation/ZELPoolAllocator.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -20,7 +21,12 @@ namespace {
 
 constexpr std::size_t kClasses = ZELPoolAllocator::MaxPooledBytes / ZELPoolAllocator::Granularity;
 constexpr std::size_t kChunkBytes = 64 * 1024;
-constexpr std::size_t kRefillBatch = 32;  // blocks moved from the shared list at once
+// Blocks moved between a thread's list and the shared list at once.
+constexpr std::size_t kBatch = 32;
+// A thread's list of one class never holds more than this many blocks: past it, a batch goes back
+// to the shared list, where other threads find it. A thread that only frees (the consumer of a
+// producer/consumer pair) therefore hands its blocks on instead of hoarding them.
+constexpr std::size_t kMaxCached = 4 * kBatch;
 
 std::atomic<ZELPoolAllocator::FailureHook> g_failureHook{nullptr};
 
@@ -51,12 +57,16 @@ SharedPool& shared() {
     return *pool;
 }
 
-// Per-thread cache. Trivially destructible, so it stays usable after `CacheFlusher` below has
-// run at thread exit; from then on `retired` sends every block to the shared lists.
+// Per-thread cache. Trivially destructible and zero-initialised, so reaching it needs no guard,
+// and it stays usable after `CacheFlusher` below has run at thread exit; from then on `retired`
+// sends every block to the shared lists. It uses the default (dynamic) TLS model, so the library
+// can be loaded with dlopen.
 struct ThreadCache {
     FreeBlock* lists[kClasses];
+    std::uint32_t counts[kClasses];
     char* bumpBegin;
     char* bumpEnd;
+    bool attached;
     bool retired;
 };
 
@@ -72,50 +82,39 @@ void pushShared(std::size_t cls, FreeBlock* head, FreeBlock* tail) {
 struct CacheFlusher {
     bool armed = false;
     ~CacheFlusher() {
-        t_cache.retired = true;
+        ThreadCache& c = t_cache;
+        c.retired = true;
         for (std::size_t cls = 0; cls < kClasses; ++cls) {
-            FreeBlock* head = t_cache.lists[cls];
+            FreeBlock* head = c.lists[cls];
             if (!head) continue;
             FreeBlock* tail = head;
             while (tail->next) tail = tail->next;
             pushShared(cls, head, tail);
-            t_cache.lists[cls] = nullptr;
+            c.lists[cls] = nullptr;
+            c.counts[cls] = 0;
         }
         // The rest of the bump region is abandoned; the chunk stays owned by the shared pool.
-        t_cache.bumpBegin = t_cache.bumpEnd = nullptr;
+        c.bumpBegin = c.bumpEnd = nullptr;
     }
 };
 
 thread_local CacheFlusher t_flusher;
 
-// Fast handle to the thread's cache. The cache itself is too large for the static TLS block that
-// a library loaded with dlopen may use, but one pointer is not: with the initial-exec model the
-// fast path reads it with a single thread-pointer-relative load instead of a call to the TLS
-// resolver.
 #if defined(__GNUC__)
-__attribute__((tls_model("initial-exec")))
+#define ZELMATH_POOL_COLD __attribute__((noinline, cold))
+#else
+#define ZELMATH_POOL_COLD
 #endif
-thread_local ThreadCache* t_cachePtr = nullptr;
 
-#if defined(__GNUC__)
-__attribute__((noinline, cold))
-#endif
-ThreadCache* attachCache() {
-    t_flusher.armed = true;  // first use registers the flusher's destructor for this thread
-    t_cachePtr = &t_cache;
-    return &t_cache;
-}
-
-inline ThreadCache& cache() {
-    ThreadCache* c = t_cachePtr;
-    return *(c ? c : attachCache());
+// First use on a thread: registers the flusher's destructor for this thread.
+ZELMATH_POOL_COLD void attach(ThreadCache& c) {
+    t_flusher.armed = true;
+    c.attached = true;
 }
 
 // Takes a block of class `cls` when the thread's list is empty.
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-void* refill(std::size_t cls) {
+ZELMATH_POOL_COLD void* refill(ThreadCache& c, std::size_t cls) {
+    if (!c.attached && !c.retired) attach(c);
     const std::size_t size = classBytes(cls);
     SharedPool& pool = shared();
     {
@@ -123,16 +122,17 @@ void* refill(std::size_t cls) {
         if (FreeBlock* block = pool.lists[cls]) {
             // One block for the caller, up to a batch more for the thread's own list.
             pool.lists[cls] = block->next;
-            for (std::size_t i = 1; i < kRefillBatch && pool.lists[cls] && !t_cache.retired; ++i) {
+            for (std::size_t i = 1; i < kBatch && pool.lists[cls] && !c.retired; ++i) {
                 FreeBlock* b = pool.lists[cls];
                 pool.lists[cls] = b->next;
-                b->next = t_cache.lists[cls];
-                t_cache.lists[cls] = b;
+                b->next = c.lists[cls];
+                c.lists[cls] = b;
+                ++c.counts[cls];
             }
             return block;
         }
     }
-    if (t_cache.retired) {
+    if (c.retired) {
         // A thread past its exit handlers: no local bump region, take a block from a fresh chunk
         // of its own size. Rare (only objects destroyed during thread shut-down).
         void* chunk = ::operator new(size);
@@ -145,7 +145,7 @@ void* refill(std::size_t cls) {
         }
         return chunk;
     }
-    if (static_cast<std::size_t>(t_cache.bumpEnd - t_cache.bumpBegin) < size) {
+    if (static_cast<std::size_t>(c.bumpEnd - c.bumpBegin) < size) {
         // The leftover of the old region (smaller than this class) is abandoned.
         char* chunk = static_cast<char*>(::operator new(kChunkBytes));
         {
@@ -157,12 +157,27 @@ void* refill(std::size_t cls) {
                 throw;
             }
         }
-        t_cache.bumpBegin = chunk;
-        t_cache.bumpEnd = chunk + kChunkBytes;
+        c.bumpBegin = chunk;
+        c.bumpEnd = chunk + kChunkBytes;
     }
-    void* block = t_cache.bumpBegin;
-    t_cache.bumpBegin += size;
+    void* block = c.bumpBegin;
+    c.bumpBegin += size;
     return block;
+}
+
+// The thread's list of class `cls` is full: the newest batch goes to the shared list.
+ZELMATH_POOL_COLD void spill(ThreadCache& c, std::size_t cls) noexcept {
+    FreeBlock* head = c.lists[cls];
+    FreeBlock* tail = head;
+    for (std::size_t i = 1; i < kBatch; ++i) tail = tail->next;
+    FreeBlock* rest = tail->next;
+    try {
+        pushShared(cls, head, tail);
+    } catch (...) {
+        return;  // locking a std::mutex does not fail in practice; the list just stays long
+    }
+    c.lists[cls] = rest;
+    c.counts[cls] -= static_cast<std::uint32_t>(kBatch);
 }
 
 }  // namespace
@@ -183,12 +198,13 @@ void* ZELPoolAllocator::allocate(std::size_t bytes) {
     }
     if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes) return ::operator new(bytes == 0 ? 1 : bytes);
     const std::size_t cls = classOf(bytes);
-    ThreadCache& local = cache();
-    if (FreeBlock* block = local.lists[cls]) {
-        local.lists[cls] = block->next;
+    ThreadCache& c = t_cache;
+    if (FreeBlock* block = c.lists[cls]) {
+        c.lists[cls] = block->next;
+        --c.counts[cls];
         return block;
     }
-    return refill(cls);
+    return refill(c, cls);
 }
 
 void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
@@ -199,8 +215,8 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
     }
     const std::size_t cls = classOf(bytes);
     auto* block = static_cast<FreeBlock*>(p);
-    ThreadCache& local = cache();
-    if (local.retired) {
+    ThreadCache& c = t_cache;
+    if (c.retired) {
         block->next = nullptr;
         try {
             pushShared(cls, block, block);
@@ -209,6 +225,8 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
         }
         return;
     }
-    block->next = local.lists[cls];
-    local.lists[cls] = block;
+    if (!c.attached) attach(c);
+    block->next = c.lists[cls];
+    c.lists[cls] = block;
+    if (++c.counts[cls] > kMaxCached) spill(c, cls);
 }

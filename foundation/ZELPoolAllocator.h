@@ -3,10 +3,14 @@
 ///
 /// Blocks up to `MaxPooledBytes` are served from size classes of 16-byte steps. Each thread keeps
 /// its own free list per class, so the common allocate/deallocate pair takes no lock; a thread
-/// that runs dry refills from a shared list (under a mutex) or carves a new 64 KiB chunk, and a
-/// thread that ends hands its cached blocks back to the shared lists. Larger blocks go straight
-/// to `operator new`. Every block is 16-byte aligned and blocks never overlap. Chunks are kept
-/// for the life of the process (they are reused, not returned to the system).
+/// that runs dry refills a batch from a shared list (under a mutex) or carves a new 64 KiB chunk.
+/// A thread's list holds at most 128 blocks per class: beyond that a batch of 32 goes back to the
+/// shared list, so blocks freed on one thread are reused by the others and memory stays bounded
+/// when one thread allocates and another frees. A thread that ends hands its cached blocks back
+/// to the shared lists. Larger blocks go straight to `operator new`. Every block is 16-byte
+/// aligned and blocks never overlap. Chunks are kept for the life of the process (they are
+/// reused, not returned to the system). The per-thread caches use the default TLS model, so the
+/// library can be loaded with `dlopen`.
 ///
 /// In AddressSanitizer builds the pool forwards every request to `operator new`/`operator delete`,
 /// so that use-after-free and overflows of pooled buffers are still caught.

@@ -15,7 +15,21 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZELMATH_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZELMATH_TEST_ASAN 1
+#endif
+#endif
+
 namespace {
+
+#ifdef ZELMATH_TEST_ASAN
+constexpr bool kPoolForwards = true;
+#else
+constexpr bool kPoolForwards = false;
+#endif
 
 template <class Error>
 void expectCaughtAs(const char* expectedWhat) {
@@ -192,6 +206,34 @@ TEST(PoolAllocator, ThreadsNeverShareALiveBlock) {
         for (auto& t : threads) t.join();
     }
     EXPECT_FALSE(overlap.load());
+}
+
+// One thread allocates, another frees, at most 1000 blocks alive: the freed blocks must come back
+// into use, so the number of distinct addresses stays near the number alive (under
+// AddressSanitizer the pool forwards to operator new and only the hand-over is checked).
+TEST(PoolAllocator, BlocksFreedOnAnotherThreadAreReused) {
+    constexpr std::size_t kBytes = 80, kTotal = 200000, kAlive = 1000;
+    std::vector<void*> ring(kAlive);
+    std::atomic<std::size_t> produced{0}, consumed{0};
+    std::set<void*> seen;
+    std::thread consumer([&] {
+        for (std::size_t i = 0; i < kTotal; ++i) {
+            while (produced.load(std::memory_order_acquire) <= i) std::this_thread::yield();
+            ZELPoolAllocator::Global()->deallocate(ring[i % kAlive], kBytes);
+            consumed.store(i + 1, std::memory_order_release);
+        }
+    });
+    for (std::size_t i = 0; i < kTotal; ++i) {
+        while (i - consumed.load(std::memory_order_acquire) >= kAlive) std::this_thread::yield();
+        void* p = ZELPoolAllocator::Global()->allocate(kBytes);
+        if (seen.size() < 100000) seen.insert(p);
+        ring[i % kAlive] = p;
+        produced.store(i + 1, std::memory_order_release);
+    }
+    consumer.join();
+    if (!kPoolForwards) {
+        EXPECT_LT(seen.size(), 4 * kAlive);
+    }
 }
 
 TEST(PoolAllocator, FailureHookMakesAllocationThrow) {
