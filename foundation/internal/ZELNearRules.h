@@ -1,4 +1,5 @@
-// Internal to the library: not part of the public interface, and not installed for direct use.
+// Internal to the library: not part of the public interface (installed only because the public
+// headers include it); names may change in any release.
 //
 // The one rule behind every ZELNearAbs / ZELNearRel of a normed type (math vector and matrix,
 // 3-vector, LU factorisation, quaternion and transform parts): with a tolerance <= 0 the

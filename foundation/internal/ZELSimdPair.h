@@ -1,4 +1,5 @@
-// Internal to the library: not part of the public interface, and not installed for direct use.
+// Internal to the library: not part of the public interface (installed only because the public
+// headers include it); names may change in any release.
 //
 // Two doubles operated on lane by lane (GCC and clang vector extension; SSE2 on x86-64, NEON on
 // AArch64). Lane-wise + - * round exactly as the scalar operations do, so kernels built on pairs
