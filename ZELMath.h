@@ -4,11 +4,59 @@
 /// Brings in every public and protected interface of the library: the foundation classes
 /// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
 /// simulation time and random variates.
+///
+/// How the library is compiled and linked (read this before adding a function):
+/// - Every class template is instantiated for double only, inside the library, by one line at
+///   the end of its .cpp: `template class ZELBasicX<double>;`. There are no `extern template`
+///   declarations. Members defined in a header are inline: each consumer compiles its own copy
+///   (so they exist at -O0 and with any visibility setting). Members defined in a .cpp are
+///   compiled into the library and exported through the class's ZELMATH_EXPORT.
+/// - A free function whose body lives in a .cpp is an inline template in the header that calls a
+///   static member of its class, so the one class instantiation covers it.
+/// Adding a function is therefore its declaration and its definition, nothing else.
+///
+/// Exactness: the results are fixed to the bit only without fused multiply-add. The CMake package
+/// and pkg-config pass `-ffp-contract=off` (and define ZELMATH_FP_CONTRACT_OFF). For a build that
+/// does not use them: with clang this header turns contraction off for the library's inline code
+/// itself (scoped, the consumer's own code keeps its setting; clang's `-ffp-contract=fast`
+/// overrides it); g++ has no such scoped switch, so on a target with fused multiply-add it warns
+/// unless ZELMATH_FP_CONTRACT_OFF is defined. `-ffast-math` is refused.
 #ifndef ZELMATH_ZELMATH_H
 #define ZELMATH_ZELMATH_H
 
 #if defined(__FAST_MATH__)
 #error "ZELMath's results are exact to the bit and cannot be compiled with -ffast-math"
+#endif
+
+// The standard headers the library's headers use come first, outside the scoped setting below,
+// so that it covers the library's own inline code and nothing of the consumer's or the standard
+// library's.
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <iosfwd>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#if defined(__clang__)
+#pragma float_control(push)
+#pragma clang fp contract(off)
+#elif defined(__GNUC__) && defined(__FP_FAST_FMA) && !defined(ZELMATH_FP_CONTRACT_OFF)
+#pragma GCC warning "ZELMath: compile with -ffp-contract=off -DZELMATH_FP_CONTRACT_OFF, or inline results may differ in the last bits"
 #endif
 
 #include "foundation/KOBBaseUnknown.h"
@@ -51,5 +99,9 @@
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 #include "ZELRandomMD.m/src/ZELUsrDist.h"
 #include "ZELRandomMD.m/src/ZELWeibullDistribution.h"
+
+#if defined(__clang__)
+#pragma float_control(pop)
+#endif
 
 #endif

@@ -1,12 +1,42 @@
 // Builds against the installed package only: the umbrella header and the exported target.
+// Exercises inline code of every family (so a build at -O0 must link every member it uses) and
+// prints the results as hexadecimal floats: every build of this program, whatever its compiler,
+// optimisation level and library kind, must print the same text.
 #include <ZELMath.h>
 
-#include <iostream>
+#include <cstdio>
 
 int main() {
-    const double values[] = {1.0, 2.0, 3.0, 4.0};
-    ZELMathMatrix a(values, 2, 2);
-    ZELMathMatrix b = a * a;
-    std::cout << b;
-    return b(1, 1) == 22.0 ? 0 : 1;
+    const double values[] = {4.0, -2.0, 1.0, -2.0, 4.0, -2.0, 1.0, -2.0, 4.0};
+    const ZELMathMatrix a(values, 3, 3);
+    const ZELMathMatrix b = a * a;
+    const ZELLUFactor lu(a);
+    const double rhs[] = {11.0, -16.0, 17.0};
+    const ZELMathVector x = solve(lu, ZELMathVector(rhs, 3));
+
+    const double x0 = b(2, 1) / 7.0;
+    const ZELVector3D v(x0, 0.3, -1.7);
+    ZELRotate3D r;
+    r.setRPY(0.3, -0.2, 1.1);
+    r.rotate(ZELMath3D::YAxis, 0.7, ZELMath3D::LocalFrame);
+    ZELQtn3D q, p;
+    q.setRotate(r);
+    p.setEAA(ZELVector3D(1.0, 2.0, 3.0), 0.4);
+    const ZELQtn3D qp = q * p;
+    const ZELXform3D link(0.4, 0.2, 1.3, 0.5);
+    const ZELXform3D tool = link * ZELXform3D(r, v);
+    const ZELVector3D tip = tool * v;
+    const ZELEuler3D euler;
+    double e0, e1, e2;
+    euler.getAngles(e0, e1, e2);
+    double qs;
+    ZELVector3D qv;
+    qp.get(qs, qv);
+    const ZELSimTime t = ZELSimTime(1.25) * ZELSimTime(0, 3);
+
+    std::printf("%a %a %a | %a %a %a | %a %a %a %a | %a %a %a | %a | %lld %ld\n", x[0], x[1], x[2],
+                (r * v)[0], (r * v)[1], (r * v)[2], qs, qv[0], qv[1], qv[2], tip[0], tip[1], tip[2],
+                e0 + e1 + e2 + ZELLinfNorm(b), static_cast<long long>(t.wholeSeconds()),
+                static_cast<long>(t.nanoseconds()));
+    return lu.good() ? 0 : 1;
 }
