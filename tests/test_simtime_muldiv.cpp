@@ -147,26 +147,6 @@ TEST(SimTimeMulDiv, RatioRoundsTiesToEvenAndSeesTheRemainderBeyondTheTie) {
     const ZELSimTime aboveTie(1237940039285380412, 338077697), divisor(274, 877906944);  // (2^53+1)2^37+1, 2^38
     EXPECT_EQ(ratio(aboveTie, divisor), 4503599627370497.0);
     EXPECT_FALSE(std::signbit(ratio(ZELSimTime(), ZELSimTime(-2, 0))));  // a zero time has no sign
-    EXPECT_EQ(ZELSimTime(0, -1) * ZELSimTime(0, 1), ZELSimTime());      // 1e-18 s truncates to zero
-}
-
-template <class Error, class Call>
-void expectReport(Call call, const wchar_t* message, const char* file, int line) {
-    try {
-        call();
-        ADD_FAILURE() << "no throw";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message() == message && e.file() == file && e.line() == line) << e.what() << " " << e.line();
-    }
-}
-
-TEST(SimTimeMulDiv, DivisionFailuresNameTheirSites) {
-    expectReport<ZELEOverflowError>([] { (void)(kMax / ZELSimTime(0, 500000000)); }, L"ZELSimTime division overflow",
-                                    "ZELSimTimeMD.m/src/ZELSimTimeP", 100);
-    expectReport<ZELEZeroDivide>([] { (void)ratio(ZELSimTime(1, 0), ZELSimTime()); }, L"ZELSimTime divide by zero",
-                                 "ZELSimTimeMD.m/src/ZELSimTime", 160);
-    expectReport<ZELEZeroDivide>([] { (void)(ZELSimTime(1, 0) / ZELSimTime()); }, L"ZELSimTime divide by zero",
-                                 "ZELSimTimeMD.m/src/ZELSimTime", 160);
 }
 
 }  // namespace
