@@ -121,27 +121,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Quotient and remainder: exact, truncated toward zero; errors leave the target unchanged.
     ZELSimTime target = a;
     if (nb == 0) {
-        bool threw = false;
-        try {
-            target /= b;
-        } catch (const ZELEZeroDivide&) {
-            threw = true;
-        }
-        FUZZ_CHECK(threw && target == a);
-        threw = false;
-        try {
-            (void)fmod(a, b);
-        } catch (const ZELEZeroDivide&) {
-            threw = true;
-        }
-        FUZZ_CHECK(threw);
-        threw = false;
-        try {
-            (void)ratio(a, b);
-        } catch (const ZELEZeroDivide&) {
-            threw = true;
-        }
-        FUZZ_CHECK(threw);
+        auto dividesByZero = [](auto call) {
+            try {
+                call();
+            } catch (const ZELEZeroDivide&) {
+                return true;
+            }
+            return false;
+        };
+        FUZZ_CHECK(dividesByZero([&] { target /= b; }) && target == a);
+        FUZZ_CHECK(dividesByZero([&] { (void)fmod(a, b); }));
+        FUZZ_CHECK(dividesByZero([&] { (void)ratio(a, b); }));
     } else {
         const U128 ma = magnitude(na), mb = magnitude(nb);
         const U128 q = ma * kNano / mb;  // ma * 1e9 < 2^127
