@@ -1,5 +1,5 @@
 // ZELSimTime against std::chrono::nanoseconds and absl::Duration: conversion from double seconds,
-// addition, comparison, multiplication, division and text output, each over the same 1024
+// addition, comparison, multiplication, division, ratio and text output, each over the same 1024
 // random times between -1e6 s and 1e6 s (steps and divisors between 0.5 s and 4 s). The
 // element-wise loops let the compiler vectorise the single-integer peer; sorting shows comparison
 // where nothing vectorises, and advancing a clock is one dependent chain of additions (which the
@@ -201,6 +201,42 @@ void BM_Div_Chrono(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kCount);
 }
 
+// ---- ratio: time / time as a double ----
+// Argument 0: the common data (counts below 2^53 ns); 1: the dividends scaled by 2^20 (up to
+// about 1e12 s), which takes ZELSimTime's long division. std::chrono divides the counts as
+// doubles (two roundings beyond 2^53 ns); absl::FDivDuration is the peer's own ratio.
+
+std::vector<double> ratioDividends(bool large) {
+    std::vector<double> v = data().seconds;
+    if (large)
+        for (double& s : v) s *= 1048576.0;
+    return v;
+}
+
+void BM_Ratio_ZELSimTime(benchmark::State& state) {
+    const auto a = simTimes(ratioDividends(state.range(0) != 0));
+    const auto b = simTimes(data().factors);
+    std::vector<double> c(kCount);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kCount; ++i) c[i] = ratio(a[i], b[i]);
+        benchmark::DoNotOptimize(c.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+void BM_Ratio_Chrono(benchmark::State& state) {
+    const auto a = chronoTimes(data().seconds);
+    const auto b = chronoTimes(data().factors);
+    std::vector<double> c(kCount);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kCount; ++i)
+            c[i] = std::chrono::duration<double>(a[i]) / std::chrono::duration<double>(b[i]);
+        benchmark::DoNotOptimize(c.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+
 // ---- text output into a reused string stream ----
 
 void BM_Print_ZELSimTime(benchmark::State& state) {
@@ -238,6 +274,8 @@ BENCHMARK(BM_Mul_ZELSimTime);
 BENCHMARK(BM_Mul_Chrono);
 BENCHMARK(BM_Div_ZELSimTime);
 BENCHMARK(BM_Div_Chrono);
+BENCHMARK(BM_Ratio_ZELSimTime)->Arg(0)->Arg(1);
+BENCHMARK(BM_Ratio_Chrono);
 BENCHMARK(BM_Print_ZELSimTime);
 BENCHMARK(BM_Print_Chrono);
 
@@ -301,6 +339,17 @@ void BM_Div_Absl(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kCount);
 }
+void BM_Ratio_Absl(benchmark::State& state) {
+    const auto a = abslTimes(ratioDividends(state.range(0) != 0));
+    const auto b = abslTimes(data().factors);
+    std::vector<double> c(kCount);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kCount; ++i) c[i] = absl::FDivDuration(a[i], b[i]);
+        benchmark::DoNotOptimize(c.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
 void BM_Print_Absl(benchmark::State& state) {
     const auto a = abslTimes(data().seconds);
     std::ostringstream os;
@@ -319,6 +368,7 @@ BENCHMARK(BM_Sort_Absl);
 BENCHMARK(BM_Advance_Absl);
 BENCHMARK(BM_Mul_Absl);
 BENCHMARK(BM_Div_Absl);
+BENCHMARK(BM_Ratio_Absl)->Arg(0)->Arg(1);
 BENCHMARK(BM_Print_Absl);
 #endif
 

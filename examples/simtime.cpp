@@ -24,6 +24,7 @@ int main() {
     const ZELSimTime now = clock + 1.3;
     std::cout << "whole periods in " << now << " = " << floor(now / period).wholeSeconds()
               << ", remainder " << fmod(now, period) << "\n";
+    std::cout << "periods in it   = " << ratio(now, period) << " (a plain number, the exact quotient rounded once)\n";
     try {
         clock /= ZELSimTime();
     } catch (const ZELEZeroDivide& e) {

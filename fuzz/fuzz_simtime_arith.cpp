@@ -1,5 +1,5 @@
 // Simulation-time arithmetic against an exact integer model of the value in nanoseconds:
-// sums, differences, products, quotients, remainders, negation, abs, ceil and floor, including
+// sums, differences, products, quotients, ratios, remainders, negation, abs, ceil and floor, including
 // saturation at both ends of the range and the two division errors; and construction from
 // arbitrary doubles (NaN, infinities, denormals, values beyond the range).
 #include "FuzzInput.h"
@@ -121,20 +121,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Quotient and remainder: exact, truncated toward zero; errors leave the target unchanged.
     ZELSimTime target = a;
     if (nb == 0) {
-        bool threw = false;
-        try {
-            target /= b;
-        } catch (const ZELEZeroDivide&) {
-            threw = true;
-        }
-        FUZZ_CHECK(threw && target == a);
-        threw = false;
-        try {
-            (void)fmod(a, b);
-        } catch (const ZELEZeroDivide&) {
-            threw = true;
-        }
-        FUZZ_CHECK(threw);
+        auto dividesByZero = [](auto call) {
+            try {
+                call();
+            } catch (const ZELEZeroDivide&) {
+                return true;
+            }
+            return false;
+        };
+        FUZZ_CHECK(dividesByZero([&] { target /= b; }) && target == a);
+        FUZZ_CHECK(dividesByZero([&] { (void)fmod(a, b); }));
+        FUZZ_CHECK(dividesByZero([&] { (void)ratio(a, b); }));
     } else {
         const U128 ma = magnitude(na), mb = magnitude(nb);
         const U128 q = ma * kNano / mb;  // ma * 1e9 < 2^127
@@ -161,6 +158,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             threw = true;
         }
         FUZZ_CHECK(threw == overflow);
+
+        // ratio: counts below 2^53 are exact doubles, whose IEEE quotient is the exact quotient
+        // rounded once; beyond, it must lie within half a unit in the last place (checked in
+        // long double, whose 64-bit significand leaves a margin far below that).
+        const double q2 = ratio(a, b);
+        if (ma < (static_cast<U128>(1) << 53) && mb < (static_cast<U128>(1) << 53)) {
+            FUZZ_CHECK(q2 == static_cast<double>(na) / static_cast<double>(nb));
+        } else {
+            const long double exact = static_cast<long double>(na) / static_cast<long double>(nb);
+            FUZZ_CHECK(std::fabs(q2 - exact) <= std::fabs(exact) * 0x1.002p-53L);
+        }
     }
 
     checkFromDouble(in.take<double>());

@@ -2,6 +2,7 @@
 
 #include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
 #include "foundation/ZELException.h"
+#include "foundation/internal/ZELReportSites.h"
 
 #include <cmath>
 #include <cstdint>
@@ -10,24 +11,29 @@
 
 namespace {
 
-const char* const kSourceFile = "ZELSimTimeMD.m/src/ZELSimTime";
-
-[[noreturn]] void throwZeroDivide() { throw ZELEZeroDivide(L"ZELSimTime divide by zero", kSourceFile, 160); }
+void checkDivisor(const ZELSimTime& b) {
+    if (b == ZELSimTime()) zel_internal::raise<ZELEZeroDivide>(zel_internal::kTimeDivideByZero);
+}
 
 }  // namespace
 
-void ZELSimTime::throwDomainError_() { throw ZELEDomainError(L"Nanosecond domain violation", kSourceFile, 114); }
+void ZELSimTime::throwDomainError_() { zel_internal::raise<ZELEDomainError>(zel_internal::kNanosecondDomain); }
 
 ZELSimTime operator*(const ZELSimTime& a, const ZELSimTime& b) noexcept { return ZELSimTimeP::multiply(a, b); }
 
 ZELSimTime operator/(const ZELSimTime& a, const ZELSimTime& b) {
-    if (b == ZELSimTime()) throwZeroDivide();
+    checkDivisor(b);
     return ZELSimTimeP::divide(a, b);
 }
 
 ZELSimTime fmod(const ZELSimTime& a, const ZELSimTime& b) {
-    if (b == ZELSimTime()) throwZeroDivide();
+    checkDivisor(b);
     return ZELSimTimeP::remainder(a, b);
+}
+
+double ratio(const ZELSimTime& a, const ZELSimTime& b) {
+    checkDivisor(b);
+    return ZELSimTimeP::ratio(a, b);
 }
 
 // ---- floating-point functions -------------------------------------------------------------------
@@ -93,8 +99,11 @@ std::uint32_t fractionDigits(std::uint32_t nsec, unsigned precision, bool& carry
 std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
     const std::streamsize width = os.width();
     os.width(0);
-    const std::ostream::sentry guard(os);
-    if (!guard) return os;
+    std::streambuf* const buffer = os.rdbuf();
+    if (!buffer) return os;
+    // The text goes to the buffer whatever the stream's state; like every formatted output, a
+    // good stream first flushes the stream tied to it.
+    if (os.tie() && os.good()) os.tie()->flush();
 
     const std::streamsize requested = os.precision();
     const unsigned precision = requested < 0 || requested > 9 ? 9u : static_cast<unsigned>(requested);
@@ -108,7 +117,7 @@ std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
         fractionDigits(static_cast<std::uint32_t>(nsec < 0 ? -nsec : nsec), precision, carry);
     if (carry) ++wholeSeconds;  // at most 2^63 + 1: fits
 
-    // Sign, seconds, point and fraction digits; built from the right.
+    // Seconds, point and fraction digits; built from the right.
     char text[40];
     char* end = text + sizeof text;
     char* p = end;
@@ -127,7 +136,6 @@ std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
 
     const std::streamsize length = (end - body) + (sign ? 1 : 0);
     std::streamsize pad = width > length ? width - length : 0;
-    std::streambuf* buffer = os.rdbuf();
     const char fill = os.fill();
     bool ok = true;
     auto putFill = [&] {
@@ -136,20 +144,27 @@ std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
     auto putSign = [&] {
         if (sign && ok) ok = buffer->sputc(sign) != std::char_traits<char>::eof();
     };
-    // The adjustment field as the standard numeric output reads it: left or internal only when
-    // set alone, anything else pads on the left.
-    const std::ios_base::fmtflags adjust = flags & std::ios_base::adjustfield;
-    if (adjust == std::ios_base::internal) {
+    auto putBody = [&] {
+        if (ok) ok = buffer->sputn(body, end - body) == end - body;
+    };
+    // internal wins over every other adjustment flag, then left; anything else pads on the left.
+    if (flags & std::ios_base::internal) {
         putSign();
         putFill();
-    } else if (adjust == std::ios_base::left) {
+        putBody();
+    } else if (flags & std::ios_base::left) {
         putSign();
+        putBody();
+        putFill();
     } else {
         putFill();
         putSign();
+        putBody();
     }
-    if (ok) ok = buffer->sputn(body, end - body) == end - body;
-    putFill();  // the padding of left adjustment; nothing left otherwise
-    if (!ok) os.setstate(std::ios_base::failbit | std::ios_base::badbit);
+    if (!ok) {
+        os.setstate(std::ios_base::failbit | std::ios_base::badbit);
+    } else if ((flags & std::ios_base::unitbuf) && os.good() && buffer->pubsync() == -1) {
+        os.setstate(std::ios_base::badbit);
+    }
     return os;
 }

@@ -16,8 +16,10 @@
 /// -999 999 999 ns); both are `scl_numeric_limits<ZELSimTime>::max()` and `min()`.
 ///
 /// Construction:
-///   - ZELSimTime(double x): x is split with modf into whole part w and fraction f; seconds = w,
-///     nanoseconds = trunc(f * 1e9 + 0.5), with a carry when that reaches one second. Positive x
+///   - ZELSimTime(double x): x is split into its whole part w (x truncated toward zero by the
+///     conversion to the 64-bit seconds) and the fraction f = x - w, which is exact (the split modf
+///     gives, without calling it); seconds = w, nanoseconds = trunc(f * 1e9 + 0.5), with a carry
+///     when that reaches one second. Positive x
 ///     rounds to the nearest nanosecond, halves up; for negative x the count lands 1 ns nearer to
 ///     zero as a rule (-1.5 gives (-1, -499 999 999), -0.25 gives (0, -249 999 999)). The
 ///     conversion is implicit, so a double can stand wherever a time is expected (t + 0.5).
@@ -40,6 +42,8 @@
 ///     (1 s / 3 s is 0.333 333 333 s). A zero divisor throws ZELEZeroDivide ("ZELSimTime divide by
 ///     zero"); a quotient whose magnitude exceeds the largest time throws ZELEOverflowError
 ///     ("ZELSimTime division overflow"). The target keeps its value when either is thrown.
+///   - ratio(a, b): the quotient a / b as a plain number, the double nearest to the exact quotient
+///     (rounded once, ties to even; 0.0 when a is zero). A zero b throws ZELEZeroDivide as / does.
 ///   - Results outside the range (sums, differences, products, ++, --, unary minus, abs, ceil and
 ///     floor at the ends of the range) saturate: a result above the largest time becomes the
 ///     largest time, one below the smallest time becomes the smallest time. Nothing wraps, and no
@@ -59,13 +63,15 @@
 /// Output: operator<< writes fixed-point seconds with precision() digits after the point, at
 /// most 9 (a negative or larger precision shows all 9), a "-" for negative values (the sign of
 /// (0, -1 ns) is negative, so it prints -0.000000), a "+" for others when showpos is set, padded
-/// to width() with fill() (right by default, left with `left`, sign then padding with
-/// `internal`; as for numbers, a combination of adjustment flags pads on the left); the width is
-/// reset to 0. The fraction is rounded as printf rounds the double
-/// nanoseconds / 1e9 at that precision; when it rounds up to a whole second, the second is
-/// carried into the seconds printed ((0, 999 999 999 ns) prints 1.000000). Output goes through a
-/// sentry, so a stream that is not good() or has no buffer receives nothing; a buffer that refuses
-/// characters sets failbit and badbit.
+/// to width() with fill(): with `internal` set the sign comes first, then the padding, then the
+/// digits, whatever other adjustment flag is set; otherwise with `left` set the padding comes
+/// last; otherwise first. The width is reset to 0. The fraction is rounded as printf rounds the
+/// double nanoseconds / 1e9 at that precision; when it rounds up to a whole second, the second is
+/// carried into the seconds printed ((0, 999 999 999 ns) prints 1.000000). The text goes straight
+/// to the stream buffer whatever the stream's state (a stream with eofbit or failbit set still
+/// receives it); a buffer that refuses a character sets failbit and badbit and gets nothing more,
+/// and a stream without a buffer receives nothing. As in every formatted output, a good stream
+/// flushes its tied stream first and, with unitbuf set, its buffer afterwards.
 ///
 /// The type is trivially copyable, holds no heap memory, and the small operations are inline.
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIME_H
@@ -292,6 +298,10 @@ inline ZELSimTime modf(const ZELSimTime& a, ZELSimTime* whole) {
 
 /// Remainder of the truncated division, with the sign of a; throws as a / b does.
 ZELMATH_EXPORT ZELSimTime fmod(const ZELSimTime& a, const ZELSimTime& b);
+
+/// a / b as a double, rounded once from the exact quotient (ties to even); throws ZELEZeroDivide
+/// for a zero b.
+ZELMATH_EXPORT double ratio(const ZELSimTime& a, const ZELSimTime& b);
 
 // ---- floating-point functions: evaluated in double on seconds() and converted back ----------
 

@@ -1,25 +1,19 @@
 #include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
 
-#include "foundation/scl_assert.h"
-
-namespace {
-
-const char* const kSourceFile = "ZELSimTimeMD.m/src/ZELSimTimeLimits";
-
-}  // namespace
+#include "foundation/internal/ZELReportSites.h"
 
 ZELSimTime scl_numeric_limits<ZELSimTime>::infinity() noexcept {
-    _scl_do_assert("Software", "No infinity value", kSourceFile, 125);
+    zel_internal::report(zel_internal::kTimeNoInfinity);
     return ZELSimTime();
 }
 
 ZELSimTime scl_numeric_limits<ZELSimTime>::quiet_NaN() noexcept {
-    _scl_do_assert("Software", "No quiet_NaN value", kSourceFile, 134);
+    zel_internal::report(zel_internal::kTimeNoQuietNaN);
     return ZELSimTime();
 }
 
 ZELSimTime scl_numeric_limits<ZELSimTime>::signaling_NaN() noexcept {
-    _scl_do_assert("Software", "No signaling_NaN value", kSourceFile, 143);
+    zel_internal::report(zel_internal::kTimeNoSignalingNaN);
     return ZELSimTime();
 }
 

@@ -1,7 +1,9 @@
 #include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
 
 #include "foundation/ZELException.h"
+#include "foundation/internal/ZELReportSites.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -51,8 +53,15 @@ void divMod(Wide n, Wide d, Wide& q, Wide& r) {
     }
 }
 
-[[noreturn]] void throwOverflow(int line) {
-    throw ZELEOverflowError(L"ZELSimTime division overflow", "ZELSimTimeMD.m/src/ZELSimTimeP", line);
+// The whole seconds of a quotient must fit the largest time.
+void checkQuotientSeconds(Wide seconds) {
+    if (seconds > kMaxSeconds) zel_internal::raise<ZELEOverflowError>(zel_internal::kTimeDivisionOverflow);
+}
+
+// Number of significant bits of v != 0.
+int bitLength(Wide v) {
+    const auto high = static_cast<std::uint64_t>(v >> 64);
+    return high ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<std::uint64_t>(v));
 }
 
 }  // namespace
@@ -103,7 +112,7 @@ ZELSimTime ZELSimTimeP::divide(const ZELSimTime& a, const ZELSimTime& b) {
     // q1 is the quotient's whole seconds and q2 (< 1e9, as r1 < nb) its nanoseconds.
     Wide q1, r1, q2, r2;
     divMod(na, nb, q1, r1);
-    if (q1 > kMaxSeconds) throwOverflow(100);
+    checkQuotientSeconds(q1);
     divMod(r1 * kNano, nb, q2, r2);
     return fromMagnitude_(static_cast<std::uint64_t>(q1), static_cast<std::int32_t>(q2),
                           (signMask(a) ^ signMask(b)) != 0);
@@ -115,8 +124,45 @@ ZELSimTime ZELSimTimeP::remainder(const ZELSimTime& a, const ZELSimTime& b) {
 
     Wide q, r;
     divMod(na, nb, q, r);
-    if (q > kMaxSeconds) throwOverflow(100);
+    checkQuotientSeconds(q);
     // r <= na, so the remainder with the sign of a is a time.
     return fromMagnitude_(static_cast<std::uint64_t>(r / kNano), static_cast<std::int32_t>(r % kNano),
                           signMask(a) != 0);
+}
+
+double ZELSimTimeP::ratio(const ZELSimTime& a, const ZELSimTime& b) noexcept {
+    const Wide na = totalNanoseconds(a);
+    const Wide nb = totalNanoseconds(b);
+    if (na == 0) return 0.0;
+    const bool negative = (signMask(a) ^ signMask(b)) != 0;
+
+    // Both counts below 2^53 are exact doubles, and IEEE division rounds their exact quotient once.
+    constexpr Wide kExact = Wide(1) << 53;
+    if (na < kExact && nb < kExact) {
+        const double q = static_cast<double>(na) / static_cast<double>(nb);
+        return negative ? -q : q;
+    }
+
+    // Long division, 32 bits per step, until the integer quotient q holds at least 55 bits:
+    // na / nb = (q + r / nb) * 2^-shift, r < nb < 2^94, so r * 2^32 fits and q stays below 2^86.
+    Wide q, r;
+    divMod(na, nb, q, r);
+    int shift = 0;
+    while ((q >> 54) == 0) {
+        Wide qStep, rStep;
+        divMod(r << 32, nb, qStep, rStep);
+        q = (q << 32) | qStep;
+        r = rStep;
+        shift += 32;
+    }
+    // Keep 53 bits; round the dropped ones, with a non-zero remainder as a sticky bit below them,
+    // to nearest, ties to even. A mantissa carried up to 2^53 is still exact.
+    const int drop = bitLength(q) - 53;  // >= 2
+    auto mantissa = static_cast<std::uint64_t>(q >> drop);
+    const Wide rest = q & ((Wide(1) << drop) - 1);
+    const Wide half = Wide(1) << (drop - 1);
+    if (rest > half || (rest == half && (r != 0 || (mantissa & 1u) != 0))) ++mantissa;
+    // The quotient lies between 2^-94 and 2^94: scaling by a power of two is exact.
+    const double magnitude = std::ldexp(static_cast<double>(mantissa), drop - shift);
+    return negative ? -magnitude : magnitude;
 }

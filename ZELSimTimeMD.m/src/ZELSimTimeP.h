@@ -10,7 +10,9 @@
 ///              throws ZELEOverflowError "ZELSimTime division overflow".
 ///   remainder: |a|ns mod |b|ns with the sign of a, i.e. a - w*b for the whole seconds w of a / b;
 ///              throws as divide does when a / b does not fit.
-/// The divisor of divide and remainder must not be zero (ZELSimTime's operators check it first
+///   ratio:     the double nearest to the exact quotient |a|ns / |b|ns (ties to even), with the
+///              sign of a times the sign of b; 0.0 when a is zero.
+/// The divisor of divide, remainder and ratio must not be zero (ZELSimTime's operators check it first
 /// and throw ZELEZeroDivide); callers normally use those operators rather than this class.
 #ifndef ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
 #define ZELMATH_ZELSIMTIMEMD_M_SRC_ZELSIMTIMEP_H
@@ -28,6 +30,7 @@ public:
     static ZELSimTime multiply(const ZELSimTime& a, const ZELSimTime& b) noexcept;
     static ZELSimTime divide(const ZELSimTime& a, const ZELSimTime& b);
     static ZELSimTime remainder(const ZELSimTime& a, const ZELSimTime& b);
+    static double ratio(const ZELSimTime& a, const ZELSimTime& b) noexcept;
 
 private:
     /// The time of magnitude (sec, nsec < 1e9), negated when `negative`; sec <= 2^63 - 1, or
