@@ -338,7 +338,7 @@ void bindGeometry(py::module_& m) {
         .def("set", [](Q3& q, double s, const V3& v) { q.set(s, v); }, py::arg("s"), py::arg("v"),
              "Stores s and v and normalises (NumericError for a zero quaternion).")
         .def("normalize", &Q3::normalize, "Scales to unit length in place; NumericError for a zero quaternion.")
-        .def("norm", &Q3::norm, "sqrt(s^2 + x^2 + y^2 + z^2).")
+        .def("norm", &Q3::norm, "The length sqrt(s^2 + x^2 + y^2 + z^2).")
         .def("dot", &Q3::dot, py::arg("other"), "The four-component dot product.")
         .def("conjugate", &Q3::conjugate, "Conjugates in place and returns a copy of the new value.")
         .def("negate", &Q3::negate, "Negates in place.")
