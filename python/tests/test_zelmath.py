@@ -1,7 +1,10 @@
 """The zelmath module against the C++ library's documented outputs and independent models."""
 import copy
+import contextlib
 import inspect
+import io
 import math
+import pathlib
 import re
 import warnings
 
@@ -93,6 +96,19 @@ def test_readme_simtime_and_random():
     gen.reset_stream(1)
     again = sum((z.SimTime(interarrival.variate(1)) for _ in range(3)), z.SimTime())
     assert f"{t} s, {w:g} kg, {'replayed' if t == again else 'differs'}" == "3.218781 s, 12.3118 kg, replayed"
+
+
+@pytest.mark.parametrize("doc", ["README.md", "docs/guide.md"])
+def test_python_examples_of_the_documentation_run(doc):
+    text = (pathlib.Path(__file__).resolve().parents[2] / doc).read_text()
+    blocks = re.findall(r"\n```python\n(.*?)```\n", text, re.S)
+    assert blocks
+    for block in blocks:
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            exec(compile(block, doc, "exec"), {})
+        if doc == "README.md":
+            assert out.getvalue() == "[ 0  0.4  0.4  ]\n(4, 4) [0.5 0.5 0.5 0.5] 0.999999999\n"
 
 
 # ---- numpy both ways -----------------------------------------------------------------------
