@@ -58,7 +58,7 @@ py::array_t<double> applyXform(const X3& x, py::handle pointsObject) {
     const double* in = points.data();
     double* o = out.mutable_data();
     const X3 local(x);  // the loop may run without the GIL: work on a private copy
-    auto run = [&] {
+    runReleasingGil(n >= kReleaseGilPoints, [&] {
         V3 y;
         for (py::ssize_t i = 0; i < n; ++i) {
             X3::multiply(y, local, V3(in + 3 * i));
@@ -66,19 +66,8 @@ py::array_t<double> applyXform(const X3& x, py::handle pointsObject) {
             o[3 * i + 1] = y[1];
             o[3 * i + 2] = y[2];
         }
-    };
-    if (n >= kReleaseGilPoints) {
-        py::gil_scoped_release release;
-        run();
-    } else {
-        run();
-    }
+    });
     return out;
-}
-
-template <class T>
-std::string pyStr(const T& value) {
-    return streamed(value);
 }
 
 template <class T, class... Extra>
@@ -175,11 +164,6 @@ void bindGeometry(py::module_& m) {
         .def(py::self - py::self, "Difference.")
         .def(py::self * py::self, "Component-wise product.")
         .def(py::self / py::self, "Component-wise quotient.")
-        .def(py::self + double(), "Adds a scalar to each component.")
-        .def(py::self - double(), "Subtracts a scalar from each component.")
-        .def(py::self * double(), "Scales the vector.")
-        .def(double() * py::self, "Scales the vector.")
-        .def(py::self / double(), "Divides each component (IEEE rules: a zero divisor gives infinities).")
         .def(py::self += py::self, "In-place sum.")
         .def(py::self -= py::self, "In-place difference.")
         .def(py::self *= double(), "In-place scaling.")
@@ -209,9 +193,10 @@ void bindGeometry(py::module_& m) {
             V3::lerp(r, t, a, b);
             return r;
         }, py::arg("t"), py::arg("a"), py::arg("b"), "a for t <= 0, b for t >= 1, else (1 - t)*a + t*b.")
-        .def("__str__", &pyStr<V3>, "The library's text output \"[ x  y  z  ]\" and a line break.")
+        .def("__str__", &streamed<V3>, "The library's text output \"[ x  y  z  ]\" and a line break.")
         .def("__repr__", [](const V3& v) { return "Vector3D(" + num(v[0]) + ", " + num(v[1]) + ", " + num(v[2]) + ")"; },
              "Vector3D(x, y, z).");
+    scalarOperators(vector);
     vector.attr("Zero") = V3::Zero;
     vector.attr("UnitX") = V3::UnitX;
     vector.attr("UnitY") = V3::UnitY;
@@ -242,18 +227,14 @@ void bindGeometry(py::module_& m) {
         .def("invert", &E3::invert, "The triple of the inverse rotation, in place.")
         .def(py::self == py::self, "Exact comparison of angles and axes.")
         .def(py::self != py::self, "Negation of ==.")
-        .def("__str__", &pyStr<E3>, "The library's text output: angles, then axes.");
+        .def("__str__", &streamed<E3>, "The library's text output: angles, then axes.");
     copyable(euler);
 
     py::class_<R3> rotate(m, "Rotate3D", py::buffer_protocol(),
                           "A 3x3 rotation matrix (columns N, S, A). numpy.asarray(r) is a read-only (3, 3) view. "
                           "`*` composes rotations and rotates Vector3D.");
     rotate.def(py::init<>(), "The identity.")
-                .def(py::init([](const Q3& q) {
-            R3 r;
-            q.getRotate(r);
-            return r;
-        }), py::arg("qtn"), "The rotation of a unit quaternion.")
+                .def(py::init(&got<R3, &Q3::getRotate, Q3>), py::arg("qtn"), "The rotation of a unit quaternion.")
         .def(py::init([](const E3& e) {
             R3 r;
             r.setEuler(e);
@@ -293,7 +274,7 @@ void bindGeometry(py::module_& m) {
         .def(py::self /= py::self, "R = R * transpose(b).")
         .def(py::self == py::self, "Exact equality of the nine elements.")
         .def(py::self != py::self, "Negation of ==.")
-        .def("__str__", &pyStr<R3>, "The library's text output (a 3X3 matrix).")
+        .def("__str__", &streamed<R3>, "The library's text output (a 3X3 matrix).")
         .def("__repr__", [](const R3& r) {
             std::string s = "Rotate3D([";
             for (int i = 0; i < 3; ++i) {
@@ -319,10 +300,6 @@ void bindGeometry(py::module_& m) {
             const InArray q = shapedArray(a, {4}, "Qtn3D");
             return Q3(q.data()[0], q.data()[1], q.data()[2], q.data()[3]);
         }), py::arg("values"), "From an array-like (s, x, y, z).")
-        .def("__array__", [](const Q3& q, py::object dtype, py::object) {
-            py::array out = qtnArray(q);
-            return dtype.is_none() ? out : out.attr("astype")(dtype).cast<py::array>();
-        }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), "A new (4,) array (s, x, y, z).")
         .def_property_readonly("s", [](const Q3& q) {
             double s;
             V3 v;
@@ -342,11 +319,7 @@ void bindGeometry(py::module_& m) {
         .def("dot", &Q3::dot, py::arg("other"), "The four-component dot product.")
         .def("conjugate", &Q3::conjugate, "Conjugates in place and returns a copy of the new value.")
         .def("negate", &Q3::negate, "Negates in place.")
-        .def("rotation", [](const Q3& q) {
-            R3 r;
-            q.getRotate(r);
-            return r;
-        }, "The rotation matrix (assumes unit length).")
+        .def("rotation", &got<R3, &Q3::getRotate, Q3>, "The rotation matrix (assumes unit length).")
         .def("set_rotation", &Q3::setRotate, py::arg("rotation"), "From a rotation matrix (s >= 0).")
         .def("rotate", checked(+[](Q3& q, Axis k, double a, Frame f) { q.rotate(k, a, f); }), py::arg("axis"),
              py::arg("angle"), py::arg("frame"), "Turns about a coordinate axis in the world or local frame.")
@@ -380,12 +353,13 @@ void bindGeometry(py::module_& m) {
             Q3::squad(out, t, p, a, b, q);
             return out;
         }, py::arg("t"), py::arg("p"), py::arg("a"), py::arg("b"), py::arg("q"), "Spherical quadrangle interpolation.")
-        .def("__str__", &pyStr<Q3>, "The library's text output \"[ s  x  y  z  ]\" and a line break.")
+        .def("__str__", &streamed<Q3>, "The library's text output \"[ s  x  y  z  ]\" and a line break.")
         .def("__repr__", [](const Q3& q) {
             const auto a = qtnArray(q);
             return "Qtn3D(" + num(a.at(0)) + ", " + num(a.at(1)) + ", " + num(a.at(2)) + ", " + num(a.at(3)) + ")";
         }, "Qtn3D(s, x, y, z).");
     orientationMethods(qtn);
+    arrayProtocol(qtn, &qtnArray, "A new (4,) array (s, x, y, z).");
     qtn.attr("Identity") = Q3::Identity;
     copyable(qtn);
 
@@ -401,27 +375,11 @@ void bindGeometry(py::module_& m) {
             return X3(reinterpret_cast<const double(*)[4]>(m4.data()), false);
         }), py::arg("matrix"), "From a (4, 4) homogeneous array-like; the rotation is re-orthonormalised.")
         .def("matrix", &xformMatrix, "The (4, 4) homogeneous matrix [R p; 0 0 0 1] as a new numpy array.")
-        .def("__array__", [](const X3& x, py::object dtype, py::object) {
-            py::array out = xformMatrix(x);
-            return dtype.is_none() ? out : out.attr("astype")(dtype).cast<py::array>();
-        }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), "The (4, 4) homogeneous matrix.")
-        .def("rotation", [](const X3& x) {
-            R3 r;
-            x.getRotate(r);
-            return r;
-        }, "A copy of the rotation.")
+        .def("rotation", &got<R3, &X3::getRotate, X3>, "A copy of the rotation.")
         .def("set_rotation", &X3::setRotate, py::arg("rotation"), "Replaces the rotation.")
-        .def("qtn", [](const X3& x) {
-            Q3 q;
-            x.getQtn(q);
-            return q;
-        }, "The rotation as a quaternion (s >= 0).")
+        .def("qtn", &got<Q3, &X3::getQtn, X3>, "The rotation as a quaternion (s >= 0).")
         .def("set_qtn", &X3::setQtn, py::arg("qtn"), "Replaces the rotation by that of a unit quaternion.")
-        .def("position", [](const X3& x) {
-            V3 p;
-            x.getPosition(p);
-            return p;
-        }, "A copy of the position.")
+        .def("position", &got<V3, &X3::getPosition, X3>, "A copy of the position.")
         .def("set_position", [](X3& x, py::handle p) { x.setPosition(vector3From(p)); }, py::arg("position"),
              "Replaces the position.")
         .def("normalize", &X3::normalize, "Re-orthonormalises the rotation.")
@@ -458,11 +416,12 @@ void bindGeometry(py::module_& m) {
             X3::EAAInterp(out, t, a, b);
             return out;
         }, py::arg("t"), py::arg("a"), py::arg("b"), "Rotation by equivalent axis and angle, position by lerp.")
-        .def("__str__", &pyStr<X3>, "The library's text output (a 4X4 matrix).")
+        .def("__str__", &streamed<X3>, "The library's text output (a 4X4 matrix).")
         .def("__repr__", [](const X3& x) {
             return "Xform3D(" + py::repr(xformMatrix(x).attr("tolist")()).cast<std::string>() + ")";
         }, "Xform3D([[...], ...]).");
     orientationMethods(xform);
+    arrayProtocol(xform, &xformMatrix, "The (4, 4) homogeneous matrix.");
     xform.attr("Identity") = X3::Identity;
     copyable(xform);
 }

@@ -42,11 +42,11 @@ void bindLinalg(py::module_& m) {
     using V = ZELMathVector;
     using M = ZELMathMatrix;
 
-    py::class_<V>(m, "MathVector", py::buffer_protocol(),
-                  "A vector of run-time length (float64). numpy.asarray(v) is a writable view of shape (n,). "
+    py::class_<V> vector(m, "MathVector", py::buffer_protocol(),
+                         "A vector of run-time length (float64). numpy.asarray(v) is a writable view of shape (n,). "
                   "Arithmetic is element-wise; sums run in index order, so results match the C++ library "
-                  "to the bit.")
-        .def(py::init<>(), "An empty vector.")
+                  "to the bit.");
+    vector.def(py::init<>(), "An empty vector.")
         .def(py::init([](std::size_t n, double value) { return V(n, value); }), py::arg("n"), py::arg("value") = 0.0,
              "n elements, each `value`.")
         .def(py::init([](py::handle a) { return vectorFrom(a); }), py::arg("values"),
@@ -66,14 +66,6 @@ void bindLinalg(py::module_& m) {
         .def(py::self - py::self, "Element-wise difference.")
         .def(py::self * py::self, "Element-wise product.")
         .def(py::self / py::self, "Element-wise quotient.")
-        .def(py::self + double(), "Adds a scalar to every element.")
-        .def(double() + py::self, "Adds a scalar to every element.")
-        .def(py::self - double(), "Subtracts a scalar from every element.")
-        .def(double() - py::self, "The scalar minus every element.")
-        .def(py::self * double(), "Scales every element.")
-        .def(double() * py::self, "Scales every element.")
-        .def(py::self / double(), "Divides every element by a scalar.")
-        .def(double() / py::self, "The scalar divided by every element.")
         .def(py::self += py::self, "In-place element-wise sum.")
         .def(py::self -= py::self, "In-place element-wise difference.")
         .def(py::self *= double(), "In-place scaling.")
@@ -90,22 +82,19 @@ void bindLinalg(py::module_& m) {
             for (std::size_t i = 0; i < v.length(); ++i) s += py::repr(py::float_(v[i])).cast<std::string>() + (i + 1 < v.length() ? ", " : "");
             return s + "])";
         }, "MathVector([...]).");
+    scalarOperators(vector);
     py::implicitly_convertible<py::list, V>();
     py::implicitly_convertible<py::tuple, V>();
     py::implicitly_convertible<py::array, V>();
 
-    py::class_<M>(m, "MathMatrix",
+    py::class_<M> matrix(m, "MathMatrix",
                   "A dense matrix of run-time size (float64), stored by rows. numpy.asarray(a) is a copy of "
-                  "shape (rows, cols); a[i, j] reads and writes one element. Products sum in index order.")
-        .def(py::init<>(), "An empty matrix.")
+                  "shape (rows, cols); a[i, j] reads and writes one element. Products sum in index order.");
+    matrix.def(py::init<>(), "An empty matrix.")
         .def(py::init([](std::size_t r, std::size_t c, double value) { return M(r, c, value); }), py::arg("rows"),
              py::arg("cols"), py::arg("value") = 0.0, "rows x cols elements, each `value`.")
         .def(py::init([](py::handle a) { return matrixFrom(a); }), py::arg("values"),
              "A matrix with the elements of a two-dimensional array-like.")
-        .def("__array__", [](const M& a, py::object dtype, py::object) {
-            py::array out = matrixArray(a);
-            return dtype.is_none() ? out : out.attr("astype")(dtype).cast<py::array>();
-        }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), "A new (rows, cols) numpy array.")
         .def_property_readonly("shape", [](const M& a) { return py::make_tuple(a.rows(), a.cols()); },
                                "(rows, cols).")
         .def("rows", &M::rows, "The number of rows.")
@@ -129,13 +118,6 @@ void bindLinalg(py::module_& m) {
         .def(py::self * py::self, "The matrix product.")
         .def(py::self * V(), "Matrix times column vector.")
         .def(V() * py::self, "Row vector times matrix.")
-        .def(py::self + double(), "Adds a scalar to every element.")
-        .def(double() + py::self, "Adds a scalar to every element.")
-        .def(py::self - double(), "Subtracts a scalar from every element.")
-        .def(double() - py::self, "The scalar minus every element.")
-        .def(py::self * double(), "Scales every element.")
-        .def(double() * py::self, "Scales every element.")
-        .def(py::self / double(), "Divides every element by a scalar.")
         .def(py::self == py::self, "Equal shapes and elements.")
         .def("__ne__", [](const M& a, const M& b) { return !(a == b); }, py::is_operator(), "Negation of ==.")
         .def("element_product", [](const M& a, const M& b) { return elementProduct(a, b); }, py::arg("other"),
@@ -144,6 +126,8 @@ void bindLinalg(py::module_& m) {
         .def("__str__", &streamed<M>, "The library's text output (\"RxC:\" and the rows).")
         .def("__repr__", [](const M& a) { return "MathMatrix(" + py::repr(matrixArray(a).attr("tolist")()).cast<std::string>() + ")"; },
              "MathMatrix([[...], ...]).");
+    scalarOperators(matrix);
+    arrayProtocol(matrix, &matrixArray, "A new (rows, cols) numpy array.");
     py::implicitly_convertible<py::list, M>();
     py::implicitly_convertible<py::array, M>();
 

@@ -34,15 +34,9 @@ py::array_t<double> variates(const D& d, long long stream, py::ssize_t count) {
     double* p = out.mutable_data();
     D local(d);
     const int s = streamNumber(stream);
-    auto run = [&] {
+    runReleasingGil(count >= kReleaseGilDraws, [&] {
         for (py::ssize_t i = 0; i < count; ++i) p[i] = local.getRandomVariate(s);
-    };
-    if (count >= kReleaseGilDraws) {
-        py::gil_scoped_release release;
-        run();
-    } else {
-        run();
-    }
+    });
     return out;
 }
 

@@ -58,6 +58,48 @@ auto checked(R (*f)(Args...)) {
     };
 }
 
+/// Runs `work` without the GIL when `release` is true (long loops over private data).
+template <class F>
+void runReleasingGil(bool release, F&& work) {
+    if (release) {
+        py::gil_scoped_release unlocked;
+        work();
+    } else {
+        work();
+    }
+}
+
+/// The eight operators with a scalar on either side: + - * / element by element.
+template <class Cls>
+void scalarOperators(Cls& cls) {
+    cls.def(py::self + double(), "Adds a scalar to every element.")
+        .def(double() + py::self, "Adds a scalar to every element.")
+        .def(py::self - double(), "Subtracts a scalar from every element.")
+        .def(double() - py::self, "The scalar minus every element.")
+        .def(py::self * double(), "Scales every element.")
+        .def(double() * py::self, "Scales every element.")
+        .def(py::self / double(), "Divides every element by a scalar (IEEE rules for a zero divisor).")
+        .def(double() / py::self, "The scalar divided by every element.");
+}
+
+/// numpy's `__array__(dtype=None, copy=None)`: the array `toArray(self)`, cast to dtype if given.
+template <class Cls, class F>
+void arrayProtocol(Cls& cls, F toArray, const char* doc) {
+    using T = typename Cls::type;
+    cls.def("__array__", [toArray](const T& self, py::object dtype, py::object) {
+        py::array out = toArray(self);
+        return dtype.is_none() ? out : out.attr("astype")(dtype).template cast<py::array>();
+    }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), doc);
+}
+
+/// The value a const getter writes into its out-parameter, e.g. got<ZELRotate3D, &ZELXform3D::getRotate>.
+template <class Out, auto Get, class T>
+Out got(const T& self) {
+    Out out;
+    (self.*Get)(out);
+    return out;
+}
+
 /// Stream numbers from Python: any integer is accepted; numbers outside the int range mean
 /// stream 1, like every other number outside 1..2000.
 inline int streamNumber(long long stream) {
