@@ -98,7 +98,8 @@ std::tuple<V3, V3, V3> nsaOf(const T& o) {
     return {n, s, a};
 }
 
-// The methods the orientation types share under the same names: RPY, EAA, CAA, NSA, Euler.
+// What the orientation types and the transform share under the same names: RPY, EAA, CAA, NSA,
+// Euler angles, rotations about an axis, composition and comparison.
 template <class T, class... Extra>
 void orientationMethods(py::class_<T, Extra...>& cls) {
     cls.def("set_rpy", [](T& o, double r, double p, double y) { o.setRPY(r, p, y); }, py::arg("roll"),
@@ -114,7 +115,38 @@ void orientationMethods(py::class_<T, Extra...>& cls) {
              py::arg("s"), py::arg("a"), "Sets the columns N, S, A (re-orthonormalised).")
         .def("get_nsa", &nsaOf<T>, "The columns (N, S, A) as Vector3D.")
         .def("set_euler", [](T& o, const E3& e) { o.setEuler(e); }, py::arg("euler"),
-             "Sets the orientation of an Euler3D triple.");
+             "Sets the orientation of an Euler3D triple.")
+        .def("rotate", checked(+[](T& o, Axis k, double a, Frame f) { o.rotate(k, a, f); }), py::arg("axis"),
+             py::arg("angle"), py::arg("frame"),
+             "Turns about a coordinate axis, in the world frame (from the left; a transform's position "
+             "turns too) or the local frame (from the right).")
+        .def("rotate", checked(+[](T& o, const V3& axis, double a, Frame f) { o.rotate(axis, a, f); }),
+             py::arg("axis"), py::arg("angle"), py::arg("frame"), "Turns about a Vector3D axis, likewise.")
+        .def("pre_multiply", &T::preMultiply, py::arg("a"), "this = a * this.")
+        .def("post_multiply", &T::postMultiply, py::arg("b"), "this = this * b.")
+        .def(py::self * py::self, "The composition a * b (b applied first).")
+        .def(py::self * V3(), "Applies to a Vector3D.")
+        .def(py::self / py::self, "a * inverse(b).")
+        .def(py::self *= py::self, "this = this * b.")
+        .def(py::self /= py::self, "this = this * inverse(b).")
+        .def(py::self == py::self, "Exact equality of every element.")
+        .def("__ne__", [](const T& a, const T& b) { return !(a == b); }, py::is_operator(), "Negation of ==.");
+}
+
+// The static slerp(t, a, b) and eaa_interp(t, a, b), returning a new object.
+template <class T, class... Extra>
+void interpolations(py::class_<T, Extra...>& cls, const char* a, const char* b, const char* slerpDoc,
+                    const char* eaaDoc) {
+    cls.def_static("slerp", [](double t, const T& x, const T& y) {
+        T out;
+        T::slerp(out, t, x, y);
+        return out;
+    }, py::arg("t"), py::arg(a), py::arg(b), slerpDoc);
+    cls.def_static("eaa_interp", [](double t, const T& x, const T& y) {
+        T out;
+        T::EAAInterp(out, t, x, y);
+        return out;
+    }, py::arg("t"), py::arg(a), py::arg(b), eaaDoc);
 }
 
 }  // namespace
@@ -259,21 +291,8 @@ void bindGeometry(py::module_& m) {
         .def("normalize", &R3::normalize, "Re-orthonormalises the columns in place.")
         .def("invert", &R3::invert, "Transposes in place (the inverse rotation).")
         .def("qtn", &R3::toQtn, "The quaternion of the rotation (s >= 0).")
-        .def("rotate", checked(+[](R3& r, Axis k, double a, Frame f) { r.rotate(k, a, f); }), py::arg("axis"),
-             py::arg("angle"), py::arg("frame"), "Turns about a coordinate axis in the world or local frame.")
-        .def("rotate", checked(+[](R3& r, const V3& axis, double a, Frame f) { r.rotate(axis, a, f); }),
-             py::arg("axis"), py::arg("angle"), py::arg("frame"), "Turns about a Vector3D axis.")
         .def("rotate", checked(+[](R3& r, const R3& b, Frame f) { r.rotate(b, f); }), py::arg("rotation"),
              py::arg("frame"), "Applies a rotation in the world (b * R) or local (R * b) frame.")
-        .def("pre_multiply", &R3::preMultiply, py::arg("b"), "R = b * R.")
-        .def("post_multiply", &R3::postMultiply, py::arg("b"), "R = R * b.")
-        .def(py::self * py::self, "The product.")
-        .def(py::self * V3(), "Rotates a vector.")
-        .def(py::self / py::self, "a * transpose(b).")
-        .def(py::self *= py::self, "R = R * b.")
-        .def(py::self /= py::self, "R = R * transpose(b).")
-        .def(py::self == py::self, "Exact equality of the nine elements.")
-        .def(py::self != py::self, "Negation of ==.")
         .def("__str__", &streamed<R3>, "The library's text output (a 3X3 matrix).")
         .def("__repr__", [](const R3& r) {
             std::string s = "Rotate3D([";
@@ -321,33 +340,9 @@ void bindGeometry(py::module_& m) {
         .def("negate", &Q3::negate, "Negates in place.")
         .def("rotation", &got<R3, &Q3::getRotate, Q3>, "The rotation matrix (assumes unit length).")
         .def("set_rotation", &Q3::setRotate, py::arg("rotation"), "From a rotation matrix (s >= 0).")
-        .def("rotate", checked(+[](Q3& q, Axis k, double a, Frame f) { q.rotate(k, a, f); }), py::arg("axis"),
-             py::arg("angle"), py::arg("frame"), "Turns about a coordinate axis in the world or local frame.")
-        .def("rotate", checked(+[](Q3& q, const V3& axis, double a, Frame f) { q.rotate(axis, a, f); }),
-             py::arg("axis"), py::arg("angle"), py::arg("frame"), "Turns about a Vector3D axis.")
         .def("rotate", checked(+[](Q3& q, const Q3& r, Frame f) { q.rotate(r, f); }), py::arg("qtn"),
              py::arg("frame"), "Applies a rotation in the world (r * q) or local (q * r) frame.")
-        .def("pre_multiply", &Q3::preMultiply, py::arg("a"), "q = a * q.")
-        .def("post_multiply", &Q3::postMultiply, py::arg("b"), "q = q * b.")
         .def(-py::self, "The negated copy.")
-        .def(py::self * py::self, "The Hamilton product.")
-        .def(py::self * V3(), "Rotates a vector.")
-        .def(py::self / py::self, "a * conjugate(b).")
-        .def(py::self *= py::self, "q = q * b.")
-        .def(py::self /= py::self, "q = q * conjugate(b).")
-        .def(py::self == py::self, "Exact equality of the four components.")
-        .def(py::self != py::self, "Negation of ==.")
-        .def_static("slerp", [](double t, const Q3& q0, const Q3& q1) {
-            Q3 out;
-            Q3::slerp(out, t, q0, q1);
-            return out;
-        }, py::arg("t"), py::arg("q0"), py::arg("q1"), "Spherical interpolation (no sign flip).")
-        .def_static("eaa_interp", [](double t, const Q3& q0, const Q3& q1) {
-            Q3 out;
-            Q3::EAAInterp(out, t, q0, q1);
-            return out;
-        }, py::arg("t"), py::arg("q0"), py::arg("q1"),
-           "Interpolation by the equivalent axis and angle of the relative rotation (the shorter way).")
         .def_static("squad", [](double t, const Q3& p, const Q3& a, const Q3& b, const Q3& q) {
             Q3 out;
             Q3::squad(out, t, p, a, b, q);
@@ -359,6 +354,8 @@ void bindGeometry(py::module_& m) {
             return "Qtn3D(" + num(a.at(0)) + ", " + num(a.at(1)) + ", " + num(a.at(2)) + ", " + num(a.at(3)) + ")";
         }, "Qtn3D(s, x, y, z).");
     orientationMethods(qtn);
+    interpolations(qtn, "q0", "q1", "Spherical interpolation, a new Qtn3D (no sign flip).",
+                   "Interpolation by the equivalent axis and angle of the relative rotation (the shorter way).");
     arrayProtocol(qtn, &qtnArray, "A new (4,) array (s, x, y, z).");
     qtn.attr("Identity") = Q3::Identity;
     copyable(qtn);
@@ -388,39 +385,18 @@ void bindGeometry(py::module_& m) {
              "Sets the Denavit-Hartenberg link transform.")
         .def("translate", checked(+[](X3& x, const V3& v, Frame f) { x.translate(v, f); }), py::arg("v"),
              py::arg("frame"), "World: p += v; local: p += R*v.")
-        .def("rotate", checked(+[](X3& x, Axis k, double a, Frame f) { x.rotate(k, a, f); }), py::arg("axis"),
-             py::arg("angle"), py::arg("frame"), "Turns about a coordinate axis (world: R and p, local: R only).")
-        .def("rotate", checked(+[](X3& x, const V3& axis, double a, Frame f) { x.rotate(axis, a, f); }),
-             py::arg("axis"), py::arg("angle"), py::arg("frame"), "Turns about a Vector3D axis.")
         .def("move", checked(+[](X3& x, const X3& b, Frame f) { x.move(b, f); }), py::arg("xform"), py::arg("frame"),
              "World: this = b * this; local: this = this * b.")
-        .def("pre_multiply", &X3::preMultiply, py::arg("a"), "this = a * this.")
-        .def("post_multiply", &X3::postMultiply, py::arg("b"), "this = this * b.")
-        .def(py::self * py::self, "The composition a * b (b applied first).")
-        .def(py::self * V3(), "Maps a point: R*x + p.")
-        .def(py::self / py::self, "a * inverse(b).")
-        .def(py::self *= py::self, "this = this * b.")
-        .def(py::self /= py::self, "this = this * inverse(b).")
-        .def(py::self == py::self, "Exact equality of positions and rotations.")
-        .def(py::self != py::self, "Negation of ==.")
         .def("apply", &applyXform, py::arg("points"),
              "Maps the rows of an (N, 3) array-like; an (N, 3) array whose row i is bit-identical to "
              "x * Vector3D(*points[i]). Long inputs run without the GIL.")
-        .def_static("slerp", [](double t, const X3& a, const X3& b) {
-            X3 out;
-            X3::slerp(out, t, a, b);
-            return out;
-        }, py::arg("t"), py::arg("a"), py::arg("b"), "Rotation by quaternion slerp, position by lerp.")
-        .def_static("eaa_interp", [](double t, const X3& a, const X3& b) {
-            X3 out;
-            X3::EAAInterp(out, t, a, b);
-            return out;
-        }, py::arg("t"), py::arg("a"), py::arg("b"), "Rotation by equivalent axis and angle, position by lerp.")
         .def("__str__", &streamed<X3>, "The library's text output (a 4X4 matrix).")
         .def("__repr__", [](const X3& x) {
             return "Xform3D(" + py::repr(xformMatrix(x).attr("tolist")()).cast<std::string>() + ")";
         }, "Xform3D([[...], ...]).");
     orientationMethods(xform);
+    interpolations(xform, "a", "b", "A new Xform3D: the rotation by quaternion slerp, the position by lerp.",
+                   "A new Xform3D: the rotation by equivalent axis and angle, the position by lerp.");
     arrayProtocol(xform, &xformMatrix, "The (4, 4) homogeneous matrix.");
     xform.attr("Identity") = X3::Identity;
     copyable(xform);
