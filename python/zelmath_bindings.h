@@ -1,0 +1,111 @@
+// Shared pieces of the Python module `zelmath`: one binder per family of classes, and the few
+// helpers they have in common (array-like arguments, text output, errors raised by warnings).
+#ifndef ZELMATH_PYTHON_ZELMATH_BINDINGS_H
+#define ZELMATH_PYTHON_ZELMATH_BINDINGS_H
+
+#include "ZELMath.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/operators.h>
+#include <pybind11/pybind11.h>
+
+#include <cstddef>
+#include <sstream>
+#include <string>
+
+namespace py = pybind11;
+
+namespace zelmath_python {
+
+/// Float64 arrays read from any array-like (lists, tuples, arrays of other types or layouts).
+using InArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+void bindErrors(py::module_& m);
+void bindLinalg(py::module_& m);
+void bindGeometry(py::module_& m);
+void bindSimTime(py::module_& m);
+void bindRandom(py::module_& m);
+
+/// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
+/// otherwise, naming `what`.
+InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape, const char* what);
+
+/// The library's text output of a value at the stream's default settings.
+template <class T>
+std::string streamed(const T& value) {
+    std::ostringstream os;
+    os << value;
+    return os.str();
+}
+
+/// After an operation that may report through the assertion hook: when the report became an
+/// error (warnings filtered to "error"), raise it instead of returning.
+void raiseIfWarned();
+
+/// A binding that calls `f` and then raiseIfWarned(); for the operations that validate an axis
+/// or a frame through the assertion hook.
+template <class R, class... Args>
+auto checked(R (*f)(Args...)) {
+    return [f](Args... args) -> R {
+        if constexpr (std::is_void_v<R>) {
+            f(std::forward<Args>(args)...);
+            raiseIfWarned();
+        } else {
+            R r = f(std::forward<Args>(args)...);
+            raiseIfWarned();
+            return r;
+        }
+    };
+}
+
+/// Runs `work` without the GIL when `release` is true (long loops over private data).
+template <class F>
+void runReleasingGil(bool release, F&& work) {
+    if (release) {
+        py::gil_scoped_release unlocked;
+        work();
+    } else {
+        work();
+    }
+}
+
+/// The eight operators with a scalar on either side: + - * / element by element.
+template <class Cls>
+void scalarOperators(Cls& cls) {
+    cls.def(py::self + double(), "Adds a scalar to every element.")
+        .def(double() + py::self, "Adds a scalar to every element.")
+        .def(py::self - double(), "Subtracts a scalar from every element.")
+        .def(double() - py::self, "The scalar minus every element.")
+        .def(py::self * double(), "Scales every element.")
+        .def(double() * py::self, "Scales every element.")
+        .def(py::self / double(), "Divides every element by a scalar (IEEE rules for a zero divisor).")
+        .def(double() / py::self, "The scalar divided by every element.");
+}
+
+/// numpy's `__array__(dtype=None, copy=None)`: the array `toArray(self)`, cast to dtype if given.
+template <class Cls, class F>
+void arrayProtocol(Cls& cls, F toArray, const char* doc) {
+    using T = typename Cls::type;
+    cls.def("__array__", [toArray](const T& self, py::object dtype, py::object) {
+        py::array out = toArray(self);
+        return dtype.is_none() ? out : out.attr("astype")(dtype).template cast<py::array>();
+    }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), doc);
+}
+
+/// The value a const getter writes into its out-parameter, e.g. got<ZELRotate3D, &ZELXform3D::getRotate>.
+template <class Out, auto Get, class T>
+Out got(const T& self) {
+    Out out;
+    (self.*Get)(out);
+    return out;
+}
+
+/// Stream numbers from Python: any integer is accepted; numbers outside the int range mean
+/// stream 1, like every other number outside 1..2000.
+inline int streamNumber(long long stream) {
+    return stream < 1 || stream > 0x7fffffffLL ? 1 : static_cast<int>(stream);
+}
+
+}  // namespace zelmath_python
+
+#endif
