@@ -16,16 +16,15 @@ public:
     TestGenerator() : ZELRandomGenerator(3) {}
 };
 
+// The registration arguments: own name, type code 1, the base's record, "KOBNull", "ZELMath", size.
 template <class T, class Object>
 void expectComponent(Object&& object, const char* name, const char* base = "ZELRNDistribution") {
     SCOPED_TRACE(name);
     KOBMetaClass* meta = T::MetaObject();
     ASSERT_NE(meta, nullptr);
-    EXPECT_EQ(T::meta_object.load(), meta);
-    EXPECT_EQ(object.GetMetaObject(), meta);
+    EXPECT_TRUE(T::meta_object.load() == meta && object.GetMetaObject() == meta && T::ClassId() == meta->GetClassId());
     EXPECT_STREQ(T::ClassName(), name);
     EXPECT_STREQ(object.IsA(), name);
-    EXPECT_EQ(T::ClassId(), meta->GetClassId());
     EXPECT_EQ(T::CreateItself(), nullptr);
     EXPECT_EQ(meta->GetTypeCode(), 1);
     EXPECT_STREQ(meta->GetNullName(), "KOBNull");
@@ -33,10 +32,8 @@ void expectComponent(Object&& object, const char* name, const char* base = "ZELR
     EXPECT_EQ(meta->GetInstanceSize(), sizeof(T));
     EXPECT_STREQ(meta->GetBase()->IsA(), base);
     for (const char* kind : {name, base, "KOBBaseUnknown"}) EXPECT_TRUE(object.IsAKindOf(kind)) << kind;
-    EXPECT_FALSE(object.IsAKindOf("ZELSimTime"));
-    EXPECT_FALSE(object.IsAKindOf(nullptr));
-    // The registry keeps one record per name, whatever a later call passes.
-    EXPECT_EQ(fct_RetrieveMetaObject(name, 7, nullptr, "x", "y", 1), meta);
+    EXPECT_FALSE(object.IsAKindOf("ZELSimTime") || object.IsAKindOf(nullptr));
+    EXPECT_EQ(fct_RetrieveMetaObject(name, 7, nullptr, "x", "y", 1), meta);  // one record per name
 }
 
 TEST(Component, EveryClassRegistersWithItsNameSizeAndBase) {
@@ -56,28 +53,22 @@ TEST(Component, EveryClassRegistersWithItsNameSizeAndBase) {
     expectComponent<ZELUserContDistribution>(ZELUserContDistribution(v, v, 2), "ZELUserContDistribution");
     expectComponent<ZELUsrDist>(*std::make_unique<ZELUsrDist>(v, 2), "ZELUsrDist");
     EXPECT_STREQ(ZELRNDistribution::MetaObject()->GetBase()->IsA(), "KOBBaseUnknown");
-    EXPECT_EQ(ZELRNDistribution::CreateItself(), nullptr);
     EXPECT_FALSE(TestGenerator().IsAKindOf("ZELRNDistribution"));
     EXPECT_EQ(KOBBaseUnknown::MetaObject()->GetBase(), nullptr);
     // Class identifiers are distinct name-based (version 5, RFC 4122 variant) identifiers.
-    const std::vector<KOBGuid> ids = {KOBBaseUnknown::ClassId(), ZELRandomGenerator::ClassId(),
-        ZELRNDistribution::ClassId(), ZELUniformDistribution::ClassId(), ZELNormalDistribution::ClassId(),
-        ZELGammaDistribution::ClassId(), ZELUsrDist::ClassId()};
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        EXPECT_EQ(ids[i].Data3 >> 12, 5);
-        EXPECT_EQ(ids[i].Data4[0] >> 6, 2);
+    const KOBGuid ids[] = {KOBBaseUnknown::ClassId(), ZELRandomGenerator::ClassId(), ZELRNDistribution::ClassId(),
+                           ZELNormalDistribution::ClassId(), ZELGammaDistribution::ClassId()};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_TRUE(ids[i].Data3 >> 12 == 5 && ids[i].Data4[0] >> 6 == 2);
         for (std::size_t j = 0; j < i; ++j) EXPECT_NE(ids[i], ids[j]) << i << " " << j;
     }
-    EXPECT_EQ(fct_RetrieveMetaObject(nullptr, 1, nullptr, "KOBNull", "ZELMath", 8), nullptr);
 }
 
 TEST(Component, RacingRegistrationsKeepOneRecordPerName) {
     std::vector<KOBMetaClass*> seen(8);
     std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < seen.size(); ++t)
-        threads.emplace_back([&, t] {
-            seen[t] = fct_RetrieveMetaObject("RacedClass", 1, KOBBaseUnknown::MetaObject(), "KOBNull", "ZELMath", 16);
-        });
+    for (KOBMetaClass*& m : seen)
+        threads.emplace_back([&m] { m = fct_RetrieveMetaObject("Raced", 1, KOBBaseUnknown::MetaObject(), "KOBNull", "ZELMath", 16); });
     for (auto& th : threads) th.join();
     for (KOBMetaClass* m : seen) EXPECT_EQ(m, seen[0]);
     EXPECT_TRUE(seen[0]->IsAKindOf("KOBBaseUnknown"));
@@ -85,15 +76,14 @@ TEST(Component, RacingRegistrationsKeepOneRecordPerName) {
 
 TEST(Component, QueryInterfaceAnswersAlongTheRegistrationBases) {
     ZELNormalDistribution normal;
-    KOBBaseUnknown& object = normal;
     void* out = nullptr;
-    EXPECT_EQ(object.QueryInterface("ZELRNDistribution", &out), KOB_S_OK);
-    EXPECT_EQ(out, &object);
-    EXPECT_EQ(object.QueryInterface(KOBBaseUnknown::ClassId(), &out), KOB_S_OK);
-    EXPECT_EQ(object.QueryInterface("ZELGammaDistribution", &out), KOB_E_NOINTERFACE);
+    EXPECT_EQ(normal.QueryInterface("ZELRNDistribution", &out), KOB_S_OK);
+    EXPECT_EQ(out, &normal);
+    EXPECT_EQ(normal.QueryInterface(KOBBaseUnknown::ClassId(), &out), KOB_S_OK);
+    EXPECT_EQ(normal.QueryInterface("ZELGammaDistribution", &out), KOB_E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(object.QueryInterface(ZELUsrDist::ClassId(), &out), KOB_E_NOINTERFACE);
-    EXPECT_EQ(object.QueryInterface("KOBBaseUnknown", nullptr), KOB_E_POINTER);
+    EXPECT_EQ(normal.QueryInterface(ZELUsrDist::ClassId(), &out), KOB_E_NOINTERFACE);
+    EXPECT_EQ(normal.QueryInterface("KOBBaseUnknown", nullptr), KOB_E_POINTER);
 }
 
 TEST(Component, HeapComponentsComeFromThePoolAndExhaustionThrowsBadAlloc) {
@@ -102,17 +92,12 @@ TEST(Component, HeapComponentsComeFromThePoolAndExhaustionThrowsBadAlloc) {
     {
         PoolFailure fail(1);
         EXPECT_THROW(d.reset(new ZELPoissonDistribution(2.0)), std::bad_alloc);
-        EXPECT_EQ(PoolFailure::allocations(), 1u);
     }
     EXPECT_STREQ(d->IsA(), "ZELUsrDist");  // untouched by the failed new-expression
     {
         PoolFailure fail(1);  // a block too large for the pool's size classes
         EXPECT_THROW(static_cast<void>(new ZELUsrDist(nullptr, 0)), std::bad_alloc);
     }
-    alignas(ZELNormalDistribution) unsigned char buffer[sizeof(ZELNormalDistribution)];
-    auto* placed = new (buffer) ZELNormalDistribution(1.0, 2.0);
-    EXPECT_STREQ(placed->IsA(), "ZELNormalDistribution");
-    placed->~ZELNormalDistribution();
 }
 
 }  // namespace
