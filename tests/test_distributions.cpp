@@ -58,7 +58,7 @@ TEST(Distributions, ClosedFormDrawsFollowTheirFormulasToTheBit) {
     u = forceU(0.5);
     EXPECT_EQ(t.getRandomVariate(S), 4.0 - std::sqrt((4.0 - 1.0) * (4.0 - 0.0) * (1.0 - u)));
     t.SetParameters(0.0, 1.0, 4.0);  // now maximum 1, mode 4: F = 4 >= U
-    u = forceU(0.0625);
+    u = forceU(0.5);
     EXPECT_EQ(t.getRandomVariate(S), 0.0 + std::sqrt((1.0 - 0.0) * (4.0 - 0.0) * u));
 
     const auto [u1, u2] = forcePair(0x5555'0000u);
