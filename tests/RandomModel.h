@@ -25,7 +25,6 @@ struct Stream {
     std::uint32_t nextState() { return x = x * A + C; }
     double next() { return static_cast<double>(nextState()) / 4294967295.0; }
 };
-
 // The state whose uniform number is closest to u.
 inline std::uint32_t stateFor(double u) { return static_cast<std::uint32_t>(u * 4294967295.0 + 0.5); }
 
