@@ -50,6 +50,19 @@ void BM_Std_Uniform(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(dist(engine));
 }
 
+// Draws per second of wall time, all threads together (each thread on its own stream, or with its
+// own engine): the two-thread row divided into the one-thread row is the wall time per draw of
+// two threads drawing at once relative to one thread alone (0.5 is perfect scaling). The std
+// engine, which shares nothing, shows what the machine itself allows.
+void BM_Zel_UniformWall(benchmark::State& state) {
+    BM_Zel_Uniform(state);
+    state.SetItemsProcessed(state.iterations());
+}
+void BM_Std_UniformWall(benchmark::State& state) {
+    BM_Std_Uniform(state);
+    state.SetItemsProcessed(state.iterations());
+}
+
 // ---- variates -------------------------------------------------------------------------------
 
 template <class D>
@@ -79,6 +92,8 @@ void BM_Std_Poisson4(benchmark::State& s) { stdDraw(s, std::poisson_distribution
 #define ZEL_PAIR(name) BENCHMARK(BM_Zel_##name)->ThreadRange(1, 2); BENCHMARK(BM_Std_##name)->ThreadRange(1, 2);
 ZEL_PAIR(Uniform)
 BENCHMARK(BM_Zel_UniformBlock)->ThreadRange(1, 2);
+BENCHMARK(BM_Zel_UniformWall)->ThreadRange(1, 2)->UseRealTime();
+BENCHMARK(BM_Std_UniformWall)->ThreadRange(1, 2)->UseRealTime();
 ZEL_PAIR(Exponential)
 ZEL_PAIR(Normal)
 ZEL_PAIR(Gamma05)

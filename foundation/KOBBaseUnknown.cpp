@@ -2,7 +2,6 @@
 
 #include "foundation/ZELPoolAllocator.h"
 
-#include <new>
 
 KOB_DEFINE_COMPONENT_WITH_BASE(KOBBaseUnknown, nullptr)
 
@@ -60,13 +59,7 @@ bool KOBBaseUnknown::IsNull() { return false; }
 bool KOBBaseUnknown::IsEqual(KOBBaseUnknown* other) { return other == this; }
 void KOBBaseUnknown::ChangeComponentState(int, int, KOBSysChangeComponentStateContext*) {}
 
-void* KOBBaseUnknown::operator new(std::size_t bytes) noexcept {
-    try {
-        return ZELPoolAllocator::Global()->allocate(bytes);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
+void* KOBBaseUnknown::operator new(std::size_t bytes) { return ZELPoolAllocator::Global()->allocate(bytes); }
 
 void KOBBaseUnknown::operator delete(void* p, std::size_t bytes) noexcept {
     ZELPoolAllocator::Global()->deallocate(p, bytes);

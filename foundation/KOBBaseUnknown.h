@@ -15,8 +15,8 @@
 ///     false and `IsEqual` compares addresses.
 ///
 /// Heap instances come from the class-specific `operator new`, which draws on the global pool
-/// allocator and yields null instead of throwing when memory runs out (so a new-expression
-/// yields null and constructs nothing); `operator delete` returns the block to the pool.
+/// allocator and throws `std::bad_alloc` when memory runs out, like the global one (a
+/// new-expression never yields null); `operator delete` returns the block to the pool.
 #ifndef ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
 #define ZELMATH_FOUNDATION_KOBBASEUNKNOWN_H
 
@@ -72,7 +72,7 @@ public:
     static const char* ClassName();
     static KOBBaseUnknown* CreateItself();
 
-    static void* operator new(std::size_t bytes) noexcept;
+    static void* operator new(std::size_t bytes);
     static void* operator new(std::size_t, void* place) noexcept { return place; }
     static void operator delete(void* p, std::size_t bytes) noexcept;
     static void operator delete(void*, void*) noexcept {}

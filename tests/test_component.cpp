@@ -1,11 +1,11 @@
+// Class meta-information, the registry and the class allocator of every component class.
+#include "PoolFailure.h"
 #include "ZELMath.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
-#include <set>
-#include <string>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -16,135 +16,84 @@ public:
     TestGenerator() : ZELRandomGenerator(3) {}
 };
 
-template <class T>
-void expectComponent(KOBBaseUnknown& object, const char* name, const char* base) {
+// The registration arguments: own name, type code 1, the base's record, "KOBNull", "ZELMath", size.
+template <class T, class Object>
+void expectComponent(Object&& object, const char* name, const char* base = "ZELRNDistribution") {
     SCOPED_TRACE(name);
     KOBMetaClass* meta = T::MetaObject();
     ASSERT_NE(meta, nullptr);
-    EXPECT_EQ(T::meta_object.load(), meta);
-    EXPECT_EQ(object.GetMetaObject(), meta);
+    EXPECT_TRUE(T::meta_object.load() == meta && object.GetMetaObject() == meta && T::ClassId() == meta->GetClassId());
     EXPECT_STREQ(T::ClassName(), name);
     EXPECT_STREQ(object.IsA(), name);
-    EXPECT_STREQ(meta->IsA(), name);
-    EXPECT_EQ(T::ClassId(), meta->GetClassId());
     EXPECT_EQ(T::CreateItself(), nullptr);
     EXPECT_EQ(meta->GetTypeCode(), 1);
     EXPECT_STREQ(meta->GetNullName(), "KOBNull");
     EXPECT_STREQ(meta->GetFramework(), "ZELMath");
     EXPECT_EQ(meta->GetInstanceSize(), sizeof(T));
-    ASSERT_NE(meta->GetBase(), nullptr);
     EXPECT_STREQ(meta->GetBase()->IsA(), base);
-    EXPECT_TRUE(object.IsAKindOf(name));
-    EXPECT_TRUE(object.IsAKindOf(base));
-    EXPECT_TRUE(object.IsAKindOf("KOBBaseUnknown"));
-    EXPECT_FALSE(object.IsAKindOf("ZELSimTime"));
-    EXPECT_FALSE(object.IsAKindOf(nullptr));
-    // The registry keeps one record per name, whatever a later call passes.
-    EXPECT_EQ(fct_RetrieveMetaObject(name, 7, nullptr, "x", "y", 1), meta);
+    for (const char* kind : {name, base, "KOBBaseUnknown"}) EXPECT_TRUE(object.IsAKindOf(kind)) << kind;
+    EXPECT_FALSE(object.IsAKindOf("ZELSimTime") || object.IsAKindOf(nullptr));
+    EXPECT_EQ(fct_RetrieveMetaObject(name, 7, nullptr, "x", "y", 1), meta);  // one record per name
 }
 
-TEST(Component, MetaInformationOfEveryClass) {
+TEST(Component, EveryClassRegistersWithItsNameSizeAndBase) {
     const double v[] = {1.0, 2.0};
-    TestGenerator generator;
-    ZELUniformDistribution uniform;
-    ZELExponentialDistribution exponential;
-    ZELTriangularDistribution triangular(0, 1, 2);
+    expectComponent<ZELRandomGenerator>(TestGenerator(), "ZELRandomGenerator", "KOBBaseUnknown");
+    expectComponent<ZELUniformDistribution>(ZELUniformDistribution(), "ZELUniformDistribution");
+    expectComponent<ZELExponentialDistribution>(ZELExponentialDistribution(), "ZELExponentialDistribution");
+    expectComponent<ZELTriangularDistribution>(ZELTriangularDistribution(0, 1, 2), "ZELTriangularDistribution");
+    expectComponent<ZELNormalDistribution>(ZELNormalDistribution(), "ZELNormalDistribution");
+    expectComponent<ZELLogNormalDistribution>(ZELLogNormalDistribution(), "ZELLogNormalDistribution");
+    expectComponent<ZELGammaDistribution>(ZELGammaDistribution(), "ZELGammaDistribution");
+    expectComponent<ZELErlangDistribution>(ZELErlangDistribution(), "ZELErlangDistribution");
+    expectComponent<ZELBetaDistribution>(ZELBetaDistribution(), "ZELBetaDistribution");
+    expectComponent<ZELWeibullDistribution>(ZELWeibullDistribution(), "ZELWeibullDistribution");
+    expectComponent<ZELPoissonDistribution>(ZELPoissonDistribution(1.0), "ZELPoissonDistribution");
+    expectComponent<ZELUserDiscDistribution>(ZELUserDiscDistribution(v, v, 2), "ZELUserDiscDistribution");
+    expectComponent<ZELUserContDistribution>(ZELUserContDistribution(v, v, 2), "ZELUserContDistribution");
+    expectComponent<ZELUsrDist>(*std::make_unique<ZELUsrDist>(v, 2), "ZELUsrDist");
+    EXPECT_STREQ(ZELRNDistribution::MetaObject()->GetBase()->IsA(), "KOBBaseUnknown");
+    EXPECT_FALSE(TestGenerator().IsAKindOf("ZELRNDistribution"));
+    EXPECT_EQ(KOBBaseUnknown::MetaObject()->GetBase(), nullptr);
+    // Class identifiers are distinct name-based (version 5, RFC 4122 variant) identifiers.
+    const KOBGuid ids[] = {KOBBaseUnknown::ClassId(), ZELRandomGenerator::ClassId(), ZELRNDistribution::ClassId(),
+                           ZELNormalDistribution::ClassId(), ZELGammaDistribution::ClassId()};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(ids[i].Data3 >> 12 == 5 && ids[i].Data4[0] >> 6 == 2 && (i == 0 || ids[i] != ids[i - 1])) << i;
+}
+
+TEST(Component, QueryInterfaceAnswersAlongTheRegistrationBasesOnly) {
     ZELNormalDistribution normal;
-    ZELLogNormalDistribution logNormal;
-    ZELGammaDistribution gamma;
-    ZELErlangDistribution erlang;
-    ZELBetaDistribution beta;
-    ZELWeibullDistribution weibull;
-    ZELPoissonDistribution poisson(1.0);
-    ZELUserDiscDistribution disc(v, v, 2);
-    ZELUserContDistribution cont(v, v, 2);
-    ZELUsrDist usr(v, 2);
-    const char* const rn = "ZELRNDistribution";
-    expectComponent<ZELRandomGenerator>(generator, "ZELRandomGenerator", "KOBBaseUnknown");
-    expectComponent<ZELUniformDistribution>(uniform, "ZELUniformDistribution", rn);
-    expectComponent<ZELExponentialDistribution>(exponential, "ZELExponentialDistribution", rn);
-    expectComponent<ZELTriangularDistribution>(triangular, "ZELTriangularDistribution", rn);
-    expectComponent<ZELNormalDistribution>(normal, "ZELNormalDistribution", rn);
-    expectComponent<ZELLogNormalDistribution>(logNormal, "ZELLogNormalDistribution", rn);
-    expectComponent<ZELGammaDistribution>(gamma, "ZELGammaDistribution", rn);
-    expectComponent<ZELErlangDistribution>(erlang, "ZELErlangDistribution", rn);
-    expectComponent<ZELBetaDistribution>(beta, "ZELBetaDistribution", rn);
-    expectComponent<ZELWeibullDistribution>(weibull, "ZELWeibullDistribution", rn);
-    expectComponent<ZELPoissonDistribution>(poisson, "ZELPoissonDistribution", rn);
-    expectComponent<ZELUserDiscDistribution>(disc, "ZELUserDiscDistribution", rn);
-    expectComponent<ZELUserContDistribution>(cont, "ZELUserContDistribution", rn);
-    expectComponent<ZELUsrDist>(usr, "ZELUsrDist", rn);
-
-    // The distribution base and the root.
-    KOBMetaClass* base = ZELRNDistribution::MetaObject();
-    EXPECT_STREQ(ZELRNDistribution::ClassName(), rn);
-    EXPECT_STREQ(base->GetBase()->IsA(), "KOBBaseUnknown");
-    EXPECT_EQ(base->GetInstanceSize(), sizeof(ZELRNDistribution));
-    EXPECT_EQ(ZELRNDistribution::CreateItself(), nullptr);
-    EXPECT_TRUE(normal.IsAKindOf(rn));
-    EXPECT_FALSE(generator.IsAKindOf(rn));
-    EXPECT_FALSE(normal.IsAKindOf("ZELExponentialDistribution"));
-    KOBMetaClass* root = KOBBaseUnknown::MetaObject();
-    EXPECT_STREQ(KOBBaseUnknown::ClassName(), "KOBBaseUnknown");
-    EXPECT_EQ(root->GetBase(), nullptr);
-    EXPECT_EQ(KOBBaseUnknown::CreateItself(), nullptr);
+    void* out = nullptr;
+    EXPECT_TRUE(normal.QueryInterface("ZELRNDistribution", &out) == KOB_S_OK && out == &normal);
+    EXPECT_EQ(normal.QueryInterface(KOBBaseUnknown::ClassId(), &out), KOB_S_OK);
+    EXPECT_TRUE(normal.QueryInterface("ZELGammaDistribution", &out) == KOB_E_NOINTERFACE && out == nullptr);
+    EXPECT_EQ(normal.QueryInterface(ZELUsrDist::ClassId(), &out), KOB_E_NOINTERFACE);
+    EXPECT_EQ(normal.QueryInterface("KOBBaseUnknown", nullptr), KOB_E_POINTER);
 }
 
-TEST(Component, ClassIdentifiersAreDistinctAndNameBased) {
-    const std::vector<KOBGuid> ids = {
-        KOBBaseUnknown::ClassId(), ZELRandomGenerator::ClassId(), ZELRNDistribution::ClassId(),
-        ZELUniformDistribution::ClassId(), ZELExponentialDistribution::ClassId(),
-        ZELTriangularDistribution::ClassId(), ZELNormalDistribution::ClassId(),
-        ZELLogNormalDistribution::ClassId(), ZELGammaDistribution::ClassId(),
-        ZELErlangDistribution::ClassId(), ZELBetaDistribution::ClassId(),
-        ZELWeibullDistribution::ClassId(), ZELPoissonDistribution::ClassId(),
-        ZELUserDiscDistribution::ClassId(), ZELUserContDistribution::ClassId(),
-        ZELUsrDist::ClassId()};
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        EXPECT_EQ(ids[i].Data3 >> 12, 5);
-        EXPECT_EQ(ids[i].Data4[0] >> 6, 2);
-        for (std::size_t j = 0; j < i; ++j) EXPECT_NE(ids[i], ids[j]) << i << " " << j;
-    }
-    EXPECT_EQ(fct_RetrieveMetaObject(nullptr, 1, nullptr, "KOBNull", "ZELMath", 8), nullptr);
-}
-
-TEST(Component, RegistryRaceKeepsOneRecordPerName) {
+TEST(Component, RacingRegistrationsKeepOneRecordPerName) {
     std::vector<KOBMetaClass*> seen(8);
     std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < seen.size(); ++t)
-        threads.emplace_back([&, t] {
-            seen[t] = fct_RetrieveMetaObject("RacedClass", 1, KOBBaseUnknown::MetaObject(),
-                                             "KOBNull", "ZELMath", 16);
-        });
+    for (KOBMetaClass*& m : seen)
+        threads.emplace_back([&m] { m = fct_RetrieveMetaObject("Raced", 1, KOBBaseUnknown::MetaObject(), "KOBNull", "ZELMath", 16); });
     for (auto& th : threads) th.join();
     for (KOBMetaClass* m : seen) EXPECT_EQ(m, seen[0]);
     EXPECT_TRUE(seen[0]->IsAKindOf("KOBBaseUnknown"));
 }
 
-TEST(Component, QueryInterfaceAnswersAlongTheRegistrationBases) {
-    ZELNormalDistribution normal;
-    KOBBaseUnknown& object = normal;
-    void* out = nullptr;
-    EXPECT_EQ(object.QueryInterface("ZELRNDistribution", &out), KOB_S_OK);
-    EXPECT_EQ(out, &object);
-    EXPECT_EQ(object.QueryInterface(KOBBaseUnknown::ClassId(), &out), KOB_S_OK);
-    EXPECT_EQ(object.QueryInterface("ZELGammaDistribution", &out), KOB_E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(object.QueryInterface(ZELUsrDist::ClassId(), &out), KOB_E_NOINTERFACE);
-    EXPECT_EQ(object.QueryInterface("KOBBaseUnknown", nullptr), KOB_E_POINTER);
-}
-
-TEST(Component, HeapComponentsUseTheClassAllocator) {
-    // Deleting through the base pointer returns the block with the derived size.
-    std::unique_ptr<ZELRNDistribution> d(new ZELUsrDist(nullptr, 0));
-    ASSERT_NE(d, nullptr);
+TEST(Component, HeapComponentsComeFromThePoolAndExhaustionThrowsBadAlloc) {
+    std::unique_ptr<ZELRNDistribution> d(new ZELUsrDist(nullptr, 0));  // freed with the derived size
     EXPECT_STREQ(d->IsA(), "ZELUsrDist");
-    d.reset(new ZELPoissonDistribution(2.0));
-    EXPECT_STREQ(d->IsA(), "ZELPoissonDistribution");
-    alignas(ZELNormalDistribution) unsigned char buffer[sizeof(ZELNormalDistribution)];
-    auto* placed = new (buffer) ZELNormalDistribution(1.0, 2.0);
-    EXPECT_STREQ(placed->IsA(), "ZELNormalDistribution");
-    placed->~ZELNormalDistribution();
+    {
+        PoolFailure fail(1);
+        EXPECT_THROW(d.reset(new ZELPoissonDistribution(2.0)), std::bad_alloc);
+    }
+    EXPECT_STREQ(d->IsA(), "ZELUsrDist");  // untouched by the failed new-expression
+    {
+        PoolFailure fail(1);  // a block too large for the pool's size classes
+        EXPECT_THROW(static_cast<void>(new ZELUsrDist(nullptr, 0)), std::bad_alloc);
+    }
 }
 
 }  // namespace

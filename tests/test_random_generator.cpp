@@ -1,9 +1,10 @@
+// The generator's streams on one thread, checked against the independent model in RandomModel.h.
+#include "AssertRecorder.h"
 #include "RandomModel.h"
-#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -15,120 +16,41 @@ public:
     explicit TestGenerator(int streams) : ZELRandomGenerator(streams) {}
 };
 
-TEST(RandomGenerator, DocumentedSeedsAndFirstNumbers) {
+TEST(RandomGenerator, StreamsStartFromTheBuiltInSeedsAndFollowTheModel) {
     TestGenerator g(2000);
     EXPECT_EQ(g.GetNumberOfStreams(), 2000);
     EXPECT_EQ(g.GetInitialSeed(1), 1088421889);
-    EXPECT_EQ(g.GetInitialSeed(2), -2118123519);
-    EXPECT_EQ(static_cast<std::uint32_t>(g.GetInitialSeed(3)), 0xc2a00001u);
-    EXPECT_EQ(static_cast<std::uint32_t>(g.GetInitialSeed(5)), 0x44600001u);
+    EXPECT_EQ(g.GetInitialSeed(2), -2118123519);  // 0x81c00001 read as a signed int
     EXPECT_EQ(static_cast<std::uint32_t>(g.GetInitialSeed(1999)), 0x95200001u);
     EXPECT_EQ(static_cast<std::uint32_t>(g.GetInitialSeed(2000)), 0xd6000001u);
-
     EXPECT_EQ(g.GetRandomNumber(1), 4263917898.0 / 4294967295.0);
     EXPECT_EQ(g.GetRandomNumber(1), static_cast<double>(0xCB8C5557u) / 4294967295.0);
-    EXPECT_NEAR(4263917898.0 / 4294967295.0, 0.99277074891, 1e-11);
-    EXPECT_NEAR(static_cast<double>(0xCB8C5557u) / 4294967295.0, 0.79511006730, 1e-11);
-}
-
-TEST(RandomGenerator, EveryStreamFollowsTheModel) {
-    TestGenerator g(2000);
-    for (int k : {1, 2, 17, 1024, 1999, 2000}) {
+    for (int k : {2, 17, 1024, 1999, 2000}) {
         model::Stream m{model::seedOfStream(k)};
         for (int i = 0; i < 1000; ++i) ASSERT_EQ(g.GetRandomNumber(k), m.next()) << k << " " << i;
     }
 }
 
-TEST(RandomGenerator, SeedsLie2To21StepsApartOnOneCycle) {
-    // Walked with the model, independently of AdvanceStream.
-    for (int k : {1, 1000, 1999}) {
-        model::Stream m{model::seedOfStream(k)};
-        for (int i = 0; i < 2097152; ++i) m.nextState();
-        EXPECT_EQ(m.x, model::seedOfStream(k + 1)) << k;
-    }
+TEST(RandomGenerator, SeedsLieTwoToTheTwentyOneStepsApartWithTheDocumentedLimits) {
+    model::Stream m{model::seedOfStream(1000)};  // walked by the model, not by AdvanceStream
+    for (int i = 0; i < 2097152; ++i) m.nextState();
+    EXPECT_EQ(m.x, model::seedOfStream(1001));
     TestGenerator g(2000);
     g.AdvanceStream(7, 2097152);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(g.GetRandomNumber(7), g.GetRandomNumber(8));
-}
-
-TEST(RandomGenerator, KnownLimitsOfTheStreams) {
-    TestGenerator g(2000);
     // Streams k and k + 1024 stay exactly 2^31 apart, k and k + 512 exactly 3 * 2^30.
-    for (int i = 0; i < 200; ++i) {
-        const double u1 = g.GetRandomNumber(3), u512 = g.GetRandomNumber(515),
-                     u1024 = g.GetRandomNumber(1027);
-        const auto state = [](double u) { return model::stateFor(u); };
-        EXPECT_EQ(state(u1024) - state(u1), 0x80000000u);
-        EXPECT_EQ(state(u512) - state(u1), 0xC0000000u);
+    for (int i = 0; i < 100; ++i) {
+        const std::uint32_t x = model::stateFor(g.GetRandomNumber(3));
+        EXPECT_EQ(model::stateFor(g.GetRandomNumber(515)) - x, 0xC0000000u);
+        EXPECT_EQ(model::stateFor(g.GetRandomNumber(1027)) - x, 0x80000000u);
     }
-    // State 0 is reached on stream 1523 at draw 1 549 403 and gives exactly 0.
-    g.AdvanceStream(1523, 1549402);
+    g.AdvanceStream(1523, 1549402);  // state 0 at draw 1 549 403 gives exactly 0
     EXPECT_EQ(g.GetRandomNumber(1523), 0.0);
-    // State 0xFFFFFFFF on stream 1136 at draw 928 858 gives exactly 1.
-    g.AdvanceStream(1136, 928857);
+    g.AdvanceStream(1136, 928857);  // state 0xFFFFFFFF at draw 928 858 gives exactly 1
     EXPECT_EQ(g.GetRandomNumber(1136), 1.0);
 }
 
-TEST(RandomGenerator, OutOfRangeStreamsMeanStreamOne) {
-    TestGenerator g(2000);
-    model::Stream m{model::seedOfStream(1)};
-    for (int stream : {0, -5, 2001, 1, -2147483647 - 1, 2147483647}) EXPECT_EQ(g.GetRandomNumber(stream), m.next());
-    g.SetInitialSeed(0, 77u);
-    EXPECT_EQ(g.GetInitialSeed(1), 77);
-    g.ResetStream(-1);
-    m = model::Stream{77u};
-    EXPECT_EQ(g.GetRandomNumber(1), m.next());
-    g.SetAntithetic(4000);
-    EXPECT_EQ(g.GetRandomNumber(1), 1.0 - m.next());
-    EXPECT_EQ(g.GetRandomNumber(2), model::Stream{model::seedOfStream(2)}.next());
-}
-
-TEST(RandomGenerator, AntitheticStreams) {
-    TestGenerator g(2000);
-    model::Stream m3{model::seedOfStream(3)};
-    EXPECT_EQ(g.GetRandomNumber(3), m3.next());
-    g.SetAntithetic(3);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(g.GetRandomNumber(3), 1.0 - m3.next());
-    // Neighbours are plain; a reset keeps the flag.
-    EXPECT_EQ(g.GetRandomNumber(2), model::Stream{model::seedOfStream(2)}.next());
-    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.next());
-    g.ResetStream(3);
-    EXPECT_EQ(g.GetRandomNumber(3), 1.0 - model::Stream{model::seedOfStream(3)}.next());
-}
-
-TEST(RandomGenerator, ReseedTakesEffectAtReset) {
-    TestGenerator g(2000);
-    model::Stream old{model::seedOfStream(5)};
-    EXPECT_EQ(g.GetRandomNumber(5), old.next());
-    g.SetInitialSeed(5, 0xDEADBEEFu);
-    EXPECT_EQ(g.GetInitialSeed(5), static_cast<int>(0xDEADBEEFu));
-    EXPECT_EQ(g.GetRandomNumber(5), old.next());  // continues the old sequence
-    g.ResetStream(5);
-    model::Stream fresh{0xDEADBEEFu};
-    EXPECT_EQ(g.GetRandomNumber(5), fresh.next());
-    g.ResetStream(5);
-    EXPECT_EQ(g.GetRandomNumber(5), model::Stream{0xDEADBEEFu}.next());
-}
-
-TEST(RandomGenerator, StreamCounts) {
-    TestGenerator big(2500);
-    EXPECT_EQ(big.GetNumberOfStreams(), 2500);
-    EXPECT_EQ(big.GetInitialSeed(2001), 1);
-    EXPECT_EQ(big.GetInitialSeed(2500), 1);
-    EXPECT_EQ(static_cast<std::uint32_t>(big.GetInitialSeed(2000)), 0xd6000001u);
-    for (int k : {2001, 2250, 2500}) EXPECT_EQ(big.GetRandomNumber(k), 767965514.0 / 4294967295.0);
-    EXPECT_NEAR(767965514.0 / 4294967295.0, 0.17880590497, 1e-11);
-
-    for (int n : {0, -3}) {
-        TestGenerator one(n);
-        EXPECT_EQ(one.GetNumberOfStreams(), 1);
-        model::Stream m{model::seedOfStream(1)};
-        EXPECT_EQ(one.GetRandomNumber(1), m.next());
-        EXPECT_EQ(one.GetRandomNumber(2), m.next());
-    }
-}
-
-TEST(RandomGenerator, BlockDrawsMatchSingleDraws) {
+TEST(RandomGenerator, BlockDrawsAndAdvancesEqualSingleDraws) {
     TestGenerator a(10), b(10);
     a.SetAntithetic(6);
     b.SetAntithetic(6);
@@ -139,61 +61,111 @@ TEST(RandomGenerator, BlockDrawsMatchSingleDraws) {
         a.GetRandomNumbers(stream, nullptr, 0);
         EXPECT_EQ(a.GetRandomNumber(stream), b.GetRandomNumber(stream));
     }
-}
-
-TEST(RandomGenerator, AdvanceEqualsDrawAndDiscard) {
-    TestGenerator a(4), b(4);
-    a.SetInitialSeed(2, 0x12345678u);
-    a.ResetStream(2);
-    b.SetInitialSeed(2, 0x12345678u);
-    b.ResetStream(2);
     for (std::uint64_t steps : {0ull, 1ull, 2ull, 3ull, 1000ull, 65537ull, 999999ull}) {
         a.AdvanceStream(2, steps);
         for (std::uint64_t i = 0; i < steps; ++i) b.GetRandomNumber(2);
         ASSERT_EQ(a.GetRandomNumber(2), b.GetRandomNumber(2)) << steps;
     }
-    EXPECT_EQ(a.GetInitialSeed(2), 0x12345678);
-    // The cycle has length 2^32: advancing by it, or by 2^64, changes nothing.
+    // The cycle has length 2^32: advancing by it, or by 2^64 - 1 and then 1, changes nothing.
     const double next = TestGenerator(a).GetRandomNumber(2);
     a.AdvanceStream(2, 1ull << 32);
     a.AdvanceStream(2, ~0ull);
     a.AdvanceStream(2, 1);
     EXPECT_EQ(a.GetRandomNumber(2), next);
+    EXPECT_EQ(a.GetInitialSeed(2), static_cast<int>(model::seedOfStream(2)));
 }
 
-TEST(RandomGenerator, CopiesAreIndependent) {
-    TestGenerator a(3);
-    a.GetRandomNumber(2);
-    a.SetAntithetic(3);
-    TestGenerator b(a);
-    EXPECT_EQ(b.GetNumberOfStreams(), 3);
-    EXPECT_EQ(a.GetRandomNumber(2), b.GetRandomNumber(2));
-    EXPECT_EQ(a.GetRandomNumber(3), b.GetRandomNumber(3));
-    b.SetInitialSeed(1, 9u);
-    EXPECT_EQ(a.GetInitialSeed(1), 1088421889);
-    TestGenerator c(2500);
-    c = a;
-    EXPECT_EQ(c.GetNumberOfStreams(), 3);
-    EXPECT_EQ(c.GetRandomNumber(3), a.GetRandomNumber(3));
-    const TestGenerator& alias = c;
-    c = alias;
-    EXPECT_EQ(c.GetRandomNumber(3), a.GetRandomNumber(3));
-}
-
-TEST(RandomGenerator, SingletonLifecycle) {
-    ZELRandomGenerator* g = ZELRandomGenerator::Instance();
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(ZELRandomGenerator::Instance(), g);
-    EXPECT_EQ(g->GetNumberOfStreams(), 2000);
-    {
-        TestGenerator other(5);  // destroying another generator leaves the singleton alone
+TEST(RandomGenerator, AntitheticOutputIsTheExactComplementAndNewSeedsWaitForAReset) {
+    TestGenerator g(2000);
+    model::Stream m3{model::seedOfStream(3)}, m5{model::seedOfStream(5)};
+    EXPECT_EQ(g.GetRandomNumber(3), m3.next());
+    g.SetAntithetic(3);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(g.GetRandomNumber(3), 1.0 - m3.next());
+    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.next());  // neighbours stay plain
+    g.ResetStream(3);  // a reset keeps the flag
+    EXPECT_EQ(g.GetRandomNumber(3), 1.0 - model::Stream{model::seedOfStream(3)}.next());
+    g.SetInitialSeed(5, 0xDEADBEEFu);
+    EXPECT_EQ(g.GetInitialSeed(5), static_cast<int>(0xDEADBEEFu));
+    EXPECT_EQ(g.GetRandomNumber(5), m5.next());  // the old sequence goes on until the reset
+    for (int twice = 0; twice < 2; ++twice) {
+        g.ResetStream(5);
+        EXPECT_EQ(g.GetRandomNumber(5), model::Stream{0xDEADBEEFu}.next());
     }
-    EXPECT_EQ(ZELRandomGenerator::_Instance.load(), g);
+}
 
+TEST(RandomGenerator, StreamCountsBelowOneMeanOneAndStreamsBeyondTheTableStartFromSeedOne) {
+    TestGenerator big(2500);
+    EXPECT_EQ(big.GetNumberOfStreams(), 2500);
+    EXPECT_EQ(static_cast<std::uint32_t>(big.GetInitialSeed(2000)), 0xd6000001u);
+    for (int k : {2001, 2250, 2500}) {
+        EXPECT_EQ(big.GetInitialSeed(k), 1);
+        EXPECT_EQ(big.GetRandomNumber(k), 767965514.0 / 4294967295.0);
+    }
+    for (int n : {0, -3}) {
+        TestGenerator one(n);
+        model::Stream m{model::seedOfStream(1)};
+        EXPECT_TRUE(one.GetNumberOfStreams() == 1 && one.GetRandomNumber(1) == m.next() && one.GetRandomNumber(2) == m.next());
+    }
+}
+
+// Every per-stream call with stream 0, -1, n + 1, INT_MAX or INT_MIN works on stream 1. With strict
+// numbers each such call is reported once first; valid numbers are never reported.
+TEST(RandomGenerator, OutOfRangeStreamNumbersMeanStreamOneAndAreReportedWhenStrict) {
+    AssertRecorder recorder;
+    for (bool strict : {false, true}) {
+        ZELRandomGenerator::SetStrictStreams(strict);
+        EXPECT_EQ(ZELRandomGenerator::GetStrictStreams(), strict);
+        int calls = 0;
+        for (int bad : {0, -1, 2001, INT_MAX, INT_MIN}) {
+            TestGenerator g(2000);
+            model::Stream m{model::seedOfStream(1)};
+            EXPECT_EQ(g.GetRandomNumber(bad), m.next()) << bad;
+            double block[3];
+            g.GetRandomNumbers(bad, block, 3);
+            for (double u : block) EXPECT_EQ(u, m.next());
+            g.AdvanceStream(bad, 2);
+            m.nextState(), m.nextState();
+            EXPECT_EQ(g.GetRandomNumber(1), m.next());
+            g.SetInitialSeed(bad, 77u);
+            EXPECT_EQ(g.GetInitialSeed(bad), 77);
+            g.ResetStream(bad);
+            g.SetAntithetic(bad);
+            EXPECT_EQ(g.GetRandomNumber(1), 1.0 - model::Stream{77u}.next());
+            EXPECT_EQ(g.GetRandomNumber(2000), model::Stream{model::seedOfStream(2000)}.next());
+            calls += 7;
+        }
+        const std::vector<AssertReport> reports = recorder.take();
+        ASSERT_EQ(reports.size(), strict ? static_cast<std::size_t>(calls) : 0u);
+        for (const AssertReport& r : reports)
+            EXPECT_TRUE(r.category == "Software" && r.message == "Invalid stream number" &&
+                        r.file == "ZELRandomMD.m/src/ZELRandomGenerator");
+    }
+    ZELRandomGenerator::SetStrictStreams(false);
+}
+
+TEST(RandomGenerator, CopiesOwnTheirStreamsAndTheSingletonIsRebuiltAfterItsDestruction) {
+    ZELRandomGenerator* g = ZELRandomGenerator::Instance();
+    ASSERT_TRUE(g != nullptr && ZELRandomGenerator::Instance() == g && g->GetNumberOfStreams() == 2000);
+    {
+        TestGenerator a(3), c(2500);
+        a.GetRandomNumber(2);
+        a.SetAntithetic(3);
+        TestGenerator b(a);
+        c = a;
+        c = static_cast<const TestGenerator&>(c);
+        for (TestGenerator* copy : {&b, &c}) {
+            EXPECT_EQ(copy->GetNumberOfStreams(), 3);
+            EXPECT_EQ(copy->GetRandomNumber(2), TestGenerator(a).GetRandomNumber(2));
+            EXPECT_EQ(copy->GetRandomNumber(3), TestGenerator(a).GetRandomNumber(3));
+        }
+        b.SetInitialSeed(1, 9u);
+        EXPECT_EQ(a.GetInitialSeed(1), 1088421889);
+    }
+    EXPECT_EQ(ZELRandomGenerator::_Instance.load(), g);  // other generators' destruction leaves it
     g->SetInitialSeed(9, 5u);
-    delete g;  // the singleton's own destruction clears it ...
+    delete g;
     EXPECT_EQ(ZELRandomGenerator::_Instance.load(), nullptr);
-    ZELRandomGenerator* fresh = ZELRandomGenerator::Instance();  // ... and the next use rebuilds it
+    ZELRandomGenerator* fresh = ZELRandomGenerator::Instance();
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->GetInitialSeed(9), static_cast<int>(model::seedOfStream(9)));
 }

@@ -3,9 +3,7 @@
 #include "ZELRandomMD.m/src/ZELGammaDistribution.h"
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 
-KOB_DEFINE_COMPONENT(ZELBetaDistribution, ZELRNDistribution)
-
-ZELBetaDistribution::~ZELBetaDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELBetaDistribution)
 
 double ZELBetaDistribution::doGetRandomVariate(int stream) {
     if (ZELRandomGenerator::Instance() == nullptr) return 0.0;
@@ -18,8 +16,4 @@ double ZELBetaDistribution::doGetRandomVariate(int stream) {
         const double y2 = g2.getRandomVariate(stream);
         if (y1 + y2 != 0.0) return y1 / (y1 + y2);
     }
-}
-
-double ZELBetaDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

@@ -15,25 +15,17 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELBetaDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELBetaDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELBetaDistribution)
 
-public:
     ZELBetaDistribution() noexcept : _alpha1(1.0), _alpha2(0.25) {}
     ZELBetaDistribution(double shape1, double shape2) noexcept : _alpha1(shape1), _alpha2(shape2) {}
-    ZELBetaDistribution(const ZELBetaDistribution&) noexcept = default;
-    ZELBetaDistribution& operator=(const ZELBetaDistribution&) noexcept = default;
-    ~ZELBetaDistribution() override;
 
     void SetDistParameters(double shape1, double shape2) noexcept {
         _alpha1 = shape1;
         _alpha2 = shape2;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _alpha1;
     double _alpha2;
 };

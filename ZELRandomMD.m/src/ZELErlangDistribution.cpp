@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELErlangDistribution, ZELRNDistribution)
-
-ZELErlangDistribution::~ZELErlangDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELErlangDistribution)
 
 double ZELErlangDistribution::doGetRandomVariate(int stream) {
     ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
@@ -20,8 +18,4 @@ double ZELErlangDistribution::doGetRandomVariate(int stream) {
         sum = sum - t * _mean;
     }
     return sum / k;
-}
-
-double ZELErlangDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

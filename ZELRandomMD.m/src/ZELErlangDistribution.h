@@ -15,26 +15,18 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELErlangDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELErlangDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELErlangDistribution)
 
-public:
     ZELErlangDistribution() noexcept : _mean(0.0), _phases(1.0) {}
     ZELErlangDistribution(double mean, int phases) noexcept
         : _mean(mean), _phases(phases < 0 ? 1.0 : static_cast<double>(phases)) {}
-    ZELErlangDistribution(const ZELErlangDistribution&) noexcept = default;
-    ZELErlangDistribution& operator=(const ZELErlangDistribution&) noexcept = default;
-    ~ZELErlangDistribution() override;
 
     void SetDistParameters(double mean, double phases) noexcept {
         _mean = mean;
         _phases = phases;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _mean;
     double _phases;
 };

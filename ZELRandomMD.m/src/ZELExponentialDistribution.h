@@ -12,22 +12,14 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELExponentialDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELExponentialDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELExponentialDistribution)
 
-public:
     ZELExponentialDistribution() noexcept : _mean(0.0) {}
     explicit ZELExponentialDistribution(double mean) noexcept : _mean(mean) {}
-    ZELExponentialDistribution(const ZELExponentialDistribution&) noexcept = default;
-    ZELExponentialDistribution& operator=(const ZELExponentialDistribution&) noexcept = default;
-    ~ZELExponentialDistribution() override;
 
     void SetDistributionParameters(double mean) noexcept { _mean = mean; }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _mean;
 };
 

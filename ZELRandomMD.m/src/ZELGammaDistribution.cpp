@@ -5,9 +5,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELGammaDistribution, ZELRNDistribution)
-
-ZELGammaDistribution::~ZELGammaDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELGammaDistribution)
 
 double ZELGammaDistribution::doGetRandomVariate(int stream) {
     const double alpha = _shape;
@@ -55,8 +53,4 @@ double ZELGammaDistribution::doGetRandomVariate(int stream) {
         if (z == 0.0) return 0.0;
         if (std::log(z) <= w) return y * beta;
     }
-}
-
-double ZELGammaDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

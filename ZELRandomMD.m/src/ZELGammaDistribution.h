@@ -5,8 +5,14 @@
 ///   - alpha < 1: the acceptance-rejection method GS of Ahrens and Dieter, with b = (e + alpha)/e.
 ///     For a small first product P = b U1 the draw yields 0.0 at once (P <= 0.01 when
 ///     1/alpha >= 7, P <= 0.001 when 1/alpha >= 6, P <= 1e-6 when 1/alpha >= 3), and P == b
-///     (U1 = 1) yields 0.0: a value below the smallest positive double is what these early
-///     exits stand for.
+///     (U1 = 1) yields 0.0. These zeros are a truncation, not an underflow: the value the method
+///     would have produced there, P^(1/alpha) * beta, is an ordinary double of up to
+///     0.01^(1/alpha) * beta (1e-20 beta for alpha = 0.1, 1e-14 beta for alpha = 1/7), or up to
+///     1e-18 beta under the two other thresholds. They are frequent for small shapes: with
+///     alpha = 0.1 about 1.05 % of all draws are exactly 0.0 (the gamma law puts that much mass
+///     below 1e-20 beta), with alpha = 1/7 about 1.07 %, with alpha = 1/6 about 0.1 %; above
+///     1/6 they are rarer than one in a million. Callers that take logarithms of the variates
+///     must allow for them.
 ///   - alpha > 1: Cheng's method GB (two uniform numbers per attempt); U1 exactly 0 or 1 and
 ///     Z = U1^2 U2 exactly 0 yield 0.0.
 /// A default-constructed object has alpha 1 and beta 1 (the standard exponential) until
@@ -20,25 +26,17 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELGammaDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELGammaDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELGammaDistribution)
 
-public:
     ZELGammaDistribution() noexcept : _shape(1.0), _scale(1.0) {}
     ZELGammaDistribution(double shape, double scale) noexcept : _shape(shape), _scale(scale) {}
-    ZELGammaDistribution(const ZELGammaDistribution&) noexcept = default;
-    ZELGammaDistribution& operator=(const ZELGammaDistribution&) noexcept = default;
-    ~ZELGammaDistribution() override;
 
     void SetDistParameters(double shape, double scale) noexcept {
         _shape = shape;
         _scale = scale;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _shape;
     double _scale;
 };

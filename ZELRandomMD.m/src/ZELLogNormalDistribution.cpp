@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELLogNormalDistribution, ZELRNDistribution)
-
-ZELLogNormalDistribution::~ZELLogNormalDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELLogNormalDistribution)
 
 double ZELLogNormalDistribution::doGetRandomVariate(int stream) {
     const double m = _mean, s = _stdDev;
@@ -16,8 +14,4 @@ double ZELLogNormalDistribution::doGetRandomVariate(int stream) {
     const double sigma = std::sqrt(v);
     ZELNormalDistribution normal(mu, sigma);
     return std::exp(normal.getRandomVariate(stream));
-}
-
-double ZELLogNormalDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

@@ -15,25 +15,17 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELLogNormalDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELLogNormalDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELLogNormalDistribution)
 
-public:
     ZELLogNormalDistribution() noexcept : _mean(1.0), _stdDev(1.0) {}
     ZELLogNormalDistribution(double mean, double stdDev) noexcept : _mean(mean), _stdDev(stdDev) {}
-    ZELLogNormalDistribution(const ZELLogNormalDistribution&) noexcept = default;
-    ZELLogNormalDistribution& operator=(const ZELLogNormalDistribution&) noexcept = default;
-    ~ZELLogNormalDistribution() override;
 
     void SetDistributionParameters(double mean, double stdDev) noexcept {
         _mean = mean;
         _stdDev = stdDev;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _mean;
     double _stdDev;
 };

@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELNormalDistribution, ZELRNDistribution)
-
-ZELNormalDistribution::~ZELNormalDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELNormalDistribution)
 
 double ZELNormalDistribution::doGetRandomVariate(int stream) {
     ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
@@ -17,8 +15,4 @@ double ZELNormalDistribution::doGetRandomVariate(int stream) {
     if (r < 0.0) r = 0.0;
     const double z = std::cos(AngleFactor * u2) * std::sqrt(r);
     return z * _stdDev + _mean;
-}
-
-double ZELNormalDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

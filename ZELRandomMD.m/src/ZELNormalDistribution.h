@@ -18,28 +18,20 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELNormalDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELNormalDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELNormalDistribution)
 
-public:
     ZELNormalDistribution() noexcept : _mean(0.0), _stdDev(1.0) {}
     ZELNormalDistribution(double mean, double stdDev) noexcept : _mean(mean), _stdDev(stdDev) {}
-    ZELNormalDistribution(const ZELNormalDistribution&) noexcept = default;
-    ZELNormalDistribution& operator=(const ZELNormalDistribution&) noexcept = default;
-    ~ZELNormalDistribution() override;
 
     void SetDistParameters(double mean, double stdDev) noexcept {
         _mean = mean;
         _stdDev = stdDev;
     }
 
-    double getRandomVariate(int stream) override;
-
     /// The angle factor of the draw.
     static constexpr double AngleFactor = 3.14527;
 
 private:
-    double doGetRandomVariate(int stream);
-
     double _mean;
     double _stdDev;
 };

@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELPoissonDistribution, ZELRNDistribution)
-
-ZELPoissonDistribution::~ZELPoissonDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELPoissonDistribution)
 
 double ZELPoissonDistribution::doGetRandomVariate(int stream) {
     ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
@@ -19,8 +17,4 @@ double ZELPoissonDistribution::doGetRandomVariate(int stream) {
         ++k;
     } while (k < Cap && p - l >= 0.0);
     return static_cast<double>(k);
-}
-
-double ZELPoissonDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

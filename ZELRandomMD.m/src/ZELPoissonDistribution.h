@@ -13,24 +13,16 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELPoissonDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELPoissonDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELPoissonDistribution)
 
-public:
     explicit ZELPoissonDistribution(double lambda) noexcept : _lambda(lambda) {}
-    ZELPoissonDistribution(const ZELPoissonDistribution&) noexcept = default;
-    ZELPoissonDistribution& operator=(const ZELPoissonDistribution&) noexcept = default;
-    ~ZELPoissonDistribution() override;
 
     void SetDistParameters(double lambda) noexcept { _lambda = lambda; }
-
-    double getRandomVariate(int stream) override;
 
     /// The largest value a draw yields.
     static constexpr int Cap = 32366;
 
 private:
-    double doGetRandomVariate(int stream);
-
     double _lambda;
 };
 

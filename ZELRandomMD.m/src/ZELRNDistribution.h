@@ -62,6 +62,34 @@ protected:
     double _lowerBound;
 };
 
+/// The members every parametric distribution (all but the uniform and the user tables) declares
+/// besides its constructors, setter and parameters, put first in the class body: the component
+/// registration, copying (all fields), the destructor, `getRandomVariate` and the private raw
+/// draw `doGetRandomVariate(stream)`, which the class's source file defines. What follows the
+/// macro is public.
+#define ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(Class)     \
+    KOB_DECLARE_COMPONENT(Class)                       \
+                                                       \
+public:                                                \
+    Class(const Class&) noexcept = default;            \
+    Class& operator=(const Class&) noexcept = default; \
+    ~Class() override;                                 \
+    double getRandomVariate(int stream) override;      \
+                                                       \
+private:                                               \
+    double doGetRandomVariate(int stream);             \
+                                                       \
+public:
+
+/// The source-file half: registration with ZELRNDistribution, the destructor, and the draw
+/// pattern, which repeats the raw draw until DistValueOK accepts its value.
+#define ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(Class)                                    \
+    KOB_DEFINE_COMPONENT(Class, ZELRNDistribution)                                   \
+    Class::~Class() = default;                                                       \
+    double Class::getRandomVariate(int stream) {                                     \
+        return drawAccepted([&] { return doGetRandomVariate(stream); });             \
+    }
+
 /// @}
 
 #endif

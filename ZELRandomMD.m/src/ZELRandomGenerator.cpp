@@ -1,8 +1,8 @@
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 
-#include <algorithm>
+#include "foundation/scl_assert.h"
+
 #include <cstring>
-#include <memory>
 #include <new>
 
 KOB_DEFINE_COMPONENT(ZELRandomGenerator, KOBBaseUnknown)
@@ -11,6 +11,8 @@ std::atomic<ZELRandomGenerator*> ZELRandomGenerator::_Instance{nullptr};
 ZELSysFastMutexLock ZELRandomGenerator::_contextLock(ZELStaticObjectDefault);
 
 namespace {
+
+std::atomic<bool> g_strictStreams{false};
 
 inline std::uint32_t step(std::uint32_t x) noexcept {
     return x * ZELRandomGenerator::Multiplier + ZELRandomGenerator::Increment;
@@ -21,19 +23,55 @@ inline double toUniform(std::uint32_t x, unsigned char antithetic) noexcept {
     return antithetic != 0 ? 1.0 - u : u;
 }
 
-// Three per-stream arrays, freed together unless released.
-struct StreamArrays {
-    std::unique_ptr<std::uint32_t[]> initial;
-    std::unique_ptr<std::uint32_t[]> current;
-    std::unique_ptr<unsigned char[]> flags;
+// `steps` steps of the generator composed into one affine map x -> mul x + add (mod 2^32), by
+// square-and-multiply on the pair: O(log steps). The cycle has length 2^32, so only the low 32
+// bits of `steps` matter.
+struct Jump {
+    std::uint32_t mul = 1u, add = 0u;
 
-    explicit StreamArrays(int n)
-        : initial(new std::uint32_t[static_cast<std::size_t>(n)]),
-          current(new std::uint32_t[static_cast<std::size_t>(n)]),
-          flags(new unsigned char[static_cast<std::size_t>(n)]) {}
+    explicit Jump(std::uint64_t steps) noexcept {
+        std::uint32_t curMul = ZELRandomGenerator::Multiplier, curAdd = ZELRandomGenerator::Increment;
+        for (steps &= 0xFFFFFFFFull; steps != 0; steps >>= 1) {
+            if (steps & 1u) {
+                mul = mul * curMul;
+                add = add * curMul + curAdd;
+            }
+            curAdd = curAdd * curMul + curAdd;
+            curMul = curMul * curMul;
+        }
+    }
+    std::uint32_t operator()(std::uint32_t x) const noexcept { return x * mul + add; }
 };
 
+// Replaces `state` by next(state) atomically; returns the state it replaced. Draws on one stream
+// from several threads each take a different state, in the stream's order.
+template <class Next>
+inline std::uint32_t advance(std::atomic<std::uint32_t>& state, Next next) noexcept {
+    std::uint32_t x = state.load(std::memory_order_relaxed);
+    while (!state.compare_exchange_weak(x, next(x), std::memory_order_relaxed)) {
+    }
+    return x;
+}
+
 }  // namespace
+
+// The three per-stream arrays of one generator, freed together unless installed.
+struct ZELRandomGenerator::StreamArrays {
+    std::unique_ptr<std::atomic<std::uint32_t>[]> initial;
+    std::unique_ptr<StreamState[]> current;
+    std::unique_ptr<std::atomic<unsigned char>[]> flags;
+
+    explicit StreamArrays(int n)
+        : initial(new std::atomic<std::uint32_t>[static_cast<std::size_t>(n)]),
+          current(new StreamState[static_cast<std::size_t>(n)]),
+          flags(new std::atomic<unsigned char>[static_cast<std::size_t>(n)]) {}
+
+    void set(int j, std::uint32_t seed, std::uint32_t state, unsigned char flag) noexcept {
+        initial[j].store(seed, std::memory_order_relaxed);
+        current[j].x.store(state, std::memory_order_relaxed);
+        flags[j].store(flag, std::memory_order_relaxed);
+    }
+};
 
 ZELRandomGenerator* ZELRandomGenerator::Instance() {
     ZELRandomGenerator* instance = _Instance.load(std::memory_order_acquire);
@@ -41,9 +79,20 @@ ZELRandomGenerator* ZELRandomGenerator::Instance() {
     ZELSysFastMutexLock::LockGuard guard(_contextLock);
     instance = _Instance.load(std::memory_order_relaxed);
     if (instance == nullptr) {
-        // A null block makes the new-expression yield null without constructing; a throwing
-        // constructor returns the block through operator delete before the exception leaves.
-        instance = new ZELRandomGenerator(2000);
+        // No memory for the object: no generator (a later call tries again). A constructor that
+        // throws returns the block before the exception leaves.
+        void* block;
+        try {
+            block = operator new(sizeof(ZELRandomGenerator));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        try {
+            instance = ::new (block) ZELRandomGenerator(2000);
+        } catch (...) {
+            operator delete(block, sizeof(ZELRandomGenerator));
+            throw;
+        }
         _Instance.store(instance, std::memory_order_release);
     }
     return instance;
@@ -56,6 +105,12 @@ ZELRandomGenerator::ZELRandomGenerator(int numberOfStreams)
     CreateRandomStreams();
 }
 
+void ZELRandomGenerator::install(StreamArrays& arrays) noexcept {
+    _initialSeeds.swap(arrays.initial);
+    _currentSeeds.swap(arrays.current);
+    _antitheticFlags.swap(arrays.flags);
+}
+
 void ZELRandomGenerator::CreateRandomStreams() {
     ZELSysFastMutexLock::LockGuard guard(_contextLock);
     if (_numberOfStreams < 1) _numberOfStreams = 1;
@@ -63,16 +118,9 @@ void ZELRandomGenerator::CreateRandomStreams() {
     StreamArrays arrays(n);  // may throw; the old arrays stay in place
     for (int j = 0; j < n; ++j) {
         const std::uint32_t seed = j < _seedTableSize ? _seedTable[j] : 1u;
-        arrays.initial[j] = seed;
-        arrays.current[j] = seed;
-        arrays.flags[j] = 0;
+        arrays.set(j, seed, seed, 0);
     }
-    delete[] _initialSeeds;
-    delete[] _currentSeeds;
-    delete[] _antitheticFlags;
-    _initialSeeds = arrays.initial.release();
-    _currentSeeds = arrays.current.release();
-    _antitheticFlags = arrays.flags.release();
+    install(arrays);
 }
 
 ZELRandomGenerator::ZELRandomGenerator(const ZELRandomGenerator& other)
@@ -85,16 +133,12 @@ ZELRandomGenerator& ZELRandomGenerator::operator=(const ZELRandomGenerator& othe
     ZELSysFastMutexLock::LockGuard guard(_contextLock);
     const int n = other._numberOfStreams;
     StreamArrays arrays(n);
-    std::copy(other._initialSeeds, other._initialSeeds + n, arrays.initial.get());
-    std::copy(other._currentSeeds, other._currentSeeds + n, arrays.current.get());
-    std::copy(other._antitheticFlags, other._antitheticFlags + n, arrays.flags.get());
+    for (int j = 0; j < n; ++j)
+        arrays.set(j, other._initialSeeds[j].load(std::memory_order_relaxed),
+                   other._currentSeeds[j].x.load(std::memory_order_relaxed),
+                   other._antitheticFlags[j].load(std::memory_order_relaxed));
     KOBBaseUnknown::operator=(other);
-    delete[] _initialSeeds;
-    delete[] _currentSeeds;
-    delete[] _antitheticFlags;
-    _initialSeeds = arrays.initial.release();
-    _currentSeeds = arrays.current.release();
-    _antitheticFlags = arrays.flags.release();
+    install(arrays);
     _numberOfStreams = n;
     _seedTableSize = other._seedTableSize;
     std::memcpy(_seedTable, other._seedTable, sizeof _seedTable);
@@ -103,75 +147,55 @@ ZELRandomGenerator& ZELRandomGenerator::operator=(const ZELRandomGenerator& othe
 
 ZELRandomGenerator::~ZELRandomGenerator() {
     ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    delete[] _initialSeeds;
-    delete[] _currentSeeds;
-    delete[] _antitheticFlags;
     ZELRandomGenerator* self = this;
     _Instance.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
 }
 
+void ZELRandomGenerator::SetStrictStreams(bool on) noexcept { g_strictStreams.store(on, std::memory_order_relaxed); }
+
+bool ZELRandomGenerator::GetStrictStreams() noexcept { return g_strictStreams.load(std::memory_order_relaxed); }
+
+int ZELRandomGenerator::invalidStream() {
+    if (g_strictStreams.load(std::memory_order_relaxed))
+        _scl_do_assert("Software", "Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", __LINE__);
+    return 0;
+}
+
 double ZELRandomGenerator::GetRandomNumber(int stream) {
-    std::uint32_t x;
-    unsigned char antithetic;
-    {
-        ZELSysFastMutexLock::LockGuard guard(_contextLock);
-        const int j = index(stream);
-        x = step(_currentSeeds[j]);
-        _currentSeeds[j] = x;
-        antithetic = _antitheticFlags[j];
-    }
-    // The conversion needs no shared state: done after the release, it keeps the lock short.
-    return toUniform(x, antithetic);
+    const int j = index(stream);
+    const std::uint32_t x = step(advance(_currentSeeds[j].x, [](std::uint32_t s) { return step(s); }));
+    return toUniform(x, _antitheticFlags[j].load(std::memory_order_relaxed));
 }
 
 void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t count) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
     const int j = index(stream);
-    std::uint32_t x = _currentSeeds[j];
-    const unsigned char antithetic = _antitheticFlags[j];
+    // The whole block is claimed by one exchange of the state; its numbers are made afterwards.
+    std::uint32_t x = advance(_currentSeeds[j].x, Jump(count));
+    const unsigned char antithetic = _antitheticFlags[j].load(std::memory_order_relaxed);
     for (std::size_t i = 0; i < count; ++i) {
         x = step(x);
         out[i] = toUniform(x, antithetic);
     }
-    _currentSeeds[j] = x;
 }
 
 void ZELRandomGenerator::AdvanceStream(int stream, std::uint64_t steps) {
-    // The composition of n steps is again affine, x -> A x + C; square-and-multiply on the pair.
-    std::uint32_t accMul = 1u, accAdd = 0u;
-    std::uint32_t curMul = Multiplier, curAdd = Increment;
-    steps &= 0xFFFFFFFFull;  // the cycle has length 2^32
-    while (steps != 0) {
-        if (steps & 1u) {
-            accMul = accMul * curMul;
-            accAdd = accAdd * curMul + curAdd;
-        }
-        curAdd = curAdd * curMul + curAdd;
-        curMul = curMul * curMul;
-        steps >>= 1;
-    }
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    const int j = index(stream);
-    _currentSeeds[j] = _currentSeeds[j] * accMul + accAdd;
+    const Jump jump(steps);
+    advance(_currentSeeds[index(stream)].x, jump);
 }
 
 void ZELRandomGenerator::SetAntithetic(int stream) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    _antitheticFlags[index(stream)] = 1;
+    _antitheticFlags[index(stream)].store(1, std::memory_order_relaxed);
 }
 
 int ZELRandomGenerator::GetInitialSeed(int stream) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    return static_cast<int>(_initialSeeds[index(stream)]);
+    return static_cast<int>(_initialSeeds[index(stream)].load(std::memory_order_relaxed));
 }
 
 void ZELRandomGenerator::SetInitialSeed(int stream, unsigned int seed) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
-    _initialSeeds[index(stream)] = seed;
+    _initialSeeds[index(stream)].store(seed, std::memory_order_relaxed);
 }
 
 void ZELRandomGenerator::ResetStream(int stream) {
-    ZELSysFastMutexLock::LockGuard guard(_contextLock);
     const int j = index(stream);
-    _currentSeeds[j] = _initialSeeds[j];
+    _currentSeeds[j].x.store(_initialSeeds[j].load(std::memory_order_relaxed), std::memory_order_relaxed);
 }

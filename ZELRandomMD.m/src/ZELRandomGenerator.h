@@ -17,11 +17,25 @@
 /// the streams it used (`ResetStream`); to run a variance-reduction twin, switch them to
 /// antithetic output.
 ///
-/// Threads: every operation except `GetNumberOfStreams` runs under the one recursive lock
-/// `_contextLock`, shared by all generators, one uniform number per lock. Draws on different
-/// streams from different threads are therefore safe and each stream delivers exactly its own
-/// sequence; draws by several threads on one stream hand out each number once, in an order that
-/// depends on the scheduling. `GetRandomNumbers` takes a whole block under one lock.
+/// Threads: each stream's state is one atomic word, advanced by compare-and-swap, so a draw takes
+/// no lock and threads drawing on different streams never wait for each other (each state sits
+/// alone in its cache line, so they do not even share one). Every stream delivers exactly its own
+/// sequence. Several threads drawing on one stream hand out each number once, nothing lost and
+/// nothing repeated, in an order that depends on the scheduling; `GetRandomNumbers` and
+/// `AdvanceStream` move the stream by their whole block in one step, so another thread's draw
+/// comes before or after the block, never inside it. `ResetStream`, `SetInitialSeed`,
+/// `GetInitialSeed` and `SetAntithetic` are single atomic stores or loads of the stream's entry;
+/// a draw racing with them sees the entry before or after the change.
+/// The one recursive lock `_contextLock`, shared by all generators, guards what is not per
+/// stream: the creation of the singleton in `Instance()` (exactly one generator is built when
+/// threads race on first use) and the building, copying and replacing of a generator's stream
+/// arrays (construction, copy, assignment, destruction). Per-stream operations do not take it, so
+/// assigning to or destroying a generator while other threads draw from it is the caller's error.
+///
+/// Strict stream numbers (off by default): after `SetStrictStreams(true)` every per-stream call
+/// with a number outside 1..n first reports "Invalid stream number" through the assertion hook
+/// (category "Software"), once per call, and then uses stream 1 as usual. The switch is
+/// process-wide and applies to every generator.
 ///
 /// Known limits of the generator (choose streams with them in mind):
 ///   - All 2^32 states form one cycle and the built-in seeds lie 2^21 = 2 097 152 steps apart on
@@ -39,7 +53,7 @@
 ///
 /// Copying and destruction (the library itself never copies or destroys a generator):
 ///   - A copy owns its own arrays, duplicated from the source's current seeds, states and flags
-///     (taken under the lock); assignment replaces the target's arrays the same way. No two
+///     (each stream's entries read atomically); assignment replaces the target's arrays the same way. No two
 ///     generators ever share arrays, so each frees only its own.
 ///   - The destructor frees the generator's arrays. If the generator being destroyed is the
 ///     singleton, `_Instance` is reset to null so that a later `Instance()` builds a fresh
@@ -59,6 +73,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class ZELMATH_EXPORT ZELRandomGenerator : public KOBBaseUnknown {
     KOB_DECLARE_COMPONENT(ZELRandomGenerator)
@@ -72,13 +87,13 @@ public:
     ZELRandomGenerator& operator=(const ZELRandomGenerator& other);
     ~ZELRandomGenerator() override;
 
-    /// The number of streams (read without the lock).
+    /// The number of streams.
     int GetNumberOfStreams() const noexcept { return _numberOfStreams; }
 
     /// Advances the stream by one step and returns its next number in [0, 1].
     double GetRandomNumber(int stream);
-    /// The next `count` numbers of the stream, taken under one lock; identical to `count` calls
-    /// of GetRandomNumber (antithetic output included).
+    /// The next `count` numbers of the stream, taken as one block; identical to `count` calls of
+    /// GetRandomNumber (antithetic output included).
     void GetRandomNumbers(int stream, double* out, std::size_t count);
     /// Moves the stream's current state `steps` draws ahead in O(log steps), as if that many
     /// numbers had been drawn and discarded. The initial seed and the antithetic flag stay.
@@ -93,11 +108,16 @@ public:
     /// Sets the stream's state back to its initial seed (the antithetic flag stays).
     void ResetStream(int stream);
 
+    /// Strict stream numbers on or off for every generator (see above); off by default.
+    static void SetStrictStreams(bool on) noexcept;
+    static bool GetStrictStreams() noexcept;
+
     static constexpr std::uint32_t Multiplier = 314159269u;  // 0x12B9B0A5
     static constexpr std::uint32_t Increment = 453806245u;   // 0x1B0C88A5
     static constexpr int SeedTableSize = 2000;
 
-    /// The singleton (null until the first Instance()) and the lock of every generator.
+    /// The singleton (null until the first Instance()) and the lock of every generator's creation
+    /// and array replacement.
     static std::atomic<ZELRandomGenerator*> _Instance;
     static ZELSysFastMutexLock _contextLock;
 
@@ -106,15 +126,26 @@ protected:
     explicit ZELRandomGenerator(int numberOfStreams = 2000);
 
 private:
-    void CreateRandomStreams();
-    /// Index of the array entry of `stream`, out-of-range numbers mapped to stream 1.
-    int index(int stream) const noexcept {
-        return (stream < 1 || stream > _numberOfStreams) ? 0 : stream - 1;
-    }
+    /// A stream's current state, alone in a cache line so that draws on different streams from
+    /// different threads do not contend for one.
+    struct alignas(64) StreamState {
+        std::atomic<std::uint32_t> x;
+    };
+    struct StreamArrays;  // a set of the three arrays, built before it is installed
 
-    std::uint32_t* _initialSeeds = nullptr;
-    std::uint32_t* _currentSeeds = nullptr;
-    unsigned char* _antitheticFlags = nullptr;
+    void CreateRandomStreams();
+    /// Swaps the generator's arrays with `arrays` (which then holds, and frees, the old ones).
+    void install(StreamArrays& arrays) noexcept;
+    /// Index of the array entry of `stream`; out-of-range numbers mean stream 1.
+    int index(int stream) const {
+        return (stream < 1 || stream > _numberOfStreams) ? invalidStream() : stream - 1;
+    }
+    /// Reports an invalid stream number when strict numbers are on; returns 0 (stream 1).
+    static int invalidStream();
+
+    std::unique_ptr<std::atomic<std::uint32_t>[]> _initialSeeds;
+    std::unique_ptr<StreamState[]> _currentSeeds;
+    std::unique_ptr<std::atomic<unsigned char>[]> _antitheticFlags;
     int _numberOfStreams;
     int _seedTableSize;
     std::uint32_t _seedTable[SeedTableSize];

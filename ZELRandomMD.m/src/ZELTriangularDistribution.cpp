@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELTriangularDistribution, ZELRNDistribution)
-
-ZELTriangularDistribution::~ZELTriangularDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELTriangularDistribution)
 
 double ZELTriangularDistribution::doGetRandomVariate(int stream) {
     ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
@@ -16,8 +14,4 @@ double ZELTriangularDistribution::doGetRandomVariate(int stream) {
     const double f = (c - a) / (b - a);
     if (f >= u) return a + std::sqrt((b - a) * (c - a) * u);
     return b - std::sqrt((b - c) * (b - a) * (1.0 - u));
-}
-
-double ZELTriangularDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

@@ -14,14 +14,10 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELTriangularDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELTriangularDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELTriangularDistribution)
 
-public:
     ZELTriangularDistribution(double minimum, double mode, double maximum) noexcept
         : _min(minimum), _max(maximum), _mode(mode) {}
-    ZELTriangularDistribution(const ZELTriangularDistribution&) noexcept = default;
-    ZELTriangularDistribution& operator=(const ZELTriangularDistribution&) noexcept = default;
-    ~ZELTriangularDistribution() override;
 
     void SetParameters(double minimum, double maximum, double mode) noexcept {
         _min = minimum;
@@ -29,11 +25,7 @@ public:
         _mode = mode;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _min;
     double _max;
     double _mode;

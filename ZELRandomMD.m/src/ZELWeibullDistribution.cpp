@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-KOB_DEFINE_COMPONENT(ZELWeibullDistribution, ZELRNDistribution)
-
-ZELWeibullDistribution::~ZELWeibullDistribution() = default;
+ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELWeibullDistribution)
 
 double ZELWeibullDistribution::doGetRandomVariate(int stream) {
     if (_shape <= 0.0) return 0.0;
@@ -14,8 +12,4 @@ double ZELWeibullDistribution::doGetRandomVariate(int stream) {
     if (generator == nullptr) return 0.0;
     const double u = generator->GetRandomNumber(stream);
     return _scale * std::pow(-std::log(u), 1.0 / _shape);
-}
-
-double ZELWeibullDistribution::getRandomVariate(int stream) {
-    return drawAccepted([&] { return doGetRandomVariate(stream); });
 }

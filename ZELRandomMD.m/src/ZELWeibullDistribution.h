@@ -10,25 +10,17 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
 class ZELMATH_EXPORT ZELWeibullDistribution : public ZELRNDistribution {
-    KOB_DECLARE_COMPONENT(ZELWeibullDistribution)
+    ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELWeibullDistribution)
 
-public:
     ZELWeibullDistribution() noexcept : _scale(0.0), _shape(0.0) {}
     ZELWeibullDistribution(double scale, double shape) noexcept : _scale(scale), _shape(shape) {}
-    ZELWeibullDistribution(const ZELWeibullDistribution&) noexcept = default;
-    ZELWeibullDistribution& operator=(const ZELWeibullDistribution&) noexcept = default;
-    ~ZELWeibullDistribution() override;
 
     void SetDistributionParameters(double scale, double shape) noexcept {
         _scale = scale;
         _shape = shape;
     }
 
-    double getRandomVariate(int stream) override;
-
 private:
-    double doGetRandomVariate(int stream);
-
     double _scale;
     double _shape;
 };
