@@ -88,6 +88,13 @@ public:
     }
     constexpr bool operator!=(const ZELBasicEuler3D& b) const noexcept { return !(*this == b); }
 
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// operator<<: the angles as a math vector, then the axes.
+    static std::ostream& write(std::ostream& os, const ZELBasicEuler3D& e);
+
+    /// @}
 private:
     T a_[3];
     AxisType k_[3];
@@ -96,12 +103,9 @@ private:
 /// The angles as a math vector ("[ a0  a1  a2  ]" and a line break), then "[ k0  k1  k2 ]"
 /// with the axes as integers and no line break.
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e);
-
-/// \cond
-extern template class ZELBasicEuler3D<double>;
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicEuler3D<double>&);
-/// \endcond
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
+    return ZELBasicEuler3D<T>::write(os, e);
+}
 
 using ZELEuler3D = ZELBasicEuler3D<double>;
 

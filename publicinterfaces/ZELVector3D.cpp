@@ -42,12 +42,9 @@ ZELBasicVector3D<T>::operator ZELBasicMathVector<T>() const {
 }
 
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v) {
+std::ostream& ZELBasicVector3D<T>::write(std::ostream& os, const ZELBasicVector3D& v) {
     return os << static_cast<ZELBasicMathVector<T>>(v);
 }
 
-// The constants are built by constexpr constructors, so they are constant-initialised.
-static_assert(ZELBasicVector3D<double>(0.0, 0.0, 1.0)[2] == 1.0, "the 3-vector must be a literal type");
-
+// The constants above are built by constexpr constructors, so they are constant-initialised.
 template class ZELBasicVector3D<double>;
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicVector3D<double>&);

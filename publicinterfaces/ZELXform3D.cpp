@@ -56,37 +56,8 @@ void ZELBasicXform3D<T>::EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXfo
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
-    a.getRotate(ra);
-    b.getRotate(rb);
-    if (!ZELNearAbs(ra, rb, tolAngle, tolAxis))
-        return false;
-    return ZELNearAbs(a(ZELMath3D::Position), b(ZELMath3D::Position), tolAxis);
-}
-
-template <class T>
-bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
-    a.getRotate(ra);
-    b.getRotate(rb);
-    if (!ZELNearRel(ra, rb, tolAngle, tolAxis))
-        return false;
-    return ZELNearRel(a(ZELMath3D::Position), b(ZELMath3D::Position), tolAxis);
-}
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x) {
+std::ostream& ZELBasicXform3D<T>::write(std::ostream& os, ZELBasicXform3D const& x) {
     return os << x.toZELBasicMathMatrix();
 }
 
 template class ZELBasicXform3D<double>;
-template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicXform3D<double> const&);
