@@ -5,9 +5,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicEuler3D<T> ZELBasicEuler3D<T>::Identity{};
-
-template <class T>
 std::ostream& ZELBasicEuler3D<T>::write(std::ostream& os, const ZELBasicEuler3D& e) {
     T a[3];
     ZELMath3D::AxisType k[3];

@@ -107,6 +107,10 @@ inline std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
     return ZELBasicEuler3D<T>::write(os, e);
 }
 
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicEuler3D<T> ZELBasicEuler3D<T>::Identity{};
+
 using ZELEuler3D = ZELBasicEuler3D<double>;
 
 /// @}

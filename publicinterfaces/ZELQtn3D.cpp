@@ -5,11 +5,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicQtn3D<T> ZELBasicQtn3D<T>::Identity(T(1), T(0), T(0), T(0));
-template <class T>
-const T ZELBasicQtn3D<T>::Tolerance = T(100) * scl_numeric_limits<T>::epsilon();
-
-template <class T>
 void ZELBasicQtn3D<T>::squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
                              ZELBasicQtn3D const& b, ZELBasicQtn3D const& q) {
     if (t <= T(0)) {

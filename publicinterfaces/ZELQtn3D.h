@@ -522,6 +522,12 @@ inline std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q) {
     return ZELBasicQtn3D<T>::write(os, q);
 }
 
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicQtn3D<T> ZELBasicQtn3D<T>::Identity(T(1), T(0), T(0), T(0));
+template <class T>
+const T ZELBasicQtn3D<T>::Tolerance = T(100) * scl_numeric_limits<T>::epsilon();
+
 using ZELQtn3D = ZELBasicQtn3D<double>;
 
 /// @}

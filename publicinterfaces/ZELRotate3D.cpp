@@ -6,13 +6,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
-template <class T>
-const T ZELBasicRotate3D<T>::ZeroTolerance = T(100) * scl_numeric_limits<T>::epsilon();
-template <class T>
-const T ZELBasicRotate3D<T>::DetTolerance = T(0.5);
-
-template <class T>
 void ZELBasicRotate3D<T>::set(const T* const* p, bool transposed) noexcept {
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {

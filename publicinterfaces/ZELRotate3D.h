@@ -484,6 +484,14 @@ inline bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& 
     return ZELBasicRotate3D<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
 }
 
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
+template <class T>
+const T ZELBasicRotate3D<T>::ZeroTolerance = T(100) * scl_numeric_limits<T>::epsilon();
+template <class T>
+const T ZELBasicRotate3D<T>::DetTolerance = T(0.5);
+
 using ZELRotate3D = ZELBasicRotate3D<double>;
 
 /// @}

@@ -7,15 +7,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicVector3D<T> ZELBasicVector3D<T>::Zero(T(0), T(0), T(0));
-template <class T>
-const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitX(T(1), T(0), T(0));
-template <class T>
-const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitY(T(0), T(1), T(0));
-template <class T>
-const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitZ(T(0), T(0), T(1));
-
-template <class T>
 void ZELBasicVector3D<T>::throwZeroLength() {
     throw ZELEZeroVector(L"The vector has zero length", "publicinterfaces/ZELVector3D", 378);
 }
@@ -46,5 +37,4 @@ std::ostream& ZELBasicVector3D<T>::write(std::ostream& os, const ZELBasicVector3
     return os << static_cast<ZELBasicMathVector<T>>(v);
 }
 
-// The constants above are built by constexpr constructors, so they are constant-initialised.
 template class ZELBasicVector3D<double>;

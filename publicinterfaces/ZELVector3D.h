@@ -399,6 +399,16 @@ inline std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v) 
     return ZELBasicVector3D<T>::write(os, v);
 }
 
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::Zero(T(0), T(0), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitX(T(1), T(0), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitY(T(0), T(1), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitZ(T(0), T(0), T(1));
+
 using ZELVector3D = ZELBasicVector3D<double>;
 
 /// @}

@@ -3,9 +3,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicXform3D<T> ZELBasicXform3D<T>::Identity;
-
-template <class T>
 ZELBasicMathMatrix<T> ZELBasicXform3D<T>::toZELBasicMathMatrix() const {
     ZELBasicMathMatrix<T> m(4, 4, T(0));
     get(m, false);

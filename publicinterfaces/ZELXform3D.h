@@ -443,6 +443,10 @@ inline std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x) {
     return ZELBasicXform3D<T>::write(os, x);
 }
 
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicXform3D<T> ZELBasicXform3D<T>::Identity;
+
 using ZELXform3D = ZELBasicXform3D<double>;
 
 /// @}
