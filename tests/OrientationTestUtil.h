@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <type_traits>
 
 namespace testutil {
 
@@ -24,26 +25,17 @@ constexpr double kEps = std::numeric_limits<double>::epsilon();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-inline Q qtn(M3::AxisType k, double angle) {
-    Q q;
-    q.setCAA(k, angle);
-    return q;
+/// Builders: the quaternion of setCAA / setEAA, the rotation of setCAA / setRPY.
+template <class T, class... A>
+T built(void (T::*set)(A...), typename std::decay<A>::type... args) {
+    T t;
+    (t.*set)(args...);
+    return t;
 }
-inline Q qtn(const V& axis, double angle) {
-    Q q;
-    q.setEAA(axis, angle);
-    return q;
-}
-inline R3 rot(M3::AxisType k, double angle) {
-    R3 r;
-    r.setCAA(k, angle);
-    return r;
-}
-inline R3 rpy(double roll, double pitch, double yaw) {
-    R3 r;
-    r.setRPY(roll, pitch, yaw);
-    return r;
-}
+inline Q qtn(M3::AxisType k, double angle) { return built(&Q::setCAA, k, angle); }
+inline Q qtn(const V& axis, double angle) { return built(&Q::setEAA, axis, angle); }
+inline R3 rot(M3::AxisType k, double angle) { return built(&R3::setCAA, k, angle); }
+inline R3 rpy(double roll, double pitch, double yaw) { return built(&R3::setRPY, roll, pitch, yaw); }
 /// A rotation that commutes with no coordinate rotation.
 inline R3 general() { return rpy(0.3, -0.7, 1.9); }
 
@@ -53,12 +45,14 @@ inline double scalarOf(const Q& q) {
     q.get(s, v);
     return s;
 }
+inline V vectorOf(const Q& q) {
+    double s;
+    V v;
+    q.get(s, v);
+    return v;
+}
 inline double maxDiff(const Q& a, const Q& b) {
-    double as, bs;
-    V av, bv;
-    a.get(as, av);
-    b.get(bs, bv);
-    return std::max(std::abs(as - bs), ZELLinfNorm(av - bv));
+    return std::max(std::abs(scalarOf(a) - scalarOf(b)), ZELLinfNorm(vectorOf(a) - vectorOf(b)));
 }
 /// Largest difference of the nine scalars.
 inline double maxDiff(const R3& a, const R3& b) {

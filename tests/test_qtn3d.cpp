@@ -11,31 +11,17 @@ using namespace testutil;
 
 namespace {
 
-void expectQ(const Q& q, double s, double x, double y, double z) {
-    EXPECT_EQ(scalarOf(q), s);
-    double qs;
-    V v;
-    q.get(qs, v);
-    EXPECT_EQ(v, V(x, y, z));
-}
-
 TEST(Qtn3D, ConjugateAndInvertChangeTheObjectWhileUnaryMinusCopies) {
-    EXPECT_EQ(Q(), Q::Identity);
-    expectQ(Q::Identity, 1, 0, 0, 0);
-    EXPECT_EQ(Q::Tolerance, 100 * kEps);
+    EXPECT_TRUE(Q() == Q::Identity && Q::Identity == Q(1, 0, 0, 0) && Q::Tolerance == 100 * kEps);
     Q q(0.5, 0.5, -0.5, 0.5);
     const Q p = q.conjugate();
-    expectQ(q, 0.5, -0.5, 0.5, -0.5);
-    EXPECT_EQ(p, q);
+    EXPECT_TRUE(q == Q(0.5, -0.5, 0.5, -0.5) && p == q);
     EXPECT_EQ(q.invert(), Q(0.5, 0.5, -0.5, 0.5));
-    expectQ(-q, -0.5, -0.5, 0.5, -0.5);
-    expectQ(q, 0.5, 0.5, -0.5, 0.5);
+    EXPECT_EQ(-q, Q(-0.5, -0.5, 0.5, -0.5));
+    EXPECT_EQ(q, Q(0.5, 0.5, -0.5, 0.5));
     q.negate();
-    expectQ(q, -0.5, -0.5, 0.5, -0.5);
+    EXPECT_EQ(q, Q(-0.5, -0.5, 0.5, -0.5));
     EXPECT_EQ(Q(1, 2, 3, 4).dot(Q(5, 6, 7, 8)), 70.0);
-    Q a(1, 2, 3, 4), b;
-    a.swap(b);
-    expectQ(b, 1, 2, 3, 4);
     std::ostringstream os;
     os << Q(1, 2.5, -3, 0);
     EXPECT_EQ(os.str(), "[ 1  2.5  -3  0  ]\n");
@@ -44,7 +30,7 @@ TEST(Qtn3D, ConjugateAndInvertChangeTheObjectWhileUnaryMinusCopies) {
 TEST(Qtn3D, EveryProductFormRoundsAsTheHamiltonFormulaAndAcceptsAliases) {
     const Q i(0, 1, 0, 0), j(0, 0, 1, 0), k(0, 0, 0, 1);
     EXPECT_TRUE(i * j == k && j * i == -k && i * i == Q(-1, 0, 0, 0));
-    expectQ(Q(1, 2, 3, 4) / Q(5, 6, 7, 8), 70, 8, 0, 16);  // a·b̄, no division by |b|²
+    EXPECT_EQ(Q(1, 2, 3, 4) / Q(5, 6, 7, 8), Q(70, 8, 0, 16));  // a·b̄, no division by |b|²
     std::mt19937_64 g(7);
     for (int n = 0; n < 100; ++n) {
         const Q p = randomUnit(g), q = randomUnit(g);
@@ -55,41 +41,30 @@ TEST(Qtn3D, EveryProductFormRoundsAsTheHamiltonFormulaAndAcceptsAliases) {
         const Q ref(as * bs - (a[0] * b[0] + a[1] * b[1] + a[2] * b[2]), (as * b[0] + bs * a[0]) + (a[1] * b[2] - a[2] * b[1]),
                     (as * b[1] + bs * a[1]) + (a[2] * b[0] - a[0] * b[2]), (as * b[2] + bs * a[2]) + (a[0] * b[1] - a[1] * b[0]));
         ASSERT_EQ(p * q, ref);
-        Q x, qc = q;
+        Q qc = q, x1, x2 = p, x3 = p, x4 = q, x5 = p, x6 = p, x7 = q;
         qc.conjugate();
-        Q::multiply(x, p, q);
-        EXPECT_EQ(x, ref);
-        x = p, x *= q;
-        EXPECT_EQ(x, ref);
-        x = p, x.postMultiply(q);
-        EXPECT_EQ(x, ref);
-        x = q, x.preMultiply(p);
-        EXPECT_EQ(x, ref);
-        x = p, x /= q;
-        EXPECT_EQ(x, p * qc);
-        EXPECT_EQ(p / q, p * qc);
-        x = p, x *= x;
-        EXPECT_EQ(x, p * p);
-        x = q, Q::multiply(x, p, x);
-        EXPECT_EQ(x, ref);
+        Q::multiply(x1, p, q);
+        x2 *= q;
+        x3.postMultiply(q);
+        x4.preMultiply(p);
+        x5 /= q;
+        x6 *= x6;
+        Q::multiply(x7, p, x7);
+        EXPECT_TRUE(x1 == ref && x2 == ref && x3 == ref && x4 == ref && x7 == ref);
+        EXPECT_TRUE(x5 == p * qc && p / q == p * qc && x6 == p * p);
     }
 }
 
 TEST(Qtn3D, NormsFloorTinySumsAndNormalizeRefusesThem) {
-    const Q q(0, 3, 4, 0);
+    const Q q(0, 3, 4, 0), tiny(std::sqrt(1e-21), 0, 0, 0);
     EXPECT_TRUE(ZELL2NormSqr(q) == 25 && ZELL2Norm(q) == 5 && ZELL1Norm(q) == 7 && ZELLinfNorm(q) == 4);
     EXPECT_EQ(ZELL1Norm(Q(2, -3, 0, 0)), std::sqrt(13.0));
-    const Q tiny(std::sqrt(1e-21), 0, 0, 0);
-    EXPECT_GT(ZELL2NormSqr(tiny), 0.0);
-    EXPECT_EQ(tiny.norm(), 0.0);
-    EXPECT_EQ(ZELL1Norm(Q(0, 3e-11, 4e-11, 0)), 0.0);
-    EXPECT_EQ(ZELLinfNorm(Q(0, 3e-11, 0, 0)), 0.0);
-    Q n(0, 3, 0, 4);
+    EXPECT_TRUE(ZELL2NormSqr(tiny) > 0 && tiny.norm() == 0 && ZELL2Norm(tiny) == 0);
+    EXPECT_TRUE(ZELL1Norm(Q(0, 3e-11, 4e-11, 0)) == 0 && ZELLinfNorm(Q(0, 3e-11, 0, 0)) == 0);
+    Q n(0, 3, 0, 4), m(1e-9, 0, 0, 0);
     n.normalize();
-    expectQ(n, 0, 0.6, 0, 0.8);
-    n = Q(1e-9, 0, 0, 0);
-    n.normalize();
-    EXPECT_EQ(n, Q::Identity);
+    m.normalize();
+    EXPECT_TRUE(n == Q(0, 0.6, 0, 0.8) && m == Q::Identity);
     // 1e-11 is far above Tolerance, but its square is below the floor.
     for (const Q& z : {Q(0, 0, 0, 0), Q(1e-11, 0, 0, 0), Q(4.9e-324, 4.9e-324, 0, 0)}) {
         Q t = z;
@@ -103,16 +78,14 @@ TEST(Qtn3D, NormsFloorTinySumsAndNormalizeRefusesThem) {
         EXPECT_EQ(t, z);
     }
     n.set(0, V(0, 0, -2));  // set stores, then normalises
-    expectQ(n, 0, 0, 0, -1);
+    EXPECT_EQ(n, Q(0, 0, 0, -1));
     EXPECT_THROW(n.set(0, V(0, 0, 0)), ZELENumericError);
-    expectQ(n, 0, 0, 0, 0);
+    EXPECT_EQ(n, Q(0, 0, 0, 0));
 }
 
 TEST(Qtn3D, MatrixConversionsRoundTripInEveryBranchWithPositiveScalar) {
-    EXPECT_EQ(rot(M3::XAxis, kPi).toQtn(), Q(0, 1, 0, 0));
-    EXPECT_EQ(rot(M3::YAxis, kPi).toQtn(), Q(0, 0, 1, 0));
-    EXPECT_EQ(rot(M3::ZAxis, kPi).toQtn(), Q(0, 0, 0, 1));
-    EXPECT_EQ(R3::Identity.toQtn(), Q::Identity);
+    EXPECT_TRUE(rot(M3::XAxis, kPi).toQtn() == Q(0, 1, 0, 0) && rot(M3::YAxis, kPi).toQtn() == Q(0, 0, 1, 0) &&
+                rot(M3::ZAxis, kPi).toQtn() == Q(0, 0, 0, 1) && R3::Identity.toQtn() == Q::Identity);
     R3 R;
     Q(0, 1, 0, 0).getRotate(R);
     EXPECT_EQ(R, rot(M3::XAxis, kPi));
@@ -183,9 +156,8 @@ TEST(Qtn3D, EquivalentAxisAndAngleFoldTheSignIntoTheAxis) {
         V axis;
         double angle;
     } cases[] = {
-        {Q::Identity, V(0, 0, 1), 0.0},         {Q(-1, 0, 0, 0), V(0, 0, 1), 0.0},
-        {Q(0, 0, 0, 1), V(0, 0, 1), kPi},       {Q(0, 0, 0, -1), V(0, 0, -1), kPi},  // s == 0: no folding
-        {Q(0, 0, 0, -3), V(0, 0, -3), kPi},     // ...and no normalisation
+        {Q::Identity, V(0, 0, 1), 0.0}, {Q(-1, 0, 0, 0), V(0, 0, 1), 0.0}, {Q(0, 0, 0, 1), V(0, 0, 1), kPi},
+        {Q(0, 0, 0, -3), V(0, 0, -3), kPi},  // s == 0: no folding, no normalisation
         {Q(-0.6, 0, 0.8, 0), V(0, -1, 0), 2 * std::acos(0.6)},
     };
     for (const auto& c : cases) {
@@ -205,43 +177,31 @@ TEST(Qtn3D, NearComparisonsCompareAnglesThenAxesAndTreatMinusQAsQ) {
     EXPECT_FALSE(ZELNearRel(q, -q, 1e-9, 0.0));
     EXPECT_TRUE(ZELNearAbs(q, q, 0.0, 0.0));
     const Q a = qtn(V(1, 1, 0), 0.30), b = qtn(V(1, 1, 0), 0.31), c = qtn(V(1, 1, 0.01), 0.30);
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.02, 1e-9));
-    EXPECT_FALSE(ZELNearAbs(a, b, 0.005, 1e-9));
-    EXPECT_TRUE(ZELNearRel(a, b, 0.05, 1e-9));
-    EXPECT_FALSE(ZELNearRel(a, b, 0.03, 1e-9));
-    EXPECT_FALSE(ZELNearAbs(a, c, 0.1, 1e-3));  // same angle, axes 0.007 apart
-    EXPECT_TRUE(ZELNearAbs(a, c, 0.1, 1e-2));
-    EXPECT_FALSE(ZELNearRel(a, c, 0.1, 1e-3));
-    EXPECT_FALSE(ZELNearAbs(a, a, kNaN, 1.0));
+    EXPECT_TRUE(ZELNearAbs(a, b, 0.02, 1e-9) && !ZELNearAbs(a, b, 0.005, 1e-9));
+    EXPECT_TRUE(ZELNearRel(a, b, 0.05, 1e-9) && !ZELNearRel(a, b, 0.03, 1e-9));
+    EXPECT_TRUE(!ZELNearAbs(a, c, 0.1, 1e-3) && ZELNearAbs(a, c, 0.1, 1e-2));  // axes 0.007 apart
+    EXPECT_TRUE(!ZELNearRel(a, c, 0.1, 1e-3) && !ZELNearAbs(a, a, kNaN, 1.0));
     const R3 r1 = rot(M3::XAxis, 0.3), r2 = rot(M3::XAxis, 0.3 + 1e-7);
-    EXPECT_FALSE(r1 == r2);
-    EXPECT_TRUE(ZELNearAbs(r1, r2, 1e-6, 1e-6));
-    EXPECT_TRUE(ZELNearRel(r1, r2, 1e-5, 1e-6));
-    EXPECT_FALSE(ZELNearAbs(r1, r2, 1e-8, 1e-6));
-    EXPECT_FALSE(ZELNearAbs(r1, r2, 0.0, 1e-9));
+    EXPECT_TRUE(r1 != r2 && ZELNearAbs(r1, r2, 1e-6, 1e-6) && ZELNearRel(r1, r2, 1e-5, 1e-6));
+    EXPECT_TRUE(!ZELNearAbs(r1, r2, 1e-8, 1e-6) && !ZELNearAbs(r1, r2, 0.0, 1e-9));
     EXPECT_FALSE(ZELNearRel(r1, rot(M3::YAxis, 0.3), 1e-6, 1e-6));
 }
 
 TEST(Qtn3D, OtherOrientationFormsGoThroughTheRotationMatrix) {
-    expectQ(qtn(M3::ZAxis, kPi), 0, 0, 0, 1);
-    expectQ(qtn(M3::XAxis, -kPi), 0, -1, 0, 0);
+    EXPECT_TRUE(qtn(M3::ZAxis, kPi) == Q(0, 0, 0, 1) && qtn(M3::XAxis, -kPi) == Q(0, -1, 0, 0));
     EXPECT_EQ(qtn(V(0, 0, 2), kPi / 2), qtn(M3::ZAxis, kPi / 2));
-    EXPECT_EQ(qtn(V(0, 0, 0), 0.0), Q::Identity);
-    EXPECT_EQ(qtn(static_cast<M3::AxisType>(7), 0.0), Q::Identity);
+    EXPECT_TRUE(qtn(V(0, 0, 0), 0.0) == Q::Identity && qtn(static_cast<M3::AxisType>(7), 0.0) == Q::Identity);
     Q e(0.5, 0.5, 0.5, 0.5);
     EXPECT_THROW(e.setEAA(V(0, 0, 0), 1.0), ZELEZeroVector);  // after storing the axis
-    expectQ(e, 0.5, 0, 0, 0);
+    EXPECT_EQ(e, Q(0.5, 0, 0, 0));
     Q q;
     q.setRPY(0.1, 0.2, 0.3);
     EXPECT_EQ(q, rpy(0.1, 0.2, 0.3).toQtn());
     double r, p, y;
     q.getRPY(r, p, y);
     EXPECT_LT(ZELLinfNorm(V(r, p, y) - V(0.1, 0.2, 0.3)), 1e-14);
-    V n, s, a;
-    qtn(M3::ZAxis, kPi / 2).getNSA(n, s, a);
-    EXPECT_TRUE(ZELNearAbs(n, V(0, 1, 0), 1e-15) && ZELNearAbs(s, V(-1, 0, 0), 1e-15));
     q.setNSA(V(0, 2, 0), V(-1, 0, 0), V(0, 0, 3));
-    expectQ(q, std::sqrt(0.5), 0, 0, std::sqrt(0.5));
+    EXPECT_EQ(q, Q(std::sqrt(0.5), 0, 0, std::sqrt(0.5)));
     q.setEuler(E3(0.3, M3::ZAxis, 0.2, M3::YAxis, 0.1, M3::ZAxis));
     EXPECT_LE(maxDiff(q, qtn(M3::ZAxis, 0.3) * qtn(M3::YAxis, 0.2) * qtn(M3::ZAxis, 0.1)), 1e-13);
     // Vectors rotate as through the matrix; the static form may write into its input.
@@ -250,9 +210,9 @@ TEST(Qtn3D, OtherOrientationFormsGoThroughTheRotationMatrix) {
     for (int i = 0; i < 200; ++i) {
         const Q u = randomUnit(g);
         const V x = randomUnit(g) * V(2, -1, 3);
+        V out = x, w = x;
         R3 R;
         u.getRotate(R);
-        V out = x, w = x;
         Q::multiply(out, u, out);
         u.rotateVec(w);
         EXPECT_TRUE(ZELNearAbs(out, R * x, 1e-14));

@@ -17,28 +17,18 @@ namespace {
 X translation(const V& p) { return X(R3::Identity, p); }
 X turn(M3::AxisType k, double angle) { return X(rot(k, angle), V()); }
 
-TEST(Xform3D, AccessReadsTheRotationColumnsAndThePosition) {
+TEST(Xform3D, AccessorsByValueAndByOutParameterGiveTheSameBits) {
     EXPECT_EQ(X(), X::Identity);
-    const X x(rot(M3::ZAxis, kPi / 2), V(1, 2, 3));
-    EXPECT_EQ(x(M3::Position), V(1, 2, 3));
-    EXPECT_EQ(x(M3::Position, M3::ZCoord), 3.0);
-    EXPECT_EQ(x(M3::NDirection), V(0, 1, 0));
-    EXPECT_EQ(x(M3::SDirection, M3::XCoord), -1.0);
-    X f = x, z;
-    f.swap(z);
-    EXPECT_TRUE(z == x && f == X::Identity);
-    f = x;
-    f.setRPY(0.1, 0.2, 0.3);  // orientation setters change the rotation only
-    EXPECT_TRUE(f.rotation() == rpy(0.1, 0.2, 0.3) && f.position() == V(1, 2, 3));
-    f.setQtn(Q(0, 1, 0, 0));
-    EXPECT_EQ(f.rotation(), rot(M3::XAxis, kPi));
+    X x(rot(M3::ZAxis, kPi / 2), V(1, 2, 3));
+    EXPECT_TRUE(x(M3::Position) == V(1, 2, 3) && x(M3::Position, M3::ZCoord) == 3.0);
+    EXPECT_TRUE(x(M3::NDirection) == V(0, 1, 0) && x(M3::SDirection, M3::XCoord) == -1.0);
+    x.setRPY(0.1, 0.2, 0.3);  // orientation setters change the rotation only
+    EXPECT_TRUE(x.rotation() == rpy(0.1, 0.2, 0.3) && x.position() == V(1, 2, 3));
+    x.setQtn(Q(0, 1, 0, 0));
     V axis;
     double angle;
-    f.getEAA(axis, angle);
-    EXPECT_TRUE(axis == V(1, 0, 0) && angle == kPi);
-}
-
-TEST(Xform3D, ValueAccessorsAndConstructorsGiveTheBitsOfTheOutParameterForms) {
+    x.getEAA(axis, angle);
+    EXPECT_TRUE(x.rotation() == rot(M3::XAxis, kPi) && axis == V(1, 0, 0) && angle == kPi);
     std::mt19937_64 g(4);
     for (int n = 0; n < 20; ++n) {
         const X a = randomPose(g), b = randomPose(g);
@@ -56,15 +46,15 @@ TEST(Xform3D, ValueAccessorsAndConstructorsGiveTheBitsOfTheOutParameterForms) {
         X set;
         set.setQtn(q);
         set.setPosition(p);
-        EXPECT_EQ(X(q, p), set);
-        EXPECT_EQ(X(r, p), a);
+        EXPECT_TRUE(X(q, p) == set && X(r, p) == a);
+        set.swap(x);
+        EXPECT_EQ(x, X(q, p));
         for (double t : {-0.5, 0.3, 0.75, 1.5}) {
             X xo;
             Q qo;
             X::EAAInterp(xo, t, a, b);
             Q::EAAInterp(qo, t, a.qtn(), b.qtn());
-            EXPECT_EQ(X::EAAInterp(t, a, b), xo);
-            EXPECT_EQ(Q::EAAInterp(t, a.qtn(), b.qtn()), qo);
+            EXPECT_TRUE(X::EAAInterp(t, a, b) == xo && Q::EAAInterp(t, a.qtn(), b.qtn()) == qo);
         }
     }
 }
@@ -88,10 +78,9 @@ TEST(Xform3D, MatrixArrayAndFlatLayoutsRoundTrip) {
     double flat[12];
     x.get(flat);
     const double expectFlat[12] = {0, 1, 0, -1, 0, 0, 0, 0, 1, 1, 2, 3};
-    EXPECT_EQ(std::memcmp(flat, expectFlat, sizeof flat), 0);
     X s;
     s.set(flat);
-    EXPECT_EQ(s, x);
+    EXPECT_TRUE(std::memcmp(flat, expectFlat, sizeof flat) == 0 && s == x);
     // Reading a matrix re-orthonormalises the rotation and ignores the fourth row.
     const double skewed[4][4] = {{2, 1, 1, 5}, {0, 3, 1, 6}, {0, 0, 5, 7}, {9, 9, 9, 9}};
     EXPECT_EQ(X(skewed, false), translation(V(5, 6, 7)));
@@ -110,27 +99,20 @@ TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
     for (int n = 0; n < 50; ++n) {
         const X x = randomPose(g), y = randomPose(g);
         const X xy = x * y;
-        EXPECT_EQ(xy.rotation(), x.rotation() * y.rotation());
-        EXPECT_EQ(xy.position(), x.rotation() * y.position() + x.position());
+        EXPECT_TRUE(xy.rotation() == x.rotation() * y.rotation() &&
+                    xy.position() == x.rotation() * y.position() + x.position());
         EXPECT_EQ((x / y).rotation(), x.rotation() / y.rotation());
-        EXPECT_LT(maxDiff(x * y / y, x), 1e-14);
-        EXPECT_LT(maxDiff(x / y * y, x), 1e-14);
-        X c = x;
+        X c = x, m1, m2, m3 = x, m4 = x, m5 = x, m6 = y, m7 = x;
         c.invert();
-        EXPECT_LT(maxDiff(x * c, X::Identity), 1e-14);
-        X m;
-        X::multiply(m, x, y);
-        EXPECT_EQ(m, xy);
-        X::divide(m, x, y);
-        EXPECT_EQ(m, x / y);
-        m = x, m.preMultiply(y);
-        EXPECT_EQ(m, y * x);
-        m = x, m *= m;
-        EXPECT_EQ(m, x * x);
-        m = x, m /= m;
-        EXPECT_LT(maxDiff(m, X::Identity), 1e-14);
-        m = y, X::multiply(m, x, m);
-        EXPECT_EQ(m, xy);
+        X::multiply(m1, x, y);
+        X::divide(m2, x, y);
+        m3.preMultiply(y);
+        m4 *= m4;
+        m5 /= m5;
+        X::multiply(m6, x, m6);
+        m7.postMultiply(y);
+        EXPECT_TRUE(m1 == xy && m2 == x / y && m3 == y * x && m4 == x * x && m6 == xy && m7 == xy);
+        for (const X& near : {x * y / y, x / y * y, x * c * x, m5 * x}) EXPECT_LT(maxDiff(near, x), 1e-14);
         const V p(0.5, -1, 2);
         V out = p;
         x.rotateVec(out);
@@ -140,16 +122,11 @@ TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
 
 TEST(Xform3D, NearComparisonTakesTheRotationFirstAndThePositionWithTheAxisTolerance) {
     const X a = translation(V(1, 1, 1)), b = translation(V(1, 1, 1.5));
-    EXPECT_FALSE(ZELNearAbs(a, b, 1.0, 0.1));
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.1, 1.0));
-    EXPECT_TRUE(ZELNearRel(a, b, 0.1, 0.34));
-    EXPECT_FALSE(ZELNearRel(a, b, 0.1, 0.33));
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0));  // a zero angle tolerance: the rotations exactly
-    EXPECT_FALSE(ZELNearAbs(a, b, 1.0, 0.0));
+    EXPECT_TRUE(!ZELNearAbs(a, b, 1.0, 0.1) && ZELNearAbs(a, b, 0.1, 1.0));
+    EXPECT_TRUE(ZELNearRel(a, b, 0.1, 0.34) && !ZELNearRel(a, b, 0.1, 0.33));
+    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0) && !ZELNearAbs(a, b, 1.0, 0.0));  // zero angle tolerance: exact rotations
     const X r1 = turn(M3::XAxis, 0.3), r2 = turn(M3::XAxis, 0.31);
-    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9));
-    EXPECT_FALSE(ZELNearAbs(r1, r2, 0.005, 1.0));
-    EXPECT_FALSE(ZELNearRel(r1, r2, 0.03, 1e-9));
+    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9) && !ZELNearAbs(r1, r2, 0.005, 1.0) && !ZELNearRel(r1, r2, 0.03, 1e-9));
 }
 
 TEST(Xform3D, DenavitHartenbergIsRzTzTxRxWithExactQuarterTurns) {
