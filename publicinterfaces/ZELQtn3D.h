@@ -135,19 +135,26 @@ public:
     static void multiply(ZELBasicQtn3D& r, ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
         const T as = a.s_, ax = a.v_[0], ay = a.v_[1], az = a.v_[2];
         const T bs = b.s_, bx = b.v_[0], by = b.v_[1], bz = b.v_[2];
-        const T s = as * bs - (ax * bx + ay * by + az * bz);
-        const T z = (as * bz + bs * az) + (ax * by - ay * bx);
         if constexpr (std::is_same<T, double>::value) {
-            // x and y side by side: the same operations in the same order as below.
-            using zel_internal::Pair;
-            const Pair xy = (zel_internal::splatPair(as) * Pair{bx, by} + zel_internal::splatPair(bs) * Pair{ax, ay}) +
-                            (Pair{ay, az} * Pair{bz, bx} - Pair{az, ax} * Pair{by, bz});
-            r.s_ = s;
-            zel_internal::storePair(&r.v_[0], xy);
-            r.v_[2] = z;
+            // Lane by lane the same operations in the same order as the scalar form below: the
+            // pair (x, y) and the pair (z, x), whose second lane is not used; the two products
+            // ax*bx and ay*by of s form a third pair.
+            using namespace zel_internal;
+            const Pair axy = loadPair(&a.v_[0]), ayz = loadPair(&a.v_[1]);
+            const Pair bxy = loadPair(&b.v_[0]), byz = loadPair(&b.v_[1]);
+            const Pair azx = Pair{az, ax}, bzx = Pair{bz, bx};
+            const Pair sa = splatPair(as), sb = splatPair(bs);
+            const Pair xy = (sa * bxy + sb * axy) + (ayz * bzx - azx * byz);
+            const Pair zx = (sa * bzx + sb * azx) + (axy * byz - ayz * bxy);
+            const Pair d = axy * bxy;
+            r.s_ = as * bs - ((d[0] + d[1]) + az * bz);
+            storePair(&r.v_[0], xy);
+            r.v_[2] = zx[0];
         } else {
+            const T s = as * bs - (ax * bx + ay * by + az * bz);
             const T x = (as * bx + bs * ax) + (ay * bz - az * by);
             const T y = (as * by + bs * ay) + (az * bx - ax * bz);
+            const T z = (as * bz + bs * az) + (ax * by - ay * bx);
             r.s_ = s;
             r.v_[0] = x;
             r.v_[1] = y;

@@ -84,7 +84,8 @@ TEST(Rotate3D, EveryProductFormSumsInTheSameOrderAndAcceptsItsOwnObject) {
     s1 *= s1;
     s2.preMultiply(s2);
     s3.postMultiply(s3);
-    s4 /= s4;
+    const R3& self4 = s4;  // the same object through another name
+    s4 /= self4;
     EXPECT_TRUE(s1 == a * a && s2 == a * a && s3 == a * a && maxDiff(s4, R3::Identity) < 1e-15);
     R3 twice = a;
     twice.invert();

@@ -108,7 +108,8 @@ TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
         X::divide(m2, x, y);
         m3.preMultiply(y);
         m4 *= m4;
-        m5 /= m5;
+        const X& self5 = m5;  // the same object through another name
+        m5 /= self5;
         X::multiply(m6, x, m6);
         m7.postMultiply(y);
         EXPECT_TRUE(m1 == xy && m2 == x / y && m3 == y * x && m4 == x * x && m6 == xy && m7 == xy);
@@ -217,7 +218,7 @@ struct Kind<X> {
 template <class T>
 class InvalidEnumerations : public ::testing::Test {};
 using OrientationTypes = ::testing::Types<R3, Q, X>;
-TYPED_TEST_SUITE(InvalidEnumerations, OrientationTypes);
+TYPED_TEST_SUITE(InvalidEnumerations, OrientationTypes, );
 
 void expectReports(const std::vector<AssertReport>& reports, std::size_t count, const char* message) {
     ASSERT_EQ(reports.size(), count);
