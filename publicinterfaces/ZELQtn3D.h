@@ -474,8 +474,8 @@ inline ZELBasicQtn3D<T> operator/(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> co
 /// w rotated by q.
 template <class T>
 inline ZELBasicVector3D<T> operator*(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& w) noexcept {
-    ZELBasicVector3D<T> r(ZELMath3D::Uninitialized);
-    ZELBasicQtn3D<T>::multiply(r, q, w);
+    ZELBasicVector3D<T> r(w);
+    q.rotateVec(r);
     return r;
 }
 

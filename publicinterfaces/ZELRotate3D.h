@@ -55,18 +55,13 @@
 /// \addtogroup geometry
 /// @{
 
-#include "ZELMathExport.h"
 #include "foundation/internal/ZELFrameDispatch.h"
-#include "foundation/internal/ZELSimdPair.h"
-#include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
-#include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELMathMatrix.h"
-#include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/ZELVector3D.h"  // also the cleaned sine and cosine
 
 #include <array>
 #include <iosfwd>
-
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {

@@ -28,13 +28,12 @@
 /// \addtogroup geometry
 /// @{
 
-#include "ZELMathExport.h"
+#include "foundation/internal/ZELNearRules.h"
+#include "foundation/internal/ZELSimdPair.h"
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELMath3D.h"
-#include "foundation/internal/ZELNearRules.h"
-#include "foundation/internal/ZELSimdPair.h"
 #include "publicinterfaces/ZELMathVector.h"
 
 #include <cmath>

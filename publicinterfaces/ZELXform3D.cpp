@@ -29,27 +29,31 @@ void ZELBasicXform3D<T>::set(ZELBasicMathMatrix<T> const& m, bool transposed) {
     r_.normalize();
 }
 
+// Both interpolations: the rotations as quaternions (setRotate) through `interp`, the positions
+// by lerp; a and b are read whole before out is written.
+template <class T, class Xform, class Interp>
+static void interpolatePoses(Xform& out, T const& t, Xform const& a, Xform const& b, Interp interp) {
+    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
+    a.getQtn(qa);
+    b.getQtn(qb);
+    ZELBasicVector3D<T> pa(ZELMath3D::Uninitialized), pb(ZELMath3D::Uninitialized), p(ZELMath3D::Uninitialized);
+    a.getPosition(pa);
+    b.getPosition(pb);
+    interp(qa, t, qa, qb);
+    ZELBasicVector3D<T>::lerp(p, t, pa, pb);
+    out.setQtn(qa);
+    out.setPosition(p);
+}
+
 template <class T>
 void ZELBasicXform3D<T>::slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b) {
-    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
-    qa.setRotate(a.r_);
-    qb.setRotate(b.r_);
-    const ZELBasicVector3D<T> pa(a.p_), pb(b.p_);
-    ZELBasicQtn3D<T>::slerp(qa, t, qa, qb);
-    ZELBasicVector3D<T>::lerp(out.p_, t, pa, pb);
-    qa.getRotate(out.r_);
+    interpolatePoses(out, t, a, b, [](auto&... args) { ZELBasicQtn3D<T>::slerp(args...); });
 }
 
 template <class T>
 void ZELBasicXform3D<T>::EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a,
                                    ZELBasicXform3D const& b) {
-    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
-    qa.setRotate(a.r_);
-    qb.setRotate(b.r_);
-    const ZELBasicVector3D<T> pa(a.p_), pb(b.p_);
-    ZELBasicQtn3D<T>::EAAInterp(qa, t, qa, qb);
-    ZELBasicVector3D<T>::lerp(out.p_, t, pa, pb);
-    qa.getRotate(out.r_);
+    interpolatePoses(out, t, a, b, [](auto&... args) { ZELBasicQtn3D<T>::EAAInterp(args...); });
 }
 
 template <class T>
