@@ -103,9 +103,6 @@ TEST(Qtn3D, MatrixConversionsRoundTripInEveryBranchWithPositiveScalar) {
         const V a = ZELAbs(v);
         const double smallest = std::min(std::min(std::abs(s), a[0]), std::min(a[1], a[2]));
         EXPECT_LE(maxDiff(back, expect), std::max(1e-15 / smallest, 1e-15)) << q;
-        Q accurate;
-        accurate.setRotateAccurate(R);
-        EXPECT_LE(maxDiff(accurate, expect), 2 * kEps) << q;
         ++branch[a[0] >= a[1] && a[0] >= a[2] ? 0 : a[1] >= a[2] ? 1 : 2];
         V ur, uq;
         double tr, tq;
@@ -141,13 +138,7 @@ TEST(Qtn3D, AccurateConversionKeepsFullPrecisionWhereTheSpecifiedOneLosesHalf) {
     rot(M3::XAxis, 1e-9).getEAA(u, a);
     EXPECT_TRUE(a == 0.0 && u == V(0, 0, 1));
     EXPECT_TRUE(ZELNearAbs(rot(M3::XAxis, 1e-9), rot(M3::XAxis, 2e-9), 1e-12, 1e-12));
-    Q accurate;
-    accurate.setRotateAccurate(rot(M3::XAxis, 1e-9));
-    accurate.getEAA(u, a);
-    EXPECT_EQ(u, V(1, 0, 0));  // the axis survives; the angle 2 acos(s) of getEAA does not
-    double s;
-    accurate.get(s, u);
-    EXPECT_NEAR(u[0], 5e-10, 1e-24);
+    EXPECT_NEAR(vectorOf(built(&Q::setRotateAccurate, rot(M3::XAxis, 1e-9))).x(), 5e-10, 1e-24);
 }
 
 TEST(Qtn3D, EquivalentAxisAndAngleFoldTheSignIntoTheAxis) {
@@ -211,12 +202,9 @@ TEST(Qtn3D, OtherOrientationFormsGoThroughTheRotationMatrix) {
         const Q u = randomUnit(g);
         const V x = randomUnit(g) * V(2, -1, 3);
         V out = x, w = x;
-        R3 R;
-        u.getRotate(R);
         Q::multiply(out, u, out);
         u.rotateVec(w);
-        EXPECT_TRUE(ZELNearAbs(out, R * x, 1e-14));
-        EXPECT_TRUE(out == u * x && w == out);
+        EXPECT_TRUE(out == u * x && w == out && ZELNearAbs(out, X(u, V()) * x, 1e-14));  // as the matrix turns it
     }
     // NaN passes through the conversions without a crash.
     R3 R;
@@ -241,9 +229,7 @@ TEST(Qtn3D, FrameRelativeRotationsEqualTheProductsToTheBit) {
                     byAxis.rotate(k, angle, f);
                     byQtn.rotate(r, f);
                     byVector.rotate(axis, angle, f);
-                    EXPECT_EQ(byAxis, expect);
-                    EXPECT_EQ(byQtn, expect);
-                    EXPECT_EQ(byVector, expect);
+                    EXPECT_TRUE(byAxis == expect && byQtn == expect && byVector == expect) << k << angle << f;
                 }
             }
         }
