@@ -111,6 +111,7 @@ public:
     ZELBasicQtn3D& operator=(ZELBasicQtn3D const&) noexcept = default;
     ~ZELBasicQtn3D() = default;
 
+    /// Copies the scalar and the vector part out.
     void get(T& s, ZELBasicVector3D<T>& v) const {
         s = s_;
         v = v_;
@@ -161,14 +162,17 @@ public:
             r.v_[2] = z;
         }
     }
+    /// this = this·b; b may be *this.
     ZELBasicQtn3D& operator*=(ZELBasicQtn3D const& b) noexcept {
         multiply(*this, *this, b);
         return *this;
     }
+    /// this = this·b̄; b may be *this.
     ZELBasicQtn3D& operator/=(ZELBasicQtn3D const& b) noexcept {
         multiply(*this, *this, ZELBasicQtn3D(b.s_, -b.v_[0], -b.v_[1], -b.v_[2]));
         return *this;
     }
+    /// this = this·b and this = a·this.
     void postMultiply(ZELBasicQtn3D const& b) noexcept { multiply(*this, *this, b); }
     void preMultiply(ZELBasicQtn3D const& a) noexcept { multiply(*this, a, *this); }
 
@@ -178,11 +182,13 @@ public:
         return *this;
     }
     ZELBasicQtn3D invert() noexcept { return conjugate(); }
+    /// All four scalars negated in place; unary minus returns a negated copy instead.
     void negate() noexcept {
         s_ = -s_;
         v_ = -v_;
     }
     ZELBasicQtn3D operator-() const noexcept { return ZELBasicQtn3D(-s_, -v_[0], -v_[1], -v_[2]); }
+    /// s·s' + x·x' + y·y' + z·z'.
     T dot(ZELBasicQtn3D const& q) const noexcept {
         return s_ * q.s_ + v_[0] * q.v_[0] + v_[1] * q.v_[1] + v_[2] * q.v_[2];
     }
@@ -227,6 +233,9 @@ public:
     /// \name Other orientation forms
     /// @{
 
+    /// The rotation by angle about axis (normalised first): (cos(angle/2), sin(angle/2)·u) with
+    /// the cleaned sine and cosine. A zero angle gives the identity without reading the axis;
+    /// otherwise an axis not longer than ε throws ZELEZeroVector after being stored in v.
     void setEAA(ZELBasicVector3D<T> const& axis, T const& angle) {
         if (angle == T(0)) {
             setIdentity();
@@ -241,6 +250,8 @@ public:
         v_[2] = v_[2] * sn;
         s_ = cs;
     }
+    /// The rotation by angle about coordinate axis k. A zero angle gives the identity without
+    /// reading k; an invalid k is reported after s is stored (v keeps its value).
     void setCAA(ZELMath3D::AxisType k, T const& angle) {
         if (angle == T(0)) {
             setIdentity();
@@ -256,21 +267,25 @@ public:
         default: zel_internal::checkAxis(k, kFile, __LINE__); break;
         }
     }
+    /// Roll, pitch and yaw through getRotate and the rotation's getRPY.
     void getRPY(T& roll, T& pitch, T& yaw) const {
         ZELBasicRotate3D<T> R(ZELMath3D::Uninitialized);
         getRotate(R);
         R.getRPY(roll, pitch, yaw);
     }
+    /// The rotation's setRPY, then setRotate.
     void setRPY(T const& roll, T const& pitch, T const& yaw) {
         ZELBasicRotate3D<T> R;
         R.setRPY(roll, pitch, yaw);
         setRotate(R);
     }
+    /// The columns N, S, A of getRotate.
     void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const {
         ZELBasicRotate3D<T> R(ZELMath3D::Uninitialized);
         getRotate(R);
         R.getNSA(n, s, a);
     }
+    /// The rotation's setNSA (which re-orthonormalises), then setRotate.
     void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
         ZELBasicRotate3D<T> R;
         R.setNSA(n, s, a);
@@ -353,6 +368,8 @@ public:
     /// \name Interpolation
     /// @{
 
+    /// Spherical linear interpolation of the four components as given (no sign flip, no
+    /// normalisation); t <= 0 and t >= 1 copy q0 and q1.
     static void slerp(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
         if (t <= T(0)) {
             out = q0;
@@ -382,8 +399,10 @@ public:
         out.v_[1] = w0 * q0.v_[1] + w1 * q1.v_[1];
         out.v_[2] = w0 * q0.v_[2] + w1 * q1.v_[2];
     }
+    /// slerp(2t(1 − t), slerp(t, p, q), slerp(t, a, b)); the inner controls a, b come from the caller.
     static void squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
                       ZELBasicQtn3D const& b, ZELBasicQtn3D const& q);
+    /// q0 turned by the fraction t (clamped to [0, 1]) of the shorter relative rotation q̄0·q1.
     static void EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1);
     /// The same interpolation returned by value (the same bits).
     static ZELBasicQtn3D EAAInterp(T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {

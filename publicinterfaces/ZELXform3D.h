@@ -102,14 +102,17 @@ public:
     /// \name Rotation
     /// @{
 
+    /// Copy the rotation out / in, unchanged (the position is not touched).
     void getRotate(ZELBasicRotate3D<T>& R) const noexcept { R = r_; }
     /// A copy of the rotation (as getRotate).
     ZELBasicRotate3D<T> rotation() const noexcept { return r_; }
     /// The quaternion of the rotation (as getQtn).
     ZELBasicQtn3D<T> qtn() const noexcept { return r_.toQtn(); }
     void setRotate(ZELBasicRotate3D<T> const& R) noexcept { r_ = R; }
+    /// The quaternion's setRotate of the rotation / its getRotate into the rotation.
     void getQtn(ZELBasicQtn3D<T>& q) const noexcept { q.setRotate(r_); }
     void setQtn(ZELBasicQtn3D<T> const& q) noexcept { q.getRotate(r_); }
+    /// The rotation's operations of the same names, applied to the rotation only.
     void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const { r_.getNSA(n, s, a); }
     void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
         r_.setNSA(n, s, a);
@@ -126,6 +129,7 @@ public:
     /// \name Position and single elements
     /// @{
 
+    /// Copy the position out / in.
     void getPosition(ZELBasicVector3D<T>& p) const noexcept { p = p_; }
     /// A copy of the position (as getPosition).
     ZELBasicVector3D<T> position() const noexcept { return p_; }
@@ -141,9 +145,13 @@ public:
     /// \name Matrices and arrays
     /// @{
 
+    /// A new 4 × 4 math matrix in the column-vector layout.
     ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
+    /// Writes the sixteen elements of m (at least 4 × 4) in the chosen layout.
     void get(ZELBasicMathMatrix<T>& m, bool transposed) const;
+    /// Reads R and p from m in the chosen layout, then re-orthonormalises R.
     void set(ZELBasicMathMatrix<T> const& m, bool transposed);
+    /// a[i][j] = M(i, j) in the chosen layout.
     void get(T (*a)[4], bool transposed) const noexcept {
         const T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
@@ -165,6 +173,7 @@ public:
         }
         a[3][3] = T(1);
     }
+    /// R and p from a 4 × 4 array in the chosen layout, then R re-orthonormalised.
     void set(T const (*a)[4], bool transposed) {
         T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
@@ -174,6 +183,7 @@ public:
         }
         r_.normalize();
     }
+    /// The twelve scalars in flat order: R column by column, then p.
     void get(T* a) const noexcept {
         const T* R = r_.m_;
         for (int i = 0; i < 9; ++i)
@@ -182,6 +192,7 @@ public:
         a[10] = p_[1];
         a[11] = p_[2];
     }
+    /// R from a[0..8] (column by column) and p from a[9..11], then R re-orthonormalised.
     void set(T const* a) {
         T* R = r_.m_;
         for (int i = 0; i < 9; ++i)
@@ -259,6 +270,7 @@ public:
     /// \name Motion and Denavit-Hartenberg set-up
     /// @{
 
+    /// The Denavit-Hartenberg link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha) (see above).
     void setDH(T const& theta, T const& d, T const& alpha, T const& a) noexcept {
         T st, ct, sa, ca;
         ZELCleanSinCos(theta, st, ct);
