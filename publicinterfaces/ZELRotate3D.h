@@ -66,6 +66,7 @@
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {
 public:
+    /// The scalar, and the 3-vector type of the columns and of the vectors a rotation turns.
     using value_type = T;
     using Vector = ZELBasicVector3D<T>;
 
