@@ -5,10 +5,7 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicEuler3D<T> ZELBasicEuler3D<T>::Identity{};
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
+std::ostream& ZELBasicEuler3D<T>::write(std::ostream& os, const ZELBasicEuler3D& e) {
     T a[3];
     ZELMath3D::AxisType k[3];
     e.getAngles(a[0], a[1], a[2]);
@@ -19,4 +16,3 @@ std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
 }
 
 template class ZELBasicEuler3D<double>;
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicEuler3D<double>&);

@@ -39,26 +39,14 @@ public:
     ZELBasicEuler3D& operator=(const ZELBasicEuler3D&) noexcept = default;
     ~ZELBasicEuler3D() = default;
 
-    void setAngles(const T& a0, const T& a1, const T& a2) noexcept {
-        a_[0] = a0;
-        a_[1] = a1;
-        a_[2] = a2;
-    }
-    void getAngles(T& a0, T& a1, T& a2) const noexcept {
-        a0 = a_[0];
-        a1 = a_[1];
-        a2 = a_[2];
-    }
-    void setAxes(AxisType k0, AxisType k1, AxisType k2) noexcept {
-        k_[0] = k0;
-        k_[1] = k1;
-        k_[2] = k2;
-    }
-    void getAxes(AxisType& k0, AxisType& k1, AxisType& k2) const noexcept {
-        k0 = k_[0];
-        k1 = k_[1];
-        k2 = k_[2];
-    }
+    /// Stores the three angles; the axes are not touched.
+    void setAngles(const T& a0, const T& a1, const T& a2) noexcept { putThree(a_, a0, a1, a2); }
+    /// Reads the three angles.
+    void getAngles(T& a0, T& a1, T& a2) const noexcept { takeThree(a_, a0, a1, a2); }
+    /// Stores the three axes (unchecked); the angles are not touched.
+    void setAxes(AxisType k0, AxisType k1, AxisType k2) noexcept { putThree(k_, k0, k1, k2); }
+    /// Reads the three axes.
+    void getAxes(AxisType& k0, AxisType& k1, AxisType& k2) const noexcept { takeThree(k_, k0, k1, k2); }
     /// Angle and axis number i (0..2, unchecked).
     void set(int i, const T& angle, AxisType axis) noexcept {
         a_[i] = angle;
@@ -88,7 +76,27 @@ public:
     }
     constexpr bool operator!=(const ZELBasicEuler3D& b) const noexcept { return !(*this == b); }
 
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// operator<<: the angles as a math vector, then the axes.
+    static std::ostream& write(std::ostream& os, const ZELBasicEuler3D& e);
+
+    /// @}
 private:
+    template <class U>
+    static void putThree(U* to, const U& u0, const U& u1, const U& u2) noexcept {
+        to[0] = u0;
+        to[1] = u1;
+        to[2] = u2;
+    }
+    template <class U>
+    static void takeThree(const U* from, U& u0, U& u1, U& u2) noexcept {
+        u0 = from[0];
+        u1 = from[1];
+        u2 = from[2];
+    }
+
     T a_[3];
     AxisType k_[3];
 };
@@ -96,12 +104,13 @@ private:
 /// The angles as a math vector ("[ a0  a1  a2  ]" and a line break), then "[ k0  k1  k2 ]"
 /// with the axes as integers and no line break.
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e);
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
+    return ZELBasicEuler3D<T>::write(os, e);
+}
 
-/// \cond
-extern template class ZELBasicEuler3D<double>;
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicEuler3D<double>&);
-/// \endcond
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicEuler3D<T> ZELBasicEuler3D<T>::Identity{};
 
 using ZELEuler3D = ZELBasicEuler3D<double>;
 

@@ -9,6 +9,8 @@
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATH3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATH3D_H
 
+#include "ZELMathExport.h"
+
 /// \addtogroup geometry
 /// @{
 
@@ -41,6 +43,19 @@ protected:
     ZELMath3D& operator=(const ZELMath3D&) noexcept = default;
     ~ZELMath3D() = default;
 };
+
+// The geometry value types, declared once before any of them is defined: the rotation and the
+// quaternion refer to each other, and the first declaration of a class carries its visibility.
+template <class T>
+class ZELMATH_EXPORT ZELBasicVector3D;
+template <class T>
+class ZELMATH_EXPORT ZELBasicRotate3D;
+template <class T>
+class ZELMATH_EXPORT ZELBasicEuler3D;
+template <class T>
+class ZELMATH_EXPORT ZELBasicQtn3D;
+template <class T>
+class ZELMATH_EXPORT ZELBasicXform3D;
 
 /// @}
 

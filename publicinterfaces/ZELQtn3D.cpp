@@ -5,11 +5,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicQtn3D<T> ZELBasicQtn3D<T>::Identity(T(1), T(0), T(0), T(0));
-template <class T>
-const T ZELBasicQtn3D<T>::Tolerance = T(100) * scl_numeric_limits<T>::epsilon();
-
-template <class T>
 void ZELBasicQtn3D<T>::squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
                              ZELBasicQtn3D const& b, ZELBasicQtn3D const& q) {
     if (t <= T(0)) {
@@ -47,100 +42,31 @@ void ZELBasicQtn3D<T>::EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q
     multiply(out, q0, r);
 }
 
-namespace {
-
 template <class T>
-const T& largerOf(const T& a, const T& b) {
-    return b > a ? b : a;
-}
-
-}  // namespace
-
-template <class T>
-bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
-                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
-    if (tolAngle <= T(0) || tolAxis <= T(0))
-        return a == b;
+bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle, T const& tolAxis,
+                               bool relative) {
     ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
     T ta, tb;
     a.getEAA(ua, ta);
     b.getEAA(ub, tb);
-    if (!(tolAngle >= std::abs(ta - tb)))
-        return false;
-    return ZELNearAbs(ua, ub, tolAxis);
+    const auto never = [] { return false; };  // both tolerances are positive here
+    const auto angleGap = [&] { return std::abs(ta - tb); };
+    if (relative) {
+        return zel_internal::nearRel(
+                   tolAngle, never, angleGap, [&] { return std::abs(ta); }, [&] { return std::abs(tb); }) &&
+               ZELNearRel(ua, ub, tolAxis);
+    }
+    return zel_internal::nearAbs(tolAngle, never, angleGap) && ZELNearAbs(ua, ub, tolAxis);
 }
 
 template <class T>
-bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
-                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
-    if (tolAngle <= T(0) || tolAxis <= T(0))
-        return a == b;
-    ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
-    T ta, tb;
-    a.getEAA(ua, ta);
-    b.getEAA(ub, tb);
-    if (!(tolAngle * largerOf(std::abs(ta), std::abs(tb)) >= std::abs(ta - tb)))
-        return false;
-    return ZELNearRel(ua, ub, tolAxis);
-}
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q) {
-    T s;
-    ZELBasicVector3D<T> v(ZELMath3D::Uninitialized);
-    q.get(s, v);
+std::ostream& ZELBasicQtn3D<T>::write(std::ostream& os, ZELBasicQtn3D const& q) {
     ZELBasicMathVector<T> m(4, T(0));
-    m[0] = s;
-    m[1] = v[0];
-    m[2] = v[1];
-    m[3] = v[2];
+    m[0] = q.s_;
+    m[1] = q.v_[0];
+    m[2] = q.v_[1];
+    m[3] = q.v_[2];
     return os << m;
 }
 
-// ---- the rotation matrix's side of the matrix-quaternion pair ------------------------------------
-
-template <class T>
-ZELBasicQtn3D<T> ZELBasicRotate3D<T>::toQtn() const {
-    ZELBasicQtn3D<T> q(ZELMath3D::Uninitialized);
-    q.setRotate(*this);
-    return q;
-}
-
-template <class T>
-void ZELBasicRotate3D<T>::getEAA(ZELBasicVector3D<T>& axis, T& angle) const {
-    ZELBasicQtn3D<T> q(ZELMath3D::Uninitialized);
-    q.setRotate(*this);
-    q.getEAA(axis, angle);
-}
-
-template <class T>
-bool ZELNearAbs(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b,
-                typename ZELBasicRotate3D<T>::value_type const& tolAngle,
-                typename ZELBasicRotate3D<T>::value_type const& tolAxis) {
-    if (tolAngle <= T(0) || tolAxis <= T(0))
-        return a == b;
-    return ZELNearAbs(a.toQtn(), b.toQtn(), tolAngle, tolAxis);
-}
-
-template <class T>
-bool ZELNearRel(ZELBasicRotate3D<T> const& a, ZELBasicRotate3D<T> const& b,
-                typename ZELBasicRotate3D<T>::value_type const& tolAngle,
-                typename ZELBasicRotate3D<T>::value_type const& tolAxis) {
-    if (tolAngle <= T(0) || tolAxis <= T(0))
-        return a == b;
-    return ZELNearRel(a.toQtn(), b.toQtn(), tolAngle, tolAxis);
-}
-
 template class ZELBasicQtn3D<double>;
-template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicQtn3D<double> const&);
-
-template ZELMATH_EXPORT ZELBasicQtn3D<double> ZELBasicRotate3D<double>::toQtn() const;
-template ZELMATH_EXPORT void ZELBasicRotate3D<double>::getEAA(ZELBasicVector3D<double>&, double&) const;
-template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicRotate3D<double> const&, ZELBasicRotate3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicRotate3D<double> const&, ZELBasicRotate3D<double> const&,
-                                                double const&, double const&);

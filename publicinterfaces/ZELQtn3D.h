@@ -31,6 +31,11 @@
 /// distance of a rotation from a half turn, comes back only to about 1e-8 rad. The
 /// near-comparisons of rotation matrices convert through `setRotate` and therefore cannot honour
 /// tolerances much below that.
+/// `setRotateAccurate` (an addition beside `setRotate`) takes only the largest of the four
+/// components from the diagonal and divides the off-diagonal sums and differences by it, so
+/// every component keeps full precision: the angle between its result and the exact quaternion
+/// of R is a few units in the last place at every angle. Use it to read small rotations, or
+/// rotations near a half turn, out of a matrix; `setRotate` gives the long-established bits.
 /// `getEAA` returns a unit axis and an angle in [0, π]: the sign of s is folded into the axis; s
 /// exactly 0 gives the vector part unchanged (not normalised) and π; a vector part not longer
 /// than ε gives the axis (0, 0, 1) and 0.
@@ -46,7 +51,8 @@
 /// assertion hook with "Invalid reference frame." and leaves the quaternion unchanged.
 /// `setCAA` with an invalid axis (and a non-zero angle) asserts "Invalid rotation axis" after
 /// it has stored the scalar part; the vector part keeps its old value. `rotate(k, angle, f)`
-/// also asserts "Invalid rotation axis" for an invalid axis, and leaves the quaternion unchanged.
+/// (after the frame) and `setEuler` (all three axes) also assert "Invalid rotation axis" for an
+/// invalid axis, and leave the quaternion unchanged.
 /// `setEAA` with a non-zero angle and an axis not longer than ε throws `ZELEZeroVector`
 /// after it has stored the axis in the vector part (the scalar part is unchanged).
 ///
@@ -59,7 +65,8 @@
 ///   control quaternions a and b supplied by the caller.
 /// - `EAAInterp` turns q0 by the fraction t (clamped to [0, 1]) of the relative rotation q̄0·q1,
 ///   always the shorter way (at most π); at t = 1 it gives q1 or −q1. It never throws: a zero
-///   relative axis (possible only for zero inputs) makes the increment the identity.
+///   relative axis (possible only for zero inputs) makes the increment the identity. A static
+///   form returning the result by value gives the same bits.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELQTN3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELQTN3D_H
 
@@ -68,21 +75,19 @@
 
 #include "ZELMathExport.h"
 #include "foundation/ZELException.h"
-#include "foundation/scl_assert.h"
+#include "foundation/internal/ZELConstants.h"
+#include "foundation/internal/ZELFrameDispatch.h"
+#include "foundation/internal/ZELSimdPair.h"
 #include "foundation/scl_numeric_limits.h"
+#include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
-#include "publicinterfaces/ZELRotate3D.h"
-#include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELVector3D.h"
 
 #include <cmath>
 #include <iosfwd>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicQtn3D : public ZELMath3D {
@@ -106,6 +111,7 @@ public:
     ZELBasicQtn3D& operator=(ZELBasicQtn3D const&) noexcept = default;
     ~ZELBasicQtn3D() = default;
 
+    /// Copies the scalar and the vector part out.
     void get(T& s, ZELBasicVector3D<T>& v) const {
         s = s_;
         v = v_;
@@ -128,44 +134,45 @@ public:
 
     /// r = a·b. r may be a or b.
     static void multiply(ZELBasicQtn3D& r, ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
-#if defined(__SSE2__)
-        if constexpr (std::is_same<T, double>::value) {
-            // x and y side by side: the same operations in the same order as the scalar form.
-            const __m128d axy = _mm_loadu_pd(&a.v_[0]), ayz = _mm_loadu_pd(&a.v_[1]);
-            const __m128d bxy = _mm_loadu_pd(&b.v_[0]), byz = _mm_loadu_pd(&b.v_[1]);
-            const __m128d as2 = _mm_set1_pd(a.s_), bs2 = _mm_set1_pd(b.s_);
-            const __m128d bzx = _mm_shuffle_pd(byz, bxy, 1), azx = _mm_shuffle_pd(ayz, axy, 1);
-            const __m128d xy = _mm_add_pd(_mm_add_pd(_mm_mul_pd(as2, bxy), _mm_mul_pd(bs2, axy)),
-                                          _mm_sub_pd(_mm_mul_pd(ayz, bzx), _mm_mul_pd(azx, byz)));
-            const T as = a.s_, ax = a.v_[0], ay = a.v_[1], az = a.v_[2];
-            const T bs = b.s_, bx = b.v_[0], by = b.v_[1], bz = b.v_[2];
-            const T s = as * bs - (ax * bx + ay * by + az * bz);
-            const T z = (as * bz + bs * az) + (ax * by - ay * bx);
-            r.s_ = s;
-            _mm_storeu_pd(&r.v_[0], xy);
-            r.v_[2] = z;
-            return;
-        }
-#endif
         const T as = a.s_, ax = a.v_[0], ay = a.v_[1], az = a.v_[2];
         const T bs = b.s_, bx = b.v_[0], by = b.v_[1], bz = b.v_[2];
-        const T s = as * bs - (ax * bx + ay * by + az * bz);
-        const T x = (as * bx + bs * ax) + (ay * bz - az * by);
-        const T y = (as * by + bs * ay) + (az * bx - ax * bz);
-        const T z = (as * bz + bs * az) + (ax * by - ay * bx);
-        r.s_ = s;
-        r.v_[0] = x;
-        r.v_[1] = y;
-        r.v_[2] = z;
+        if constexpr (std::is_same<T, double>::value) {
+            // Lane by lane the same operations in the same order as the scalar form below: the
+            // pair (x, y) and the pair (z, x), whose second lane is not used; the two products
+            // ax*bx and ay*by of s form a third pair.
+            using namespace zel_internal;
+            const Pair axy = loadPair(&a.v_[0]), ayz = loadPair(&a.v_[1]);
+            const Pair bxy = loadPair(&b.v_[0]), byz = loadPair(&b.v_[1]);
+            const Pair azx = Pair{az, ax}, bzx = Pair{bz, bx};
+            const Pair sa = splatPair(as), sb = splatPair(bs);
+            const Pair xy = (sa * bxy + sb * axy) + (ayz * bzx - azx * byz);
+            const Pair zx = (sa * bzx + sb * azx) + (axy * byz - ayz * bxy);
+            const Pair d = axy * bxy;
+            r.s_ = as * bs - ((d[0] + d[1]) + az * bz);
+            storePair(&r.v_[0], xy);
+            r.v_[2] = zx[0];
+        } else {
+            const T s = as * bs - (ax * bx + ay * by + az * bz);
+            const T x = (as * bx + bs * ax) + (ay * bz - az * by);
+            const T y = (as * by + bs * ay) + (az * bx - ax * bz);
+            const T z = (as * bz + bs * az) + (ax * by - ay * bx);
+            r.s_ = s;
+            r.v_[0] = x;
+            r.v_[1] = y;
+            r.v_[2] = z;
+        }
     }
+    /// this = this·b; b may be *this.
     ZELBasicQtn3D& operator*=(ZELBasicQtn3D const& b) noexcept {
         multiply(*this, *this, b);
         return *this;
     }
+    /// this = this·b̄; b may be *this.
     ZELBasicQtn3D& operator/=(ZELBasicQtn3D const& b) noexcept {
         multiply(*this, *this, ZELBasicQtn3D(b.s_, -b.v_[0], -b.v_[1], -b.v_[2]));
         return *this;
     }
+    /// this = this·b and this = a·this.
     void postMultiply(ZELBasicQtn3D const& b) noexcept { multiply(*this, *this, b); }
     void preMultiply(ZELBasicQtn3D const& a) noexcept { multiply(*this, a, *this); }
 
@@ -175,11 +182,13 @@ public:
         return *this;
     }
     ZELBasicQtn3D invert() noexcept { return conjugate(); }
+    /// All four scalars negated in place; unary minus returns a negated copy instead.
     void negate() noexcept {
         s_ = -s_;
         v_ = -v_;
     }
     ZELBasicQtn3D operator-() const noexcept { return ZELBasicQtn3D(-s_, -v_[0], -v_[1], -v_[2]); }
+    /// s·s' + x·x' + y·y' + z·z'.
     T dot(ZELBasicQtn3D const& q) const noexcept {
         return s_ * q.s_ + v_[0] * q.v_[0] + v_[1] * q.v_[1] + v_[2] * q.v_[2];
     }
@@ -189,7 +198,7 @@ public:
     /// @{
 
     /// sqrt(s^2 + x^2 + y^2 + z^2); 0 when the sum is below 1e-20.
-    T norm() const noexcept { return floorRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]); }
+    T norm() const noexcept { return zel_internal::flooredRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]); }
     /// Divides by the norm; throws ZELENumericError ("Zero length quaternion") when the norm is
     /// not above Tolerance, leaving the value unchanged.
     void normalize() {
@@ -206,53 +215,15 @@ public:
     /// \name Rotation matrix and equivalent axis and angle
     /// @{
 
-    /// Writes the rotation matrix of this (unit) quaternion into R.
-    void getRotate(ZELBasicRotate3D<T>& R) const noexcept {
-        const T s = s_, x = v_[0], y = v_[1], z = v_[2];
-        const T d = T(2) * s * s - T(1);
-        T* m = R.m_;
-        m[0] = d + T(2) * x * x;
-        m[1] = T(2) * x * y + T(2) * s * z;
-        m[2] = T(2) * x * z - T(2) * s * y;
-        m[3] = T(2) * x * y - T(2) * s * z;
-        m[4] = d + T(2) * y * y;
-        m[5] = T(2) * y * z + T(2) * s * x;
-        m[6] = T(2) * x * z + T(2) * s * y;
-        m[7] = T(2) * y * z - T(2) * s * x;
-        m[8] = d + T(2) * z * z;
-    }
-    /// Sets this quaternion (s ≥ 0) from a rotation matrix.
-    void setRotate(ZELBasicRotate3D<T> const& R) noexcept {
-        const T* m = R.m_;
-        // m[3c + r] is R(r, c).
-        const T t = (m[0] + m[4]) + m[8];
-        const T c = (T(1) - t) * T(0.25);
-        const T S = std::abs((t + T(1)) * T(0.25));
-        const T X = std::abs(m[0] * T(0.5) + c);
-        const T Y = std::abs(m[4] * T(0.5) + c);
-        const T Z = std::abs(m[8] * T(0.5) + c);
-        T s = floorRoot(S);
-        const T ax = floorRoot(X), ay = floorRoot(Y), az = floorRoot(Z);
-        T x, y, z;
-        if (ax >= ay && ax >= az) {
-            x = signed_(m[5] - m[7], ax);
-            y = signed_((m[3] + m[1]) * x, ay);
-            z = signed_((m[6] + m[2]) * x, az);
-        } else if (ay >= az && ay >= ax) {
-            y = signed_(m[6] - m[2], ay);
-            z = signed_((m[7] + m[5]) * y, az);
-            x = signed_((m[3] + m[1]) * y, ax);
-        } else {
-            z = signed_(m[1] - m[3], az);
-            x = signed_((m[6] + m[2]) * z, ax);
-            y = signed_((m[7] + m[5]) * z, ay);
-        }
-        const T n = floorRoot(((X + S) + Y) + Z);
-        s_ = s / n;
-        v_[0] = x / n;
-        v_[1] = y / n;
-        v_[2] = z / n;
-    }
+    /// Writes the rotation matrix of this (unit) quaternion into R (diagonal 2s² − 1 + 2x²).
+    void getRotate(ZELBasicRotate3D<T>& R) const noexcept;
+    /// Sets this quaternion (s ≥ 0) from a rotation matrix: magnitudes from the diagonal, signs
+    /// from the off-diagonal sums (see the header comment for its precision near 0 and π).
+    void setRotate(ZELBasicRotate3D<T> const& R) noexcept;
+    /// Sets this quaternion (s ≥ 0, unit length) from a rotation matrix to full precision at
+    /// every angle: the largest component from the diagonal, the others from the off-diagonal
+    /// sums divided by it.
+    void setRotateAccurate(ZELBasicRotate3D<T> const& R) noexcept;
     /// A unit axis and an angle in [0, π] (see the header comment for the special cases).
     void getEAA(ZELBasicVector3D<T>& axis, T& angle) const {
         axisAngle(s_, v_, axis, angle);
@@ -262,6 +233,9 @@ public:
     /// \name Other orientation forms
     /// @{
 
+    /// The rotation by angle about axis (normalised first): (cos(angle/2), sin(angle/2)·u) with
+    /// the cleaned sine and cosine. A zero angle gives the identity without reading the axis;
+    /// otherwise an axis not longer than ε throws ZELEZeroVector after being stored in v.
     void setEAA(ZELBasicVector3D<T> const& axis, T const& angle) {
         if (angle == T(0)) {
             setIdentity();
@@ -276,6 +250,8 @@ public:
         v_[2] = v_[2] * sn;
         s_ = cs;
     }
+    /// The rotation by angle about coordinate axis k. A zero angle gives the identity without
+    /// reading k; an invalid k is reported after s is stored (v keeps its value).
     void setCAA(ZELMath3D::AxisType k, T const& angle) {
         if (angle == T(0)) {
             setIdentity();
@@ -288,30 +264,40 @@ public:
         case ZELMath3D::XAxis: v_ = ZELBasicVector3D<T>(sn, T(0), T(0)); break;
         case ZELMath3D::YAxis: v_ = ZELBasicVector3D<T>(T(0), sn, T(0)); break;
         case ZELMath3D::ZAxis: v_ = ZELBasicVector3D<T>(T(0), T(0), sn); break;
-        default: _scl_do_assert("Software", "Invalid rotation axis", "publicinterfaces/ZELQtn3D", __LINE__); break;
+        default: zel_internal::checkAxis(k, kFile, __LINE__); break;
         }
     }
+    /// Roll, pitch and yaw through getRotate and the rotation's getRPY.
     void getRPY(T& roll, T& pitch, T& yaw) const {
         ZELBasicRotate3D<T> R(ZELMath3D::Uninitialized);
         getRotate(R);
         R.getRPY(roll, pitch, yaw);
     }
+    /// The rotation's setRPY, then setRotate.
     void setRPY(T const& roll, T const& pitch, T const& yaw) {
         ZELBasicRotate3D<T> R;
         R.setRPY(roll, pitch, yaw);
         setRotate(R);
     }
+    /// The columns N, S, A of getRotate.
     void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const {
         ZELBasicRotate3D<T> R(ZELMath3D::Uninitialized);
         getRotate(R);
         R.getNSA(n, s, a);
     }
+    /// The rotation's setNSA (which re-orthonormalises), then setRotate.
     void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
         ZELBasicRotate3D<T> R;
         R.setNSA(n, s, a);
         setRotate(R);
     }
+    /// Through a rotation matrix; an invalid axis in the triple is reported and changes nothing.
     void setEuler(ZELBasicEuler3D<T> const& e) {
+        ZELMath3D::AxisType k[3];
+        e.getAxes(k[0], k[1], k[2]);
+        for (ZELMath3D::AxisType axis : k) {
+            if (!zel_internal::checkAxis(axis, kFile, __LINE__)) return;
+        }
         ZELBasicRotate3D<T> R;
         R.setEuler(e);
         setRotate(R);
@@ -344,12 +330,8 @@ public:
 
     /// WorldFrame: this = r·this; LocalFrame: this = this·r.
     void rotate(ZELBasicQtn3D const& r, ZELMath3D::ReferenceFrame f) {
-        if (f == ZELMath3D::WorldFrame)
-            multiply(*this, r, *this);
-        else if (f == ZELMath3D::LocalFrame)
-            multiply(*this, *this, r);
-        else
-            _scl_do_assert("Software", "Invalid reference frame.", "publicinterfaces/ZELQtn3D", __LINE__);
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, __LINE__}, [&] { multiply(*this, r, *this); }, [&] { multiply(*this, *this, r); });
     }
     /// r = the rotation by angle about axis (throws for a zero axis before the frame is read).
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
@@ -357,16 +339,11 @@ public:
         r.setEAA(axis, angle);
         rotate(r, f);
     }
-    /// The rotation by angle about coordinate axis k, worked out in place.
+    /// The rotation by angle about coordinate axis k, worked out in place. The frame is checked
+    /// first, then the axis.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
-        if (f != ZELMath3D::WorldFrame && f != ZELMath3D::LocalFrame) {
-            _scl_do_assert("Software", "Invalid reference frame.", "publicinterfaces/ZELQtn3D", __LINE__);
+        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, __LINE__}) || !zel_internal::checkAxis(k, kFile, __LINE__))
             return;
-        }
-        if (k != ZELMath3D::XAxis && k != ZELMath3D::YAxis && k != ZELMath3D::ZAxis) {
-            _scl_do_assert("Software", "Invalid rotation axis", "publicinterfaces/ZELQtn3D", __LINE__);
-            return;
-        }
         T sn, cs;
         ZELCleanSinCos(angle * T(0.5), sn, cs);
         const int kk = static_cast<int>(k);
@@ -391,6 +368,8 @@ public:
     /// \name Interpolation
     /// @{
 
+    /// Spherical linear interpolation of the four components as given (no sign flip, no
+    /// normalisation); t <= 0 and t >= 1 copy q0 and q1.
     static void slerp(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
         if (t <= T(0)) {
             out = q0;
@@ -420,9 +399,17 @@ public:
         out.v_[1] = w0 * q0.v_[1] + w1 * q1.v_[1];
         out.v_[2] = w0 * q0.v_[2] + w1 * q1.v_[2];
     }
+    /// slerp(2t(1 − t), slerp(t, p, q), slerp(t, a, b)); the inner controls a, b come from the caller.
     static void squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
                       ZELBasicQtn3D const& b, ZELBasicQtn3D const& q);
+    /// q0 turned by the fraction t (clamped to [0, 1]) of the shorter relative rotation q̄0·q1.
     static void EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1);
+    /// The same interpolation returned by value (the same bits).
+    static ZELBasicQtn3D EAAInterp(T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
+        ZELBasicQtn3D out(ZELMath3D::Uninitialized);
+        EAAInterp(out, t, q0, q1);
+        return out;
+    }
 
     /// @}
     /// \name Comparison
@@ -434,9 +421,29 @@ public:
     friend bool operator!=(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept { return !(a == b); }
 
     /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// The orientation near-comparison for positive tolerances: the equivalent angles within
+    /// tolAngle (relative: tolAngle times the larger angle), then the equivalent axes by the
+    /// 3-vector ZELNearAbs (relative: ZELNearRel) with tolAxis. The rotation's comparison uses it.
+    static bool nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle, T const& tolAxis,
+                        bool relative);
+    /// ZELNearAbs (relative false) and ZELNearRel (relative true): exact equality when either
+    /// tolerance is <= 0, otherwise nearEAA.
+    static bool nearOrientation(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
+                                T const& tolAxis, bool relative) {
+        if (tolAngle <= T(0) || tolAxis <= T(0)) return a == b;
+        return nearEAA(a, b, tolAngle, tolAxis, relative);
+    }
+    /// operator<<: (s, x, y, z) as a 4-element math vector.
+    static std::ostream& write(std::ostream& os, ZELBasicQtn3D const& q);
+
+    /// @}
 private:
-    /// √a, or exactly 0 when a is below 1e-20.
-    static T floorRoot(T const& a) noexcept { return a < T(1e-20) ? T(0) : std::sqrt(a); }
+    static constexpr const char* kFile = "publicinterfaces/ZELQtn3D";
+    static constexpr const char* kBadFrame = "Invalid reference frame.";
+
     /// |m| with the sign of d (zero and NaN count as positive).
     static T signed_(T const& d, T const& m) noexcept { return d < T(0) ? -m : m; }
     void setIdentity() noexcept {
@@ -447,7 +454,7 @@ private:
     static void axisAngle(T const& s, ZELBasicVector3D<T> const& v, ZELBasicVector3D<T>& axis, T& angle) {
         if (s == T(0)) {
             axis = v;
-            angle = static_cast<T>(3.14159265358979323846264338327950288L);
+            angle = zel_internal::kPi<T>;
             return;
         }
         axis = s < T(0) ? -v : v;
@@ -486,8 +493,8 @@ inline ZELBasicQtn3D<T> operator/(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> co
 /// w rotated by q.
 template <class T>
 inline ZELBasicVector3D<T> operator*(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& w) noexcept {
-    ZELBasicVector3D<T> r(ZELMath3D::Uninitialized);
-    ZELBasicQtn3D<T>::multiply(r, q, w);
+    ZELBasicVector3D<T> r(w);
+    q.rotateVec(r);
     return r;
 }
 
@@ -508,8 +515,7 @@ inline T ZELL1Norm(ZELBasicQtn3D<T> const& q) noexcept {
     ZELBasicVector3D<T> v(ZELMath3D::Uninitialized);
     q.get(s, v);
     const T l = std::abs(v[0]) + std::abs(v[1]) + std::abs(v[2]);
-    const T a = s * s + l * l;
-    return a < T(1e-20) ? T(0) : std::sqrt(a);
+    return zel_internal::flooredRoot(s * s + l * l);
 }
 template <class T>
 inline T ZELLinfNorm(ZELBasicQtn3D<T> const& q) noexcept {
@@ -517,33 +523,42 @@ inline T ZELLinfNorm(ZELBasicQtn3D<T> const& q) noexcept {
     ZELBasicVector3D<T> v(ZELMath3D::Uninitialized);
     q.get(s, v);
     const T m = ZELLinfNorm(v);
-    const T a = s * s + m * m;
-    return a < T(1e-20) ? T(0) : std::sqrt(a);
+    return zel_internal::flooredRoot(s * s + m * m);
 }
 
 /// Near-comparison of the rotations: equivalent angles within tolAngle, then equivalent axes
-/// within tolAxis (q and -q compare equal).
+/// within tolAxis (q and -q compare equal); either tolerance <= 0: exact equality.
 template <class T>
-bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
-                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);
+inline bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                       typename ZELBasicQtn3D<T>::value_type const& tolAngle,
+                       typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
+    return ZELBasicQtn3D<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
+}
+/// The relative form: the angles within tolAngle times the larger angle, the axes by the
+/// 3-vector ZELNearRel.
 template <class T>
-bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
-                typename ZELBasicQtn3D<T>::value_type const& tolAngle, typename ZELBasicQtn3D<T>::value_type const& tolAxis);
+inline bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
+                       typename ZELBasicQtn3D<T>::value_type const& tolAngle,
+                       typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
+    return ZELBasicQtn3D<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
+}
 /// Writes "[ s  x  y  z  ]" and a line break in the math vector's format.
 template <class T>
-std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q);
+inline std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q) {
+    return ZELBasicQtn3D<T>::write(os, q);
+}
 
-/// \cond
-extern template class ZELBasicQtn3D<double>;
-extern template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
-                                                       double const&, double const&);
-extern template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicQtn3D<double> const&, ZELBasicQtn3D<double> const&,
-                                                       double const&, double const&);
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicQtn3D<double> const&);
-/// \endcond
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicQtn3D<T> ZELBasicQtn3D<T>::Identity(T(1), T(0), T(0), T(0));
+template <class T>
+const T ZELBasicQtn3D<T>::Tolerance = T(100) * scl_numeric_limits<T>::epsilon();
 
 using ZELQtn3D = ZELBasicQtn3D<double>;
 
 /// @}
 
 #endif
+
+// The rotation matrix and the conversions between the two forms, after the quaternion is complete.
+#include "publicinterfaces/ZELRotateQtn3D.h"

@@ -1,14 +1,9 @@
 #include "publicinterfaces/ZELRotate3D.h"
 
+#include "foundation/internal/ZELConstants.h"
+
 #include <cmath>
 #include <ostream>
-
-template <class T>
-const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
-template <class T>
-const T ZELBasicRotate3D<T>::ZeroTolerance = T(100) * scl_numeric_limits<T>::epsilon();
-template <class T>
-const T ZELBasicRotate3D<T>::DetTolerance = T(0.5);
 
 template <class T>
 void ZELBasicRotate3D<T>::set(const T* const* p, bool transposed) noexcept {
@@ -38,8 +33,15 @@ ZELBasicMathMatrix<T> ZELBasicRotate3D<T>::toZELBasicMathMatrix() const {
 }
 
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r) {
+std::ostream& ZELBasicRotate3D<T>::write(std::ostream& os, const ZELBasicRotate3D& r) {
     return os << r.toZELBasicMathMatrix();
+}
+
+template <class T>
+bool ZELBasicRotate3D<T>::nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b, const T& tolAngle,
+                                          const T& tolAxis, bool relative) {
+    if (tolAngle <= T(0) || tolAxis <= T(0)) return a == b;
+    return ZELBasicQtn3D<T>::nearEAA(a.toQtn(), b.toQtn(), tolAngle, tolAxis, relative);
 }
 
 template <class T>
@@ -107,7 +109,7 @@ T absAtan2Approx(const T& ay, const T& x) noexcept {
     const T s = a * a;
     T r = a * (T(0.99997726) +
                s * (T(-0.33262347) + s * (T(0.19354346) + s * (T(-0.11643287) + s * (T(0.05265332) + s * T(-0.01172120))))));
-    const T halfPi = T(1.57079632679489661923132169163975144L);
+    const T halfPi = zel_internal::kPi<T> * T(0.5);
     if (ay > ax) r = halfPi - r;
     if (x < T(0)) r = T(2) * halfPi - r;
     return r;
@@ -140,7 +142,7 @@ void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
     // - otherwise a cheap estimate of the norm, good to 1e-5, decides.
     // Near the tie, or for anything unusual (NaN included), both candidates are computed and
     // compared as they stand. Either way the result is the one of the plain rule, to the bit.
-    const T pivot = T(1.5) * T(3.141592653589793238462643383279502884L);
+    const T pivot = T(1.5) * zel_internal::kPi<T>;
     const T margin = T(1e-4);
     // (py, px) are h times the arguments of the first candidate's yaw arctangent.
     const T hh = m[0] * m[0] + m[1] * m[1];
@@ -180,6 +182,11 @@ void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
 
 template <class T>
 void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
+    ZELMath3D::AxisType k[3];
+    e.getAxes(k[0], k[1], k[2]);
+    for (ZELMath3D::AxisType axis : k) {
+        if (!zel_internal::checkAxis(axis, kFile, 471)) return;
+    }
     *this = Identity;
     for (int i = 0; i < 3; ++i) {
         T angle;
@@ -206,4 +213,3 @@ void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
 }
 
 template class ZELBasicRotate3D<double>;
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);

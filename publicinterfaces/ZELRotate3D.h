@@ -24,49 +24,49 @@
 /// Every sine and cosine is cleaned (ZELCleanSinCos), so quarter and half turns are exact.
 /// Rotations are active and right-handed; angles are in radians.
 ///
-/// Reporting: an invalid ReferenceFrame given to `rotate` and an invalid AxisType given to
-/// `setCAA` are reported through the assertion hook ("Invalid reference frame", "Invalid
-/// rotation axis"); the operation then returns, leaving the matrix unchanged (`rotate`) or the
-/// identity (`setCAA`). `setEAA` and the axis form of `rotate` throw ZELEZeroVector for a zero
-/// axis with a non-zero angle, leaving the matrix unchanged. `setEuler` and the axis-type form of
-/// `rotate` do not validate their axes: a value outside 0..2 is a caller error (it turns about
-/// some coordinate axis but never reads outside the matrix).
+/// Reporting (assertion hook, category "Software", file "publicinterfaces/ZELRotate3D"):
+/// - an invalid ReferenceFrame given to any `rotate`: "Invalid reference frame", the matrix is
+///   unchanged;
+/// - an invalid AxisType given to `setCAA` with a non-zero angle: "Invalid rotation axis", the
+///   matrix is left the identity (its old value is lost, as for every valid call);
+/// - an invalid AxisType given to the axis-type `rotate` (checked after the frame) or anywhere in
+///   the triple given to `setEuler` (all three axes are checked, zero angles included):
+///   "Invalid rotation axis", and the matrix is unchanged. The quaternion and the transform
+///   behave the same way.
+/// `setEAA` and the axis form of `rotate` throw ZELEZeroVector for a zero axis with a non-zero
+/// angle, leaving the matrix unchanged.
 ///
 /// The row-array forms take `const T* const*` (and `T* const*` for `get`), so both a `T**` and
 /// a `const T**` array of three row pointers can be passed.
 ///
-/// Quaternions and near-comparison (defined with the quaternion, ZELQtn3D.h, whose header a
-/// caller of `toQtn` includes): `toQtn()` is the quaternion's `setRotate` of R (s >= 0);
-/// `getEAA` returns that quaternion's unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle,
-/// tolAxis)` and `ZELNearRel` convert both matrices to quaternions and compare their equivalent
-/// angles (tolAngle) and axes (tolAxis); either tolerance <= 0 means exact equality of the nine
-/// scalars. The conversion takes each quaternion component as the square root of a difference of
-/// diagonal entries, so angles below about 1e-6 rad or within that of a half turn come back only
-/// to about 1e-8 rad, and tolerances much below that are not honoured.
+/// Quaternions and near-comparison: this header brings in the quaternion (ZELQtn3D.h) and the
+/// conversions between the two (ZELRotateQtn3D.h), whichever header a caller includes first.
+/// `toQtn()` is the quaternion's `setRotate` of R (s >= 0); `getEAA` returns that quaternion's
+/// unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle, tolAxis)` and `ZELNearRel`
+/// convert both matrices to quaternions and compare their equivalent angles (tolAngle) and axes
+/// (tolAxis); either tolerance <= 0 means exact equality of the nine scalars. The conversion
+/// takes each quaternion component as the square root of a difference of diagonal entries, so
+/// angles below about 1e-6 rad or within that of a half turn come back only to about 1e-8 rad,
+/// and tolerances much below that are not honoured (ZELQtn3D::setRotateAccurate does not have
+/// this limit).
 #ifndef ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 
 /// \addtogroup geometry
 /// @{
 
-#include "ZELMathExport.h"
-#include "foundation/scl_assert.h"
-#include "publicinterfaces/ZELCleanSinCos.h"
+#include "foundation/internal/ZELFrameDispatch.h"
 #include "publicinterfaces/ZELEuler3D.h"
-#include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELMathMatrix.h"
-#include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/ZELVector3D.h"  // also the cleaned sine and cosine
 
+#include <array>
 #include <iosfwd>
-
-template <class T>
-class ZELMATH_EXPORT ZELBasicQtn3D;
-template <class T>
-class ZELMATH_EXPORT ZELBasicXform3D;
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicRotate3D : public ZELMath3D {
 public:
+    /// The scalar, and the 3-vector type of the columns and of the vectors a rotation turns.
     using value_type = T;
     using Vector = ZELBasicVector3D<T>;
 
@@ -272,7 +272,7 @@ public:
                 m_[4] = c;
                 break;
             default:
-                _scl_do_assert("Software", "Invalid rotation axis", "publicinterfaces/ZELRotate3D", 449);
+                zel_internal::checkAxis(k, kFile, 449);
                 return;
         }
     }
@@ -303,8 +303,15 @@ public:
     /// pi) the one with the smaller sum of squared angles is returned, the first on a tie; its
     /// pitch may lie beyond pi/2.
     void getRPY(T& roll, T& pitch, T& yaw) const noexcept;
+    /// {roll, pitch, yaw}: the same values as getRPY, to the bit.
+    std::array<T, 3> rpy() const noexcept {
+        std::array<T, 3> a;
+        getRPY(a[0], a[1], a[2]);
+        return a;
+    }
 
-    /// R = R_k0(a0) * R_k1(a1) * R_k2(a2); a zero angle is skipped.
+    /// R = R_k0(a0) * R_k1(a1) * R_k2(a2); a zero angle is skipped. An axis outside XAxis, YAxis,
+    /// ZAxis is reported ("Invalid rotation axis") and leaves the matrix unchanged.
     void setEuler(const ZELBasicEuler3D<T>& e) noexcept;
 
     /// v = R*v.
@@ -319,10 +326,10 @@ public:
     /// @{
 
     /// WorldFrame: R = Rk(angle)*R (rows p, q change); LocalFrame: R = R*Rk(angle) (columns p, q
-    /// change), with p = (k + 1) mod 3 and q = (p + 1) mod 3. Works in place.
+    /// change), with p = (k + 1) mod 3 and q = (p + 1) mod 3. Works in place. The frame is
+    /// checked first, then the axis.
     void rotate(ZELMath3D::AxisType k, const T& angle, ZELMath3D::ReferenceFrame f) noexcept {
-        if (f != WorldFrame && f != LocalFrame) {
-            _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 802);
+        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, 802}) || !zel_internal::checkAxis(k, kFile, 803)) {
             return;
         }
         T s, c;
@@ -347,35 +354,25 @@ public:
     }
     /// WorldFrame: R = b*R; LocalFrame: R = R*b. b may be *this.
     void rotate(const ZELBasicRotate3D& b, ZELMath3D::ReferenceFrame f) noexcept {
-        if (f == WorldFrame) {
-            preMultiply(b);
-        } else if (f == LocalFrame) {
-            postMultiply(b);
-        } else {
-            _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 851);
-        }
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, 851}, [&] { preMultiply(b); }, [&] { postMultiply(b); });
     }
     /// Q = setEAA(axis, angle) (which may throw, before the frame is looked at); then WorldFrame:
     /// R = Q*R, LocalFrame: R = R*Q.
     void rotate(const Vector& axis, const T& angle, ZELMath3D::ReferenceFrame f) {
         ZELBasicRotate3D q(ZELMath3D::Uninitialized);
         q.setEAA(axis, angle);
-        if (f == WorldFrame) {
-            preMultiply(q);
-        } else if (f == LocalFrame) {
-            postMultiply(q);
-        } else {
-            _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 828);
-        }
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, 828}, [&] { preMultiply(q); }, [&] { postMultiply(q); });
     }
 
     /// @}
     /// \name Quaternion and equivalent axis and angle
     /// @{
 
-    /// The quaternion of R (s >= 0).
-    ZELBasicQtn3D<T> toQtn() const;
-    /// A unit axis and an angle in [0, pi].
+    /// The quaternion of R (s >= 0): the quaternion's setRotate.
+    ZELBasicQtn3D<T> toQtn() const noexcept;
+    /// A unit axis and an angle in [0, pi], through toQtn().
     void getEAA(Vector& axis, T& angle) const;
 
     /// Exact comparison of the nine scalars; a NaN makes == false.
@@ -388,7 +385,20 @@ public:
     friend bool operator!=(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept { return !(a == b); }
 
     /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// ZELNearAbs (relative false) and ZELNearRel (relative true) of two rotations.
+    static bool nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b, const T& tolAngle,
+                                const T& tolAxis, bool relative);
+    /// operator<<: R as a 3 by 3 math matrix.
+    static std::ostream& write(std::ostream& os, const ZELBasicRotate3D& r);
+
+    /// @}
 private:
+    static constexpr const char* kFile = "publicinterfaces/ZELRotate3D";
+    static constexpr const char* kBadFrame = "Invalid reference frame";
+
     /// The quaternion and the transform read and write the nine scalars directly.
     template <class U>
     friend class ZELBasicQtn3D;
@@ -449,29 +459,40 @@ inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
 /// Writes R (not its transpose) as a 3 by 3 math matrix: "3X3:", "[", three rows of values
 /// right-aligned in fields of width 14, each followed by a space, and "]".
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r);
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r) {
+    return ZELBasicRotate3D<T>::write(os, r);
+}
 
-/// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis).
+/// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis) of the quaternions of a
+/// and b; either tolerance <= 0: exact equality of the nine scalars.
 template <class T>
-bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
-                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
-                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
+inline bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                       const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                       const typename ZELBasicRotate3D<T>::value_type& tolAxis) {
+    return ZELBasicRotate3D<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
+}
+/// The relative form: the angles within tolAngle times the larger angle, the axes by the
+/// 3-vector ZELNearRel.
 template <class T>
-bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
-                const typename ZELBasicRotate3D<T>::value_type& tolAngle,
-                const typename ZELBasicRotate3D<T>::value_type& tolAxis);
+inline bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
+                       const typename ZELBasicRotate3D<T>::value_type& tolAngle,
+                       const typename ZELBasicRotate3D<T>::value_type& tolAxis) {
+    return ZELBasicRotate3D<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
+}
 
-/// \cond
-extern template class ZELBasicRotate3D<double>;
-extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicRotate3D<double>&,
-                                                       const ZELBasicRotate3D<double>&, const double&, const double&);
-extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicRotate3D<double>&,
-                                                       const ZELBasicRotate3D<double>&, const double&, const double&);
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicRotate3D<double>&);
-/// \endcond
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicRotate3D<T> ZELBasicRotate3D<T>::Identity{};
+template <class T>
+const T ZELBasicRotate3D<T>::ZeroTolerance = T(100) * scl_numeric_limits<T>::epsilon();
+template <class T>
+const T ZELBasicRotate3D<T>::DetTolerance = T(0.5);
 
 using ZELRotate3D = ZELBasicRotate3D<double>;
 
 /// @}
 
 #endif
+
+// The quaternion and the conversions between the two forms, after the rotation is complete.
+#include "publicinterfaces/ZELRotateQtn3D.h"

@@ -3,9 +3,11 @@
 ///
 /// A plain value type for positions, directions, rotation axes and the columns of rotation
 /// matrices. The three scalars live inside the object, contiguously in the order x, y, z; there
-/// is no invariant (infinities and NaNs are valid components) and no heap memory. Everything
-/// except `normalize`'s error path, the conversion to the run-time-sized math vector and the
-/// text output (which goes through the math vector) is defined inline here.
+/// is no invariant (infinities and NaNs are valid components) and no heap memory. Everything is
+/// defined inline here except four members compiled into the library (ZELVector3D.cpp):
+/// `throwZeroLength` (the error path of `normalize`), `normalizeLarge_` (its path for
+/// components whose squares overflow), the conversion to the run-time-sized math vector and
+/// `write` (the text output, which goes through the math vector).
 ///
 /// Notes for callers:
 /// - Indices are not range-checked: `v[i]` and `v(c)` require i, c in 0..2. The constructors
@@ -26,7 +28,8 @@
 /// \addtogroup geometry
 /// @{
 
-#include "ZELMathExport.h"
+#include "foundation/internal/ZELNearRules.h"
+#include "foundation/internal/ZELSimdPair.h"
 #include "foundation/scl_iterators.h"
 #include "foundation/scl_numeric_limits.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
@@ -35,12 +38,9 @@
 
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <limits>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicVector3D : public ZELMath3D {
@@ -93,6 +93,10 @@ public:
         z = v_[2];
     }
     void getCartesian(T& x, T& y, T& z) const noexcept { get(x, y, z); }
+    /// The x, y and z components by value.
+    constexpr T x() const noexcept { return v_[0]; }
+    constexpr T y() const noexcept { return v_[1]; }
+    constexpr T z() const noexcept { return v_[2]; }
 
     constexpr T& operator[](std::size_t i) noexcept { return v_[i]; }
     constexpr const T& operator[](std::size_t i) const noexcept { return v_[i]; }
@@ -177,24 +181,15 @@ public:
         return old;
     }
 
-#define ZELMATH_VECTOR3D_COMPOUND(op)                                       \
-    ZELBasicVector3D& operator op(const ZELBasicVector3D& b) noexcept {     \
-        v_[0] op b.v_[0];                                                   \
-        v_[1] op b.v_[1];                                                   \
-        v_[2] op b.v_[2];                                                   \
-        return *this;                                                       \
-    }                                                                       \
-    ZELBasicVector3D& operator op(const T& s) noexcept {                    \
-        v_[0] op s;                                                         \
-        v_[1] op s;                                                         \
-        v_[2] op s;                                                         \
-        return *this;                                                       \
-    }
-    ZELMATH_VECTOR3D_COMPOUND(+=)
-    ZELMATH_VECTOR3D_COMPOUND(-=)
-    ZELMATH_VECTOR3D_COMPOUND(*=)
-    ZELMATH_VECTOR3D_COMPOUND(/=)
-#undef ZELMATH_VECTOR3D_COMPOUND
+    /// Componentwise sum, difference, product and quotient with a vector or a scalar.
+    ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::plus<T>()); }
+    ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::minus<T>()); }
+    ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::multiplies<T>()); }
+    ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::divides<T>()); }
+    ZELBasicVector3D& operator+=(const T& s) noexcept { return *this += ZELBasicVector3D(s); }
+    ZELBasicVector3D& operator-=(const T& s) noexcept { return *this -= ZELBasicVector3D(s); }
+    ZELBasicVector3D& operator*=(const T& s) noexcept { return *this *= ZELBasicVector3D(s); }
+    ZELBasicVector3D& operator/=(const T& s) noexcept { return *this /= ZELBasicVector3D(s); }
 
     /// Exact componentwise comparison: a NaN component makes == false and != true.
     constexpr bool operator==(const ZELBasicVector3D& b) const noexcept {
@@ -244,6 +239,19 @@ public:
     }
 
     /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// (op(a.x, b.x), op(a.y, b.y), op(a.z, b.z)): the one element-wise idiom of the arithmetic
+    /// (a scalar operand is broadcast into a vector first).
+    template <class Op>
+    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b, Op op) noexcept {
+        return ZELBasicVector3D(op(a.v_[0], b.v_[0]), op(a.v_[1], b.v_[1]), op(a.v_[2], b.v_[2]));
+    }
+    /// operator<<: the vector as a 3-element math vector.
+    static std::ostream& write(std::ostream& os, const ZELBasicVector3D& v);
+
+    /// @}
 private:
     [[noreturn]] static void throwZeroLength();
     // normalize() of finite components whose sum of squares overflows; false (and nothing
@@ -255,28 +263,54 @@ private:
 
 // ---- free operators ----
 // The scalar operand is a non-deduced parameter, so it may be any type that converts to T.
-#define ZELMATH_VECTOR3D_BINARY(op)                                                              \
-    template <class T>                                                                           \
-    constexpr ZELBasicVector3D<T> operator op(const ZELBasicVector3D<T>& a,                      \
-                                              const ZELBasicVector3D<T>& b) noexcept {           \
-        return ZELBasicVector3D<T>(a[0] op b[0], a[1] op b[1], a[2] op b[2]);                    \
-    }                                                                                            \
-    template <class T>                                                                           \
-    constexpr ZELBasicVector3D<T> operator op(const ZELBasicVector3D<T>& a,                      \
-                                              const typename ZELBasicVector3D<T>::value_type& s) \
-        noexcept {                                                                               \
-        return ZELBasicVector3D<T>(a[0] op s, a[1] op s, a[2] op s);                             \
-    }                                                                                            \
-    template <class T>                                                                           \
-    constexpr ZELBasicVector3D<T> operator op(const typename ZELBasicVector3D<T>::value_type& s, \
-                                              const ZELBasicVector3D<T>& a) noexcept {           \
-        return ZELBasicVector3D<T>(s op a[0], s op a[1], s op a[2]);                             \
-    }
-ZELMATH_VECTOR3D_BINARY(+)
-ZELMATH_VECTOR3D_BINARY(-)
-ZELMATH_VECTOR3D_BINARY(*)
-ZELMATH_VECTOR3D_BINARY(/)
-#undef ZELMATH_VECTOR3D_BINARY
+template <class T>
+constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+    return ZELBasicVector3D<T>::zip(a, b, std::plus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::plus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator+(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::plus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+    return ZELBasicVector3D<T>::zip(a, b, std::minus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::minus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator-(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::minus<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+    return ZELBasicVector3D<T>::zip(a, b, std::multiplies<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::multiplies<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator*(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::multiplies<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+    return ZELBasicVector3D<T>::zip(a, b, std::divides<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::divides<T>());
+}
+template <class T>
+constexpr ZELBasicVector3D<T> operator/(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::divides<T>());
+}
 
 // ---- products, norms and near-comparison ----
 template <class T>
@@ -296,14 +330,12 @@ constexpr T ZELDot(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) n
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-#if defined(__SSE2__)
 /// The same sum for double, with x and y multiplied as one pair: bit-identical, and it keeps
 /// compilers from vectorising loops of dot products across elements with costly shuffles.
 inline double ZELDot(const ZELBasicVector3D<double>& a, const ZELBasicVector3D<double>& b) noexcept {
-    const __m128d p = _mm_mul_pd(_mm_loadu_pd(&a[0]), _mm_loadu_pd(&b[0]));
-    return (_mm_cvtsd_f64(p) + _mm_cvtsd_f64(_mm_unpackhi_pd(p, p))) + a[2] * b[2];
+    const zel_internal::Pair p = zel_internal::loadPair(&a[0]) * zel_internal::loadPair(&b[0]);
+    return (p[0] + p[1]) + a[2] * b[2];
 }
-#endif
 
 template <class T>
 constexpr ZELBasicVector3D<T> ZELCross(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
@@ -345,10 +377,8 @@ inline T ZELLinfNorm(const ZELBasicVector3D<T>& v) noexcept {
 template <class T>
 inline bool ZELNearAbs(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b,
                        const typename ZELBasicVector3D<T>::value_type& tol) noexcept {
-    if (tol <= T(0)) {
-        return a == b;
-    }
-    return tol >= ZELLinfNorm(a - b);
+    return zel_internal::nearAbs(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
 }
 
 /// tol <= 0: exact componentwise equality. Otherwise the larger of the two infinity norms times
@@ -356,24 +386,27 @@ inline bool ZELNearAbs(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
 template <class T>
 inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b,
                        const typename ZELBasicVector3D<T>::value_type& tol) noexcept {
-    if (tol <= T(0)) {
-        return a == b;
-    }
-    const T ma = ZELLinfNorm(a);
-    const T mb = ZELLinfNorm(b);
-    const T scale = mb > ma ? mb : ma;
-    return scale * tol >= ZELLinfNorm(a - b);
+    return zel_internal::nearRel(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); }, [&] { return ZELLinfNorm(a); },
+        [&] { return ZELLinfNorm(b); });
 }
 
 /// Writes the vector as a 3-element math vector: "[ ", each component followed by two spaces
 /// (a NaN as "NaN   "), "]" and a line break, with the stream's floating-point flags.
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v);
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v) {
+    return ZELBasicVector3D<T>::write(os, v);
+}
 
-/// \cond
-extern template class ZELBasicVector3D<double>;
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicVector3D<double>&);
-/// \endcond
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::Zero(T(0), T(0), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitX(T(1), T(0), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitY(T(0), T(1), T(0));
+template <class T>
+const ZELBasicVector3D<T> ZELBasicVector3D<T>::UnitZ(T(0), T(0), T(1));
 
 using ZELVector3D = ZELBasicVector3D<double>;
 

@@ -3,9 +3,6 @@
 #include <ostream>
 
 template <class T>
-const ZELBasicXform3D<T> ZELBasicXform3D<T>::Identity;
-
-template <class T>
 ZELBasicMathMatrix<T> ZELBasicXform3D<T>::toZELBasicMathMatrix() const {
     ZELBasicMathMatrix<T> m(4, 4, T(0));
     get(m, false);
@@ -32,61 +29,36 @@ void ZELBasicXform3D<T>::set(ZELBasicMathMatrix<T> const& m, bool transposed) {
     r_.normalize();
 }
 
+// Both interpolations: the rotations as quaternions (setRotate) through `interp`, the positions
+// by lerp; a and b are read whole before out is written.
+template <class T, class Xform, class Interp>
+static void interpolatePoses(Xform& out, T const& t, Xform const& a, Xform const& b, Interp interp) {
+    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
+    a.getQtn(qa);
+    b.getQtn(qb);
+    ZELBasicVector3D<T> pa(ZELMath3D::Uninitialized), pb(ZELMath3D::Uninitialized), p(ZELMath3D::Uninitialized);
+    a.getPosition(pa);
+    b.getPosition(pb);
+    interp(qa, t, qa, qb);
+    ZELBasicVector3D<T>::lerp(p, t, pa, pb);
+    out.setQtn(qa);
+    out.setPosition(p);
+}
+
 template <class T>
 void ZELBasicXform3D<T>::slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b) {
-    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
-    qa.setRotate(a.r_);
-    qb.setRotate(b.r_);
-    const ZELBasicVector3D<T> pa(a.p_), pb(b.p_);
-    ZELBasicQtn3D<T>::slerp(qa, t, qa, qb);
-    ZELBasicVector3D<T>::lerp(out.p_, t, pa, pb);
-    qa.getRotate(out.r_);
+    interpolatePoses(out, t, a, b, [](auto&... args) { ZELBasicQtn3D<T>::slerp(args...); });
 }
 
 template <class T>
 void ZELBasicXform3D<T>::EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a,
                                    ZELBasicXform3D const& b) {
-    ZELBasicQtn3D<T> qa(ZELMath3D::Uninitialized), qb(ZELMath3D::Uninitialized);
-    qa.setRotate(a.r_);
-    qb.setRotate(b.r_);
-    const ZELBasicVector3D<T> pa(a.p_), pb(b.p_);
-    ZELBasicQtn3D<T>::EAAInterp(qa, t, qa, qb);
-    ZELBasicVector3D<T>::lerp(out.p_, t, pa, pb);
-    qa.getRotate(out.r_);
+    interpolatePoses(out, t, a, b, [](auto&... args) { ZELBasicQtn3D<T>::EAAInterp(args...); });
 }
 
 template <class T>
-bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
-    a.getRotate(ra);
-    b.getRotate(rb);
-    if (!ZELNearAbs(ra, rb, tolAngle, tolAxis))
-        return false;
-    return ZELNearAbs(a(ZELMath3D::Position), b(ZELMath3D::Position), tolAxis);
-}
-
-template <class T>
-bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    ZELBasicRotate3D<T> ra(ZELMath3D::Uninitialized), rb(ZELMath3D::Uninitialized);
-    a.getRotate(ra);
-    b.getRotate(rb);
-    if (!ZELNearRel(ra, rb, tolAngle, tolAxis))
-        return false;
-    return ZELNearRel(a(ZELMath3D::Position), b(ZELMath3D::Position), tolAxis);
-}
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x) {
+std::ostream& ZELBasicXform3D<T>::write(std::ostream& os, ZELBasicXform3D const& x) {
     return os << x.toZELBasicMathMatrix();
 }
 
 template class ZELBasicXform3D<double>;
-template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                double const&, double const&);
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicXform3D<double> const&);

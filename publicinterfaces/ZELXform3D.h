@@ -28,7 +28,8 @@
 /// "Invalid reference frame" and leaves the transform unchanged; the axis-vector form of
 /// `rotate` builds its rotation first, so a zero axis with a non-zero angle throws
 /// `ZELEZeroVector` before the frame is read. The coordinate-axis form of `rotate` asserts
-/// "Invalid rotation axis" for an axis other than XAxis, YAxis, ZAxis and changes nothing.
+/// "Invalid rotation axis" for an axis other than XAxis, YAxis, ZAxis (after the frame) and
+/// changes nothing; `setCAA` and `setEuler` report through the rotation (ZELRotate3D.h).
 ///
 /// Denavit-Hartenberg: `setDH(theta, d, alpha, a)` (and the four-scalar constructor) is the
 /// classic link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha):
@@ -50,7 +51,7 @@
 /// @{
 
 #include "ZELMathExport.h"
-#include "foundation/scl_assert.h"
+#include "foundation/internal/ZELFrameDispatch.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELMathMatrix.h"
@@ -77,6 +78,11 @@ public:
     constexpr ZELBasicXform3D(ZELBasicXform3D const&) noexcept = default;
     /// Stores R and p as given.
     ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept : ZELMath3D(), r_(R), p_(p) {}
+    /// The rotation of q (its getRotate) and the position p.
+    ZELBasicXform3D(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& p) noexcept
+        : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(p) {
+        q.getRotate(r_);
+    }
     ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() { set(m, transposed); }
     ZELBasicXform3D(T const (*a)[4], bool transposed) : ZELMath3D(), r_(), p_() { set(a, transposed); }
     /// The Denavit-Hartenberg link transform (see setDH).
@@ -96,10 +102,17 @@ public:
     /// \name Rotation
     /// @{
 
+    /// Copy the rotation out / in, unchanged (the position is not touched).
     void getRotate(ZELBasicRotate3D<T>& R) const noexcept { R = r_; }
+    /// A copy of the rotation (as getRotate).
+    ZELBasicRotate3D<T> rotation() const noexcept { return r_; }
+    /// The quaternion of the rotation (as getQtn).
+    ZELBasicQtn3D<T> qtn() const noexcept { return r_.toQtn(); }
     void setRotate(ZELBasicRotate3D<T> const& R) noexcept { r_ = R; }
+    /// The quaternion's setRotate of the rotation / its getRotate into the rotation.
     void getQtn(ZELBasicQtn3D<T>& q) const noexcept { q.setRotate(r_); }
     void setQtn(ZELBasicQtn3D<T> const& q) noexcept { q.getRotate(r_); }
+    /// The rotation's operations of the same names, applied to the rotation only.
     void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const { r_.getNSA(n, s, a); }
     void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
         r_.setNSA(n, s, a);
@@ -116,7 +129,10 @@ public:
     /// \name Position and single elements
     /// @{
 
+    /// Copy the position out / in.
     void getPosition(ZELBasicVector3D<T>& p) const noexcept { p = p_; }
+    /// A copy of the position (as getPosition).
+    ZELBasicVector3D<T> position() const noexcept { return p_; }
     void setPosition(ZELBasicVector3D<T> const& p) noexcept { p_ = p; }
     /// Position component c; the first argument only selects this overload.
     T operator()(ZELMath3D::PositionIndex, ZELMath3D::CoordinateIndex c) const noexcept { return p_[c]; }
@@ -129,9 +145,13 @@ public:
     /// \name Matrices and arrays
     /// @{
 
+    /// A new 4 × 4 math matrix in the column-vector layout.
     ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
+    /// Writes the sixteen elements of m (at least 4 × 4) in the chosen layout.
     void get(ZELBasicMathMatrix<T>& m, bool transposed) const;
+    /// Reads R and p from m in the chosen layout, then re-orthonormalises R.
     void set(ZELBasicMathMatrix<T> const& m, bool transposed);
+    /// a[i][j] = M(i, j) in the chosen layout.
     void get(T (*a)[4], bool transposed) const noexcept {
         const T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
@@ -153,6 +173,7 @@ public:
         }
         a[3][3] = T(1);
     }
+    /// R and p from a 4 × 4 array in the chosen layout, then R re-orthonormalised.
     void set(T const (*a)[4], bool transposed) {
         T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
@@ -162,6 +183,7 @@ public:
         }
         r_.normalize();
     }
+    /// The twelve scalars in flat order: R column by column, then p.
     void get(T* a) const noexcept {
         const T* R = r_.m_;
         for (int i = 0; i < 9; ++i)
@@ -170,6 +192,7 @@ public:
         a[10] = p_[1];
         a[11] = p_[2];
     }
+    /// R from a[0..8] (column by column) and p from a[9..11], then R re-orthonormalised.
     void set(T const* a) {
         T* R = r_.m_;
         for (int i = 0; i < 9; ++i)
@@ -247,6 +270,7 @@ public:
     /// \name Motion and Denavit-Hartenberg set-up
     /// @{
 
+    /// The Denavit-Hartenberg link transform Rz(theta)·Tz(d)·Tx(a)·Rx(alpha) (see above).
     void setDH(T const& theta, T const& d, T const& alpha, T const& a) noexcept {
         T st, ct, sa, ca;
         ZELCleanSinCos(theta, st, ct);
@@ -267,43 +291,38 @@ public:
     }
     /// WorldFrame: p = p + v; LocalFrame: p = p + R·v.
     void translate(ZELBasicVector3D<T> const& v, ZELMath3D::ReferenceFrame f) {
-        if (f == ZELMath3D::WorldFrame) {
-            p_[0] = p_[0] + v[0];
-            p_[1] = p_[1] + v[1];
-            p_[2] = p_[2] + v[2];
-        } else if (f == ZELMath3D::LocalFrame) {
-            const T* R = r_.m_;
-            const T v0 = v[0], v1 = v[1], v2 = v[2];
-            p_[0] = p_[0] + (R[0] * v0 + R[3] * v1 + R[6] * v2);
-            p_[1] = p_[1] + (R[1] * v0 + R[4] * v1 + R[7] * v2);
-            p_[2] = p_[2] + (R[2] * v0 + R[5] * v1 + R[8] * v2);
-        } else {
-            invalidFrame(__LINE__);
-        }
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, __LINE__},
+            [&] {
+                p_[0] = p_[0] + v[0];
+                p_[1] = p_[1] + v[1];
+                p_[2] = p_[2] + v[2];
+            },
+            [&] {
+                const T* R = r_.m_;
+                const T v0 = v[0], v1 = v[1], v2 = v[2];
+                p_[0] = p_[0] + (R[0] * v0 + R[3] * v1 + R[6] * v2);
+                p_[1] = p_[1] + (R[1] * v0 + R[4] * v1 + R[7] * v2);
+                p_[2] = p_[2] + (R[2] * v0 + R[5] * v1 + R[8] * v2);
+            });
     }
     /// Rotation by angle about axis: WorldFrame turns R and p, LocalFrame turns R only.
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
         ZELBasicRotate3D<T> Q(ZELMath3D::Uninitialized);
         Q.setEAA(axis, angle);
-        if (f == ZELMath3D::WorldFrame) {
-            r_.preMultiply(Q);
-            Q.rotateVec(p_);
-        } else if (f == ZELMath3D::LocalFrame) {
-            r_.postMultiply(Q);
-        } else {
-            invalidFrame(__LINE__);
-        }
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, __LINE__},
+            [&] {
+                r_.preMultiply(Q);
+                Q.rotateVec(p_);
+            },
+            [&] { r_.postMultiply(Q); });
     }
-    /// Rotation by angle about coordinate axis k, worked out in place.
+    /// Rotation by angle about coordinate axis k, worked out in place. The frame is checked
+    /// first, then the axis.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
-        if (f != ZELMath3D::WorldFrame && f != ZELMath3D::LocalFrame) {
-            invalidFrame(__LINE__);
+        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, __LINE__}) || !zel_internal::checkAxis(k, kFile, __LINE__))
             return;
-        }
-        if (k != ZELMath3D::XAxis && k != ZELMath3D::YAxis && k != ZELMath3D::ZAxis) {
-            _scl_do_assert("Software", "Invalid rotation axis", "publicinterfaces/ZELXform3D", __LINE__);
-            return;
-        }
         T s, c;
         ZELCleanSinCos(angle, s, c);
         const int i = (static_cast<int>(k) + 1) % 3, j = (static_cast<int>(k) + 2) % 3;
@@ -322,12 +341,8 @@ public:
     }
     /// WorldFrame: this = x·this; LocalFrame: this = this·x.
     void move(ZELBasicXform3D const& x, ZELMath3D::ReferenceFrame f) {
-        if (f == ZELMath3D::WorldFrame)
-            multiply(*this, x, *this);
-        else if (f == ZELMath3D::LocalFrame)
-            multiply(*this, *this, x);
-        else
-            invalidFrame(__LINE__);
+        zel_internal::dispatchFrame(
+            f, {kBadFrame, kFile, __LINE__}, [&] { multiply(*this, x, *this); }, [&] { multiply(*this, *this, x); });
     }
     /// v = R·v + p.
     void rotateVec(ZELBasicVector3D<T>& v) const noexcept { multiply(v, *this, v); }
@@ -338,6 +353,12 @@ public:
 
     static void slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
     static void EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
+    /// The same interpolation returned by value (the same bits).
+    static ZELBasicXform3D EAAInterp(T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b) {
+        ZELBasicXform3D out(ZELMath3D::Uninitialized);
+        EAAInterp(out, t, a, b);
+        return out;
+    }
 
     /// @}
     /// \name Comparison
@@ -349,7 +370,24 @@ public:
     friend bool operator!=(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept { return !(a == b); }
 
     /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// ZELNearAbs (relative false) and ZELNearRel (relative true): the rotations as for
+    /// ZELBasicRotate3D, then the positions by the 3-vector comparison with tolAxis.
+    static bool nearPose(ZELBasicXform3D const& a, ZELBasicXform3D const& b, T const& tolAngle, T const& tolAxis,
+                         bool relative) {
+        if (relative) return ZELNearRel(a.r_, b.r_, tolAngle, tolAxis) && ZELNearRel(a.p_, b.p_, tolAxis);
+        return ZELNearAbs(a.r_, b.r_, tolAngle, tolAxis) && ZELNearAbs(a.p_, b.p_, tolAxis);
+    }
+    /// operator<<: the 4 × 4 matrix in the math matrix's format.
+    static std::ostream& write(std::ostream& os, ZELBasicXform3D const& x);
+
+    /// @}
 private:
+    static constexpr const char* kFile = "publicinterfaces/ZELXform3D";
+    static constexpr const char* kBadFrame = "Invalid reference frame";
+
     void store(T const* m) noexcept {
         T* R = r_.m_;
         for (int i = 0; i < 9; ++i)
@@ -368,9 +406,6 @@ private:
         const T a = ui, b = uj;
         ui = c * a - s * b;
         uj = s * a + c * b;
-    }
-    static void invalidFrame(int line) {
-        _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELXform3D", line);
     }
 
     ZELBasicRotate3D<T> r_;
@@ -402,25 +437,27 @@ inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector
 /// Near-comparison: the rotations as for ZELBasicRotate3D (tolAngle, tolAxis), the positions
 /// with the 3-vector comparison and tolAxis.
 template <class T>
-bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis);
+inline bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                       typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                       typename ZELBasicXform3D<T>::value_type const& tolAxis) {
+    return ZELBasicXform3D<T>::nearPose(a, b, tolAngle, tolAxis, false);
+}
+/// The relative form of both parts.
 template <class T>
-bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
-                typename ZELBasicXform3D<T>::value_type const& tolAngle,
-                typename ZELBasicXform3D<T>::value_type const& tolAxis);
+inline bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
+                       typename ZELBasicXform3D<T>::value_type const& tolAngle,
+                       typename ZELBasicXform3D<T>::value_type const& tolAxis) {
+    return ZELBasicXform3D<T>::nearPose(a, b, tolAngle, tolAxis, true);
+}
 /// Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
 template <class T>
-std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x);
+inline std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x) {
+    return ZELBasicXform3D<T>::write(os, x);
+}
 
-/// \cond
-extern template class ZELBasicXform3D<double>;
-extern template ZELMATH_EXPORT bool ZELNearAbs<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                       double const&, double const&);
-extern template ZELMATH_EXPORT bool ZELNearRel<double>(ZELBasicXform3D<double> const&, ZELBasicXform3D<double> const&,
-                                                       double const&, double const&);
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, ZELBasicXform3D<double> const&);
-/// \endcond
+// The constants, defined here so that every user sees their constant initialisers.
+template <class T>
+const ZELBasicXform3D<T> ZELBasicXform3D<T>::Identity;
 
 using ZELXform3D = ZELBasicXform3D<double>;
 

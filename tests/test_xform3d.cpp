@@ -1,58 +1,66 @@
-#include "publicinterfaces/ZELXform3D.h"
-
+// The rigid transform, the conveniences beside the out-parameter forms, and the one test of
+// invalid frames and axes for the rotation, the quaternion and the transform.
 #include "AssertRecorder.h"
 #include "OrientationTestUtil.h"
+#include "foundation/ZELException.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstring>
 #include <sstream>
 
 using namespace testutil;
-using V = ZELVector3D;
-using Q = ZELQtn3D;
-using R3 = ZELRotate3D;
-using X = ZELXform3D;
 
 namespace {
 
 X translation(const V& p) { return X(R3::Identity, p); }
-X rotation(ZELMath3D::AxisType k, double angle) { return X(rot(k, angle), V(0, 0, 0)); }
+X turn(M3::AxisType k, double angle) { return X(rot(k, angle), V()); }
 
-}  // namespace
-
-TEST(Xform3DCore, IdentityAccessAndForwarding) {
+TEST(Xform3D, AccessorsByValueAndByOutParameterGiveTheSameBits) {
     EXPECT_EQ(X(), X::Identity);
-    const X x(rot(ZELMath3D::ZAxis, kPi / 2), V(1, 2, 3));
-    EXPECT_EQ(x(ZELMath3D::Position), V(1, 2, 3));
-    EXPECT_EQ(x(ZELMath3D::Position, ZELMath3D::ZCoord), 3.0);
-    EXPECT_EQ(x(ZELMath3D::NDirection), V(0, 1, 0));
-    EXPECT_EQ(x(ZELMath3D::SDirection, ZELMath3D::XCoord), -1.0);
-    X y = x, z;
-    y.swap(z);
-    EXPECT_EQ(z, x);
-    EXPECT_EQ(y, X::Identity);
-
-    // The orientation setters act on the rotation only.
-    X f = x;
-    f.setRPY(0.1, 0.2, 0.3);
-    R3 rpy;
-    rpy.setRPY(0.1, 0.2, 0.3);
-    EXPECT_EQ(rotationOf(f), rpy);
-    EXPECT_EQ(f(ZELMath3D::Position), V(1, 2, 3));
-    Q q;
-    f.getQtn(q);
-    EXPECT_EQ(q, rpy.toQtn());
-    f.setQtn(Q(0, 1, 0, 0));
-    EXPECT_EQ(rotationOf(f), rot(ZELMath3D::XAxis, kPi));
+    X x(rot(M3::ZAxis, kPi / 2), V(1, 2, 3));
+    EXPECT_TRUE(x(M3::Position) == V(1, 2, 3) && x(M3::Position, M3::ZCoord) == 3.0);
+    EXPECT_TRUE(x(M3::NDirection) == V(0, 1, 0) && x(M3::SDirection, M3::XCoord) == -1.0);
+    x.setRPY(0.1, 0.2, 0.3);  // orientation setters change the rotation only
+    EXPECT_TRUE(x.rotation() == rpy(0.1, 0.2, 0.3) && x.position() == V(1, 2, 3));
+    x.setQtn(Q(0, 1, 0, 0));
     V axis;
     double angle;
-    f.getEAA(axis, angle);
-    EXPECT_EQ(axis, V(1, 0, 0));
-    EXPECT_EQ(angle, kPi);
+    x.getEAA(axis, angle);
+    EXPECT_TRUE(x.rotation() == rot(M3::XAxis, kPi) && axis == V(1, 0, 0) && angle == kPi);
+    std::mt19937_64 g(4);
+    for (int n = 0; n < 20; ++n) {
+        const X a = randomPose(g), b = randomPose(g);
+        R3 r;
+        Q q;
+        V p;
+        a.getRotate(r);
+        a.getQtn(q);
+        a.getPosition(p);
+        EXPECT_TRUE(a.rotation() == r && a.qtn() == q && a.position() == p);
+        EXPECT_TRUE(p.x() == p[0] && p.y() == p[1] && p.z() == p[2]);
+        double rpyOut[3];
+        r.getRPY(rpyOut[0], rpyOut[1], rpyOut[2]);
+        EXPECT_EQ(std::memcmp(rpyOut, r.rpy().data(), sizeof rpyOut), 0);
+        X set;
+        set.setQtn(q);
+        set.setPosition(p);
+        EXPECT_TRUE(X(q, p) == set && X(r, p) == a);
+        set.swap(x);
+        EXPECT_EQ(x, X(q, p));
+        for (double t : {-0.5, 0.3, 0.75, 1.5}) {
+            X xo;
+            Q qo;
+            X::EAAInterp(xo, t, a, b);
+            Q::EAAInterp(qo, t, a.qtn(), b.qtn());
+            EXPECT_TRUE(X::EAAInterp(t, a, b) == xo && Q::EAAInterp(t, a.qtn(), b.qtn()) == qo);
+        }
+    }
 }
 
-TEST(Xform3DCore, MatrixArrayAndFlatLayouts) {
-    const X x(rot(ZELMath3D::ZAxis, kPi / 2), V(1, 2, 3));
+TEST(Xform3D, MatrixArrayAndFlatLayoutsRoundTrip) {
+    const X x(rot(M3::ZAxis, kPi / 2), V(1, 2, 3));
     const double expect[4][4] = {{0, -1, 0, 1}, {1, 0, 0, 2}, {0, 0, 1, 3}, {0, 0, 0, 1}};
     double a[4][4], t[4][4];
     x.get(a, false);
@@ -61,208 +69,197 @@ TEST(Xform3DCore, MatrixArrayAndFlatLayouts) {
     x.get(m, false);
     x.get(mt, true);
     const ZELMathMatrix full = x.toZELBasicMathMatrix();
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(a[r][c], expect[r][c]);
-            EXPECT_EQ(t[c][r], expect[r][c]);
-            EXPECT_EQ(m(r, c), expect[r][c]);
-            EXPECT_EQ(mt(c, r), expect[r][c]);
-            EXPECT_EQ(full(r, c), expect[r][c]);
-        }
+    for (int i = 0; i < 16; ++i) {
+        const int r = i / 4, c = i % 4;
+        EXPECT_TRUE(a[r][c] == expect[r][c] && t[c][r] == expect[r][c] && m(r, c) == expect[r][c] &&
+                    mt(c, r) == expect[r][c] && full(r, c) == expect[r][c]);
     }
-    EXPECT_EQ(X(a, false), x);
-    EXPECT_EQ(X(t, true), x);
-    EXPECT_EQ(X(m, false), x);
-    EXPECT_EQ(X(mt, true), x);
-
-    // Flat order: the rotation column by column, then the position.
+    EXPECT_TRUE(X(a, false) == x && X(t, true) == x && X(m, false) == x && X(mt, true) == x);
     double flat[12];
     x.get(flat);
     const double expectFlat[12] = {0, 1, 0, -1, 0, 0, 0, 0, 1, 1, 2, 3};
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(flat[i], expectFlat[i]);
     X s;
     s.set(flat);
-    EXPECT_EQ(s, x);
-
-    // Setting from a matrix re-orthonormalises the rotation and ignores the fourth row.
-    const double raw[16] = {2, 1, 1, 5, 0, 3, 1, 6, 0, 0, 5, 7, 9, 9, 9, 9};
-    s.set(ZELMathMatrix(raw, 4, 4), false);
-    EXPECT_EQ(s, translation(V(5, 6, 7)));
-
+    EXPECT_TRUE(std::memcmp(flat, expectFlat, sizeof flat) == 0 && s == x);
+    // Reading a matrix re-orthonormalises the rotation and ignores the fourth row.
+    const double skewed[4][4] = {{2, 1, 1, 5}, {0, 3, 1, 6}, {0, 0, 5, 7}, {9, 9, 9, 9}};
+    EXPECT_EQ(X(skewed, false), translation(V(5, 6, 7)));
+    const double broken[4][4] = {{kNaN, 0, 0, kInf}, {0, kInf, 0, 0}, {0, 0, 1, -kInf}, {0, 0, 0, 1}};
+    X y(broken, true);  // non-finite input passes through without a crash
+    y *= y;
     std::ostringstream os;
     os << translation(V(1, 2, 3));
-    const std::string one = std::string(13, ' ') + "1 ", zero = std::string(13, ' ') + "0 ";
-    auto num = [](int n) { return std::string(13, ' ') + std::to_string(n) + " "; };
-    EXPECT_EQ(os.str(), "4X4:\n[\n" + one + zero + zero + num(1) + "\n" + zero + one + zero + num(2) + "\n" + zero +
-                            zero + one + num(3) + "\n" + zero + zero + zero + one + "\n]\n");
+    auto f = [](int n) { return std::string(13, ' ') + std::to_string(n) + " "; };
+    EXPECT_EQ(os.str(), "4X4:\n[\n" + f(1) + f(0) + f(0) + f(1) + "\n" + f(0) + f(1) + f(0) + f(2) + "\n" + f(0) + f(0) +
+                            f(1) + f(3) + "\n" + f(0) + f(0) + f(0) + f(1) + "\n]\n");
 }
 
-TEST(Xform3DCore, Composition) {
+TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
     std::mt19937_64 g(10);
     for (int n = 0; n < 50; ++n) {
         const X x = randomPose(g), y = randomPose(g);
         const X xy = x * y;
-        // Rotation R·R' and position R·p' + p, rounded as the rotation's own products.
-        EXPECT_EQ(rotationOf(xy), rotationOf(x) * rotationOf(y));
-        EXPECT_EQ(xy(ZELMath3D::Position), rotationOf(x) * y(ZELMath3D::Position) + x(ZELMath3D::Position));
-        EXPECT_EQ(rotationOf(x / y), rotationOf(x) / rotationOf(y));
-        EXPECT_TRUE(scalarsNear(x * y / y, x, 1e-14));
-        EXPECT_TRUE(scalarsNear(x / y * y, x, 1e-14));
-        X c = x;
+        EXPECT_TRUE(xy.rotation() == x.rotation() * y.rotation() &&
+                    xy.position() == x.rotation() * y.position() + x.position());
+        EXPECT_EQ((x / y).rotation(), x.rotation() / y.rotation());
+        X c = x, m1, m2, m3 = x, m4 = x, m5 = x, m6 = y, m7 = x;
         c.invert();
-        EXPECT_TRUE(scalarsNear(x * c, X::Identity, 1e-14));
-        EXPECT_TRUE(scalarsNear(c * x, X::Identity, 1e-14));
-
-        X m;
-        X::multiply(m, x, y);
-        EXPECT_EQ(m, xy);
-        X::divide(m, x, y);
-        EXPECT_EQ(m, x / y);
-        m = x, m *= y;
-        EXPECT_EQ(m, xy);
-        m = x, m.postMultiply(y);
-        EXPECT_EQ(m, xy);
-        m = x, m.preMultiply(y);
-        EXPECT_EQ(m, y * x);
-        m = x, m /= y;
-        EXPECT_EQ(m, x / y);
-        m = x, m *= m;
-        EXPECT_EQ(m, x * x);
-        m = x;
-        const X& self = m;
-        m /= self;
-        EXPECT_TRUE(scalarsNear(m, X::Identity, 1e-14));
-        m = y, X::multiply(m, x, m);
-        EXPECT_EQ(m, xy);
-
-        // Points: R·v + p.
+        X::multiply(m1, x, y);
+        X::divide(m2, x, y);
+        m3.preMultiply(y);
+        m4 *= m4;
+        const X& self5 = m5;  // the same object through another name
+        m5 /= self5;
+        X::multiply(m6, x, m6);
+        m7.postMultiply(y);
+        EXPECT_TRUE(m1 == xy && m2 == x / y && m3 == y * x && m4 == x * x && m6 == xy && m7 == xy);
+        for (const X& near : {x * y / y, x / y * y, x * c * x, m5 * x}) EXPECT_LT(maxDiff(near, x), 1e-14);
         const V p(0.5, -1, 2);
-        EXPECT_EQ(x * p, rotationOf(x) * p + x(ZELMath3D::Position));
         V out = p;
         x.rotateVec(out);
-        EXPECT_EQ(out, x * p);
+        EXPECT_TRUE(x * p == x.rotation() * p + x.position() && out == x * p);
     }
 }
 
-TEST(Xform3DCore, Comparisons) {
+TEST(Xform3D, NearComparisonTakesTheRotationFirstAndThePositionWithTheAxisTolerance) {
     const X a = translation(V(1, 1, 1)), b = translation(V(1, 1, 1.5));
-    EXPECT_TRUE(a != b);
-    // The positions are compared with the second tolerance.
-    EXPECT_FALSE(ZELNearAbs(a, b, 1.0, 0.1));
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.1, 1.0));
-    EXPECT_TRUE(ZELNearRel(a, b, 0.1, 0.34));
-    EXPECT_FALSE(ZELNearRel(a, b, 0.1, 0.33));
-    // A zero angle tolerance makes only the rotation comparison exact.
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0));
-    EXPECT_FALSE(ZELNearAbs(a, b, 1.0, 0.0));
-
-    // The rotations come first, by equivalent angle and axis.
-    const X r1 = rotation(ZELMath3D::XAxis, 0.3), r2 = rotation(ZELMath3D::XAxis, 0.31);
-    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9));
-    EXPECT_FALSE(ZELNearAbs(r1, r2, 0.005, 1.0));
-    EXPECT_FALSE(ZELNearRel(r1, r2, 0.03, 1e-9));
-    EXPECT_TRUE(ZELNearAbs(r1, r2, 1, 1));  // any scalar type converts to the tolerance
-    EXPECT_FALSE(ZELNearAbs(r1, r2, 0, 1));
+    EXPECT_TRUE(!ZELNearAbs(a, b, 1.0, 0.1) && ZELNearAbs(a, b, 0.1, 1.0));
+    EXPECT_TRUE(ZELNearRel(a, b, 0.1, 0.34) && !ZELNearRel(a, b, 0.1, 0.33));
+    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0) && !ZELNearAbs(a, b, 1.0, 0.0));  // zero angle tolerance: exact rotations
+    const X r1 = turn(M3::XAxis, 0.3), r2 = turn(M3::XAxis, 0.31);
+    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9) && !ZELNearAbs(r1, r2, 0.005, 1.0) && !ZELNearRel(r1, r2, 0.03, 1e-9));
 }
 
-// ---- motion and Denavit-Hartenberg --------------------------------------------------------------
-
-TEST(Xform3DMotion, DenavitHartenberg) {
+TEST(Xform3D, DenavitHartenbergIsRzTzTxRxWithExactQuarterTurns) {
     X x = translation(V(1, 2, 3));
     x.setDH(0, 0, 0, 0);
     EXPECT_EQ(x, X::Identity);
     x.setDH(kPi / 2, 0, 0, 1);
-    EXPECT_EQ(x(ZELMath3D::NDirection), V(0, 1, 0));
-    EXPECT_EQ(x(ZELMath3D::Position), V(0, 1, 0));
+    EXPECT_TRUE(x(M3::NDirection) == V(0, 1, 0) && x.position() == V(0, 1, 0));
     const X y(kPi / 2, 0.5, -kPi / 2, 2);
-    EXPECT_EQ(y(ZELMath3D::SDirection), V(0, 0, -1));
-    EXPECT_EQ(y(ZELMath3D::ADirection), V(-1, 0, 0));
-    EXPECT_EQ(y(ZELMath3D::Position), V(0, 2, 0.5));
-
-    // The product of the elementary transforms Rz(theta), Tz(d), Tx(a), Rx(alpha).
+    EXPECT_TRUE(y(M3::SDirection) == V(0, 0, -1) && y(M3::ADirection) == V(-1, 0, 0) && y.position() == V(0, 2, 0.5));
     std::mt19937_64 g(6);
     std::uniform_real_distribution<double> ang(-kPi, kPi), len(-1, 1);
     for (int n = 0; n < 50; ++n) {
         const double theta = ang(g), d = len(g), alpha = ang(g), a = len(g);
-        const X chain = rotation(ZELMath3D::ZAxis, theta) * translation(V(0, 0, d)) * translation(V(a, 0, 0)) *
-                        rotation(ZELMath3D::XAxis, alpha);
-        EXPECT_TRUE(scalarsNear(X(theta, d, alpha, a), chain, 1e-15));
+        const X chain = turn(M3::ZAxis, theta) * translation(V(0, 0, d)) * translation(V(a, 0, 0)) * turn(M3::XAxis, alpha);
+        EXPECT_LT(maxDiff(X(theta, d, alpha, a), chain), 1e-15);
     }
 }
 
-TEST(Xform3DMotion, FramesAgreeAcrossTransformRotationAndQuaternion) {
-    X x = rotation(ZELMath3D::ZAxis, kPi / 2);
-    x.translate(V(1, 0, 0), ZELMath3D::LocalFrame);
-    EXPECT_EQ(x(ZELMath3D::Position), V(0, 1, 0));
-    x.translate(V(1, 0, 0), ZELMath3D::WorldFrame);
-    EXPECT_EQ(x(ZELMath3D::Position), V(1, 1, 0));
-    X w = translation(V(1, 0, 0)), l = w;
-    w.rotate(ZELMath3D::ZAxis, kPi / 2, ZELMath3D::WorldFrame);
-    l.rotate(ZELMath3D::ZAxis, kPi / 2, ZELMath3D::LocalFrame);
-    EXPECT_EQ(w, X(rot(ZELMath3D::ZAxis, kPi / 2), V(0, 1, 0)));
-    EXPECT_EQ(l, X(rot(ZELMath3D::ZAxis, kPi / 2), V(1, 0, 0)));
-
+TEST(Xform3D, WorldFrameMotionTurnsThePositionAndLocalFrameMotionDoesNot) {
+    X x = turn(M3::ZAxis, kPi / 2);
+    x.translate(V(1, 0, 0), M3::LocalFrame);
+    EXPECT_EQ(x.position(), V(0, 1, 0));
+    x.translate(V(1, 0, 0), M3::WorldFrame);
+    EXPECT_EQ(x.position(), V(1, 1, 0));
     std::mt19937_64 g(12);
     for (int n = 0; n < 20; ++n) {
         const X x0 = randomPose(g);
-        for (auto k : {ZELMath3D::XAxis, ZELMath3D::YAxis, ZELMath3D::ZAxis}) {
+        for (auto k : {M3::XAxis, M3::YAxis, M3::ZAxis}) {
             V axis;
             axis[static_cast<int>(k)] = 2.0;
             const double angle = n % 2 ? 0.4 : -2.2;
-            const X inc = rotation(k, angle);
-            for (auto f : {ZELMath3D::WorldFrame, ZELMath3D::LocalFrame}) {
-                const X expect = f == ZELMath3D::WorldFrame ? inc * x0 : x0 * inc;
+            const X inc = turn(k, angle);
+            for (auto f : {M3::WorldFrame, M3::LocalFrame}) {
+                const X expect = f == M3::WorldFrame ? inc * x0 : x0 * inc;
                 X byAxis = x0, byVector = x0, byMove = x0;
                 byAxis.rotate(k, angle, f);
                 byVector.rotate(axis, angle, f);
                 byMove.move(inc, f);
                 EXPECT_EQ(byMove, expect);
-                EXPECT_TRUE(scalarsNear(byAxis, expect, 1e-15));
-                EXPECT_TRUE(scalarsNear(byVector, expect, 1e-15));
-                R3 r = rotationOf(x0);
+                EXPECT_LT(maxDiff(byAxis, expect), 1e-15);
+                EXPECT_LT(maxDiff(byVector, expect), 1e-15);
+                R3 r = x0.rotation();
                 r.rotate(k, angle, f);
-                EXPECT_EQ(rotationOf(byAxis), r);  // the rotation's own in-place rule, to the bit
-                Q q;
-                x0.getQtn(q);
-                q.rotate(k, angle, f);
-                X viaQ;
-                viaQ.setQtn(q);
-                EXPECT_TRUE(columnsNear(rotationOf(viaQ), r, 1e-13));
+                EXPECT_EQ(byAxis.rotation(), r);  // the rotation's own in-place rule, to the bit
             }
         }
         X self = x0;
-        self.move(self, ZELMath3D::LocalFrame);
+        self.move(self, M3::LocalFrame);
         EXPECT_EQ(self, x0 * x0);
     }
 }
 
-TEST(Xform3DMotion, InvalidArgumentsLeaveTheTransform) {
-    std::mt19937_64 g(13);
-    const X x0 = randomPose(g);
-    const auto bad = static_cast<ZELMath3D::ReferenceFrame>(2);
-    AssertRecorder rec;
-    X x = x0;
-    x.translate(V(1, 2, 3), bad);
-    x.rotate(V(0, 0, 1), 0.5, bad);
-    x.rotate(ZELMath3D::YAxis, 0.5, bad);
-    x.move(rotation(ZELMath3D::XAxis, 1), bad);
-    EXPECT_EQ(x, x0);
-    auto reports = rec.take();
-    ASSERT_EQ(reports.size(), 4u);
-    for (const auto& r : reports) {
-        EXPECT_EQ(r.category, "Software");
-        EXPECT_EQ(r.message, "Invalid reference frame");
-        EXPECT_EQ(r.file, "publicinterfaces/ZELXform3D");
-    }
-    x.rotate(static_cast<ZELMath3D::AxisType>(3), 0.5, ZELMath3D::LocalFrame);
-    EXPECT_EQ(x, x0);
-    reports = rec.take();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].message, "Invalid rotation axis");
+// ---- invalid frames and axes, for all three orientation types ------------------------------------
 
-    // The axis is turned into a rotation first: a zero axis throws whatever the frame.
-    EXPECT_THROW(x.rotate(V(0, 0, 0), 0.5, bad), ZELEZeroVector);
-    EXPECT_EQ(x, x0);
-    EXPECT_TRUE(rec.take().empty());
+// What differs between the three types: the report's file and frame message, one composition
+// in a frame (two for the transform: move and translate), and what setCAA leaves behind.
+template <class T>
+struct Kind {
+    static constexpr bool isQ = std::is_same<T, Q>::value, isX = std::is_same<T, X>::value;
+    static constexpr const char* file = isQ ? "publicinterfaces/ZELQtn3D" : isX ? "publicinterfaces/ZELXform3D" : "publicinterfaces/ZELRotate3D";
+    static constexpr const char* frameMessage = isQ ? "Invalid reference frame." : "Invalid reference frame";
+    static T sample() { return T(general(), V(1, 2, 3)); }
+};
+template <>
+Q Kind<Q>::sample() { return Q(0.5, 0.5, -0.5, 0.5); }
+template <>
+R3 Kind<R3>::sample() { return general(); }
+int composeInFrame(R3& x, M3::ReferenceFrame f) { return x.rotate(general(), f), 1; }
+int composeInFrame(Q& x, M3::ReferenceFrame f) { return x.rotate(Q(0, 1, 0, 0), f), 1; }
+int composeInFrame(X& x, M3::ReferenceFrame f) { return x.move(X(general(), V()), f), x.translate(V(1, 0, 0), f), 2; }
+R3 afterInvalidCAA(const R3&) { return R3::Identity; }
+Q afterInvalidCAA(const Q& q) { return Q(std::cos(0.25), vectorOf(q).x(), vectorOf(q).y(), vectorOf(q).z()); }  // s stored
+X afterInvalidCAA(const X& x) { return X(R3::Identity, x.position()); }
+
+template <class T>
+class InvalidEnumerations : public ::testing::Test {};
+using OrientationTypes = ::testing::Types<R3, Q, X>;
+TYPED_TEST_SUITE(InvalidEnumerations, OrientationTypes, );
+
+void expectReports(const std::vector<AssertReport>& reports, std::size_t count, const char* message) {
+    ASSERT_EQ(reports.size(), count);
+    for (const AssertReport& r : reports) EXPECT_TRUE(r.category == "Software" && r.message == message) << r.message;
 }
+
+TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContractSaysSo) {
+    using K = Kind<TypeParam>;
+    const bool isRotation = std::is_same<TypeParam, R3>::value;
+    const TypeParam before = K::sample();
+    TypeParam x = before;
+    AssertRecorder rec;
+    std::size_t count = 0;
+    for (int bad : {2, -1, INT_MIN}) {
+        const auto f = static_cast<M3::ReferenceFrame>(bad);
+        x.rotate(M3::ZAxis, 0.5, f);
+        x.rotate(static_cast<M3::AxisType>(bad), 0.5, f);  // the frame is checked first
+        x.rotate(V(0, 0, 1), 0.5, f);
+        count += 3 + composeInFrame(x, f);
+    }
+    EXPECT_EQ(x, before);
+    std::vector<AssertReport> reports = rec.take();
+    expectReports(reports, count, K::frameMessage);
+    const int rotationLines[4] = {802, 802, 828, 851};
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].file, K::file);
+        if (isRotation) {
+            EXPECT_EQ(reports[i].line, rotationLines[i % 4]);
+        }
+    }
+    for (int bad : {3, -1, INT_MAX}) {
+        const auto k = static_cast<M3::AxisType>(bad);
+        x.rotate(k, 0.5, M3::LocalFrame);
+        x.setEuler(E3(0.1, M3::XAxis, 0.0, k, 0.3, M3::ZAxis));  // every axis is checked
+    }
+    EXPECT_EQ(x, before);
+    expectReports(rec.take(), 6, "Invalid rotation axis");
+    // A zero axis is turned into a rotation first: it throws whatever the frame.
+    EXPECT_THROW(x.rotate(V(), 0.5, static_cast<M3::ReferenceFrame>(2)), ZELEZeroVector);
+    EXPECT_EQ(x, before);
+    EXPECT_TRUE(rec.take().empty());
+    // setCAA: a zero angle never looks at the axis; otherwise the documented partial result.
+    x.setCAA(static_cast<M3::AxisType>(3), 0.0);
+    EXPECT_TRUE(rec.take().empty());
+    x = before;
+    x.setCAA(static_cast<M3::AxisType>(-4), 0.5);
+    EXPECT_EQ(x, afterInvalidCAA(before));
+    reports = rec.take();
+    expectReports(reports, 1, "Invalid rotation axis");
+    if (!std::is_same<TypeParam, Q>::value) {
+        EXPECT_EQ(reports[0].file, "publicinterfaces/ZELRotate3D");
+        EXPECT_EQ(reports[0].line, 449);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// Internal to the library: not part of the public interface (installed only because the public
+// headers include it); names may change in any release.
+//
+// The reference-frame dispatch of every frame-relative operation of the rotation matrix, the
+// quaternion and the transform, and the checks of a coordinate axis, each written once with its
+// report. A report goes to the assertion hook with the category "Software"; the operation then
+// changes nothing.
+#ifndef ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
+#define ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
+
+#include "foundation/scl_assert.h"
+#include "publicinterfaces/ZELMath3D.h"
+
+namespace zel_internal {
+
+/// Where a report comes from: its message, library source file and line.
+struct ReportSite {
+    const char* message;
+    const char* file;
+    int line;
+};
+
+inline void report(const ReportSite& site) { _scl_do_assert("Software", site.message, site.file, site.line); }
+
+/// WorldFrame: world(); LocalFrame: local(); any other value: reports `invalid` and calls
+/// neither.
+template <class World, class Local>
+inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid, World world, Local local) {
+    if (f == ZELMath3D::WorldFrame) {
+        world();
+    } else if (f == ZELMath3D::LocalFrame) {
+        local();
+    } else {
+        report(invalid);
+    }
+}
+
+/// True for WorldFrame and LocalFrame; otherwise reports `invalid` and returns false.
+inline bool checkFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid) {
+    if (f == ZELMath3D::WorldFrame || f == ZELMath3D::LocalFrame) return true;
+    report(invalid);
+    return false;
+}
+
+/// True for XAxis, YAxis and ZAxis; otherwise reports "Invalid rotation axis" from `file` and
+/// `line` and returns false.
+inline bool checkAxis(ZELMath3D::AxisType k, const char* file, int line) {
+    if (k == ZELMath3D::XAxis || k == ZELMath3D::YAxis || k == ZELMath3D::ZAxis) return true;
+    report(ReportSite{"Invalid rotation axis", file, line});
+    return false;
+}
+
+}  // namespace zel_internal
+
+#endif
