@@ -82,9 +82,10 @@ public:
     /// hook and builds an unfactored object. Use operator= to copy a factorisation.
     ZELBasicLUFactor(const ZELBasicLUFactor& other);
     /// Takes over the whole state of other (factors, pivots, flags, cached estimates) without
-    /// copying or allocating, and leaves other unfactored (as default constructed, but its
-    /// matrices may hold no rows). noexcept, so standard containers move factorisations when
-    /// they grow instead of falling back to the unsupported copy constructor.
+    /// copying or allocating, and leaves other unfactored: flags false, dimension 0, no
+    /// estimates, norm 0.0, its matrices 0 x 0 (ready to factor again). noexcept, so standard
+    /// containers move factorisations when they grow instead of falling back to the unsupported
+    /// copy constructor.
     ZELBasicLUFactor(ZELBasicLUFactor&& other) noexcept;
     /// Copies the whole state: flags, dimension, estimates, norm, identity, factors, pivots.
     ZELBasicLUFactor& operator=(const ZELBasicLUFactor& other);

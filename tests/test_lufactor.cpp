@@ -399,7 +399,9 @@ TEST(LUFactor, CopyingIsReportedAssignmentCopiesAndMovesTakeOverTheState) {
     EXPECT_TRUE(!g.good() && g.dimension() == 0 && g.getPivot().empty());
     g = std::move(h);
     EXPECT_TRUE(g.good() && ZELNearAbs(g, f, 0.0) && g.getPivot() == f.getPivot());
-    EXPECT_TRUE(!h.good() && h.dimension() == 0);
+    EXPECT_TRUE(!h.good() && h.dimension() == 0 && h.getLU().rows() == 0);
+    h.factor(ZELMathMatrix(v, 2, 2));  // a moved-from factorisation is reusable
+    EXPECT_TRUE(ZELNearAbs(h, f, 0.0) && h.getIdentity().rows() == 2);
 
     // A growing container keeps every factorisation.
     std::vector<ZELLUFactor> many;
