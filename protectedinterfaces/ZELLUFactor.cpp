@@ -117,41 +117,41 @@ ZELBasicLUFactor<T>::ZELBasicLUFactor(const ZELBasicLUFactor&) : ZELBasicLUFacto
 
 template <class T>
 ZELBasicLUFactor<T>::ZELBasicLUFactor(ZELBasicLUFactor&& other) noexcept
-    : fail_(other.fail_), good_(other.good_), dimension_(other.dimension_), rcond_(other.rcond_),
-      norm_(other.norm_), identity_(std::move(other.identity_)), lu_(std::move(other.lu_)),
-      pivot_(std::move(other.pivot_)), rcondHigham_(other.rcondHigham_) {
+    : identity_(std::move(other.identity_)), lu_(std::move(other.lu_)), pivot_(std::move(other.pivot_)) {
+    copyScalars(other);
     other.clearAfterMove();
 }
 
+// The matrices first: if copying them throws, this object keeps its flags.
 template <class T>
 ZELBasicLUFactor<T>& ZELBasicLUFactor<T>::operator=(const ZELBasicLUFactor& other) {
     if (this == &other) return *this;
-    fail_ = other.fail_;
-    good_ = other.good_;
-    dimension_ = other.dimension_;
-    rcond_ = other.rcond_;
-    norm_ = other.norm_;
     identity_ = other.identity_;
     lu_ = other.lu_;
     pivot_ = other.pivot_;
-    rcondHigham_ = other.rcondHigham_;
+    copyScalars(other);
     return *this;
 }
 
 template <class T>
 ZELBasicLUFactor<T>& ZELBasicLUFactor<T>::operator=(ZELBasicLUFactor&& other) noexcept {
     if (this == &other) return *this;
+    identity_ = std::move(other.identity_);
+    lu_ = std::move(other.lu_);
+    pivot_ = std::move(other.pivot_);
+    copyScalars(other);
+    other.clearAfterMove();
+    return *this;
+}
+
+template <class T>
+void ZELBasicLUFactor<T>::copyScalars(const ZELBasicLUFactor& other) noexcept {
     fail_ = other.fail_;
     good_ = other.good_;
     dimension_ = other.dimension_;
     rcond_ = other.rcond_;
     norm_ = other.norm_;
-    identity_ = std::move(other.identity_);
-    lu_ = std::move(other.lu_);
-    pivot_ = std::move(other.pivot_);
     rcondHigham_ = other.rcondHigham_;
-    other.clearAfterMove();
-    return *this;
 }
 
 template <class T>

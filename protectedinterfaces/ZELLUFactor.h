@@ -175,7 +175,9 @@ private:
     void calculateCondition();
     /// Fills rcondHigham_ with the Hager-Higham estimate.
     void calculateConditionHigham();
-    /// Leaves this object as default constructed, without allocating (for the moves).
+    /// Copies the flags, the dimension, the norm and both estimates of other.
+    void copyScalars(const ZELBasicLUFactor& other) noexcept;
+    /// Leaves a moved-from object unfactored, without allocating.
     void clearAfterMove() noexcept;
 
     bool fail_;

@@ -231,43 +231,42 @@ void backSubstitute(const Matrix& m, double* b, Index n) {
 
 static_assert(Columns == 8, "solveBlock works on four pairs of columns");
 
-void solveBlock(const Matrix& lu, double* p, Index n, Index start) {
-    for (Index i = start + 1; i < n; ++i) {
-        const double* l = &lu(static_cast<std::size_t>(i), 0);
-        double* pi = p + i * Columns;
-        Pair s0 = splatPair(0.0), s1 = s0, s2 = s0, s3 = s0;
-        for (Index k = start; k < i; ++k) {
-            const Pair lk = splatPair(l[k]);
-            const double* pk = p + k * Columns;
-            s0 = s0 + lk * loadPair(pk);
-            s1 = s1 + lk * loadPair(pk + 2);
-            s2 = s2 + lk * loadPair(pk + 4);
-            s3 = s3 + lk * loadPair(pk + 6);
-        }
-        storePair(pi, loadPair(pi) - s0);
-        storePair(pi + 2, loadPair(pi + 2) - s1);
-        storePair(pi + 4, loadPair(pi + 4) - s2);
-        storePair(pi + 6, loadPair(pi + 6) - s3);
+namespace {
+
+// The block's eight column sums of c[k] * p(k, .) over k = k0 .. k1-1, each from 0.0 in
+// increasing k, as four pairs.
+inline void blockSums(const double* c, const double* p, Index k0, Index k1, Pair* sums) {
+    Pair s0 = splatPair(0.0), s1 = s0, s2 = s0, s3 = s0;
+    for (Index k = k0; k < k1; ++k) {
+        const Pair ck = splatPair(c[k]);
+        const double* pk = p + k * Columns;
+        s0 = s0 + ck * loadPair(pk);
+        s1 = s1 + ck * loadPair(pk + 2);
+        s2 = s2 + ck * loadPair(pk + 4);
+        s3 = s3 + ck * loadPair(pk + 6);
     }
-    // The last row is divided by its diagonal element directly; subtracting the empty sum first
-    // would not change a bit.
+    sums[0] = s0;
+    sums[1] = s1;
+    sums[2] = s2;
+    sums[3] = s3;
+}
+
+}  // namespace
+
+void solveBlock(const Matrix& lu, double* p, Index n, Index start) {
+    Pair s[4];
+    for (Index i = start + 1; i < n; ++i) {
+        double* pi = p + i * Columns;
+        blockSums(&lu(static_cast<std::size_t>(i), 0), p, start, i, s);
+        for (Index q = 0; q < 4; ++q) storePair(pi + 2 * q, loadPair(pi + 2 * q) - s[q]);
+    }
+    // The last row's sums are empty (0.0); subtracting them changes no bit, not even of -0.0.
     for (Index i = n - 1; i >= 0; --i) {
         const double* u = &lu(static_cast<std::size_t>(i), 0);
         double* pi = p + i * Columns;
-        Pair s0 = splatPair(0.0), s1 = s0, s2 = s0, s3 = s0;
-        for (Index k = i + 1; k < n; ++k) {
-            const Pair uk = splatPair(u[k]);
-            const double* pk = p + k * Columns;
-            s0 = s0 + uk * loadPair(pk);
-            s1 = s1 + uk * loadPair(pk + 2);
-            s2 = s2 + uk * loadPair(pk + 4);
-            s3 = s3 + uk * loadPair(pk + 6);
-        }
+        blockSums(u, p, i + 1, n, s);
         const Pair d = splatPair(u[i]);
-        storePair(pi, (loadPair(pi) - s0) / d);
-        storePair(pi + 2, (loadPair(pi + 2) - s1) / d);
-        storePair(pi + 4, (loadPair(pi + 4) - s2) / d);
-        storePair(pi + 6, (loadPair(pi + 6) - s3) / d);
+        for (Index q = 0; q < 4; ++q) storePair(pi + 2 * q, (loadPair(pi + 2 * q) - s[q]) / d);
     }
 }
 
