@@ -29,8 +29,12 @@ T copyAndMeasure(const ZELBasicMathMatrix<T>& a, ZELBasicMathMatrix<T>& lu) {
     std::fill(sums, sums + cols, T(0));
     for (std::size_t i = 0; i < rows; ++i) {
         const T* src = &a(i, 0);
-        if (copy) std::copy(src, src + cols, &lu(i, 0));
-        for (std::size_t j = 0; j < cols; ++j) sums[j] += std::fabs(src[j]);
+        T* dst = copy ? &lu(i, 0) : nullptr;
+        for (std::size_t j = 0; j < cols; ++j) {
+            const T v = src[j];
+            if (dst) dst[j] = v;
+            sums[j] += std::fabs(v);
+        }
     }
     T best = T(0);
     for (std::size_t j = 0; j < cols; ++j)

@@ -28,6 +28,9 @@ constexpr Index MR = 4;  // rows of a register tile
 constexpr Index NR = 4;  // columns of a register tile
 constexpr Index ColumnTiles = PanelWidth / NR;
 
+// The rows of the matrix, looked up once per factorisation.
+using Rows = double* const*;
+
 // c[r][0..NR-1] -= sum over m < kb of l(r,m) * u(m,.), one subtraction per m in increasing m.
 // lp holds every multiplier twice ([m][row][2]), up the rows of U ([m][NR]).
 inline void tileKernel(Index kb, const double* lp, const double* up, double* const* c) {
@@ -61,10 +64,10 @@ inline void tileKernel(Index kb, const double* lp, const double* up, double* con
 
 // Row tile r0 .. r0+h-1, columns c0 .. c0+w-1 through the tile kernel; partial tiles go through
 // a zero-padded copy.
-void updateTile(Matrix& a, Index r0, Index h, Index c0, Index w, Index kb, const double* lp, const double* up) {
+void updateTile(Rows a, Index r0, Index h, Index c0, Index w, Index kb, const double* lp, const double* up) {
     double* rows[MR];
     if (h == MR && w == NR) {
-        for (Index r = 0; r < MR; ++r) rows[r] = &a(static_cast<std::size_t>(r0 + r), static_cast<std::size_t>(c0));
+        for (Index r = 0; r < MR; ++r) rows[r] = a[r0 + r] + c0;
         tileKernel(kb, lp, up, rows);
         return;
     }
@@ -72,24 +75,24 @@ void updateTile(Matrix& a, Index r0, Index h, Index c0, Index w, Index kb, const
     for (Index r = 0; r < MR; ++r) {
         rows[r] = edge + r * NR;
         for (Index q = 0; q < NR; ++q)
-            rows[r][q] = r < h && q < w ? a(static_cast<std::size_t>(r0 + r), static_cast<std::size_t>(c0 + q)) : 0.0;
+            rows[r][q] = r < h && q < w ? a[r0 + r][c0 + q] : 0.0;
     }
     tileKernel(kb, lp, up, rows);
     for (Index r = 0; r < h; ++r)
-        for (Index q = 0; q < w; ++q) a(static_cast<std::size_t>(r0 + r), static_cast<std::size_t>(c0 + q)) = rows[r][q];
+        for (Index q = 0; q < w; ++q) a[r0 + r][c0 + q] = rows[r][q];
 }
 
 // Columns k0 .. k1-1 of every row i receive the products of columns m < min(i, k0). Rows above
 // k0 (the U part) are finished in increasing order, each packed into upack ([tile][m][NR], tile
 // stride k0*NR) as soon as it is final, because the rows below need it.
-void updatePanel(Matrix& a, Index n, Index k0, Index k1, double* upack, double* lpack) {
+void updatePanel(Rows a, Index n, Index k0, Index k1, double* upack, double* lpack) {
     const Index w = k1 - k0;
     for (Index r0 = 0; r0 < n; r0 += MR) {
         const Index h = std::min(MR, n - r0);
         const Index kb = std::min(r0, k0);
         if (kb > 0) {
             for (Index r = 0; r < MR; ++r) {
-                const double* src = r < h ? &a(static_cast<std::size_t>(r0 + r), 0) : nullptr;
+                const double* src = r < h ? a[r0 + r] : nullptr;
                 for (Index m = 0; m < kb; ++m) lpack[(m * MR + r) * 2] = lpack[(m * MR + r) * 2 + 1] = src ? src[m] : 0.0;
             }
             for (Index t = 0; t * NR < w; ++t)
@@ -99,15 +102,15 @@ void updatePanel(Matrix& a, Index n, Index k0, Index k1, double* upack, double* 
         // Inside the row tile (r0 + MR <= k0, as k0 is a multiple of PanelWidth): row r0+q
         // receives the products of rows r0 .. r0+q-1, which are final by then.
         for (Index q = 1; q < h; ++q) {
-            double* ri = &a(static_cast<std::size_t>(r0 + q), 0);
+            double* ri = a[r0 + q];
             for (Index m = r0; m < r0 + q; ++m) {
                 const double l = ri[m];
-                const double* rm = &a(static_cast<std::size_t>(m), 0);
+                const double* rm = a[m];
                 for (Index c = k0; c < k1; ++c) ri[c] -= l * rm[c];
             }
         }
         for (Index m = r0; m < r0 + h; ++m) {
-            const double* src = &a(static_cast<std::size_t>(m), static_cast<std::size_t>(k0));
+            const double* src = a[m] + k0;
             for (Index t = 0; t < ColumnTiles; ++t)
                 for (Index q = 0; q < NR; ++q) upack[(t * k0 + m) * NR + q] = t * NR + q < w ? src[t * NR + q] : 0.0;
         }
@@ -116,26 +119,26 @@ void updatePanel(Matrix& a, Index n, Index k0, Index k1, double* upack, double* 
 
 // Factors columns k0 .. k1-1 (rows k0 .. n-1), which have received the products of every
 // earlier column. Returns the column whose pivot failed, or -1.
-Index factorPanel(Matrix& a, Index n, Index k0, Index k1, int* pivot, double threshold) {
+Index factorPanel(Rows a, Index n, Index k0, Index k1, int* pivot, double threshold) {
     for (Index j = k0; j < k1; ++j) {
-        double* rj = &a(static_cast<std::size_t>(j), 0);
+        double* rj = a[j];
         if (j < n - 1) {
             Index p = j;
             double best = 0.0;
             for (Index i = j; i < n; ++i) {
-                const double v = std::fabs(a(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
+                const double v = std::fabs(a[i][j]);
                 if (v > best) {
                     best = v;
                     p = i;
                 }
             }
             pivot[j] = static_cast<int>(p + 1);
-            if (p != j) std::swap_ranges(rj, rj + k1, &a(static_cast<std::size_t>(p), 0));
+            if (p != j) std::swap_ranges(rj, rj + k1, a[p]);
         }
         const double d = rj[j];
         if (std::fabs(d) <= threshold) return j;
         for (Index i = j + 1; i < n; ++i) {
-            double* ri = &a(static_cast<std::size_t>(i), 0);
+            double* ri = a[i];
             const double l = ri[j] / d;
             ri[j] = l;
             for (Index c = j + 1; c < k1; ++c) ri[c] -= l * rj[c];
@@ -144,9 +147,44 @@ Index factorPanel(Matrix& a, Index n, Index k0, Index k1, int* pivot, double thr
     return -1;
 }
 
-}  // namespace
+// Small matrices: the column loop itself, in place, which needs no copy for a failure (the later
+// columns are not touched before their turn). Column j receives the earlier interchanges, then
+// the products of columns 0 .. j-1 in increasing m (row m of column j is final before it is used),
+// then its pivot, applied to columns 0 .. j only.
+constexpr Index SmallSize = 8;
 
-Index factor(Matrix& a, Index n, int* pivot, double threshold) {
+Index factorColumns(Rows a, Index n, int* pivot, double threshold) {
+    for (Index j = 0; j < n; ++j) {
+        for (Index k = 0; k < j; ++k) {
+            const Index p = pivot[k] - 1;
+            if (p != k) std::swap(a[k][j], a[p][j]);
+        }
+        for (Index m = 0; m < j; ++m) {
+            const double u = a[m][j];
+            for (Index i = m + 1; i < n; ++i) a[i][j] -= a[i][m] * u;
+        }
+        if (j < n - 1) {
+            Index p = j;
+            double best = 0.0;
+            for (Index i = j; i < n; ++i) {
+                const double v = std::fabs(a[i][j]);
+                if (v > best) {
+                    best = v;
+                    p = i;
+                }
+            }
+            pivot[j] = static_cast<int>(p + 1);
+            if (p != j) std::swap_ranges(a[j], a[j] + j + 1, a[p]);
+        }
+        const double d = a[j][j];
+        if (std::fabs(d) <= threshold) return j;
+        for (Index i = j + 1; i < n; ++i) a[i][j] = a[i][j] / d;
+    }
+    return -1;
+}
+
+Index factorRows(Rows a, Index n, int* pivot, double threshold) {
+    if (n <= SmallSize) return factorColumns(a, n, pivot, threshold);
     // A copy of the current panel, the packed rows of U above it, one packed row tile of L.
     const Index width = std::min(n, PanelWidth);
     ScratchBuffer<double, 40 * PanelWidth> buffer(static_cast<std::size_t>(n * (width + PanelWidth + 2 * MR)));
@@ -155,15 +193,13 @@ Index factor(Matrix& a, Index n, int* pivot, double threshold) {
     double* lpack = upack + n * PanelWidth;
     for (Index k0 = 0; k0 < n; k0 += PanelWidth) {
         const Index k1 = std::min(n, k0 + PanelWidth);
-        for (Index i = 0; i < n; ++i) {
-            const double* row = &a(static_cast<std::size_t>(i), static_cast<std::size_t>(k0));
-            std::copy(row, row + (k1 - k0), saved + i * width);
-        }
+        for (Index i = 0; i < n; ++i)
+            for (Index c = k0; c < k1; ++c) saved[i * width + c - k0] = a[i][c];
         for (Index k = 0; k < k0; ++k) {
             const Index p = pivot[k] - 1;
             if (p != k) {
-                double* rk = &a(static_cast<std::size_t>(k), 0);
-                std::swap_ranges(rk + k0, rk + k1, &a(static_cast<std::size_t>(p), static_cast<std::size_t>(k0)));
+                double* rk = a[k];
+                std::swap_ranges(rk + k0, rk + k1, a[p] + k0);
             }
         }
         updatePanel(a, n, k0, k1, upack, lpack);
@@ -171,7 +207,7 @@ Index factor(Matrix& a, Index n, int* pivot, double threshold) {
         if (failed >= 0) {
             for (Index i = 0; i < n; ++i) {
                 const double* from = saved + i * width;
-                std::copy(from + (failed + 1 - k0), from + (k1 - k0), &a(static_cast<std::size_t>(i), 0) + failed + 1);
+                std::copy(from + (failed + 1 - k0), from + (k1 - k0), a[i] + failed + 1);
             }
             return failed;
         }
@@ -179,43 +215,49 @@ Index factor(Matrix& a, Index n, int* pivot, double threshold) {
     return -1;
 }
 
+}  // namespace
+
+Index factor(Matrix& m, Index n, int* pivot, double threshold) {
+    ScratchBuffer<double*, 64> rows(static_cast<std::size_t>(n));
+    for (Index i = 0; i < n; ++i) rows.data()[i] = &m(static_cast<std::size_t>(i), 0);
+    return factorRows(rows.data(), n, pivot, threshold);
+}
+
 // ---- substitutions ------------------------------------------------------------------------------
 
-// Eight rows at a time accumulate their sums over the solved prefix side by side (rows in pairs),
+// Eight (then four) rows at a time accumulate their sums over the solved prefix side by side,
 // then finish the small triangle in order; each sum still starts from 0.0 and runs in increasing
 // k. The back substitution cannot be blocked the same way: row i's sum starts with b(i+1), so each
 // row waits for the one below it.
+namespace {
+
+// Rows i .. i+R-1 of the forward substitution.
+template <int R>
+inline void forwardRows(const Matrix& m, double* b, Index i) {
+    const double* r[R];
+    double s[R];
+    for (int q = 0; q < R; ++q) {
+        r[q] = &m(static_cast<std::size_t>(i + q), 0);
+        s[q] = 0.0;
+    }
+    for (Index k = 0; k < i; ++k) {
+        const double bk = b[k];
+        for (int q = 0; q < R; ++q) s[q] += r[q][k] * bk;
+    }
+    for (int q = 0; q < R; ++q) {
+        const double x = b[i + q] - s[q];
+        b[i + q] = x;
+        for (int q2 = q + 1; q2 < R; ++q2) s[q2] += r[q2][i + q] * x;
+    }
+}
+
+}  // namespace
+
 void forwardSubstitute(const Matrix& m, double* b, Index n) {
-    constexpr Index Rows = 8;
     Index i = 1;
-    for (; i + Rows <= n; i += Rows) {
-        const double* r[Rows];
-        for (Index q = 0; q < Rows; ++q) r[q] = &m(static_cast<std::size_t>(i + q), 0);
-        Pair s0 = splatPair(0.0), s1 = s0, s2 = s0, s3 = s0;
-        for (Index k = 0; k < i; ++k) {
-            const Pair bk = splatPair(b[k]);
-            s0 = s0 + Pair{r[0][k], r[1][k]} * bk;
-            s1 = s1 + Pair{r[2][k], r[3][k]} * bk;
-            s2 = s2 + Pair{r[4][k], r[5][k]} * bk;
-            s3 = s3 + Pair{r[6][k], r[7][k]} * bk;
-        }
-        double s[Rows];
-        storePair(s, s0);
-        storePair(s + 2, s1);
-        storePair(s + 4, s2);
-        storePair(s + 6, s3);
-        for (Index q = 0; q < Rows; ++q) {
-            const double x = b[i + q] - s[q];
-            b[i + q] = x;
-            for (Index q2 = q + 1; q2 < Rows; ++q2) s[q2] += r[q2][i + q] * x;
-        }
-    }
-    for (; i < n; ++i) {
-        const double* r = &m(static_cast<std::size_t>(i), 0);
-        double s = 0.0;
-        for (Index k = 0; k < i; ++k) s += r[k] * b[k];
-        b[i] = b[i] - s;
-    }
+    for (; i + 8 <= n; i += 8) forwardRows<8>(m, b, i);
+    for (; i + 4 <= n; i += 4) forwardRows<4>(m, b, i);
+    for (; i < n; ++i) forwardRows<1>(m, b, i);
 }
 
 void backSubstitute(const Matrix& m, double* b, Index n) {
