@@ -117,22 +117,29 @@ void updatePanel(Rows a, Index n, Index k0, Index k1, double* upack, double* lpa
     }
 }
 
+// The pivot row of column j: the first of the rows j .. n-1 with the largest magnitude (ties keep
+// the topmost row; a column of zeros or NaNs keeps j). Stores it as pivot entry j, counted from 1.
+Index choosePivot(Rows a, Index n, Index j, int* pivot) {
+    Index p = j;
+    double best = 0.0;
+    for (Index i = j; i < n; ++i) {
+        const double v = std::fabs(a[i][j]);
+        if (v > best) {
+            best = v;
+            p = i;
+        }
+    }
+    pivot[j] = static_cast<int>(p + 1);
+    return p;
+}
+
 // Factors columns k0 .. k1-1 (rows k0 .. n-1), which have received the products of every
 // earlier column. Returns the column whose pivot failed, or -1.
 Index factorPanel(Rows a, Index n, Index k0, Index k1, int* pivot, double threshold) {
     for (Index j = k0; j < k1; ++j) {
         double* rj = a[j];
         if (j < n - 1) {
-            Index p = j;
-            double best = 0.0;
-            for (Index i = j; i < n; ++i) {
-                const double v = std::fabs(a[i][j]);
-                if (v > best) {
-                    best = v;
-                    p = i;
-                }
-            }
-            pivot[j] = static_cast<int>(p + 1);
+            const Index p = choosePivot(a, n, j, pivot);
             if (p != j) std::swap_ranges(rj, rj + k1, a[p]);
         }
         const double d = rj[j];
@@ -164,16 +171,7 @@ Index factorColumns(Rows a, Index n, int* pivot, double threshold) {
             for (Index i = m + 1; i < n; ++i) a[i][j] -= a[i][m] * u;
         }
         if (j < n - 1) {
-            Index p = j;
-            double best = 0.0;
-            for (Index i = j; i < n; ++i) {
-                const double v = std::fabs(a[i][j]);
-                if (v > best) {
-                    best = v;
-                    p = i;
-                }
-            }
-            pivot[j] = static_cast<int>(p + 1);
+            const Index p = choosePivot(a, n, j, pivot);
             if (p != j) std::swap_ranges(a[j], a[j] + j + 1, a[p]);
         }
         const double d = a[j][j];
