@@ -1,14 +1,17 @@
-// Math vector and matrix against Eigen's VectorXd/MatrixXd, and the pool allocator against plain
-// operator new/delete. Each pair measures the same operation on the same data: results that
+// Math vector and matrix against Eigen's VectorXd/MatrixXd, and the pool allocator against
+// operator new/delete and malloc/free, on one thread and across two. Each pair measures the same operation on the same data: results that
 // allocate (a + b, A * B, A * x) allocate in both libraries.
 #include <ZELMath.h>
 
 #include <Eigen/Dense>
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -99,6 +102,30 @@ void BM_Vector_Dot_Eigen(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(a.dot(b));
 }
 
+// The assignment forms: the result goes into an existing object of the right size, as in a loop
+// that updates its state. Eigen evaluates `r = x + y` without a temporary and `C = A * B`,
+// `y = A * x` through one (it assumes aliasing unless told otherwise).
+void BM_Vector_AddAssign_ZEL(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const ZELMathVector a = ourVector(n, 1), b = ourVector(n, 2);
+    ZELMathVector r(n, 0.0);
+    for (auto _ : state) {
+        r = a + b;
+        benchmark::DoNotOptimize(r.data());
+        benchmark::ClobberMemory();
+    }
+}
+void BM_Vector_AddAssign_Eigen(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const Eigen::VectorXd a = eigenVector(n, 1), b = eigenVector(n, 2);
+    Eigen::VectorXd r = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    for (auto _ : state) {
+        r = a + b;
+        benchmark::DoNotOptimize(r.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 // ---- matrix product and matrix-vector product -------------------------------------------------
 
 void BM_Matrix_Product_ZEL(benchmark::State& state) {
@@ -137,6 +164,50 @@ void BM_Matrix_TimesVector_Eigen(benchmark::State& state) {
     }
 }
 
+void BM_Matrix_ProductAssign_ZEL(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const ZELMathMatrix a = ourMatrix(n, 1), b = ourMatrix(n, 2);
+    ZELMathMatrix c(n, n, 0.0);
+    for (auto _ : state) {
+        c = a * b;
+        benchmark::DoNotOptimize(c(0, 0));
+        benchmark::ClobberMemory();
+    }
+}
+void BM_Matrix_ProductAssign_Eigen(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const Eigen::MatrixXd a = eigenMatrix(n, 1), b = eigenMatrix(n, 2);
+    Eigen::MatrixXd c = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+    for (auto _ : state) {
+        c = a * b;
+        benchmark::DoNotOptimize(c.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Matrix_TimesVectorAssign_ZEL(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const ZELMathMatrix a = ourMatrix(n, 1);
+    const ZELMathVector x = ourVector(n, 2);
+    ZELMathVector y(n, 0.0);
+    for (auto _ : state) {
+        y = a * x;
+        benchmark::DoNotOptimize(y.data());
+        benchmark::ClobberMemory();
+    }
+}
+void BM_Matrix_TimesVectorAssign_Eigen(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const Eigen::MatrixXd a = eigenMatrix(n, 1);
+    const Eigen::VectorXd x = eigenVector(n, 2);
+    Eigen::VectorXd y = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    for (auto _ : state) {
+        y = a * x;
+        benchmark::DoNotOptimize(y.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_Vector_TimesMatrix_ZEL(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     const ZELMathMatrix a = ourMatrix(n, 1);
@@ -162,31 +233,75 @@ void poolSizes(benchmark::internal::Benchmark* b) {
     for (int bytes : {48, 256, 2048, 32768}) b->Arg(bytes);
 }
 
+struct PoolAlloc {
+    static void* get(std::size_t bytes) { return ZELPoolAllocator::Global()->allocate(bytes); }
+    static void put(void* p, std::size_t bytes) { ZELPoolAllocator::Global()->deallocate(p, bytes); }
+};
+struct NewAlloc {
+    static void* get(std::size_t bytes) { return ::operator new(bytes); }
+    static void put(void* p, std::size_t) { ::operator delete(p); }
+};
+struct MallocAlloc {
+    static void* get(std::size_t bytes) { return std::malloc(bytes); }
+    static void put(void* p, std::size_t) { std::free(p); }
+};
+
 // A burst of 16 blocks, then all returned: the pattern of building and dropping a small matrix.
-void BM_Alloc_Pool(benchmark::State& state) {
+template <class A>
+void BM_Alloc(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0));
-    ZELPoolAllocator* pool = ZELPoolAllocator::Global();
     void* blocks[16];
     for (auto _ : state) {
-        for (void*& p : blocks) p = pool->allocate(bytes);
+        for (void*& p : blocks) p = A::get(bytes);
         benchmark::DoNotOptimize(blocks);
-        for (void* p : blocks) pool->deallocate(p, bytes);
+        for (void* p : blocks) A::put(p, bytes);
     }
+    state.SetItemsProcessed(state.iterations() * 16);
 }
-void BM_Alloc_OperatorNew(benchmark::State& state) {
+
+// One thread allocates, another frees (a producer handing vectors to a consumer): the blocks
+// travel through a single-producer single-consumer ring. Time per block on the producer's clock.
+template <class A>
+void BM_AllocCrossThread(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0));
-    void* blocks[16];
+    constexpr std::size_t kRing = 1024;
+    std::vector<std::atomic<void*>> ring(kRing);
+    for (auto& slot : ring) slot.store(nullptr, std::memory_order_relaxed);
+    std::atomic<bool> done{false};
+    std::thread consumer([&] {
+        std::size_t tail = 0;
+        for (;;) {
+            void* p = ring[tail].exchange(nullptr, std::memory_order_acquire);
+            if (p) {
+                A::put(p, bytes);
+                tail = (tail + 1) % kRing;
+            } else if (done.load(std::memory_order_acquire)) {
+                if (!ring[tail].load(std::memory_order_acquire)) break;
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    });
+    std::size_t head = 0;
     for (auto _ : state) {
-        for (void*& p : blocks) p = ::operator new(bytes);
-        benchmark::DoNotOptimize(blocks);
-        for (void* p : blocks) ::operator delete(p);
+        for (int k = 0; k < 16; ++k) {
+            void* p = A::get(bytes);
+            while (ring[head].load(std::memory_order_acquire)) std::this_thread::yield();
+            ring[head].store(p, std::memory_order_release);
+            head = (head + 1) % kRing;
+        }
     }
+    done.store(true, std::memory_order_release);
+    consumer.join();
+    state.SetItemsProcessed(state.iterations() * 16);
 }
 
 }  // namespace
 
 BENCHMARK(BM_Vector_Add_ZEL)->Apply(sizes);
 BENCHMARK(BM_Vector_Add_Eigen)->Apply(sizes);
+BENCHMARK(BM_Vector_AddAssign_ZEL)->Apply(sizes);
+BENCHMARK(BM_Vector_AddAssign_Eigen)->Apply(sizes);
 BENCHMARK(BM_Vector_ScaleInPlace_ZEL)->Apply(sizes);
 BENCHMARK(BM_Vector_ScaleInPlace_Eigen)->Apply(sizes);
 BENCHMARK(BM_Vector_Dot_ZEL)->Apply(sizes);
@@ -195,9 +310,17 @@ BENCHMARK(BM_Matrix_Product_ZEL)->Apply(sizes);
 BENCHMARK(BM_Matrix_Product_Eigen)->Apply(sizes);
 BENCHMARK(BM_Matrix_TimesVector_ZEL)->Apply(sizes);
 BENCHMARK(BM_Matrix_TimesVector_Eigen)->Apply(sizes);
+BENCHMARK(BM_Matrix_ProductAssign_ZEL)->Apply(sizes);
+BENCHMARK(BM_Matrix_ProductAssign_Eigen)->Apply(sizes);
+BENCHMARK(BM_Matrix_TimesVectorAssign_ZEL)->Apply(sizes);
+BENCHMARK(BM_Matrix_TimesVectorAssign_Eigen)->Apply(sizes);
 BENCHMARK(BM_Vector_TimesMatrix_ZEL)->Apply(sizes);
 BENCHMARK(BM_Vector_TimesMatrix_Eigen)->Apply(sizes);
-BENCHMARK(BM_Alloc_Pool)->Apply(poolSizes);
-BENCHMARK(BM_Alloc_OperatorNew)->Apply(poolSizes);
+BENCHMARK_TEMPLATE(BM_Alloc, PoolAlloc)->Apply(poolSizes);
+BENCHMARK_TEMPLATE(BM_Alloc, NewAlloc)->Apply(poolSizes);
+BENCHMARK_TEMPLATE(BM_Alloc, MallocAlloc)->Apply(poolSizes);
+BENCHMARK_TEMPLATE(BM_AllocCrossThread, PoolAlloc)->Apply(poolSizes)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_AllocCrossThread, NewAlloc)->Apply(poolSizes)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_AllocCrossThread, MallocAlloc)->Apply(poolSizes)->UseRealTime();
 
 BENCHMARK_MAIN();

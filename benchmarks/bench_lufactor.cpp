@@ -92,6 +92,54 @@ void Eigen_Solve(benchmark::State& state) {
     }
 }
 
+// Eight right-hand sides at once (solved side by side in blocks).
+void ZEL_SolveEight(benchmark::State& state) {
+    const Problem p = makeProblem(static_cast<int>(state.range(0)));
+    const ZELLUFactor f(p.a);
+    ZELMathMatrix b(p.a.rows(), 8, 0.0);
+    for (std::size_t i = 0; i < b.rows(); ++i)
+        for (std::size_t j = 0; j < 8; ++j) b(i, j) = p.a(i, j);
+    for (auto _ : state) {
+        ZELMathMatrix x = solve(f, b);
+        benchmark::DoNotOptimize(x(0, 0));
+    }
+}
+
+void Eigen_SolveEight(benchmark::State& state) {
+    const Problem p = makeProblem(static_cast<int>(state.range(0)));
+    const Eigen::PartialPivLU<Eigen::MatrixXd> lu(p.ea);
+    const Eigen::MatrixXd b = p.ea.leftCols(8);
+    Eigen::MatrixXd x(b.rows(), b.cols());
+    for (auto _ : state) {
+        x = lu.solve(b);
+        benchmark::DoNotOptimize(x(0, 0));
+    }
+}
+
+// The two halves of the one-vector solve. The back substitution is a chain: row i's sum starts
+// with b(i+1), so each row waits for the row below it, one addition latency per element.
+void ZEL_SolveLower(benchmark::State& state) {
+    const Problem p = makeProblem(static_cast<int>(state.range(0)));
+    const ZELLUFactor f(p.a);
+    ZELMathVector x = p.b;
+    for (auto _ : state) {
+        solveLower(f.getLU(), x);
+        benchmark::DoNotOptimize(x[0]);
+        benchmark::ClobberMemory();
+    }
+}
+
+void ZEL_SolveUpper(benchmark::State& state) {
+    const Problem p = makeProblem(static_cast<int>(state.range(0)));
+    const ZELLUFactor f(p.a);
+    ZELMathVector x = p.b;
+    for (auto _ : state) {
+        x = p.b;
+        solveUpper(f.getLU(), x);
+        benchmark::DoNotOptimize(x[0]);
+    }
+}
+
 void ZEL_Inverse(benchmark::State& state) {
     const Problem p = makeProblem(static_cast<int>(state.range(0)));
     const ZELLUFactor f(p.a);
@@ -121,6 +169,10 @@ BENCHMARK(ZEL_FactorConditionHigham) ZELMATH_LU_SIZES;
 BENCHMARK(Eigen_FactorRcond) ZELMATH_LU_SIZES;
 BENCHMARK(ZEL_Solve) ZELMATH_LU_SIZES;
 BENCHMARK(Eigen_Solve) ZELMATH_LU_SIZES;
+BENCHMARK(ZEL_SolveEight)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK(Eigen_SolveEight)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK(ZEL_SolveLower)->Arg(64)->Arg(256);
+BENCHMARK(ZEL_SolveUpper)->Arg(64)->Arg(256);
 BENCHMARK(ZEL_Inverse) ZELMATH_LU_SIZES;
 BENCHMARK(Eigen_Inverse) ZELMATH_LU_SIZES;
 

@@ -74,7 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     copy = f;
     FUZZ_CHECK(copy.good() == f.good());
     ZELLUFactor moved(std::move(copy));
-    FUZZ_CHECK(moved.good() == f.good());
+    FUZZ_CHECK(moved.good() == f.good() && !copy.good() && copy.dimension() == 0);
+    // The threshold relative to the norm: exactly zero pivots fail whatever the tolerance.
+    const ZELLUFactor relative(a, false, in.take<double>(), true);
+    FUZZ_CHECK(relative.good() != relative.fail());
+    for (std::size_t i = 0; relative.good() && i < n; ++i) FUZZ_CHECK(relative.getLU()(i, i) != 0.0);
     f.factor(f.getLU());  // refactoring from its own LU matrix is allowed
 
     if (cols != n || kind == 0 || !moved.good() || !(rcondHigham > 1e-6)) return 0;

@@ -8,15 +8,17 @@
 /// The results are fixed to the bit. The factorisation follows the left-looking order: column j
 /// receives the earlier interchanges, then every product a(i,m)*a(m,j) is subtracted from its
 /// element one at a time in increasing m, then the pivot is chosen (the largest magnitude; ties
-/// keep the topmost row) and the column below it is divided by it. The implementation runs a
-/// blocked kernel on a contiguous copy of the matrix, which performs exactly these operations
-/// on every element in exactly this order, so it gives the same bits as the plain column loop.
+/// keep the topmost row) and the column below it is divided by it. It works in place in the rows
+/// of the LU matrix, a panel of columns at a time, and performs exactly these operations on every
+/// element in exactly this order, so it gives the same bits as the plain column loop. Its extra
+/// memory is O(n) (a copy of the current panel and packed operands for the register tiles).
 /// Sums in the substitutions start from 0.0 and run in increasing index order.
 ///
-/// Failure: a pivot of magnitude at most 1e-5 (an absolute threshold, independent of the
-/// matrix's scale) stops the factorisation at once: fail() becomes true and good() false, the
-/// failing column holds its updated, interchanged values (not divided by the pivot), the later
-/// columns keep A's values untouched, and the later pivot entries stay 0. Nothing is thrown.
+/// Failure: by default a pivot of magnitude at most 1e-5 (an absolute threshold, independent of
+/// the matrix's scale) stops the factorisation at once; the four-argument `factor` chooses the
+/// threshold (see there). fail() becomes true and good() false, the failing column holds its
+/// updated, interchanged values (not divided by the pivot), the later columns keep A's values
+/// untouched, and the later pivot entries stay 0. Nothing is thrown.
 ///
 /// Choices made where the behaviour is otherwise open:
 /// - A 0 x 0 matrix factors successfully: good() is true, the LU matrix is 0 x 0, the pivot
@@ -38,26 +40,6 @@
 ///   copied into the LU matrix and ignored; if A has fewer than n columns, the LU matrix is
 ///   padded with zero columns to n x n, so the factorisation fails (at the latest) at the first
 ///   padded column and nothing is read outside a row.
-/// - The copy constructor is not supported (it reports "This constructor is not yet
-///   implemented" through the assertion hook and leaves a default-constructed object). Use
-///   operator= to copy a factorisation. The move constructor works: it takes over the whole
-///   state (copying the matrices, which have no move operations) and leaves the source
-///   unfactored. It is not noexcept, so standard containers still copy-construct.
-///
-/// Condition estimates. condition() gives the classic column-by-column estimate of
-/// rcond = 1 / (|A|_1 * |A^-1|_1) from the factors in O(n^2). It is an upper bound of the true
-/// reciprocal condition but may be a loose one: its transposed-L step applies the interchanges
-/// inside the loop while the stored L already carries all later interchanges, so on random
-/// matrices it is typically an order of magnitude too optimistic, and small matrices exist where
-/// it is 10^5 times too high (for [[-4,-7,2],[2,5,5],[-4,-4,10]] the true value is 0.0116 and
-/// condition() gives 0.339). Its values are kept exactly as they are because existing callers
-/// compare against them. For a trustworthy figure use conditionHigham(): the Hager-Higham 1-norm
-/// estimator (alternating A^-1 and A^-T solves with sign vectors, at most five iterations, and
-/// a final test vector of alternating signs), also O(n^2) per solve and computed from the same
-/// factors. It never overestimates |A^-1|_1 (up to rounding), so the reciprocal it gives is an
-/// upper bound of the true rcond; on random and Hilbert matrices it is within a factor 3 of it
-/// (usually exact), and rare small matrices reach a factor 5. Both are computed at most once per
-/// factorisation and cached; factor() and operator= reset or copy them.
 ///
 /// Threads: a factorisation is a plain value; condition() and conditionHigham() write the cache,
 /// so a factorisation shared between threads needs outside locking even for them.
@@ -68,6 +50,7 @@
 /// @{
 
 #include "ZELMathExport.h"
+#include "foundation/internal/ZELNearRules.h"
 #include "foundation/scl_vector.h"
 #include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELMathVector.h"
@@ -75,6 +58,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <utility>
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicLUFactor {
@@ -83,25 +67,52 @@ public:
     using Vector = ZELBasicMathVector<T>;
     using Matrix = ZELBasicMathMatrix<T>;
 
+    /// The pivot threshold of the two-argument forms: an absolute 1e-5.
+    static constexpr double DefaultPivotTolerance = 1e-5;
+
     /// Unfactored: both flags false, dimension 0, no estimate (-1.0), norm 0.0.
     ZELBasicLUFactor();
-    /// Factors A; with computeCondition the condition estimate is computed at once.
-    explicit ZELBasicLUFactor(const Matrix& a, bool computeCondition = false);
-    /// Not supported: reports through the assertion hook and builds an unfactored object.
+    /// Factors A with the default absolute threshold; with computeCondition the classic
+    /// condition estimate is computed at once.
+    explicit ZELBasicLUFactor(const Matrix& a, bool computeCondition = false)
+        : ZELBasicLUFactor(a, computeCondition, DefaultPivotTolerance, false) {}
+    /// Factors A with a chosen singularity test; see the four-argument factor().
+    ZELBasicLUFactor(const Matrix& a, bool computeCondition, T pivotTolerance, bool relativeToNorm);
+    /// Not supported: reports "This constructor is not yet implemented" through the assertion
+    /// hook and builds an unfactored object. Use operator= to copy a factorisation.
     ZELBasicLUFactor(const ZELBasicLUFactor& other);
-    /// Takes over the whole state of other, which is left unfactored.
-    ZELBasicLUFactor(ZELBasicLUFactor&& other);
+    /// Takes over the whole state of other (factors, pivots, flags, cached estimates) without
+    /// copying or allocating, and leaves other unfactored: flags false, dimension 0, no
+    /// estimates, norm 0.0, its matrices 0 x 0 (ready to factor again). noexcept, so standard
+    /// containers move factorisations when they grow instead of falling back to the unsupported
+    /// copy constructor.
+    ZELBasicLUFactor(ZELBasicLUFactor&& other) noexcept;
+    /// Copies the whole state: flags, dimension, estimates, norm, identity, factors, pivots.
     ZELBasicLUFactor& operator=(const ZELBasicLUFactor& other);
+    /// Takes over other's state as the move constructor does; other is left unfactored.
+    ZELBasicLUFactor& operator=(ZELBasicLUFactor&& other) noexcept;
     ~ZELBasicLUFactor();
 
-    /// Refactors this object from A (which may be this object's own LU matrix).
-    void factor(const Matrix& a, bool computeCondition = false);
+    /// Refactors this object from A (which may be this object's own LU matrix) with the default
+    /// absolute threshold: a pivot of magnitude at most 1e-5 fails.
+    void factor(const Matrix& a, bool computeCondition = false) {
+        factor(a, computeCondition, DefaultPivotTolerance, false);
+    }
+    /// Refactors this object from A with a chosen singularity test. With relativeToNorm false a
+    /// pivot fails when its magnitude is at most pivotTolerance; with relativeToNorm true, when
+    /// it is at most pivotTolerance * ZELL1Norm(A), so the test follows the matrix's scale (a
+    /// well-conditioned matrix with entries near 1e-6 factors with (1e-12, true)). The threshold
+    /// is never below 0: a negative or NaN tolerance (or product) counts as 0, so an exactly
+    /// zero pivot fails whatever the arguments. A NaN pivot never fails.
+    void factor(const Matrix& a, bool computeCondition, T pivotTolerance, bool relativeToNorm);
 
-    /// True after a factorisation stopped at a pivot of magnitude 1e-5 or less.
+    /// True after a factorisation stopped at a pivot at or below its threshold.
     bool fail() const { return fail_; }
     /// True after a factorisation that completed.
     bool good() const { return good_; }
+    /// n, the number of rows of the factored matrix.
     std::size_t dimension() const { return static_cast<std::size_t>(dimension_); }
+    /// The factors in place: multipliers of L below the diagonal, U on and above it.
     Matrix& getLU() { return lu_; }
     const Matrix& getLU() const { return lu_; }
     /// Entry k (from 0): the row, counted from 1, exchanged with row k + 1 at step k; 0 for the
@@ -110,32 +121,64 @@ public:
     const scl_vector<int>& getPivot() const { return pivot_; }
     /// Row i (from 0) of the LU matrix.
     const Vector& operator[](std::size_t i) const { return lu_[i]; }
-    Matrix getIdentity() const;
+    /// A copy of the stored n x n identity.
+    Matrix getIdentity() const { return identity_; }
 
-    /// The classic estimate of the reciprocal 1-norm condition number, computed on the first
-    /// call (unless factor computed it) and cached. See the notes at the top of this file.
+    /// The classic estimate of the reciprocal 1-norm condition number (rcond = 1 / (|A|_1 *
+    /// |A^-1|_1)) from the factors in O(n^2), computed on the first call (unless factor computed
+    /// it) and cached. It is an upper bound of the true value but may be a loose one: its
+    /// transposed-L step applies the interchanges inside the loop while the stored L already
+    /// carries all later interchanges, so on random matrices it is typically an order of
+    /// magnitude too optimistic, and small matrices exist where it is 10^5 times too high (for
+    /// [[-4,-7,2],[2,5,5],[-4,-4,10]] the true value is 0.0116 and condition() gives 0.339). Its
+    /// values are kept exactly as they are because existing callers compare against them.
     T condition();
-    /// The Hager-Higham estimate of the same quantity, computed on the first call and cached.
+    /// The Hager-Higham estimate of the same quantity (alternating A^-1 and A^-T solves with sign
+    /// vectors, at most five iterations, and a final test vector of alternating signs), computed
+    /// on the first call and cached. It never overestimates |A^-1|_1 (up to rounding), so its
+    /// reciprocal is an upper bound of the true rcond; on random and Hilbert matrices it is
+    /// within a factor 3 of it (usually exact), and rare small matrices reach a factor 5.
     T conditionHigham();
     /// 1 when the stored classic estimate is negligible against 1.0 (estimate + 1.0 == 1.0),
     /// otherwise 0. It never computes the estimate: before condition() it returns 0.
-    int isSingular() const;
+    int isSingular() const { return rcond_ + 1.0 == 1.0 ? 1 : 0; }
 
+    /// Exchanges the two scalars.
     static void interchange(T* a, T* b) {
         const T t = *a;
         *a = *b;
         *b = t;
     }
 
+    /// \name Implementation of the free functions below
+    /// @{
+    /// solve(f, b).
+    static Vector solveVector(const ZELBasicLUFactor& f, const Vector& b);
+    /// solve(f, B).
+    static Matrix solveMatrix(const ZELBasicLUFactor& f, const Matrix& b);
+    /// inverse(f).
+    static Matrix inverseOf(const ZELBasicLUFactor& f);
+    /// determinant(f).
+    static T determinantOf(const ZELBasicLUFactor& f);
+    /// solveLower(m, b).
+    static void forwardSubstitute(const Matrix& m, Vector& b);
+    /// solveUpper(m, b), in place.
+    static void backSubstitute(const Matrix& m, Vector& b);
+    /// operator<<(os, f).
+    static std::ostream& print(std::ostream& os, const ZELBasicLUFactor& f);
+    /// @}
+
 private:
-    void justFactor();
+    /// Runs the factorisation of the LU matrix in place with the given pivot threshold.
+    void justFactor(T threshold);
+    /// Fills rcond_ with the classic estimate.
     void calculateCondition();
+    /// Fills rcondHigham_ with the Hager-Higham estimate.
     void calculateConditionHigham();
-    Vector solveEandW();
-    Vector& solveUpperSpecial(Vector& w);
-    Vector& solveLowerSpecial(Vector& y, T& ynorm);
-    Vector& solveUpperWithScaling(Vector& v, T& ynorm);
-    static T sign(T x) { return x >= T(0) ? T(1) : T(-1); }
+    /// Copies the flags, the dimension, the norm and both estimates of other.
+    void copyScalars(const ZELBasicLUFactor& other) noexcept;
+    /// Leaves a moved-from object unfactored, without allocating.
+    void clearAfterMove() noexcept;
 
     bool fail_;
     bool good_;
@@ -148,72 +191,87 @@ private:
     T rcondHigham_;
 };
 
-/// x with A*x = b. b must have dimension() elements.
+/// x with A*x = b. b must have dimension() elements (otherwise: NaNs, see above).
 template <class T>
-ZELBasicMathVector<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathVector<T>& b);
-/// X with A*X = B, column by column. B must have dimension() rows.
+inline ZELBasicMathVector<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathVector<T>& b) {
+    return ZELBasicLUFactor<T>::solveVector(f, b);
+}
+/// X with A*X = B; column j of X gets exactly the bits of solve(f, column j of B). B must have
+/// dimension() rows.
 template <class T>
-ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b);
-/// A^-1; NaNs when f holds no successful factorisation.
+inline ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b) {
+    return ZELBasicLUFactor<T>::solveMatrix(f, b);
+}
+/// A^-1, i.e. solve(f, identity); NaNs when f holds no successful factorisation.
 template <class T>
-ZELBasicMathMatrix<T> inverse(const ZELBasicLUFactor<T>& f);
-/// The product of U's diagonal, negated once per pivot entry k with p_k != k.
+inline ZELBasicMathMatrix<T> inverse(const ZELBasicLUFactor<T>& f) {
+    return ZELBasicLUFactor<T>::inverseOf(f);
+}
+/// The product of U's diagonal in increasing index from 1.0, negated once per pivot entry k with
+/// p_k != k.
 template <class T>
-T determinant(const ZELBasicLUFactor<T>& f);
+inline T determinant(const ZELBasicLUFactor<T>& f) {
+    return ZELBasicLUFactor<T>::determinantOf(f);
+}
 
-/// The same on a plain matrix, factored on the spot without a condition estimate.
+/// solve(f, b) for f factored from A on the spot, without a condition estimate.
 template <class T>
-ZELBasicMathVector<T> solve(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& b);
+inline ZELBasicMathVector<T> solve(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& b) {
+    return solve(ZELBasicLUFactor<T>(a, false), b);
+}
+/// solve(f, B) for f factored from A on the spot.
 template <class T>
-ZELBasicMathMatrix<T> solve(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b);
+inline ZELBasicMathMatrix<T> solve(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    return solve(ZELBasicLUFactor<T>(a, false), b);
+}
+/// inverse(f) for f factored from A on the spot.
 template <class T>
-ZELBasicMathMatrix<T> inverse(const ZELBasicMathMatrix<T>& a);
+inline ZELBasicMathMatrix<T> inverse(const ZELBasicMathMatrix<T>& a) {
+    return inverse(ZELBasicLUFactor<T>(a, false));
+}
+/// determinant(f) for f factored from A on the spot.
 template <class T>
-T determinant(const ZELBasicMathMatrix<T>& a);
+inline T determinant(const ZELBasicMathMatrix<T>& a) {
+    return determinant(ZELBasicLUFactor<T>(a, false));
+}
 
 /// Forward substitution with the unit lower triangle of M (its diagonal is not read), in place
 /// over b's length; returns b. M must be at least b.length() square.
 template <class T>
-ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b);
+inline ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
+    ZELBasicLUFactor<T>::forwardSubstitute(m, b);
+    return b;
+}
 /// Back substitution with the upper triangle of M, in place over b's length; returns a copy of
 /// b. A zero diagonal element gives infinities or NaNs.
 template <class T>
-ZELBasicMathVector<T> solveUpper(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b);
+inline ZELBasicMathVector<T> solveUpper(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
+    ZELBasicLUFactor<T>::backSubstitute(m, b);
+    return b;
+}
 
-/// The matrix near-comparisons applied to the two LU matrices.
+/// The matrix near-comparison rule applied to the two LU matrices: tol <= 0 is equality,
+/// otherwise the largest element of the difference is at most tol.
 template <class T>
-bool ZELNearAbs(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& b, const T& tol);
+inline bool ZELNearAbs(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& b, const T& tol) {
+    const ZELBasicMathMatrix<T>&x = a.getLU(), &y = b.getLU();
+    return zel_internal::nearAbs(
+        tol, [&] { return x == y; }, [&] { return ZELLinfNorm(x - y); });
+}
+/// The same, relative to the larger of the two LU matrices' largest elements.
 template <class T>
-bool ZELNearRel(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& b, const T& tol);
+inline bool ZELNearRel(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& b, const T& tol) {
+    const ZELBasicMathMatrix<T>&x = a.getLU(), &y = b.getLU();
+    return zel_internal::nearRel(
+        tol, [&] { return x == y; }, [&] { return ZELLinfNorm(x - y); }, [&] { return ZELLinfNorm(x); },
+        [&] { return ZELLinfNorm(y); });
+}
 
 /// "\n The LU matrix is ", the LU matrix, "The pivot vector is [ ", each entry and " ", "]\n".
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicLUFactor<T>& f);
-
-/// \cond
-extern template class ZELBasicLUFactor<double>;
-extern template ZELMATH_EXPORT ZELBasicMathVector<double> solve<double>(const ZELBasicLUFactor<double>&,
-                                                                        const ZELBasicMathVector<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> solve<double>(const ZELBasicLUFactor<double>&,
-                                                                        const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> inverse<double>(const ZELBasicLUFactor<double>&);
-extern template ZELMATH_EXPORT double determinant<double>(const ZELBasicLUFactor<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathVector<double> solve<double>(const ZELBasicMathMatrix<double>&,
-                                                                        const ZELBasicMathVector<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> solve<double>(const ZELBasicMathMatrix<double>&,
-                                                                        const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> inverse<double>(const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT double determinant<double>(const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathVector<double>& solveLower<double>(const ZELBasicMathMatrix<double>&,
-                                                                              ZELBasicMathVector<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathVector<double> solveUpper<double>(const ZELBasicMathMatrix<double>&,
-                                                                             ZELBasicMathVector<double>&);
-extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicLUFactor<double>&,
-                                                       const ZELBasicLUFactor<double>&, const double&);
-extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicLUFactor<double>&,
-                                                       const ZELBasicLUFactor<double>&, const double&);
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicLUFactor<double>&);
-/// \endcond
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicLUFactor<T>& f) {
+    return ZELBasicLUFactor<T>::print(os, f);
+}
 
 using ZELLUFactor = ZELBasicLUFactor<double>;
 

@@ -415,13 +415,8 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& 
 
 template <class T>
 ZELBasicMathMatrix<T>::~ZELBasicMathMatrix() {
-    destroyRows(_allocator, _rows, getRowCapacity());
-    _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
-    _rows = nullptr;
-    _rows1 = nullptr;
-    _numRows = 0;
-    _numCols = 0;
-    _rowCapacity = 0;
+    releaseRows();
+    forgetRows();
 }
 
 // ---- shape ----------------------------------------------------------------------------------------
@@ -441,8 +436,7 @@ void ZELBasicMathMatrix<T>::reshape(std::size_t r, std::size_t c, bool zeroFill)
         Vector* fresh = makeRows(_allocator, r, c);
         const std::size_t keep = cols() < c ? cols() : c;
         for (std::size_t i = 0; i < oldRows; ++i) Vector::Assign(fresh[i]._data, keep, _rows[i]._data);
-        destroyRows(_allocator, _rows, getRowCapacity());
-        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
+        releaseRows();
         _rows = fresh;
         _rows1 = oneBased(fresh);
         _rowCapacity = r;

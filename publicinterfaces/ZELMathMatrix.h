@@ -22,8 +22,10 @@
 /// was before the call (constructors release what they had taken). References to rows stay valid
 /// until the matrix grows its row array, is assigned a larger shape, or is destroyed.
 ///
-/// Like the vector, the matrix has copy semantics only (no move operations): a copy always has
-/// the row capacity the rules above give it.
+/// Copies always have the row capacity the rules above give them. Moves (constructor and
+/// assignment, both noexcept) take over the source's row array instead, so the target has the
+/// source's shape and row capacity; the moved-from matrix is 0 x 0 with no row array (row
+/// capacity 0). It may be destroyed, assigned to, resized or reshaped.
 #ifndef ZELMATH_PUBLICINTERFACES_ZELMATHMATRIX_H
 #define ZELMATH_PUBLICINTERFACES_ZELMATHMATRIX_H
 
@@ -72,6 +74,13 @@ public:
     ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELMulOp);
     ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELDivOp);
 
+    /// Takes over a's row array (shape and row capacity); a is left 0 x 0 with no row array.
+    ZELBasicMathMatrix(ZELBasicMathMatrix&& a) noexcept
+        : _rows(a._rows), _rows1(a._rows1), _numRows(a._numRows), _numCols(a._numCols),
+          _rowCapacity(a._rowCapacity), _allocator(a._allocator) {
+        a.forgetRows();
+    }
+
     ~ZELBasicMathMatrix();
 
     /// @}
@@ -110,6 +119,21 @@ public:
     /// Reshapes to b's shape (no zero fill) and copies every element.
     ZELBasicMathMatrix& operator=(const ZELBasicMathMatrix& b);
 
+    /// Releases this matrix's rows and takes over a's row array (shape and row capacity); a is
+    /// left 0 x 0 with no row array. Self-move leaves the matrix unchanged.
+    ZELBasicMathMatrix& operator=(ZELBasicMathMatrix&& a) noexcept {
+        if (this == &a) return *this;
+        releaseRows();
+        _rows = a._rows;
+        _rows1 = a._rows1;
+        _numRows = a._numRows;
+        _numCols = a._numCols;
+        _rowCapacity = a._rowCapacity;
+        _allocator = a._allocator;
+        a.forgetRows();
+        return *this;
+    }
+
     ZELBasicMathMatrix& operator+=(const T& s);
     ZELBasicMathMatrix& operator-=(const T& s);
     ZELBasicMathMatrix& operator*=(const T& s);
@@ -138,6 +162,19 @@ private:
     /// the row pointers and the row capacity, not the counts.
     void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
     void allocateLike(const ZELBasicMathMatrix& a);
+    /// Destroys every row object and returns the row array (the destructor's work).
+    void releaseRows() noexcept {
+        destroyRows(_allocator, _rows, getRowCapacity());
+        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
+    }
+    /// 0 x 0 with no row array, without releasing the old one.
+    void forgetRows() noexcept {
+        _rows = nullptr;
+        _rows1 = nullptr;
+        _numRows = 0;
+        _numCols = 0;
+        _rowCapacity = 0;
+    }
 
     Vector* _rows = nullptr;
     Vector* _rows1 = nullptr;

@@ -16,11 +16,13 @@
 /// Allocation failures propagate what the pool throws (`std::bad_alloc`) and leave the vector as
 /// it was before the call.
 ///
-/// Copies are always deep and follow the capacity rules above; the class deliberately has no move
-/// constructor or move assignment. Moving would hand the source's buffer (and so its capacity)
-/// to the target, which would make the capacity a copy or assignment leaves behind depend on
-/// whether the source was an rvalue. Results of the arithmetic operators are built in place
-/// (guaranteed copy elision), so no copy happens on return.
+/// Copies are always deep and follow the capacity rules above. Moves (constructor and assignment,
+/// both noexcept) take over the source's buffer instead, so after a move the target has the
+/// source's capacity, whatever the copy rules would have given; the moved-from vector is empty
+/// and holds no buffer (length 0, capacity 0, null data). It may be destroyed, assigned to,
+/// resized or reshaped (growing it takes a buffer of exactly the length asked for). Results of
+/// the arithmetic operators are built in place (guaranteed copy elision), and assigning one to
+/// an existing vector moves it, so `r = x + y` takes one buffer and releases r's old one.
 ///
 /// `fromOne(i)` is element i counted from 1. The one-based data pointer is kept for layout
 /// compatibility; element access never dereferences it.
@@ -161,6 +163,12 @@ public:
         for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = v / pa[i];
     }
 
+    /// Takes over b's buffer (and so its capacity); b is left empty with no buffer.
+    ZELBasicMathVector(ZELBasicMathVector&& b) noexcept
+        : _length(b._length), _data(b._data), _data1(b._data1), _allocator(b._allocator), _capacity(b._capacity) {
+        b.forgetBuffer();
+    }
+
     ~ZELBasicMathVector() { deallocate(); }
 
     /// @}
@@ -221,6 +229,18 @@ public:
         }
         Assign(_data, b._length, b._data);
         _length = b._length;
+        return *this;
+    }
+
+    /// Releases this vector's buffer and takes over b's (length, elements and capacity); b is
+    /// left empty with no buffer. Self-move leaves the vector unchanged.
+    ZELBasicMathVector& operator=(ZELBasicMathVector&& b) noexcept {
+        if (this == &b) return *this;
+        releaseBuffer();
+        _length = b._length;
+        _allocator = b._allocator;
+        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
+        b.forgetBuffer();
         return *this;
     }
 
@@ -336,6 +356,10 @@ private:
     void allocate(std::size_t n);
     void deallocate() noexcept {
         releaseBuffer();
+        forgetBuffer();
+    }
+    /// Empty with no buffer, without releasing the old one (it has a new owner, or is gone).
+    void forgetBuffer() noexcept {
         _length = 0;
         _data = nullptr;
         _data1 = nullptr;

@@ -11,6 +11,8 @@
 #include <new>
 #include <random>
 #include <sstream>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -136,7 +138,8 @@ TEST(MathMatrix, ResizeAndReshapeVisibility) {
 TEST(MathMatrix, AssignmentReshapesWithoutLosingTheRowArray) {
     ZELMathMatrix m(8, 2, 1.0);
     const ZELMathVector* firstRow = &m[0];
-    m = mat({{1, 2, 3}});
+    const ZELMathMatrix wide = mat({{1, 2, 3}});
+    m = wide;
     EXPECT_EQ(m.getRowCapacity(), 8u);
     EXPECT_EQ(&m[0], firstRow);
     EXPECT_EQ(elems(m), (Rows{{1, 2, 3}}));
@@ -150,6 +153,38 @@ TEST(MathMatrix, AssignmentReshapesWithoutLosingTheRowArray) {
     EXPECT_EQ(m.getRowCapacity(), 10u);
     EXPECT_EQ(m.rows(), 10u);
     EXPECT_EQ(m(9, 0), 3.0);
+}
+
+TEST(MathMatrix, MovesTakeOverTheRowArrayAndLeaveTheSourceEmpty) {
+    static_assert(std::is_nothrow_move_constructible<ZELMathMatrix>::value, "");
+    static_assert(std::is_nothrow_move_assignable<ZELMathMatrix>::value, "");
+    ZELMathMatrix source(9, 2, 1.0);
+    source.resize(2, 2);
+    const ZELMathVector* firstRow = &source[0];
+    ZELMathMatrix moved(std::move(source));
+    EXPECT_EQ(&moved[0], firstRow);
+    EXPECT_EQ(moved.getRowCapacity(), 9u);
+    EXPECT_EQ(elems(moved), (Rows{{1, 1}, {1, 1}}));
+    EXPECT_EQ(source.rows() + source.cols() + source.getRowCapacity(), 0u);
+
+    ZELMathMatrix target(3, 3, 0.0);
+    target = std::move(moved);
+    EXPECT_EQ(&target[0], firstRow);
+    EXPECT_EQ(target.getRowCapacity(), 9u);
+    target = mat({{1, 2}}) * mat({{3}, {4}});  // a temporary result is taken over
+    EXPECT_EQ(target.getRowCapacity(), 1u);
+    EXPECT_EQ(elems(target), (Rows{{11}}));
+    ZELMathMatrix& alias = target;
+    target = std::move(alias);
+    EXPECT_EQ(elems(target), (Rows{{11}}));
+
+    // A moved-from matrix is usable again.
+    source = mat({{5, 6}});
+    EXPECT_EQ(elems(source), (Rows{{5, 6}}));
+    moved.resize(2, 1);
+    EXPECT_EQ(elems(moved), (Rows{{0}, {0}}));
+    moved = target;
+    EXPECT_EQ(elems(moved), (Rows{{11}}));
 }
 
 TEST(MathMatrix, ElementWiseArithmetic) {
@@ -313,7 +348,8 @@ TEST(MathMatrix, FailedAllocationLeavesMatrixUnchanged) {
     };
 
     ZELMathMatrix m(4, 2, 0.0);
-    m = mat({{1, 2}, {3, 4}});
+    const ZELMathMatrix small = mat({{1, 2}, {3, 4}});
+    m = small;
     const ZELMathVector* firstRow = &m[0];
     const ZELMathMatrix wide(3, 9, 1.0);
     const ZELMathMatrix tall(7, 2, 1.0);

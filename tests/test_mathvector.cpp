@@ -9,6 +9,8 @@
 #include <limits>
 #include <new>
 #include <sstream>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,10 +49,12 @@ TEST(MathVector, CapacityRules) {
 
     // Assignment grows to exactly the source's length and never shrinks.
     ZELMathVector v;
-    v = ZELMathVector(20, 2.0);
+    const ZELMathVector twenty(20, 2.0);
+    v = twenty;
     EXPECT_EQ(v.getCapacity(), 20u);
     const double* buffer = v.data();
-    v = vec({1, 2, 3});
+    const ZELMathVector three = vec({1, 2, 3});
+    v = three;
     EXPECT_EQ(v.getCapacity(), 20u);
     EXPECT_EQ(v.data(), buffer);
     EXPECT_EQ(elems(v), (Elems{1, 2, 3}));
@@ -59,6 +63,44 @@ TEST(MathVector, CapacityRules) {
     const ZELMathVector& self = v;
     v = self;
     EXPECT_EQ(elems(v), (Elems{1, 2, 3, 2}));
+}
+
+TEST(MathVector, MovesTakeOverTheBufferAndLeaveTheSourceEmpty) {
+    static_assert(std::is_nothrow_move_constructible<ZELMathVector>::value, "");
+    static_assert(std::is_nothrow_move_assignable<ZELMathVector>::value, "");
+    ZELMathVector source(20, 2.0);
+    source.resize(3);
+    const double* buffer = source.data();
+    ZELMathVector moved(std::move(source));
+    EXPECT_EQ(moved.data(), buffer);
+    EXPECT_EQ(moved.getCapacity(), 20u);  // the source's capacity, not a copy's max(3, 6)
+    EXPECT_EQ(elems(moved), (Elems{2, 2, 2}));
+    EXPECT_EQ(source.length(), 0u);
+    EXPECT_EQ(source.getCapacity(), 0u);
+    EXPECT_EQ(source.data(), nullptr);
+
+    // Move assignment releases the target's buffer; a temporary result is taken over.
+    ZELMathVector target(50, 1.0);
+    target = std::move(moved);
+    EXPECT_EQ(target.data(), buffer);
+    EXPECT_EQ(target.getCapacity(), 20u);
+    target = vec({1, 2}) + 1.0;
+    EXPECT_EQ(target.getCapacity(), 6u);
+    EXPECT_EQ(elems(target), (Elems{2, 3}));
+    ZELMathVector& alias = target;
+    target = std::move(alias);
+    EXPECT_EQ(elems(target), (Elems{2, 3}));
+
+    // A moved-from vector is usable: it can be assigned, grown and moved again.
+    source = vec({4, 5});
+    EXPECT_EQ(elems(source), (Elems{4, 5}));
+    moved.resize(3);
+    EXPECT_EQ(moved.getCapacity(), 3u);
+    EXPECT_EQ(elems(moved), (Elems{0, 0, 0}));
+    ZELMathVector empty;
+    ZELMathVector other(std::move(empty));
+    other = std::move(empty);
+    EXPECT_EQ(other.getCapacity(), 0u);
 }
 
 TEST(MathVector, ResizeAndReshapeVisibility) {
