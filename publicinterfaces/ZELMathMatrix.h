@@ -70,11 +70,7 @@ public:
     /// A deep copy with the source's shape and row capacity.
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a);
     /// Takes over a's row array (shape and row capacity); a is left 0 x 0 with no row array.
-    ZELBasicMathMatrix(ZELBasicMathMatrix&& a) noexcept
-        : _rows(a._rows), _rows1(a._rows1), _numRows(a._numRows), _numCols(a._numCols),
-          _rowCapacity(a._rowCapacity), _allocator(a._allocator) {
-        a.forgetRows();
-    }
+    ZELBasicMathMatrix(ZELBasicMathMatrix&& a) noexcept { takeRows(a); }
 
     /// -a(i, j); a's shape and row capacity.
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
@@ -161,15 +157,10 @@ public:
     /// Releases this matrix's rows and takes over a's row array (shape and row capacity); a is
     /// left 0 x 0 with no row array. Self-move leaves the matrix unchanged.
     ZELBasicMathMatrix& operator=(ZELBasicMathMatrix&& a) noexcept {
-        if (this == &a) return *this;
-        releaseRows();
-        _rows = a._rows;
-        _rows1 = a._rows1;
-        _numRows = a._numRows;
-        _numCols = a._numCols;
-        _rowCapacity = a._rowCapacity;
-        _allocator = a._allocator;
-        a.forgetRows();
+        if (this != &a) {
+            releaseRows();
+            takeRows(a);
+        }
         return *this;
     }
 
@@ -238,6 +229,16 @@ private:
     void releaseRows() noexcept {
         destroyRows(_rows, getRowCapacity());
         _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
+    }
+    /// Takes over a's row array, shape and pool (this matrix holds none); a becomes 0 x 0.
+    void takeRows(ZELBasicMathMatrix& a) noexcept {
+        _rows = a._rows;
+        _rows1 = a._rows1;
+        _numRows = a._numRows;
+        _numCols = a._numCols;
+        _rowCapacity = a._rowCapacity;
+        _allocator = a._allocator;
+        a.forgetRows();
     }
     /// 0 x 0 with no row array, without releasing the old one.
     void forgetRows() noexcept {

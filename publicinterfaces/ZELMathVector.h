@@ -115,10 +115,7 @@ public:
         Assign(_data, _length, b._data);
     }
     /// Takes over b's buffer (and so its capacity); b is left empty with no buffer.
-    ZELBasicMathVector(ZELBasicMathVector&& b) noexcept
-        : _length(b._length), _data(b._data), _data1(b._data1), _allocator(b._allocator), _capacity(b._capacity) {
-        b.forgetBuffer();
-    }
+    ZELBasicMathVector(ZELBasicMathVector&& b) noexcept { takeBuffer(b); }
 
     /// Element i = -a[i] (a sign change: a zero gives the zero of opposite sign).
     ZELBasicMathVector(const ZELBasicMathVector& a, _ZELSubOp) {
@@ -220,12 +217,10 @@ public:
     /// Releases this vector's buffer and takes over b's (length, elements and capacity); b is
     /// left empty with no buffer. Self-move leaves the vector unchanged.
     ZELBasicMathVector& operator=(ZELBasicMathVector&& b) noexcept {
-        if (this == &b) return *this;
-        releaseBuffer();
-        _length = b._length;
-        _allocator = b._allocator;
-        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
-        b.forgetBuffer();
+        if (this != &b) {
+            releaseBuffer();
+            takeBuffer(b);
+        }
         return *this;
     }
 
@@ -361,6 +356,13 @@ private:
     void deallocate() noexcept {
         releaseBuffer();
         forgetBuffer();
+    }
+    /// Takes over b's buffer, length and pool (this vector holds no buffer); b becomes empty.
+    void takeBuffer(ZELBasicMathVector& b) noexcept {
+        _length = b._length;
+        _allocator = b._allocator;
+        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
+        b.forgetBuffer();
     }
     /// Empty with no buffer, without releasing the old one (it has a new owner, or is gone).
     void forgetBuffer() noexcept {
