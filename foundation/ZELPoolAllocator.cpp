@@ -6,33 +6,20 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZELMATH_POOL_FORWARDS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZELMATH_POOL_FORWARDS 1
-#endif
-#endif
-#ifndef ZELMATH_POOL_FORWARDS
-#define ZELMATH_POOL_FORWARDS 0
-#endif
-
 namespace {
 
-constexpr std::size_t kClasses = ZELPoolAllocator::MaxPooledBytes / ZELPoolAllocator::Granularity;
+using zel_internal::PoolThreadCache;
+using FreeBlock = zel_internal::PoolFreeBlock;
+
+constexpr std::size_t kClasses = PoolThreadCache::Classes;
+static_assert(kClasses == ZELPoolAllocator::MaxPooledBytes / ZELPoolAllocator::Granularity, "one list per class");
 constexpr std::size_t kChunkBytes = 64 * 1024;
 // Blocks moved between a thread's list and the shared list at once.
 constexpr std::size_t kBatch = 32;
-// A thread's list of one class never holds more than this many blocks: past it, a batch goes back
-// to the shared list, where other threads find it. A thread that only frees (the consumer of a
-// producer/consumer pair) therefore hands its blocks on instead of hoarding them.
-constexpr std::size_t kMaxCached = 4 * kBatch;
-
-std::atomic<ZELPoolAllocator::FailureHook> g_failureHook{nullptr};
-
-struct FreeBlock {
-    FreeBlock* next;
-};
+// A thread's list of one class never holds more than MaxCached blocks: at that point a batch goes
+// back to the shared list, where other threads find it. A thread that only frees (the consumer of
+// a producer/consumer pair) therefore hands its blocks on instead of hoarding them.
+static_assert(ZELPoolAllocator::MaxCached >= 2 * kBatch, "room for a refill batch below the cap");
 
 // Size class of a request: class k serves blocks of (k + 1) * Granularity bytes.
 inline std::size_t classOf(std::size_t bytes) noexcept {
@@ -57,21 +44,6 @@ SharedPool& shared() {
     return *pool;
 }
 
-// Per-thread cache. Trivially destructible and zero-initialised, so reaching it needs no guard,
-// and it stays usable after `CacheFlusher` below has run at thread exit; from then on `retired`
-// sends every block to the shared lists. It uses the default (dynamic) TLS model, so the library
-// can be loaded with dlopen.
-struct ThreadCache {
-    FreeBlock* lists[kClasses];
-    std::uint32_t counts[kClasses];
-    char* bumpBegin;
-    char* bumpEnd;
-    bool attached;
-    bool retired;
-};
-
-thread_local ThreadCache t_cache;
-
 void pushShared(std::size_t cls, FreeBlock* head, FreeBlock* tail) {
     SharedPool& pool = shared();
     std::lock_guard<std::mutex> lock(pool.mutex);
@@ -82,8 +54,9 @@ void pushShared(std::size_t cls, FreeBlock* head, FreeBlock* tail) {
 struct CacheFlusher {
     bool armed = false;
     ~CacheFlusher() {
-        ThreadCache& c = t_cache;
+        PoolThreadCache& c = zel_internal::t_poolCache;
         c.retired = true;
+        c.live = false;
         for (std::size_t cls = 0; cls < kClasses; ++cls) {
             FreeBlock* head = c.lists[cls];
             if (!head) continue;
@@ -107,14 +80,14 @@ thread_local CacheFlusher t_flusher;
 #endif
 
 // First use on a thread: registers the flusher's destructor for this thread.
-ZELMATH_POOL_COLD void attach(ThreadCache& c) {
+ZELMATH_POOL_COLD void attach(PoolThreadCache& c) {
     t_flusher.armed = true;
-    c.attached = true;
+    c.live = true;
 }
 
 // Takes a block of class `cls` when the thread's list is empty.
-ZELMATH_POOL_COLD void* refill(ThreadCache& c, std::size_t cls) {
-    if (!c.attached && !c.retired) attach(c);
+ZELMATH_POOL_COLD void* refill(PoolThreadCache& c, std::size_t cls) {
+    if (!c.live && !c.retired) attach(c);
     const std::size_t size = classBytes(cls);
     SharedPool& pool = shared();
     {
@@ -166,7 +139,7 @@ ZELMATH_POOL_COLD void* refill(ThreadCache& c, std::size_t cls) {
 }
 
 // The thread's list of class `cls` is full: the newest batch goes to the shared list.
-ZELMATH_POOL_COLD void spill(ThreadCache& c, std::size_t cls) noexcept {
+ZELMATH_POOL_COLD void spill(PoolThreadCache& c, std::size_t cls) noexcept {
     FreeBlock* head = c.lists[cls];
     FreeBlock* tail = head;
     for (std::size_t i = 1; i < kBatch; ++i) tail = tail->next;
@@ -182,23 +155,25 @@ ZELMATH_POOL_COLD void spill(ThreadCache& c, std::size_t cls) noexcept {
 
 }  // namespace
 
-ZELPoolAllocator* ZELPoolAllocator::Global() {
-    alignas(ZELPoolAllocator) static unsigned char storage[sizeof(ZELPoolAllocator)];
-    static ZELPoolAllocator* pool = new (storage) ZELPoolAllocator();
-    return pool;
-}
+// The per-thread caches use the default (dynamic) TLS model, so the library can be loaded with
+// dlopen. A plain `__thread` object (no constructor, no destructor) needs no guard or wrapper, so
+// the inline fast path in the header reaches it directly.
+__thread PoolThreadCache zel_internal::t_poolCache;
+
+ZELPoolAllocator ZELPoolAllocator::s_global;
+std::atomic<ZELPoolAllocator::FailureHook> ZELPoolAllocator::s_failureHook{nullptr};
 
 ZELPoolAllocator::FailureHook ZELPoolAllocator::setFailureHook(FailureHook hook) noexcept {
-    return g_failureHook.exchange(hook, std::memory_order_acq_rel);
+    return s_failureHook.exchange(hook, std::memory_order_acq_rel);
 }
 
-void* ZELPoolAllocator::allocate(std::size_t bytes) {
-    if (FailureHook hook = g_failureHook.load(std::memory_order_acquire)) {
+void* ZELPoolAllocator::allocateSlow(std::size_t bytes) {
+    if (FailureHook hook = s_failureHook.load(std::memory_order_acquire)) {
         if (hook(bytes)) throw std::bad_alloc();
     }
     if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes) return ::operator new(bytes == 0 ? 1 : bytes);
     const std::size_t cls = classOf(bytes);
-    ThreadCache& c = t_cache;
+    PoolThreadCache& c = zel_internal::t_poolCache;
     if (FreeBlock* block = c.lists[cls]) {
         c.lists[cls] = block->next;
         --c.counts[cls];
@@ -207,7 +182,7 @@ void* ZELPoolAllocator::allocate(std::size_t bytes) {
     return refill(c, cls);
 }
 
-void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
+void ZELPoolAllocator::deallocateSlow(void* p, std::size_t bytes) noexcept {
     if (!p) return;
     if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes) {
         ::operator delete(p);
@@ -215,7 +190,7 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
     }
     const std::size_t cls = classOf(bytes);
     auto* block = static_cast<FreeBlock*>(p);
-    ThreadCache& c = t_cache;
+    PoolThreadCache& c = zel_internal::t_poolCache;
     if (c.retired) {
         block->next = nullptr;
         try {
@@ -225,8 +200,8 @@ void ZELPoolAllocator::deallocate(void* p, std::size_t bytes) noexcept {
         }
         return;
     }
-    if (!c.attached) attach(c);
+    if (!c.live) attach(c);
     block->next = c.lists[cls];
     c.lists[cls] = block;
-    if (++c.counts[cls] > kMaxCached) spill(c, cls);
+    if (++c.counts[cls] > MaxCached) spill(c, cls);
 }

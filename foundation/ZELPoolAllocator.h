@@ -4,16 +4,22 @@
 /// Blocks up to `MaxPooledBytes` are served from size classes of 16-byte steps. Each thread keeps
 /// its own free list per class, so the common allocate/deallocate pair takes no lock; a thread
 /// that runs dry refills a batch from a shared list (under a mutex) or carves a new 64 KiB chunk.
-/// A thread's list holds at most 128 blocks per class: beyond that a batch of 32 goes back to the
+/// A thread's list holds at most `MaxCached` blocks per class: beyond that a batch goes back to the
 /// shared list, so blocks freed on one thread are reused by the others and memory stays bounded
 /// when one thread allocates and another frees. A thread that ends hands its cached blocks back
 /// to the shared lists. Larger blocks go straight to `operator new`. Every block is 16-byte
 /// aligned and blocks never overlap. Chunks are kept for the life of the process (they are
-/// reused, not returned to the system). The per-thread caches use the default TLS model, so the
-/// library can be loaded with `dlopen`.
+/// reused, not returned to the system).
+///
+/// The common case (a block taken from or returned to the thread's own list) is inline: it reads
+/// the thread's cache, `zel_internal::t_poolCache`, directly. The cache is an ordinary (dynamic
+/// model) thread-local of the library, so the library can be loaded with `dlopen`; code compiled
+/// into an executable reaches it in one instruction, code in a shared object through the dynamic
+/// TLS lookup. Everything else (refill, spill, large blocks, the failure hook) is out of line.
 ///
 /// In AddressSanitizer builds the pool forwards every request to `operator new`/`operator delete`,
-/// so that use-after-free and overflows of pooled buffers are still caught.
+/// so that use-after-free and overflows of pooled buffers are still caught (the inline path is
+/// compiled out, and a cache that the library never fills is never used).
 ///
 /// `allocate` throws `std::bad_alloc` when memory runs out. For tests, `setFailureHook` installs
 /// a predicate that is asked before each allocation; when it answers true the allocation throws
@@ -26,23 +32,90 @@
 
 #include "ZELMathExport.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZELMATH_POOL_FORWARDS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZELMATH_POOL_FORWARDS 1
+#endif
+#endif
+#ifndef ZELMATH_POOL_FORWARDS
+#define ZELMATH_POOL_FORWARDS 0
+#endif
+
+namespace zel_internal {
+
+/// Internal to the library (public only so that the inline fast path can read it). A free block
+/// holds the link to the next one.
+struct PoolFreeBlock {
+    PoolFreeBlock* next;
+};
+
+/// Internal: one thread's cache. Zero-initialised and trivially destructible, so it needs no
+/// guard and stays readable after the thread's exit handler has run.
+struct PoolThreadCache {
+    static constexpr std::size_t Classes = 256;  // MaxPooledBytes / Granularity
+    PoolFreeBlock* lists[Classes];
+    std::uint32_t counts[Classes];
+    char* bumpBegin;
+    char* bumpEnd;
+    bool live;      ///< registered for the exit handler and not yet past it: frees may be cached
+    bool retired;   ///< past the exit handler: every block goes to the shared lists
+};
+
+/// Internal: the calling thread's cache.
+extern ZELMATH_EXPORT __thread PoolThreadCache t_poolCache;
+
+}  // namespace zel_internal
 
 class ZELMATH_EXPORT ZELPoolAllocator {
 public:
     static constexpr std::size_t Granularity = 16;
     static constexpr std::size_t MaxPooledBytes = 4096;
+    /// Blocks a thread keeps per size class before it hands a batch to the shared list.
+    static constexpr std::uint32_t MaxCached = 128;
 
     using FailureHook = bool (*)(std::size_t bytes);
 
-    /// The one process-wide pool. It is never destroyed, so buffers of objects with static
-    /// storage duration can be returned to it at any time during shut-down.
-    static ZELPoolAllocator* Global();
+    /// The one process-wide pool. It is constant-initialised and never destroyed, so buffers of
+    /// objects with static storage duration can be returned to it at any time.
+    static ZELPoolAllocator* Global() noexcept { return &s_global; }
 
     /// A block of at least `bytes` bytes (a zero-byte request gets a valid, unique block).
-    void* allocate(std::size_t bytes);
+    void* allocate(std::size_t bytes) {
+#if !ZELMATH_POOL_FORWARDS
+        const std::size_t cls = (bytes - 1) / Granularity;  // 0 bytes wraps round: out of line
+        if (cls < zel_internal::PoolThreadCache::Classes && !s_failureHook.load(std::memory_order_relaxed)) {
+            zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
+            if (zel_internal::PoolFreeBlock* block = c.lists[cls]) {
+                c.lists[cls] = block->next;
+                --c.counts[cls];
+                return block;
+            }
+        }
+#endif
+        return allocateSlow(bytes);
+    }
+
     /// Returns a block; `bytes` must be the count it was allocated with. A null pointer is ignored.
-    void deallocate(void* p, std::size_t bytes) noexcept;
+    void deallocate(void* p, std::size_t bytes) noexcept {
+#if !ZELMATH_POOL_FORWARDS
+        const std::size_t cls = (bytes - 1) / Granularity;
+        zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
+        if (p && cls < zel_internal::PoolThreadCache::Classes && c.live && c.counts[cls] < MaxCached) {
+            auto* block = static_cast<zel_internal::PoolFreeBlock*>(p);
+            block->next = c.lists[cls];
+            c.lists[cls] = block;
+            ++c.counts[cls];
+            return;
+        }
+#endif
+        deallocateSlow(p, bytes);
+    }
 
     /// Installs a failure predicate (null removes it); returns the previous one.
     static FailureHook setFailureHook(FailureHook hook) noexcept;
@@ -51,8 +124,17 @@ public:
     ZELPoolAllocator& operator=(const ZELPoolAllocator&) = delete;
 
 private:
-    ZELPoolAllocator() = default;
+    constexpr ZELPoolAllocator() noexcept = default;
     ~ZELPoolAllocator() = default;
+
+    /// Everything `allocate` does not do inline: the failure hook, refills, large blocks.
+    void* allocateSlow(std::size_t bytes);
+    /// Everything `deallocate` does not do inline: a full list, a new or ending thread, large
+    /// blocks, null.
+    void deallocateSlow(void* p, std::size_t bytes) noexcept;
+
+    static ZELPoolAllocator s_global;
+    static std::atomic<FailureHook> s_failureHook;
 };
 
 /// @}

@@ -1,7 +1,8 @@
 #include "publicinterfaces/ZELMathMatrix.h"
 
+#include "foundation/internal/ZELSimdPair.h"
+
 #include <cmath>
-#include <cstring>
 #include <iomanip>
 #include <new>
 #include <ostream>
@@ -20,16 +21,11 @@ typename ZELBasicMathMatrix<T>::Vector* ZELBasicMathMatrix<T>::makeRows(ZELPoolA
             if (built >= written) Vector::Assign(row->_data, c, T(0));
         }
     } catch (...) {
-        destroyRows(allocator, rows, built);
+        destroyRows(rows, built);
         allocator->deallocate(rows, r * sizeof(Vector));
         throw;
     }
     return rows;
-}
-
-template <class T>
-void ZELBasicMathMatrix<T>::destroyRows(ZELPoolAllocator*, Vector* rows, std::size_t r) noexcept {
-    for (std::size_t i = 0; i < r; ++i) rows[i].~Vector();
 }
 
 template <class T>
@@ -58,7 +54,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, const T&
     localAllocate(r, c, r);
     _numRows = r;
     _numCols = c;
-    for (std::size_t i = 0; i < r; ++i) _rows[i] = value;
+    *this = value;
 }
 
 template <class T>
@@ -87,39 +83,19 @@ namespace {
 // the dot product of a row with a column. The kernels keep that order per element and differ
 // from the plain loops only in how many independent sums they carry at once; nothing is
 // reassociated and, with contraction off, nothing is fused, so the results are bit-identical.
+// The library instantiates double only, so the kernels are written for double.
 
-// Two doubles operated on lane by lane (GCC and clang vector extension; SSE2 on x86-64).
-typedef double Pair __attribute__((vector_size(16)));
-
-inline Pair loadPair(const double* p) noexcept {
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void storePair(double* p, Pair v) noexcept { std::memcpy(p, &v, sizeof v); }
+using zel_internal::loadPair;
+using zel_internal::Pair;
+using zel_internal::splatPair;
+using zel_internal::storePair;
 
 // c = a * b with c shaped (a.rows() x b.cols()); a.cols() terms per element.
-template <class T>
-void multiplyInto(ZELBasicMathMatrix<T>& c, const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
-    const std::size_t n = a.cols();
-    const std::size_t m = c.cols();
-    for (std::size_t i = 0, r = c.rows(); i < r; ++i) {
-        T* d = c.row(i).data();
-        const T* ai = a.row(i).data();
-        for (std::size_t j = 0; j < m; ++j) {
-            T sum = T(0);
-            for (std::size_t k = 0; k < n; ++k) sum += ai[k] * b.row(k).data()[j];
-            d[j] = sum;
-        }
-    }
-}
-
 // 4 x 4 tiles of the result, each element in its own running sum, for increasing k. Column
 // strips are the outer loop so that the strip of b (k rows x 4 columns) stays in the cache while
 // the tiles of every row block use it.
-template <>
-void multiplyInto<double>(ZELBasicMathMatrix<double>& c, const ZELBasicMathMatrix<double>& a,
-                          const ZELBasicMathMatrix<double>& b) {
+void multiplyInto(ZELMathMatrix& c, const ZELMathMatrix& a,
+                  const ZELMathMatrix& b) {
     const std::size_t n = a.cols();
     const std::size_t rows = c.rows();
     const std::size_t cols = c.cols();
@@ -132,21 +108,21 @@ void multiplyInto<double>(ZELBasicMathMatrix<double>& c, const ZELBasicMathMatri
             const double* a1 = a.row(i + 1).data();
             const double* a2 = a.row(i + 2).data();
             const double* a3 = a.row(i + 3).data();
-            Pair c00 = {0.0, 0.0}, c01 = c00, c10 = c00, c11 = c00, c20 = c00, c21 = c00, c30 = c00, c31 = c00;
+            Pair c00 = splatPair(0.0), c01 = c00, c10 = c00, c11 = c00, c20 = c00, c21 = c00, c30 = c00, c31 = c00;
             for (std::size_t k = 0; k < n; ++k) {
                 const double* bk = brow[k].data() + j;
                 const Pair b0 = loadPair(bk);
                 const Pair b1 = loadPair(bk + 2);
-                const Pair x0 = {a0[k], a0[k]};
+                const Pair x0 = splatPair(a0[k]);
                 c00 += x0 * b0;
                 c01 += x0 * b1;
-                const Pair x1 = {a1[k], a1[k]};
+                const Pair x1 = splatPair(a1[k]);
                 c10 += x1 * b0;
                 c11 += x1 * b1;
-                const Pair x2 = {a2[k], a2[k]};
+                const Pair x2 = splatPair(a2[k]);
                 c20 += x2 * b0;
                 c21 += x2 * b1;
-                const Pair x3 = {a3[k], a3[k]};
+                const Pair x3 = splatPair(a3[k]);
                 c30 += x3 * b0;
                 c31 += x3 * b1;
             }
@@ -165,10 +141,10 @@ void multiplyInto<double>(ZELBasicMathMatrix<double>& c, const ZELBasicMathMatri
         }
         for (; i < rows; ++i) {
             const double* ai = a.row(i).data();
-            Pair c0 = {0.0, 0.0}, c1 = c0;
+            Pair c0 = splatPair(0.0), c1 = c0;
             for (std::size_t k = 0; k < n; ++k) {
                 const double* bk = brow[k].data() + j;
-                const Pair x = {ai[k], ai[k]};
+                const Pair x = splatPair(ai[k]);
                 c0 += x * loadPair(bk);
                 c1 += x * loadPair(bk + 2);
             }
@@ -188,22 +164,10 @@ void multiplyInto<double>(ZELBasicMathMatrix<double>& c, const ZELBasicMathMatri
     }
 }
 
-// out[i] = sum over j below a.cols() of a(i, j) * v[j], from 0 in increasing j.
-template <class T>
-void timesVector(T* out, const ZELBasicMathMatrix<T>& a, const T* v) {
-    for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
-        const T* ai = a.row(i).data();
-        T sum = T(0);
-        for (std::size_t j = 0, c = a.cols(); j < c; ++j) sum += ai[j] * v[j];
-        out[i] = sum;
-    }
-}
-
 // Eight rows at once, two to a pair of lanes: eight independent sums in increasing j. The
 // products of two consecutive columns are formed lane-wise from contiguous loads and then added
 // column j first, column j + 1 second.
-template <>
-void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const double* v) {
+void timesVector(double* out, const ZELMathMatrix& a, const double* v) {
     const std::size_t rows = a.rows();
     const std::size_t n = a.cols();
     const std::size_t even = n & ~std::size_t(1);
@@ -217,7 +181,7 @@ void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const
         const double* a5 = a.row(i + 5).data();
         const double* a6 = a.row(i + 6).data();
         const double* a7 = a.row(i + 7).data();
-        Pair s01 = {0.0, 0.0}, s23 = s01, s45 = s01, s67 = s01;
+        Pair s01 = splatPair(0.0), s23 = s01, s45 = s01, s67 = s01;
         for (std::size_t j = 0; j < even; j += 2) {
             const Pair x = loadPair(v + j);
             const Pair m0 = loadPair(a0 + j) * x, m1 = loadPair(a1 + j) * x;
@@ -234,7 +198,7 @@ void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const
             s67 += Pair{m6[1], m7[1]};
         }
         if (even < n) {
-            const Pair x = {v[even], v[even]};
+            const Pair x = splatPair(v[even]);
             s01 += Pair{a0[even], a1[even]} * x;
             s23 += Pair{a2[even], a3[even]} * x;
             s45 += Pair{a4[even], a5[even]} * x;
@@ -248,8 +212,8 @@ void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const
     for (; i + 2 <= rows; i += 2) {
         const double* a0 = a.row(i).data();
         const double* a1 = a.row(i + 1).data();
-        Pair s = {0.0, 0.0};
-        for (std::size_t j = 0; j < n; ++j) s += Pair{a0[j], a1[j]} * Pair{v[j], v[j]};
+        Pair s = splatPair(0.0);
+        for (std::size_t j = 0; j < n; ++j) s += Pair{a0[j], a1[j]} * splatPair(v[j]);
         storePair(out + i, s);
     }
     if (i < rows) {
@@ -261,19 +225,8 @@ void timesVector<double>(double* out, const ZELBasicMathMatrix<double>& a, const
 }
 
 // out[j] (zeroed by the caller) accumulates v[i] * a(i, j) for increasing i below n.
-template <class T>
-void vectorTimes(T* out, const T* v, std::size_t n, const ZELBasicMathMatrix<T>& a) {
-    const std::size_t c = a.cols();
-    for (std::size_t i = 0; i < n; ++i) {
-        const T vi = v[i];
-        const T* ai = a.row(i).data();
-        for (std::size_t j = 0; j < c; ++j) out[j] += vi * ai[j];
-    }
-}
-
 // Four rows per pass over the result, added one after the other in increasing i.
-template <>
-void vectorTimes<double>(double* out, const double* v, std::size_t n, const ZELBasicMathMatrix<double>& a) {
+void vectorTimes(double* out, const double* v, std::size_t n, const ZELMathMatrix& a) {
     const std::size_t c = a.cols();
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -281,7 +234,7 @@ void vectorTimes<double>(double* out, const double* v, std::size_t n, const ZELB
         const double* a1 = a.row(i + 1).data();
         const double* a2 = a.row(i + 2).data();
         const double* a3 = a.row(i + 3).data();
-        const Pair v0 = {v[i], v[i]}, v1 = {v[i + 1], v[i + 1]}, v2 = {v[i + 2], v[i + 2]}, v3 = {v[i + 3], v[i + 3]};
+        const Pair v0 = splatPair(v[i]), v1 = splatPair(v[i + 1]), v2 = splatPair(v[i + 2]), v3 = splatPair(v[i + 3]);
         std::size_t j = 0;
         for (; j + 2 <= c; j += 2) {
             Pair s = loadPair(out + j);
@@ -300,53 +253,13 @@ void vectorTimes<double>(double* out, const double* v, std::size_t n, const ZELB
     }
 }
 
-// Builds every row of `m` (already shaped like `a`) from row i of `a` with `op(x)`.
-template <class T, class Op>
-void mapRows(ZELBasicMathMatrix<T>& m, const ZELBasicMathMatrix<T>& a, Op op) {
-    for (std::size_t i = 0, r = m.rows(), c = m.cols(); i < r; ++i) {
-        T* d = m.row(i).data();
-        const T* s = a.row(i).data();
-        for (std::size_t j = 0; j < c; ++j) d[j] = op(s[j]);
-    }
-}
-
-// Row i of `m` = row i of `a` op row i of `b`, over row i of `a`.
-template <class T, class Op>
-void zipRows(ZELBasicMathMatrix<T>& m, const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, Op op) {
-    for (std::size_t i = 0, r = m.rows(), c = m.cols(); i < r; ++i) {
-        T* d = m.row(i).data();
-        const T* sa = a.row(i).data();
-        const T* sb = b.row(i).data();
-        for (std::size_t j = 0; j < c; ++j) d[j] = op(sa[j], sb[j]);
-    }
-}
-
 }  // namespace
 
-// The rows of a new element-wise result: a's row capacity and shape, every row allocated.
 template <class T>
 void ZELBasicMathMatrix<T>::allocateLike(const ZELBasicMathMatrix& a) {
     localAllocate(a.getRowCapacity(), a.cols(), a.rows());
     _numRows = a._numRows;
     _numCols = a._numCols;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
-    allocateLike(a);
-    mapRows(*this, a, [](T x) { return -x; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELAddOp) {
-    allocateLike(a);
-    zipRows(*this, a, b, [](T x, T y) { return x + y; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELSubOp) {
-    allocateLike(a);
-    zipRows(*this, a, b, [](T x, T y) { return x - y; });
 }
 
 template <class T>
@@ -357,76 +270,7 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZEL
     multiplyInto(*this, a, b);
 }
 
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELAddOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return x + v; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELSubOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return x - v; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELMulOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return x * v; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELDivOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return x / v; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELAddOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return v + x; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELSubOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return v - x; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELMulOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return v * x; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELDivOp) {
-    allocateLike(a);
-    const T v = s;
-    mapRows(*this, a, [v](T x) { return v / x; });
-}
-
-template <class T>
-ZELBasicMathMatrix<T>::~ZELBasicMathMatrix() {
-    releaseRows();
-    forgetRows();
-}
-
-// ---- shape ----------------------------------------------------------------------------------------
-
-template <class T>
-typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::col(std::size_t j) const {
-    Vector v(rows(), ZELUninitialized);
-    for (std::size_t i = 0, r = rows(); i < r; ++i) v._data[i] = _rows[i]._data[j];
-    return v;
-}
+// ---- shape and assignment -------------------------------------------------------------------------
 
 template <class T>
 void ZELBasicMathMatrix<T>::reshape(std::size_t r, std::size_t c, bool zeroFill) {
@@ -467,14 +311,6 @@ void ZELBasicMathMatrix<T>::reshape(std::size_t r, std::size_t c, bool zeroFill)
     _numCols = c;
 }
 
-// ---- assignment and in-place arithmetic -------------------------------------------------------
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const T& s) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] = s;
-    return *this;
-}
-
 template <class T>
 ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const ZELBasicMathMatrix& b) {
     if (this == &b) return *this;
@@ -483,140 +319,50 @@ ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const ZELBasicMathMatrix
     return *this;
 }
 
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator+=(const T& s) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] += s;
-    return *this;
-}
+// ---- implementation of the free functions -------------------------------------------------------
 
 template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator-=(const T& s) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] -= s;
-    return *this;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator*=(const T& s) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] *= s;
-    return *this;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator/=(const T& s) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] /= s;
-    return *this;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator+=(const ZELBasicMathMatrix& b) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] += b._rows[i];
-    return *this;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator-=(const ZELBasicMathMatrix& b) {
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] -= b._rows[i];
-    return *this;
-}
-
-template <class T>
-ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator*=(const ZELBasicMathMatrix& b) {
-    if (b.cols() > cols()) resize(rows(), b.cols());
-    for (std::size_t i = 0, r = rows(); i < r; ++i) _rows[i] *= b._rows[i];
-    return *this;
-}
-
-// ---- free functions -----------------------------------------------------------------------------
-
-template <class T>
-ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
-    ZELBasicMathMatrix<T> m(a.rows(), a.cols(), ZELUninitialized);
-    zipRows(m, a, b, [](T x, T y) { return x * y; });
-    return m;
-}
-
-template <class T>
-ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v) {
-    ZELBasicMathVector<T> out(a.rows(), ZELUninitialized);
+typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::TimesVector(const ZELBasicMathMatrix& a, const Vector& v) {
+    Vector out(a.rows(), ZELUninitialized);
     timesVector(out.data(), a, v.data());
     return out;
 }
 
 template <class T>
-ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a) {
-    ZELBasicMathVector<T> out(a.cols(), T(0));
+typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::VectorTimes(const Vector& v, const ZELBasicMathMatrix& a) {
+    Vector out(a.cols(), T(0));
     vectorTimes(out.data(), v.data(), v.length(), a);
     return out;
 }
 
 template <class T>
-ZELBasicMathMatrix<T> transpose(const ZELBasicMathMatrix<T>& a) {
+ZELBasicMathMatrix<T> ZELBasicMathMatrix<T>::Transpose(const ZELBasicMathMatrix& a) {
     const std::size_t r = a.rows();
     const std::size_t c = a.cols();
-    ZELBasicMathMatrix<T> t(c, r, ZELUninitialized);
+    ZELBasicMathMatrix t(c, r, ZELUninitialized);
     for (std::size_t i = 0; i < r; ++i) {
-        const T* ai = a.row(i).data();
-        for (std::size_t j = 0; j < c; ++j) t(j, i) = ai[j];
+        const T* ai = a._rows[i]._data;
+        for (std::size_t j = 0; j < c; ++j) t._rows[j]._data[i] = ai[j];
     }
     return t;
 }
 
 template <class T>
-bool operator==(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
-    if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
-    for (std::size_t i = 0, r = a.rows(); i < r; ++i)
-        if (!(a.row(i) == b.row(i))) return false;
-    return true;
-}
-
-template <class T>
-bool operator<(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
-    if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
-    for (std::size_t i = 0, r = a.rows(); i < r; ++i)
-        if (a.row(i) > b.row(i)) return false;
-    return true;
-}
-
-template <class T>
-T ZELL1Norm(const ZELBasicMathMatrix<T>& a) {
+T ZELBasicMathMatrix<T>::L1Norm(const ZELBasicMathMatrix& a) {
     T m = T(0);
     for (std::size_t j = 0, c = a.cols(); j < c; ++j) {
         T sum = T(0);
-        for (std::size_t i = 0, r = a.rows(); i < r; ++i) sum += std::fabs(a(i, j));
+        for (std::size_t i = 0, r = a.rows(); i < r; ++i) sum += std::fabs(a._rows[i]._data[j]);
         if (sum > m) m = sum;
     }
     return m;
 }
 
 template <class T>
-T ZELLinfNorm(const ZELBasicMathMatrix<T>& a) {
-    T m = T(0);
-    for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
-        const T x = ZELLinfNorm(a.row(i));
-        if (x > m) m = x;
-    }
-    return m;
-}
-
-template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
-    if (tol <= T(0)) return a == b;
-    return ZELLinfNorm(a - b) <= tol;
-}
-
-template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
-    if (tol <= T(0)) return a == b;
-    const T na = ZELLinfNorm(a);
-    const T nb = ZELLinfNorm(b);
-    return ZELLinfNorm(a - b) <= tol * (nb > na ? nb : na);
-}
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a) {
+std::ostream& ZELBasicMathMatrix<T>::Print(std::ostream& os, const ZELBasicMathMatrix& a) {
     os << static_cast<int>(a.rows()) << "X" << static_cast<int>(a.cols()) << ":" << "\n[\n";
     for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
-        const T* ai = a.row(i).data();
+        const T* ai = a._rows[i]._data;
         for (std::size_t j = 0, c = a.cols(); j < c; ++j) os << std::setw(14) << ai[j] << " ";
         os << "\n";
     }
@@ -624,15 +370,6 @@ std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a) {
     return os;
 }
 
+// Compiles every member defined out of line (and so every free function that forwards to one)
+// into the library; members defined in the header are inline and instantiated by each user.
 template class ZELBasicMathMatrix<double>;
-template ZELMATH_EXPORT ZELBasicMathMatrix<double> elementProduct<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT ZELBasicMathVector<double> operator*<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathVector<double>&);
-template ZELMATH_EXPORT ZELBasicMathVector<double> operator*<double>(const ZELBasicMathVector<double>&, const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT ZELBasicMathMatrix<double> transpose<double>(const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT bool operator==<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT bool operator< <double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT double ZELL1Norm<double>(const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT double ZELLinfNorm<double>(const ZELBasicMathMatrix<double>&);
-template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
-template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathMatrix<double>&);

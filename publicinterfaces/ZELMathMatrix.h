@@ -36,12 +36,20 @@
 #include "foundation/ZELPoolAllocator.h"
 #include "publicinterfaces/ZELMathVector.h"
 
+#include "foundation/internal/ZELNearRules.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <type_traits>
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicMathMatrix {
+    template <class Op>
+    using IfOp = typename std::enable_if<ZELIsElementOp<Op>::value, int>::type;
+    template <class Op>
+    using IfAddSub = typename std::enable_if<std::is_same<Op, _ZELAddOp>::value || std::is_same<Op, _ZELSubOp>::value, int>::type;
+
 public:
     using value_type = T;
     using Vector = ZELBasicMathVector<T>;
@@ -49,59 +57,83 @@ public:
     /// \name Construction
     /// @{
 
+    /// 0 x 0 with six spare rows of length 0.
     ZELBasicMathMatrix();
-    /// All elements 0 (the tag only selects the shape constructor).
+    /// r x c, row capacity r, all elements 0 (the tag only selects the shape constructor).
     ZELBasicMathMatrix(std::size_t r, std::size_t c, UninitializedType);
+    /// r x c, row capacity r, every element = value.
     ZELBasicMathMatrix(std::size_t r, std::size_t c, const T& value);
-    /// Row-major: (i, j) = values[i * c + j].
+    /// r x c, row capacity r, row-major: (i, j) = values[i * c + j].
     ZELBasicMathMatrix(const T* values, std::size_t r, std::size_t c);
-    /// (i, j) = v[i * c + j]; v must hold at least r * c elements.
+    /// r x c, row capacity r, (i, j) = v[i * c + j]; v must hold at least r * c elements.
     ZELBasicMathMatrix(const Vector& v, std::size_t r, std::size_t c);
+    /// A deep copy with the source's shape and row capacity.
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a);
-
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELAddOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELSubOp);
-    /// The matrix product: a's rows x b's columns, (i, j) = sum over k below a's columns of
-    /// a(i, k) * b(k, j), accumulated from 0 in increasing k.
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELAddOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELSubOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELMulOp);
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, _ZELDivOp);
-    ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELAddOp);
-    ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELSubOp);
-    ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELMulOp);
-    ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, _ZELDivOp);
-
     /// Takes over a's row array (shape and row capacity); a is left 0 x 0 with no row array.
-    ZELBasicMathMatrix(ZELBasicMathMatrix&& a) noexcept
-        : _rows(a._rows), _rows1(a._rows1), _numRows(a._numRows), _numCols(a._numCols),
-          _rowCapacity(a._rowCapacity), _allocator(a._allocator) {
-        a.forgetRows();
+    ZELBasicMathMatrix(ZELBasicMathMatrix&& a) noexcept { takeRows(a); }
+
+    /// -a(i, j); a's shape and row capacity.
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, _ZELSubOp) {
+        allocateLike(a);
+        forEachRow(a, [](const T* x) { return [x](std::size_t j) { return -x[j]; }; });
+    }
+    /// a(i, j) op b(i, j) for `_ZELAddOp` and `_ZELSubOp`; a's shape and row capacity.
+    template <class Op, IfAddSub<Op> = 0>
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op) {
+        allocateLike(a);
+        forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); }; });
+    }
+    /// The matrix product: a's rows x b's columns, a's row capacity, (i, j) = sum over k below
+    /// a's columns of a(i, k) * b(k, j), accumulated from 0 in increasing k.
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp);
+    /// a(i, j) op s; a's shape and row capacity.
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, Op) {
+        allocateLike(a);
+        forEachRow(a, [v = s](const T* x) { return [x, v](std::size_t j) { return Op::apply(x[j], v); }; });
+    }
+    /// s op a(i, j); a's shape and row capacity.
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, Op) {
+        allocateLike(a);
+        forEachRow(a, [v = s](const T* x) { return [x, v](std::size_t j) { return Op::apply(v, x[j]); }; });
     }
 
-    ~ZELBasicMathMatrix();
+    /// Destroys every row object, returns the row array and clears the pointers and counts.
+    ~ZELBasicMathMatrix() {
+        releaseRows();
+        forgetRows();
+    }
 
     /// @}
     /// \name Shape and access (unchecked)
     /// @{
 
+    /// Number of rows; `numRows()` is the same.
     std::size_t rows() const noexcept { return static_cast<std::size_t>(_numRows); }
     std::size_t numRows() const noexcept { return static_cast<std::size_t>(_numRows); }
+    /// Number of columns; `numColumns()` is the same.
     std::size_t cols() const noexcept { return static_cast<std::size_t>(_numCols); }
     std::size_t numColumns() const noexcept { return static_cast<std::size_t>(_numCols); }
+    /// Row objects in the row array.
     std::size_t getRowCapacity() const noexcept { return static_cast<std::size_t>(_rowCapacity); }
 
+    /// Row vector i counted from 0; `row(i)` is the same.
     Vector& operator[](std::size_t i) noexcept { return _rows[i]; }
     const Vector& operator[](std::size_t i) const noexcept { return _rows[i]; }
     Vector& row(std::size_t i) noexcept { return _rows[i]; }
     const Vector& row(std::size_t i) const noexcept { return _rows[i]; }
-    /// A new vector holding column j.
-    Vector col(std::size_t j) const;
+    /// A new vector of rows() elements holding column j.
+    Vector col(std::size_t j) const {
+        Vector v(rows(), ZELUninitialized);
+        Vector::Transform(v._data, rows(), [r = _rows, j](std::size_t i) { return r[i]._data[j]; });
+        return v;
+    }
 
+    /// Element (i, j) counted from 0.
     T& operator()(std::size_t i, std::size_t j) noexcept { return _rows[i][j]; }
     const T& operator()(std::size_t i, std::size_t j) const noexcept { return _rows[i][j]; }
+    /// Element (i, j) counted from 1: element (i - 1, j - 1).
     T& fromOne(std::size_t i, std::size_t j) noexcept { return _rows[i - 1][j - 1]; }
     const T& fromOne(std::size_t i, std::size_t j) const noexcept { return _rows[i - 1][j - 1]; }
 
@@ -109,21 +141,97 @@ public:
     /// With zeroFill every other element is 0; without it, rows and columns that come back within
     /// the old capacities show what they last held, and anything new is 0.
     void reshape(std::size_t r, std::size_t c, bool zeroFill);
+    /// `reshape(r, c, true)`.
     void resize(std::size_t r, std::size_t c) { reshape(r, c, true); }
 
     /// @}
     /// \name Assignment and in-place arithmetic
     /// @{
 
-    ZELBasicMathMatrix& operator=(const T& s);
+    /// Every element = s.
+    ZELBasicMathMatrix& operator=(const T& s) {
+        return update([&s](Vector& row, std::size_t) { row = s; });
+    }
     /// Reshapes to b's shape (no zero fill) and copies every element.
     ZELBasicMathMatrix& operator=(const ZELBasicMathMatrix& b);
-
     /// Releases this matrix's rows and takes over a's row array (shape and row capacity); a is
     /// left 0 x 0 with no row array. Self-move leaves the matrix unchanged.
     ZELBasicMathMatrix& operator=(ZELBasicMathMatrix&& a) noexcept {
-        if (this == &a) return *this;
-        releaseRows();
+        if (this != &a) {
+            releaseRows();
+            takeRows(a);
+        }
+        return *this;
+    }
+
+    /// Element op= s, row by row.
+    ZELBasicMathMatrix& operator+=(const T& s) { return update([&s](Vector& row, std::size_t) { row += s; }); }
+    ZELBasicMathMatrix& operator-=(const T& s) { return update([&s](Vector& row, std::size_t) { row -= s; }); }
+    ZELBasicMathMatrix& operator*=(const T& s) { return update([&s](Vector& row, std::size_t) { row *= s; }); }
+    ZELBasicMathMatrix& operator/=(const T& s) { return update([&s](Vector& row, std::size_t) { row /= s; }); }
+    /// Row i becomes row i +- row i of b.
+    ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b) { return update([&b](Vector& row, std::size_t i) { row += b._rows[i]; }); }
+    ZELBasicMathMatrix& operator-=(const ZELBasicMathMatrix& b) { return update([&b](Vector& row, std::size_t i) { row -= b._rows[i]; }); }
+    /// Element-wise product. When b has more columns, this matrix is first resized to
+    /// (rows(), b.cols()) with zero fill.
+    ZELBasicMathMatrix& operator*=(const ZELBasicMathMatrix& b) {
+        if (b.cols() > cols()) resize(rows(), b.cols());
+        return update([&b](Vector& row, std::size_t i) { row *= b._rows[i]; });
+    }
+
+    /// Adds (subtracts) 1 to every element and returns the matrix; the postfix forms return nothing.
+    ZELBasicMathMatrix& operator++() { return *this += T(1); }
+    ZELBasicMathMatrix& operator--() { return *this -= T(1); }
+    void operator++(int) { *this += T(1); }
+    void operator--(int) { *this -= T(1); }
+
+    /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// Element-wise product, a's shape, row capacity a.rows().
+    static ZELBasicMathMatrix ElementProduct(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b) {
+        ZELBasicMathMatrix m(a.rows(), a.cols(), ZELUninitialized);
+        m.forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return x[j] * y[j]; }; });
+        return m;
+    }
+    /// a * v: element i = ZELDot(row i of a, v).
+    static Vector TimesVector(const ZELBasicMathMatrix& a, const Vector& v);
+    /// v * a: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in increasing i.
+    static Vector VectorTimes(const Vector& v, const ZELBasicMathMatrix& a);
+    /// a's columns x a's rows, row capacity a.cols(), (j, i) = a(i, j).
+    static ZELBasicMathMatrix Transpose(const ZELBasicMathMatrix& a);
+    /// The largest column sum of absolute values.
+    static T L1Norm(const ZELBasicMathMatrix& a);
+    /// Writes a as `operator<<` describes.
+    static std::ostream& Print(std::ostream& os, const ZELBasicMathMatrix& a);
+
+    /// @}
+private:
+    /// A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
+    /// the caller is about to overwrite; on failure nothing is left allocated.
+    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0);
+    /// Destroys the first r row objects (each returns its own buffer to its own pool).
+    static void destroyRows(Vector* rows, std::size_t r) noexcept {
+        for (std::size_t i = 0; i < r; ++i) rows[i].~Vector();
+    }
+    /// p minus one row object (null for null).
+    static Vector* oneBased(Vector* p) noexcept {
+        return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector)) : nullptr;
+    }
+    /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
+    /// the row pointers and the row capacity, not the counts.
+    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
+    /// The rows of a new element-wise result: a's row capacity and shape, rows in use left for the
+    /// caller to write.
+    void allocateLike(const ZELBasicMathMatrix& a);
+    /// Destroys every row object and returns the row array (the destructor's work).
+    void releaseRows() noexcept {
+        destroyRows(_rows, getRowCapacity());
+        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
+    }
+    /// Takes over a's row array, shape and pool (this matrix holds none); a becomes 0 x 0.
+    void takeRows(ZELBasicMathMatrix& a) noexcept {
         _rows = a._rows;
         _rows1 = a._rows1;
         _numRows = a._numRows;
@@ -131,41 +239,6 @@ public:
         _rowCapacity = a._rowCapacity;
         _allocator = a._allocator;
         a.forgetRows();
-        return *this;
-    }
-
-    ZELBasicMathMatrix& operator+=(const T& s);
-    ZELBasicMathMatrix& operator-=(const T& s);
-    ZELBasicMathMatrix& operator*=(const T& s);
-    ZELBasicMathMatrix& operator/=(const T& s);
-    ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b);
-    ZELBasicMathMatrix& operator-=(const ZELBasicMathMatrix& b);
-    /// Element-wise product. When b has more columns, this matrix is first resized to
-    /// (rows(), b.cols()) with zero fill.
-    ZELBasicMathMatrix& operator*=(const ZELBasicMathMatrix& b);
-
-    ZELBasicMathMatrix& operator++() { return *this += T(1); }
-    ZELBasicMathMatrix& operator--() { return *this -= T(1); }
-    void operator++(int) { *this += T(1); }
-    void operator--(int) { *this -= T(1); }
-
-    /// @}
-private:
-    /// A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
-    /// the caller is about to overwrite; on failure nothing is left allocated.
-    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0);
-    static void destroyRows(ZELPoolAllocator* allocator, Vector* rows, std::size_t r) noexcept;
-    static Vector* oneBased(Vector* p) noexcept {
-        return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector)) : nullptr;
-    }
-    /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
-    /// the row pointers and the row capacity, not the counts.
-    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
-    void allocateLike(const ZELBasicMathMatrix& a);
-    /// Destroys every row object and returns the row array (the destructor's work).
-    void releaseRows() noexcept {
-        destroyRows(_allocator, _rows, getRowCapacity());
-        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
     }
     /// 0 x 0 with no row array, without releasing the old one.
     void forgetRows() noexcept {
@@ -175,13 +248,31 @@ private:
         _numCols = 0;
         _rowCapacity = 0;
     }
+    /// Writes every row i in use with `Vector::Transform`, the element function made by
+    /// `rowFn(row i of a)`.
+    template <class RowFn>
+    void forEachRow(const ZELBasicMathMatrix& a, RowFn rowFn) noexcept {
+        for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data));
+    }
+    /// The same with `rowFn(row i of a, row i of b)`.
+    template <class RowFn>
+    void forEachRow(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, RowFn rowFn) noexcept {
+        for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
+            Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data, b._rows[i]._data));
+    }
+    /// Applies the in-place row operation f(row i, i) to every row in use.
+    template <class F>
+    ZELBasicMathMatrix& update(F f) {
+        for (std::size_t i = 0, r = rows(); i < r; ++i) f(_rows[i], i);
+        return *this;
+    }
 
-    Vector* _rows = nullptr;
-    Vector* _rows1 = nullptr;
-    std::uint64_t _numRows = 0;
-    std::uint64_t _numCols = 0;
-    std::uint64_t _rowCapacity = 0;
-    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();
+    Vector* _rows = nullptr;                                    ///< the row array
+    Vector* _rows1 = nullptr;                                   ///< _rows - 1 (kept for layout; never read)
+    std::uint64_t _numRows = 0;                                 ///< rows in use
+    std::uint64_t _numCols = 0;                                 ///< elements per row in use
+    std::uint64_t _rowCapacity = 0;                             ///< row objects in the row array
+    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the row array
 };
 
 // ---- free operators ---------------------------------------------------------------------------
@@ -237,62 +328,79 @@ inline ZELBasicMathMatrix<T> operator/(const typename ZELBasicMathMatrix<T>::val
 
 /// Element-wise product, a's shape, row capacity a.rows().
 template <class T>
-ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b);
-
+inline ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    return ZELBasicMathMatrix<T>::ElementProduct(a, b);
+}
 /// a.rows() elements: element i = ZELDot(row i of a, v); v needs at least a.cols() elements.
 template <class T>
-ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v);
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v) {
+    return ZELBasicMathMatrix<T>::TimesVector(a, v);
+}
 /// a.cols() elements: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in
 /// increasing i.
 template <class T>
-ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a);
-
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a) {
+    return ZELBasicMathMatrix<T>::VectorTimes(v, a);
+}
 /// a.cols() x a.rows(), row capacity a.cols().
 template <class T>
-ZELBasicMathMatrix<T> transpose(const ZELBasicMathMatrix<T>& a);
+inline ZELBasicMathMatrix<T> transpose(const ZELBasicMathMatrix<T>& a) {
+    return ZELBasicMathMatrix<T>::Transpose(a);
+}
 
 // ---- comparisons ------------------------------------------------------------------------------
 /// Same shape and every row == (a NaN element makes matrices unequal).
 template <class T>
-bool operator==(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b);
+inline bool operator==(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
+    for (std::size_t i = 0, r = a.rows(); i < r; ++i)
+        if (!(a.row(i) == b.row(i))) return false;
+    return true;
+}
 /// Same shape, and for no row i is row i of a > row i of b (as vectors: every element strictly
 /// greater or unordered). So a < b when every row of a has some element not above its partner.
 template <class T>
-bool operator<(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b);
+inline bool operator<(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
+    for (std::size_t i = 0, r = a.rows(); i < r; ++i)
+        if (a.row(i) > b.row(i)) return false;
+    return true;
+}
 
 // ---- norms and near-comparisons ---------------------------------------------------------------
 /// Largest column sum of absolute values; 0 without columns.
 template <class T>
-T ZELL1Norm(const ZELBasicMathMatrix<T>& a);
+inline T ZELL1Norm(const ZELBasicMathMatrix<T>& a) {
+    return ZELBasicMathMatrix<T>::L1Norm(a);
+}
 /// Largest absolute value of any element (not the largest row sum); 0 without rows.
 template <class T>
-T ZELLinfNorm(const ZELBasicMathMatrix<T>& a);
+inline T ZELLinfNorm(const ZELBasicMathMatrix<T>& a) {
+    T m = T(0);
+    for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
+        const T x = ZELLinfNorm(a.row(i));
+        if (x > m) m = x;
+    }
+    return m;
+}
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (shapes not compared).
 template <class T>
-bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
+inline bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
+    return zel_internal::nearAbs(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
+}
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol);
+inline bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
+    return zel_internal::nearRel(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
+                                 [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
+}
 
 /// Writes "<rows>X<cols>:\n[\n", each row as its elements in fields of width 14 each followed by
 /// " " and ended by "\n", then "]\n". Numbers use the stream's fill and floating-point flags.
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a);
-
-/// \cond
-extern template class ZELBasicMathMatrix<double>;
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> elementProduct<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathVector<double> operator*<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathVector<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathVector<double> operator*<double>(const ZELBasicMathVector<double>&, const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT ZELBasicMathMatrix<double> transpose<double>(const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT bool operator==<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT bool operator< <double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT double ZELL1Norm<double>(const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT double ZELLinfNorm<double>(const ZELBasicMathMatrix<double>&);
-extern template ZELMATH_EXPORT bool ZELNearAbs<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
-extern template ZELMATH_EXPORT bool ZELNearRel<double>(const ZELBasicMathMatrix<double>&, const ZELBasicMathMatrix<double>&, const double&);
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathMatrix<double>&);
-/// \endcond
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a) {
+    return ZELBasicMathMatrix<T>::Print(os, a);
+}
 
 using ZELMathMatrix = ZELBasicMathMatrix<double>;
 

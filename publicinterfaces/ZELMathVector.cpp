@@ -4,19 +4,7 @@
 #include <ostream>
 
 template <class T>
-void ZELBasicMathVector<T>::allocate(std::size_t n) {
-    const std::size_t capacity = n < 6 ? 6 : n;
-    T* p = newBuffer(capacity);
-    setBuffer(p, capacity);
-    _length = n;
-    // Only a minimum-size buffer has spare elements: clear all six (a fixed-size store, cheaper
-    // than a variable one); the caller then writes the first n.
-    if (n < 6)
-        for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
-}
-
-template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v) {
+std::ostream& ZELBasicMathVector<T>::Print(std::ostream& os, const ZELBasicMathVector& v) {
     os << "[ ";
     for (std::size_t i = 0, n = v.length(); i < n; ++i) {
         if (std::isnan(v[i]))
@@ -28,5 +16,6 @@ std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v) {
     return os;
 }
 
+// Compiles every member defined out of line (and so every free function that forwards to one)
+// into the library; members defined in the header are inline and instantiated by each user.
 template class ZELBasicMathVector<double>;
-template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathVector<double>&);

@@ -8,7 +8,10 @@
 ///     never shrink it;
 ///   - elements between the length and the capacity keep what they last held, so growing again
 ///     within the capacity shows them unless the operation zero-fills (`resize` does, `reshape`
-///     with `zeroFill == false` does not). Elements of a buffer that were never written read as 0.
+///     with `zeroFill == false` does not). Elements that were never written are 0 only where an
+///     operation says so (spare elements of a minimum-size buffer, growth of the buffer); the
+///     (n, `ZELUninitialized`) constructor leaves them as the pool hands the buffer over, which
+///     after reuse is whatever an earlier owner wrote.
 ///
 /// Nothing checks an index, a length match or a divisor. All arithmetic is element-wise over the
 /// length of the left (or only) vector operand; a vector partner must be at least that long.
@@ -36,6 +39,7 @@
 
 #include "ZELMathExport.h"
 #include "foundation/ZELPoolAllocator.h"
+#include "foundation/internal/ZELNearRules.h"
 #include "foundation/scl_iterators.h"
 
 #include <cmath>
@@ -44,21 +48,43 @@
 #include <iosfwd>
 #include <type_traits>
 
-/// Tags of the constructors that build an element-wise result directly.
-struct _ZELAddOp {};
-struct _ZELSubOp {};
-struct _ZELMulOp {};
-struct _ZELDivOp {};
+/// Tags of the constructors that build an element-wise result directly. Each tag also names its
+/// operation: `apply(x, y)` is x op y, so one constructor template serves all four.
+struct _ZELAddOp {
+    template <class T>
+    static T apply(T x, T y) noexcept { return x + y; }
+};
+struct _ZELSubOp {
+    template <class T>
+    static T apply(T x, T y) noexcept { return x - y; }
+};
+struct _ZELMulOp {
+    template <class T>
+    static T apply(T x, T y) noexcept { return x * y; }
+};
+struct _ZELDivOp {
+    template <class T>
+    static T apply(T x, T y) noexcept { return x / y; }
+};
 
 /// Tag of the constructors that leave their elements unset. The value is never read.
 enum UninitializedType : int { ZELUninitialized = 0 };
 
+/// True for the four operation tags (`_ZELAddOp` ... `_ZELDivOp`).
+template <class Op>
+struct ZELIsElementOp
+    : std::integral_constant<bool, std::is_same<Op, _ZELAddOp>::value || std::is_same<Op, _ZELSubOp>::value ||
+                                       std::is_same<Op, _ZELMulOp>::value || std::is_same<Op, _ZELDivOp>::value> {};
+
 template <class T>
-class ZELBasicMathMatrix;
+class ZELMATH_EXPORT ZELBasicMathMatrix;
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicMathVector {
     static_assert(std::is_trivially_copyable<T>::value, "ZELBasicMathVector holds plain scalars");
+
+    template <class Op>
+    using IfOp = typename std::enable_if<ZELIsElementOp<Op>::value, int>::type;
 
 public:
     using value_type = T;
@@ -68,114 +94,64 @@ public:
 
     /// \name Construction
     /// @{
+
+    /// Length 0, capacity 6.
     ZELBasicMathVector() { allocate(0); }
+    /// Length n; elements not initialised (they hold whatever the buffer last held).
     ZELBasicMathVector(std::size_t n, UninitializedType) { allocate(n); }
+    /// Length n, every element = value.
     ZELBasicMathVector(std::size_t n, const T& value) {
         allocate(n);
         Assign(_data, n, value);
     }
+    /// Length n, element i = values[i].
     ZELBasicMathVector(const T* values, std::size_t n) {
         allocate(n);
         Assign(_data, n, values);
     }
+    /// A deep copy: b's length and elements, capacity max(b.length(), 6), on the global pool.
     ZELBasicMathVector(const ZELBasicMathVector& b) {
         allocate(b._length);
         Assign(_data, _length, b._data);
     }
+    /// Takes over b's buffer (and so its capacity); b is left empty with no buffer.
+    ZELBasicMathVector(ZELBasicMathVector&& b) noexcept { takeBuffer(b); }
 
+    /// Element i = -a[i] (a sign change: a zero gives the zero of opposite sign).
     ZELBasicMathVector(const ZELBasicMathVector& a, _ZELSubOp) {
         allocate(a._length);
-        const T* pa = a._data;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = -pa[i];
+        Transform(_data, _length, [pa = a._data](std::size_t i) { return -pa[i]; });
+    }
+    /// a's length, element i = a[i] op b[i] for the tag's op; b must be at least as long.
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, Op) {
+        allocate(a._length);
+        Transform(_data, _length, [pa = a._data, pb = b._data](std::size_t i) { return Op::apply(pa[i], pb[i]); });
+    }
+    /// a's length, element i = a[i] op s.
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, Op) {
+        allocate(a._length);
+        Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(pa[i], v); });
+    }
+    /// a's length, element i = s op a[i] (s - a[i], s / a[i], ...).
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathVector(const T& s, const ZELBasicMathVector& a, Op) {
+        allocate(a._length);
+        Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
     }
 
-    ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, _ZELAddOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T* pb = b._data;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] + pb[i];
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, _ZELSubOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T* pb = b._data;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] - pb[i];
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, _ZELMulOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T* pb = b._data;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] * pb[i];
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, _ZELDivOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T* pb = b._data;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] / pb[i];
-    }
-
-    ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, _ZELAddOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] + v;
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, _ZELSubOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] - v;
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, _ZELMulOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] * v;
-    }
-    ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, _ZELDivOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = pa[i] / v;
-    }
-
-    ZELBasicMathVector(const T& s, const ZELBasicMathVector& a, _ZELSubOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = v - pa[i];
-    }
-    ZELBasicMathVector(const T& s, const ZELBasicMathVector& a, _ZELDivOp) {
-        allocate(a._length);
-        const T* pa = a._data;
-        const T v = s;
-        T* d = _data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) d[i] = v / pa[i];
-    }
-
-    /// Takes over b's buffer (and so its capacity); b is left empty with no buffer.
-    ZELBasicMathVector(ZELBasicMathVector&& b) noexcept
-        : _length(b._length), _data(b._data), _data1(b._data1), _allocator(b._allocator), _capacity(b._capacity) {
-        b.forgetBuffer();
-    }
-
+    /// Returns the buffer to the allocator and clears length, pointers and capacity.
     ~ZELBasicMathVector() { deallocate(); }
 
     /// @}
     /// \name Size and storage
     /// @{
+    /// Number of elements in use.
     std::size_t length() const noexcept { return static_cast<std::size_t>(_length); }
+    /// Number of elements the buffer holds.
     std::size_t getCapacity() const noexcept { return static_cast<std::size_t>(_capacity); }
+    /// The pool the buffer came from (always `ZELPoolAllocator::Global()`).
     const ZELPoolAllocator* getAllocator() const noexcept { return _allocator; }
 
     /// Sets the length to n, keeping the first min(length, n) elements. Grows the buffer to
@@ -183,8 +159,10 @@ public:
     /// old length are 0; without it, elements that come back within the capacity show what they
     /// last held, and elements of a newly grown buffer beyond the old length are 0.
     void reshape(std::size_t n, bool zeroFill) { reallocate(n, zeroFill); }
+    /// `reshape(n, true)`: elements added beyond the old length are 0.
     void resize(std::size_t n) { reallocate(n, true); }
 
+    /// A deep copy (the copy constructor).
     ZELBasicMathVector copy() const { return ZELBasicMathVector(*this); }
 
     /// n elements copied from indices start ... start + n - 1.
@@ -197,13 +175,16 @@ public:
     /// @}
     /// \name Element access (unchecked)
     /// @{
+    /// Element i counted from 0; `operator()` is the same operation.
     T& operator[](std::size_t i) noexcept { return _data[i]; }
     const T& operator[](std::size_t i) const noexcept { return _data[i]; }
     T& operator()(std::size_t i) noexcept { return _data[i]; }
     const T& operator()(std::size_t i) const noexcept { return _data[i]; }
+    /// Element i counted from 1 (element i - 1 of `operator[]`).
     T& fromOne(std::size_t i) noexcept { return _data[i - 1]; }
     const T& fromOne(std::size_t i) const noexcept { return _data[i - 1]; }
 
+    /// The first element; the elements are contiguous.
     T* data() noexcept { return _data; }
     const T* data() const noexcept { return _data; }
     iterator begin() noexcept { return iterator(_data); }
@@ -214,6 +195,7 @@ public:
     /// @}
     /// \name Assignment and in-place arithmetic
     /// @{
+    /// Every element = s; the length is unchanged.
     ZELBasicMathVector& operator=(const T& s) {
         Assign(_data, _length, s);
         return *this;
@@ -235,56 +217,25 @@ public:
     /// Releases this vector's buffer and takes over b's (length, elements and capacity); b is
     /// left empty with no buffer. Self-move leaves the vector unchanged.
     ZELBasicMathVector& operator=(ZELBasicMathVector&& b) noexcept {
-        if (this == &b) return *this;
-        releaseBuffer();
-        _length = b._length;
-        _allocator = b._allocator;
-        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
-        b.forgetBuffer();
+        if (this != &b) {
+            releaseBuffer();
+            takeBuffer(b);
+        }
         return *this;
     }
 
-    ZELBasicMathVector& operator+=(const T& s) {
-        const T v = s;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] += v;
-        return *this;
-    }
-    ZELBasicMathVector& operator-=(const T& s) {
-        const T v = s;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] -= v;
-        return *this;
-    }
-    ZELBasicMathVector& operator*=(const T& s) {
-        const T v = s;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] *= v;
-        return *this;
-    }
-    ZELBasicMathVector& operator/=(const T& s) {
-        const T v = s;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] /= v;
-        return *this;
-    }
-    ZELBasicMathVector& operator+=(const ZELBasicMathVector& b) {
-        const T* pb = b._data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] += pb[i];
-        return *this;
-    }
-    ZELBasicMathVector& operator-=(const ZELBasicMathVector& b) {
-        const T* pb = b._data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] -= pb[i];
-        return *this;
-    }
-    ZELBasicMathVector& operator*=(const ZELBasicMathVector& b) {
-        const T* pb = b._data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] *= pb[i];
-        return *this;
-    }
-    ZELBasicMathVector& operator/=(const ZELBasicMathVector& b) {
-        const T* pb = b._data;
-        for (std::size_t i = 0, n = _length; i < n; ++i) _data[i] /= pb[i];
-        return *this;
-    }
+    /// Element op= s.
+    ZELBasicMathVector& operator+=(const T& s) { return update(s, _ZELAddOp()); }
+    ZELBasicMathVector& operator-=(const T& s) { return update(s, _ZELSubOp()); }
+    ZELBasicMathVector& operator*=(const T& s) { return update(s, _ZELMulOp()); }
+    ZELBasicMathVector& operator/=(const T& s) { return update(s, _ZELDivOp()); }
+    /// Element i op= b[i] (element-wise product and quotient); b must be at least as long.
+    ZELBasicMathVector& operator+=(const ZELBasicMathVector& b) { return update(b, _ZELAddOp()); }
+    ZELBasicMathVector& operator-=(const ZELBasicMathVector& b) { return update(b, _ZELSubOp()); }
+    ZELBasicMathVector& operator*=(const ZELBasicMathVector& b) { return update(b, _ZELMulOp()); }
+    ZELBasicMathVector& operator/=(const ZELBasicMathVector& b) { return update(b, _ZELDivOp()); }
 
+    /// Adds (subtracts) 1 to every element and returns the vector; the postfix forms return nothing.
     ZELBasicMathVector& operator++() { return *this += T(1); }
     ZELBasicMathVector& operator--() { return *this -= T(1); }
     void operator++(int) { *this += T(1); }
@@ -301,6 +252,7 @@ public:
             if (!(_data[i] == b._data[i])) return false;
         return true;
     }
+    /// not (a == b).
     bool operator!=(const ZELBasicMathVector& b) const noexcept { return !(*this == b); }
     /// Every element lies below its partner (a pair involving a NaN counts as below). Not
     /// lexicographic: >= and <= are the negations, "some element does not lie below (above)".
@@ -310,20 +262,40 @@ public:
             if (_data[i] >= b._data[i]) return false;
         return true;
     }
+    /// b < a, iterating over b's length: every element lies above its partner.
     bool operator>(const ZELBasicMathVector& b) const noexcept { return b < *this; }
+    /// not (a < b): some element does not lie below its partner; an empty a gives false.
     bool operator>=(const ZELBasicMathVector& b) const noexcept { return !(*this < b); }
+    /// not (b < a): some element does not lie above its partner; an empty b gives false.
     bool operator<=(const ZELBasicMathVector& b) const noexcept { return !(b < *this); }
 
     /// @}
+    /// \name Implementation of the free functions
+    /// @{
+
+    /// Writes v as `operator<<` describes.
+    static std::ostream& Print(std::ostream& os, const ZELBasicMathVector& v);
+
+    /// @}
 protected:
-    static void Assign(T* dst, std::size_t n, const T& s) noexcept {
-        const T v = s;
-        for (std::size_t i = 0; i < n; ++i) dst[i] = v;
+    /// \name Element-wise kernels (shared with the matrix)
+    /// @{
+
+    /// dst[i] = f(i) for i below n: the one element-wise loop of the vector and the matrix.
+    template <class F>
+    static void Transform(T* dst, std::size_t n, F f) noexcept {
+        for (std::size_t i = 0; i < n; ++i) dst[i] = f(i);
     }
+    /// Sets dst[0 ... n-1] to s.
+    static void Assign(T* dst, std::size_t n, const T& s) noexcept {
+        Transform(dst, n, [v = s](std::size_t) { return v; });
+    }
+    /// Copies src[0 ... n-1] to dst.
     static void Assign(T* dst, std::size_t n, const T* src) noexcept {
-        for (std::size_t i = 0; i < n; ++i) dst[i] = src[i];
+        Transform(dst, n, [src](std::size_t i) { return src[i]; });
     }
 
+    /// @}
 private:
     template <class U>
     friend class ZELBasicMathMatrix;
@@ -332,13 +304,30 @@ private:
     struct _RowTag {};
     ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
 
+    /// Element i op= s over the length.
+    template <class Op>
+    ZELBasicMathVector& update(const T& s, Op) noexcept {
+        Transform(_data, _length, [d = _data, v = s](std::size_t i) { return Op::apply(d[i], v); });
+        return *this;
+    }
+    /// Element i op= b[i] over the length.
+    template <class Op>
+    ZELBasicMathVector& update(const ZELBasicMathVector& b, Op) noexcept {
+        Transform(_data, _length, [d = _data, pb = b._data](std::size_t i) { return Op::apply(d[i], pb[i]); });
+        return *this;
+    }
+
+    /// p minus one element (null for null), computed without pointer arithmetic out of bounds.
     static T* oneBased(T* p) noexcept {
         return p ? reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(T)) : nullptr;
     }
+    /// A buffer of exactly n elements from this vector's pool.
     T* newBuffer(std::size_t n) { return static_cast<T*>(_allocator->allocate(n * sizeof(T))); }
+    /// Returns the buffer (capacity elements) to the pool; a missing buffer is ignored.
     void releaseBuffer() noexcept {
         if (_data) _allocator->deallocate(_data, static_cast<std::size_t>(_capacity) * sizeof(T));
     }
+    /// Points both data pointers at p and records its capacity.
     void setBuffer(T* p, std::size_t capacity) noexcept {
         _data = p;
         _data1 = oneBased(p);
@@ -351,12 +340,29 @@ private:
         setBuffer(p, capacity);
     }
 
-    /// Takes a new buffer of max(n, 6) elements; does not release an earlier one. The spare
-    /// elements beyond n are zeroed, so growing into them later never shows stale memory.
-    void allocate(std::size_t n);
+    /// Takes a new buffer of max(n, 6) elements and sets the length to n; does not release an
+    /// earlier one. A minimum-size buffer has all six elements cleared (a fixed-size store, cheaper
+    /// than a variable one), so a short vector's spare elements read as 0 until written; a longer
+    /// buffer is left as the pool hands it over.
+    void allocate(std::size_t n) {
+        const std::size_t capacity = n < 6 ? 6 : n;
+        T* p = newBuffer(capacity);
+        setBuffer(p, capacity);
+        _length = n;
+        if (n < 6)
+            for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
+    }
+    /// Releases the buffer and clears length, pointers and capacity.
     void deallocate() noexcept {
         releaseBuffer();
         forgetBuffer();
+    }
+    /// Takes over b's buffer, length and pool (this vector holds no buffer); b becomes empty.
+    void takeBuffer(ZELBasicMathVector& b) noexcept {
+        _length = b._length;
+        _allocator = b._allocator;
+        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
+        b.forgetBuffer();
     }
     /// Empty with no buffer, without releasing the old one (it has a new owner, or is gone).
     void forgetBuffer() noexcept {
@@ -365,8 +371,7 @@ private:
         _data1 = nullptr;
         _capacity = 0;
     }
-    /// The body of reshape. A new buffer is zero beyond the old length even without zeroFill,
-    /// so no element ever reads indeterminate memory.
+    /// The body of reshape. A grown buffer is zero beyond the old length even without zeroFill.
     void reallocate(std::size_t n, bool zeroFill) { reallocateWith(n, zeroFill, n > _capacity ? newBuffer(n) : nullptr); }
     /// reallocate with the buffer of exactly n elements already taken when n exceeds the
     /// capacity (null otherwise); cannot fail.
@@ -381,11 +386,11 @@ private:
         _length = n;
     }
 
-    std::uint64_t _length = 0;
-    T* _data = nullptr;
-    T* _data1 = nullptr;
-    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();
-    std::uint64_t _capacity = 0;
+    std::uint64_t _length = 0;                                  ///< elements in use
+    T* _data = nullptr;                                         ///< element 0
+    T* _data1 = nullptr;                                        ///< _data - 1 (kept for layout; never read)
+    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the buffer
+    std::uint64_t _capacity = 0;                                ///< elements in the buffer
 };
 
 // ---- free operators (the left vector operand fixes the length) -------------------------------
@@ -492,29 +497,22 @@ inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
 /// tolerance gives false.
 template <class T>
 inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
-    if (tol <= T(0)) return a == b;
-    return ZELLinfNorm(a - b) <= tol;
+    return zel_internal::nearAbs(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
 }
 
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
 inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
-    if (tol <= T(0)) return a == b;
-    const T na = ZELLinfNorm(a);
-    const T nb = ZELLinfNorm(b);
-    const T d = ZELLinfNorm(a - b);
-    return d <= tol * (nb > na ? nb : na);
+    return zel_internal::nearRel(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
+                                 [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
 }
 
 /// Writes "[ ", then each element followed by two spaces (NaNs as "NaN   "), then "]\n". Numbers
 /// use the stream's own floating-point formatting.
 template <class T>
-std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v);
-
-/// \cond
-extern template class ZELBasicMathVector<double>;
-extern template ZELMATH_EXPORT std::ostream& operator<< <double>(std::ostream&, const ZELBasicMathVector<double>&);
-/// \endcond
+inline std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v) {
+    return ZELBasicMathVector<T>::Print(os, v);
+}
 
 using ZELMathVector = ZELBasicMathVector<double>;
 

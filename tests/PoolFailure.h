@@ -6,14 +6,13 @@
 
 #include <cstddef>
 
-// Fails the k-th allocation counted from construction (k >= 1) with std::bad_alloc; the others
-// succeed. `allocations()` tells how many were asked for so far.
+// Fails every allocation from the k-th on (counted from construction, k >= 1) with
+// std::bad_alloc; `allocations()` tells how many were asked for so far.
 class PoolFailure {
 public:
-    explicit PoolFailure(std::size_t k) {
+    explicit PoolFailure(std::size_t k) : previous_(ZELPoolAllocator::setFailureHook(&PoolFailure::hook)) {
         failAt() = k;
         count() = 0;
-        previous_ = ZELPoolAllocator::setFailureHook(&PoolFailure::hook);
     }
     ~PoolFailure() { ZELPoolAllocator::setFailureHook(previous_); }
     PoolFailure(const PoolFailure&) = delete;
@@ -22,7 +21,7 @@ public:
     static std::size_t allocations() { return count(); }
 
 private:
-    static bool hook(std::size_t) { return ++count() == failAt(); }
+    static bool hook(std::size_t) { return ++count() >= failAt(); }
     static std::size_t& failAt() {
         static std::size_t k = 0;
         return k;
