@@ -44,6 +44,20 @@ SharedPool& shared() {
     return *pool;
 }
 
+// A new chunk of `bytes`, recorded in the shared pool (which owns it for the process lifetime).
+void* newChunk(std::size_t bytes) {
+    void* chunk = ::operator new(bytes);
+    SharedPool& pool = shared();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    try {
+        pool.chunks.push_back(chunk);
+    } catch (...) {
+        ::operator delete(chunk);
+        throw;
+    }
+    return chunk;
+}
+
 void pushShared(std::size_t cls, FreeBlock* head, FreeBlock* tail) {
     SharedPool& pool = shared();
     std::lock_guard<std::mutex> lock(pool.mutex);
@@ -108,28 +122,11 @@ ZELMATH_POOL_COLD void* refill(PoolThreadCache& c, std::size_t cls) {
     if (c.retired) {
         // A thread past its exit handlers: no local bump region, take a block from a fresh chunk
         // of its own size. Rare (only objects destroyed during thread shut-down).
-        void* chunk = ::operator new(size);
-        std::lock_guard<std::mutex> lock(pool.mutex);
-        try {
-            pool.chunks.push_back(chunk);
-        } catch (...) {
-            ::operator delete(chunk);
-            throw;
-        }
-        return chunk;
+        return newChunk(size);
     }
     if (static_cast<std::size_t>(c.bumpEnd - c.bumpBegin) < size) {
         // The leftover of the old region (smaller than this class) is abandoned.
-        char* chunk = static_cast<char*>(::operator new(kChunkBytes));
-        {
-            std::lock_guard<std::mutex> lock(pool.mutex);
-            try {
-                pool.chunks.push_back(chunk);
-            } catch (...) {
-                ::operator delete(chunk);
-                throw;
-            }
-        }
+        char* chunk = static_cast<char*>(newChunk(kChunkBytes));
         c.bumpBegin = chunk;
         c.bumpEnd = chunk + kChunkBytes;
     }

@@ -52,19 +52,19 @@
 /// operation: `apply(x, y)` is x op y, so one constructor template serves all four.
 struct _ZELAddOp {
     template <class T>
-    static T apply(T x, T y) noexcept { return x + y; }
+    static constexpr T apply(T x, T y) noexcept { return x + y; }
 };
 struct _ZELSubOp {
     template <class T>
-    static T apply(T x, T y) noexcept { return x - y; }
+    static constexpr T apply(T x, T y) noexcept { return x - y; }
 };
 struct _ZELMulOp {
     template <class T>
-    static T apply(T x, T y) noexcept { return x * y; }
+    static constexpr T apply(T x, T y) noexcept { return x * y; }
 };
 struct _ZELDivOp {
     template <class T>
-    static T apply(T x, T y) noexcept { return x / y; }
+    static constexpr T apply(T x, T y) noexcept { return x / y; }
 };
 
 /// Tag of the constructors that leave their elements unset. The value is never read.

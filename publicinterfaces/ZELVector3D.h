@@ -38,7 +38,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <functional>
 #include <iosfwd>
 #include <limits>
 
@@ -182,10 +181,10 @@ public:
     }
 
     /// Componentwise sum, difference, product and quotient with a vector or a scalar.
-    ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::plus<T>()); }
-    ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::minus<T>()); }
-    ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::multiplies<T>()); }
-    ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, std::divides<T>()); }
+    ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELAddOp()); }
+    ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELSubOp()); }
+    ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELMulOp()); }
+    ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELDivOp()); }
     ZELBasicVector3D& operator+=(const T& s) noexcept { return *this += ZELBasicVector3D(s); }
     ZELBasicVector3D& operator-=(const T& s) noexcept { return *this -= ZELBasicVector3D(s); }
     ZELBasicVector3D& operator*=(const T& s) noexcept { return *this *= ZELBasicVector3D(s); }
@@ -242,11 +241,12 @@ public:
     /// \name Implementation of the free functions
     /// @{
 
-    /// (op(a.x, b.x), op(a.y, b.y), op(a.z, b.z)): the one element-wise idiom of the arithmetic
-    /// (a scalar operand is broadcast into a vector first).
+    /// (a.x op b.x, a.y op b.y, a.z op b.z) for an operation tag (_ZELAddOp, ...): the element-wise
+    /// idiom shared with the math vector and matrix (a scalar operand is broadcast first).
     template <class Op>
-    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b, Op op) noexcept {
-        return ZELBasicVector3D(op(a.v_[0], b.v_[0]), op(a.v_[1], b.v_[1]), op(a.v_[2], b.v_[2]));
+    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b, Op) noexcept {
+        return ZELBasicVector3D(Op::apply(a.v_[0], b.v_[0]), Op::apply(a.v_[1], b.v_[1]),
+                                Op::apply(a.v_[2], b.v_[2]));
     }
     /// operator<<: the vector as a 3-element math vector.
     static std::ostream& write(std::ostream& os, const ZELBasicVector3D& v);
@@ -265,51 +265,51 @@ private:
 // The scalar operand is a non-deduced parameter, so it may be any type that converts to T.
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, std::plus<T>());
+    return ZELBasicVector3D<T>::zip(a, b, _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::plus<T>());
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::plus<T>());
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, std::minus<T>());
+    return ZELBasicVector3D<T>::zip(a, b, _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::minus<T>());
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::minus<T>());
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, std::multiplies<T>());
+    return ZELBasicVector3D<T>::zip(a, b, _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::multiplies<T>());
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::multiplies<T>());
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, std::divides<T>());
+    return ZELBasicVector3D<T>::zip(a, b, _ZELDivOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), std::divides<T>());
+    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELDivOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, std::divides<T>());
+    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELDivOp());
 }
 
 // ---- products, norms and near-comparison ----
