@@ -1,6 +1,6 @@
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 
-#include "foundation/scl_assert.h"
+#include "foundation/internal/ZELReportSites.h"
 
 #include <cstring>
 #include <new>
@@ -43,14 +43,19 @@ struct Jump {
     std::uint32_t operator()(std::uint32_t x) const noexcept { return x * mul + add; }
 };
 
-// Replaces `state` by next(state) atomically; returns the state it replaced. Draws on one stream
-// from several threads each take a different state, in the stream's order.
+// A state replaced by advance(), and the state that replaced it.
+struct Advanced {
+    std::uint32_t before, after;
+};
+
+// Replaces `state` by next(state) atomically. Draws on one stream from several threads each take
+// a different state, in the stream's order.
 template <class Next>
-inline std::uint32_t advance(std::atomic<std::uint32_t>& state, Next next) noexcept {
+inline Advanced advance(std::atomic<std::uint32_t>& state, Next next) noexcept {
     std::uint32_t x = state.load(std::memory_order_relaxed);
-    while (!state.compare_exchange_weak(x, next(x), std::memory_order_relaxed)) {
-    }
-    return x;
+    std::uint32_t y = next(x);
+    while (!state.compare_exchange_weak(x, y, std::memory_order_relaxed)) y = next(x);
+    return {x, y};
 }
 
 }  // namespace
@@ -157,20 +162,20 @@ bool ZELRandomGenerator::GetStrictStreams() noexcept { return g_strictStreams.lo
 
 int ZELRandomGenerator::invalidStream() {
     if (g_strictStreams.load(std::memory_order_relaxed))
-        _scl_do_assert("Software", "Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", __LINE__);
+        zel_internal::report(zel_internal::kInvalidStream);
     return 0;
 }
 
 double ZELRandomGenerator::GetRandomNumber(int stream) {
     const int j = index(stream);
-    const std::uint32_t x = step(advance(_currentSeeds[j].x, [](std::uint32_t s) { return step(s); }));
+    const std::uint32_t x = advance(_currentSeeds[j].x, [](std::uint32_t s) { return step(s); }).after;
     return toUniform(x, _antitheticFlags[j].load(std::memory_order_relaxed));
 }
 
 void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t count) {
     const int j = index(stream);
     // The whole block is claimed by one exchange of the state; its numbers are made afterwards.
-    std::uint32_t x = advance(_currentSeeds[j].x, Jump(count));
+    std::uint32_t x = advance(_currentSeeds[j].x, Jump(count)).before;
     const unsigned char antithetic = _antitheticFlags[j].load(std::memory_order_relaxed);
     for (std::size_t i = 0; i < count; ++i) {
         x = step(x);

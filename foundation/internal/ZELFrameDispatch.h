@@ -8,24 +8,15 @@
 #ifndef ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
 #define ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
 
-#include "foundation/scl_assert.h"
+#include "foundation/internal/ZELReportSites.h"
 #include "publicinterfaces/ZELMath3D.h"
 
 namespace zel_internal {
 
-/// Where a report comes from: its message, library source file and line.
-struct ReportSite {
-    const char* message;
-    const char* file;
-    int line;
-};
-
-inline void report(const ReportSite& site) { _scl_do_assert("Software", site.message, site.file, site.line); }
-
 /// WorldFrame: world(); LocalFrame: local(); any other value: reports `invalid` and calls
 /// neither.
 template <class World, class Local>
-inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid, World world, Local local) {
+inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const AssertSite& invalid, World world, Local local) {
     if (f == ZELMath3D::WorldFrame) {
         world();
     } else if (f == ZELMath3D::LocalFrame) {
@@ -36,7 +27,7 @@ inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid
 }
 
 /// True for WorldFrame and LocalFrame; otherwise reports `invalid` and returns false.
-inline bool checkFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid) {
+inline bool checkFrame(ZELMath3D::ReferenceFrame f, const AssertSite& invalid) {
     if (f == ZELMath3D::WorldFrame || f == ZELMath3D::LocalFrame) return true;
     report(invalid);
     return false;
@@ -46,7 +37,7 @@ inline bool checkFrame(ZELMath3D::ReferenceFrame f, const ReportSite& invalid) {
 /// `line` and returns false.
 inline bool checkAxis(ZELMath3D::AxisType k, const char* file, int line) {
     if (k == ZELMath3D::XAxis || k == ZELMath3D::YAxis || k == ZELMath3D::ZAxis) return true;
-    report(ReportSite{"Invalid rotation axis", file, line});
+    report(AssertSite{"Invalid rotation axis", file, line});
     return false;
 }
 

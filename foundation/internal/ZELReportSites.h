@@ -1,5 +1,5 @@
-// Internal to the library: not part of the public interface (used only by the library's own
-// sources); names may change in any release.
+// Internal to the library: not part of the public interface (installed only because the public
+// headers include it); names may change in any release.
 //
 // Every report the library makes comes from a named site holding its message, the library
 // source file it names and the line it gives, written once here. A throw site raises an
@@ -50,6 +50,10 @@ constexpr ThrowSite kTimeDivisionOverflow{L"ZELSimTime division overflow", "ZELS
 constexpr AssertSite kTimeNoInfinity{"No infinity value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 125};
 constexpr AssertSite kTimeNoQuietNaN{"No quiet_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 134};
 constexpr AssertSite kTimeNoSignalingNaN{"No signaling_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 143};
+
+// ---- random streams --------------------------------------------------------------------------
+/// A stream number outside 1..n while strict stream numbers are on.
+constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165};
 
 }  // namespace zel_internal
 
