@@ -112,7 +112,7 @@ void bindErrors(py::module_& m) {
 
 }  // namespace zelmath_python
 
-PYBIND11_MODULE(zelmath, m) {
+PYBIND11_MODULE(_zelmath, m) {
     m.doc() = "ZELMath from Python: linear algebra, 3D rigid-body geometry, exact simulation time and "
               "reproducible random variates, with the same bits as the C++ library.";
     m.attr("__version__") = ZELMATH_PYTHON_VERSION;

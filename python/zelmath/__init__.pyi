@@ -1,4 +1,4 @@
-"""Type stub of the zelmath extension module (ZELMath from Python)."""
+"""Type stub of the zelmath package (ZELMath from Python)."""
 
 from enum import IntEnum
 from typing import Any, ClassVar, Sequence, Tuple, Union, overload
