@@ -1,14 +1,24 @@
 // Builds against the installed package only: the umbrella header and the exported target.
 // Exercises inline code of every family (so a build at -O0 must link every member it uses) and
 // prints the results as hexadecimal floats: every build of this program, whatever its compiler,
-// optimisation level and library kind, must print the same text.
+// optimisation level, language level and library kind, must print the same text. Built with
+// -DZELMATH_CONSUMER_CXX20 it takes its matrix through std::span: a C++20 program, which does not
+// compile if the flags it got from the package lower the language level.
 #include <ZELMath.h>
 
 #include <cstdio>
+#ifdef ZELMATH_CONSUMER_CXX20
+#include <span>
+#endif
 
 int main() {
     const double values[] = {4.0, -2.0, 1.0, -2.0, 4.0, -2.0, 1.0, -2.0, 4.0};
+#ifdef ZELMATH_CONSUMER_CXX20
+    const std::span<const double, 9> view(values);
+    const ZELMathMatrix a(view.data(), 3, 3);
+#else
     const ZELMathMatrix a(values, 3, 3);
+#endif
     const ZELMathMatrix b = a * a;
     const ZELLUFactor lu(a);
     const double rhs[] = {11.0, -16.0, 17.0};

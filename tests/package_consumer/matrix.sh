@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the consumer program every way a user may build against ZELMath and checks that each
 # build links, runs and prints exactly the same bits:
-#   the installed shared library from <release build dir> with {g++, clang++} x {Debug, Release};
+#   the installed shared library from <release build dir> with {g++, clang++} x {Debug, Release},
+#   and as C++20 through its CMake package and through pkg-config;
 #   a static library, through its CMake package and through pkg-config (at -O0);
 #   the source tree as a subproject, through add_subdirectory and FetchContent (Debug);
 #   clang++ at -O2 -march=native without the exactness flags (the headers' pragma must hold).
@@ -51,6 +52,20 @@ for cxx in g++ clang++; do
       -DCMAKE_BUILD_TYPE=$type -DCMAKE_PREFIX_PATH="$work/shared"
   done
 done
+
+# C++20 programs: the package asks for C++17 as a minimum and never lowers the consumer's level,
+# neither through the CMake target nor through pkg-config.
+cmake_consumer "shared-cmake-c++20" "$root/tests/package_consumer" -DCMAKE_CXX_STANDARD=20 \
+  -DCMAKE_CXX_FLAGS=-DZELMATH_CONSUMER_CXX20 -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$work/shared"
+shared_pc=$(dirname "$(find "$work/shared" -name zelmath.pc | head -n 1)")
+# shellcheck disable=SC2046
+if g++ -std=c++20 -DZELMATH_CONSUMER_CXX20 "$root/tests/package_consumer/consumer.cpp" \
+    $(PKG_CONFIG_PATH="$shared_pc" pkg-config --cflags --libs zelmath) \
+    -Wl,-rpath,"$(PKG_CONFIG_PATH="$shared_pc" pkg-config --variable=libdir zelmath)" -o "$work/shared-pc-c++20"; then
+  check_output "shared-pkg-config-c++20" "$work/shared-pc-c++20"
+else
+  echo "FAIL shared-pkg-config-c++20: build failed"; failed=1
+fi
 
 # dlopen, and no initial-exec TLS.
 lib=$(find "$work/shared" -name 'libZELMath.so' | head -n 1)

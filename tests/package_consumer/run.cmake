@@ -1,5 +1,6 @@
 # Installs the library from BUILD_DIR into a scratch prefix under WORK_DIR, then builds and runs
-# the consumer twice: through find_package(ZELMath) and through `pkg-config --cflags --libs`.
+# the consumer through find_package(ZELMath) and through `pkg-config --cflags --libs` (as C++17
+# and as C++20).
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 
@@ -20,7 +21,7 @@ run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/cmake-build -G ${GENER
 run_step(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
 run_step(${WORK_DIR}/cmake-build/consumer)
 
-# 2. pkg-config, with the .pc file found through PKG_CONFIG_PATH only (it must be relocatable).
+# 2. pkg-config, with the .pc file found through PKG_CONFIG_PATH only.
 file(GLOB pc_file ${prefix}/*/pkgconfig/zelmath.pc ${prefix}/*/*/pkgconfig/zelmath.pc)
 if(NOT pc_file)
   message(FATAL_ERROR "zelmath.pc was not installed")
@@ -32,6 +33,14 @@ string(STRIP "${step_output}" pc_flags)
 separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
 separate_arguments(extra_flags UNIX_COMMAND "${CXX_FLAGS}")
 get_filename_component(libdir ${pc_dir} DIRECTORY)
-run_step(${CXX} ${extra_flags} ${SOURCE_DIR}/consumer.cpp ${pc_flags} -Wl,-rpath,${libdir}
-  -o ${WORK_DIR}/consumer-pc)
-run_step(${WORK_DIR}/consumer-pc)
+# pkg-config sets no language level: the program chooses C++17 or later (as C++20 it uses
+# std::span, so flags that lowered the level would break the build).
+foreach(level 17 20)
+  set(define "")
+  if(level EQUAL 20)
+    set(define -DZELMATH_CONSUMER_CXX20)
+  endif()
+  run_step(${CXX} ${extra_flags} -std=c++${level} ${define} ${SOURCE_DIR}/consumer.cpp
+    ${pc_flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/consumer-pc-${level})
+  run_step(${WORK_DIR}/consumer-pc-${level})
+endforeach()
