@@ -445,7 +445,7 @@ class Xform3D(metaclass=_Pybind11Type):
 
 _TimeLike = Union["SimTime", float, int]
 
-class SimTime(metaclass=_Pybind11Type):
+class SimTime:
     __array_ufunc__: ClassVar[None]
     max: ClassVar[SimTime]
     min: ClassVar[SimTime]
