@@ -71,6 +71,20 @@ void checkColumns(const V3& n, const V3& s, const V3& a, const char* what) {
 
 double angle(double x) { return finiteOr(x, "angle"); }
 
+// The rotation of a quaternion, which must have unit length within the rotation tolerance (the
+// library's conversion assumes it: a zero quaternion would give a mirror).
+R3 rotationOf(const Q3& q, const char* what) {
+    const double norm = q.norm();
+    if (!(std::fabs(norm - 1.0) <= kRotationTolerance)) {
+        std::ostringstream os;
+        os << what << ": not a unit quaternion (its length is " << norm << "; normalize() it first)";
+        throw py::value_error(os.str());
+    }
+    R3 r;
+    q.getRotate(r);
+    return r;
+}
+
 V3 finiteVector(const V3& v, const char* what) {
     for (std::size_t i = 0; i < 3; ++i) finiteOr(v[i], what);
     return v;
@@ -352,7 +366,8 @@ void bindGeometry(py::module_& m) {
                           "A 3x3 rotation matrix (columns N, S, A). numpy.asarray(r) is a read-only (3, 3) view. "
                           "`*` composes rotations and rotates Vector3D.");
     rotate.def(py::init<>(), "The identity.")
-                .def(py::init(&got<R3, &Q3::getRotate, Q3>), py::arg("qtn"), "The rotation of a unit quaternion.")
+                .def(py::init([](const Q3& q) { return rotationOf(q, "Rotate3D"); }), py::arg("qtn"),
+             "The rotation of a unit quaternion (ValueError for a length other than 1 within 1e-4).")
         .def(py::init([](const E3& e) {
             R3 r;
             r.setEuler(e);
@@ -418,7 +433,8 @@ void bindGeometry(py::module_& m) {
         .def("dot", &Q3::dot, py::arg("other"), "The four-component dot product.")
         .def("conjugate", &Q3::conjugate, "Conjugates in place and returns a copy of the new value.")
         .def("negate", &Q3::negate, "Negates in place.")
-        .def("rotation", &got<R3, &Q3::getRotate, Q3>, "The rotation matrix (assumes unit length).")
+        .def("rotation", [](const Q3& q) { return rotationOf(q, "Qtn3D.rotation"); },
+             "The rotation matrix (ValueError for a length other than 1 within 1e-4).")
         .def("set_rotation", &Q3::setRotate, py::arg("rotation"), "From a rotation matrix (s >= 0).")
         .def("rotate", checked(+[](Q3& q, const Q3& r, Frame f) { q.rotate(r, f); }), py::arg("qtn"),
              py::arg("frame"), "Applies a rotation in the world (r * q) or local (q * r) frame.")
@@ -466,7 +482,8 @@ void bindGeometry(py::module_& m) {
         .def("rotation", &got<R3, &X3::getRotate, X3>, "A copy of the rotation.")
         .def("set_rotation", &X3::setRotate, py::arg("rotation"), "Replaces the rotation.")
         .def("qtn", &got<Q3, &X3::getQtn, X3>, "The rotation as a quaternion (s >= 0).")
-        .def("set_qtn", &X3::setQtn, py::arg("qtn"), "Replaces the rotation by that of a unit quaternion.")
+        .def("set_qtn", [](X3& x, const Q3& q) { x.setRotate(rotationOf(q, "Xform3D.set_qtn")); }, py::arg("qtn"),
+             "Replaces the rotation by that of a unit quaternion (ValueError otherwise).")
         .def("position", &got<V3, &X3::getPosition, X3>, "A copy of the position.")
         .def("set_position", [](X3& x, py::handle p) { x.setPosition(finiteVector(vector3From(p), "position")); }, py::arg("position"),
              "Replaces the position.")

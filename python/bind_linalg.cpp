@@ -25,7 +25,7 @@ void checkCount(std::size_t rows, std::size_t cols, const char* what) {
     constexpr std::size_t limit = static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / 64;
     if (rows > limit || cols > limit || (cols != 0 && rows > limit / cols))
         throw py::value_error(std::string(what) + ": " + std::to_string(rows) + " x " + std::to_string(cols) +
-                              " elements is more than memory can address");
+                              " elements are more than memory can address");
 }
 
 V vectorFrom(py::handle object) {
@@ -303,8 +303,8 @@ void bindLinalg(py::module_& m) {
         .def("slice", [](const V& v, py::ssize_t start, py::ssize_t n) {
             const auto len = static_cast<py::ssize_t>(v.length());
             if (start < 0 || n < 0 || start > len || n > len - start)
-                throw py::index_error("MathVector.slice: elements " + std::to_string(start) + " ... " + std::to_string(start) +
-                                      " + " + std::to_string(n) + " - 1 are not all inside a vector of length " +
+                throw py::index_error("MathVector.slice: " + std::to_string(n) + " elements from index " +
+                                      std::to_string(start) + " do not lie inside a vector of length " +
                                       std::to_string(len));
             return v.slice(static_cast<int>(start), static_cast<std::size_t>(n));
         }, py::arg("start"), py::arg("n"), "n elements copied from index `start` on (IndexError beyond the end).")

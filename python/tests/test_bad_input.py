@@ -83,6 +83,9 @@ CASES = [
     ("Xform3D(np.eye(4) + np.diag([0, 0, 0, 1.0]))", "ValueError"),
     ("m = np.eye(4); m[0, 3] = np.inf; Xform3D(m)", "ValueError"),
     ("Rotate3D().set_nsa([0, 0, 0], [0, 1, 0], [0, 0, 1])", "ValueError"),
+    ("Rotate3D(Qtn3D(0, 0, 0, 0))", "ValueError"),
+    ("Qtn3D(2, 0, 0, 0).rotation()", "ValueError"),
+    ("Xform3D().set_qtn(Qtn3D(0, 0, 0, 0))", "ValueError"),
     ("Xform3D().set_nsa([1, 0, 0], [1, 0, 0], [0, 0, 1])", "ValueError"),
     # ---- geometry: angles and components ----
     ("Rotate3D().set_rpy(np.nan, 0, 0)", "ValueError"),

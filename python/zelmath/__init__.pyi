@@ -71,6 +71,8 @@ LocalFrame: ReferenceFrame
 
 _Operand = Union["MathVector", "MathMatrix", _ArrayLike]
 
+# numpy.asarray(MathVector) is a writable view of its elements (no Python operation changes a
+# vector's length or buffer); numpy.asarray(MathMatrix) is a copy (each row has its own buffer).
 class MathVector(metaclass=_Pybind11Type):
     __array_ufunc__: ClassVar[None]
     __hash__: ClassVar[None]  # type: ignore[assignment]
