@@ -236,9 +236,11 @@ inline T determinant(const ZELBasicMathMatrix<T>& a) {
 }
 
 /// Forward substitution with the unit lower triangle of M (its diagonal is not read), in place
-/// over b's length; returns b. M must be at least b.length() square.
+/// over b's length; returns b. M must be at least b.length() square (checked mode: a smaller M
+/// is reported, "Size mismatch", and b is left unchanged; the same for solveUpper).
 template <class T>
 inline ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
+    if (!zel_internal::sizesFit(m.rows() >= b.length() && m.cols() >= b.length())) return b;
     ZELBasicLUFactor<T>::forwardSubstitute(m, b);
     return b;
 }
@@ -246,6 +248,7 @@ inline ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasi
 /// b. A zero diagonal element gives infinities or NaNs.
 template <class T>
 inline ZELBasicMathVector<T> solveUpper(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
+    if (!zel_internal::sizesFit(m.rows() >= b.length() && m.cols() >= b.length())) return b;
     ZELBasicLUFactor<T>::backSubstitute(m, b);
     return b;
 }

@@ -13,6 +13,13 @@
 ///
 /// Nothing checks an index or a shape. Element-wise operations walk the rows of the left operand;
 /// a matrix partner must be at least as large.
+/// Checked mode (a build without NDEBUG, or ZELMATH_CHECKED defined; see
+/// foundation/internal/ZELSizeCheck.h): a partner smaller than the left operand in either
+/// dimension (+, -, elementProduct, +=, -=, *=), a product whose inner dimensions do not fit
+/// (a's columns above b's rows, a vector shorter than a's columns in a * v, longer than a's rows
+/// in v * a) are reported ("Size mismatch") before any element is touched; the operation then
+/// returns a result of the usual shape filled with NaN, or leaves an in-place target unchanged.
+/// Element access stays unchecked in every mode.
 ///
 /// The product, the matrix-vector products, `col`, `ZELL1Norm` and `transpose` give results
 /// identical to the column-by-column definitions (each result element is summed from 0 in
@@ -170,11 +177,18 @@ public:
     ZELBasicMathMatrix& operator*=(const T& s) { return update([&s](Vector& row, std::size_t) { row *= s; }); }
     ZELBasicMathMatrix& operator/=(const T& s) { return update([&s](Vector& row, std::size_t) { row /= s; }); }
     /// Row i becomes row i +- row i of b.
-    ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b) { return update([&b](Vector& row, std::size_t i) { row += b._rows[i]; }); }
-    ZELBasicMathMatrix& operator-=(const ZELBasicMathMatrix& b) { return update([&b](Vector& row, std::size_t i) { row -= b._rows[i]; }); }
+    ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b) {
+        if (!fitsPartner(b)) return *this;
+        return update([&b](Vector& row, std::size_t i) { row += b._rows[i]; });
+    }
+    ZELBasicMathMatrix& operator-=(const ZELBasicMathMatrix& b) {
+        if (!fitsPartner(b)) return *this;
+        return update([&b](Vector& row, std::size_t i) { row -= b._rows[i]; });
+    }
     /// Element-wise product. When b has more columns, this matrix is first resized to
     /// (rows(), b.cols()) with zero fill.
     ZELBasicMathMatrix& operator*=(const ZELBasicMathMatrix& b) {
+        if (!fitsPartner(b)) return *this;
         if (b.cols() > cols()) resize(rows(), b.cols());
         return update([&b](Vector& row, std::size_t i) { row *= b._rows[i]; });
     }
@@ -184,6 +198,11 @@ public:
     ZELBasicMathMatrix& operator--() { return *this -= T(1); }
     void operator++(int) { *this += T(1); }
     void operator--(int) { *this -= T(1); }
+
+    /// True when b has at least this matrix's rows and columns (reported in checked mode otherwise).
+    bool fitsPartner(const ZELBasicMathMatrix& b) const noexcept {
+        return zel_internal::sizesFit(b.rows() >= rows() && b.cols() >= cols());
+    }
 
     /// @}
     /// \name Implementation of the free functions
@@ -255,8 +274,13 @@ private:
         for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data));
     }
     /// The same with `rowFn(row i of a, row i of b)`.
+    /// A partner smaller than a (checked mode) leaves every element NaN instead.
     template <class RowFn>
     void forEachRow(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, RowFn rowFn) noexcept {
+        if (!a.fitsPartner(b)) {
+            for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, zel_internal::notComputed<T>());
+            return;
+        }
         for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
             Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data, b._rows[i]._data));
     }
@@ -291,6 +315,7 @@ inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a, const ZEL
 /// Matrix product; a's columns must not exceed b's rows.
 template <class T>
 inline ZELBasicMathMatrix<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+    if (!zel_internal::sizesFit(a.cols() <= b.rows())) return ZELBasicMathMatrix<T>(a.rows(), b.cols(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>(a, b, _ZELMulOp());
 }
 template <class T>
@@ -334,12 +359,14 @@ inline ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, cons
 /// a.rows() elements: element i = ZELDot(row i of a, v); v needs at least a.cols() elements.
 template <class T>
 inline ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v) {
+    if (!zel_internal::sizesFit(v.length() >= a.cols())) return ZELBasicMathVector<T>(a.rows(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>::TimesVector(a, v);
 }
 /// a.cols() elements: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in
 /// increasing i.
 template <class T>
 inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a) {
+    if (!zel_internal::sizesFit(v.length() <= a.rows())) return ZELBasicMathVector<T>(a.cols(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>::VectorTimes(v, a);
 }
 /// a.cols() x a.rows(), row capacity a.cols().

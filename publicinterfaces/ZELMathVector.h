@@ -15,6 +15,12 @@
 ///
 /// Nothing checks an index, a length match or a divisor. All arithmetic is element-wise over the
 /// length of the left (or only) vector operand; a vector partner must be at least that long.
+/// Checked mode (a build without NDEBUG, or ZELMATH_CHECKED defined; see
+/// foundation/internal/ZELSizeCheck.h): a partner shorter than the left operand (element-wise
+/// operators, in-place operators, ZELDot, <) and a slice outside the vector are reported
+/// ("Size mismatch") before any element is touched; the operation then returns a result of the
+/// usual length filled with NaN, leaves an in-place target unchanged, gives NaN (ZELDot) or false
+/// (<), and an empty slice. Element access stays unchecked in every mode.
 ///
 /// Allocation failures propagate what the pool throws (`std::bad_alloc`) and leave the vector as
 /// it was before the call.
@@ -40,6 +46,7 @@
 #include "ZELMathExport.h"
 #include "foundation/ZELPoolAllocator.h"
 #include "foundation/internal/ZELNearRules.h"
+#include "foundation/internal/ZELSizeCheck.h"
 #include "foundation/scl_iterators.h"
 
 #include <cmath>
@@ -126,6 +133,10 @@ public:
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, Op) {
         allocate(a._length);
+        if (!a.fitsPartner(b)) {
+            Assign(_data, _length, zel_internal::notComputed<T>());
+            return;
+        }
         Transform(_data, _length, [pa = a._data, pb = b._data](std::size_t i) { return Op::apply(pa[i], pb[i]); });
     }
     /// a's length, element i = a[i] op s.
@@ -167,6 +178,9 @@ public:
 
     /// n elements copied from indices start ... start + n - 1.
     ZELBasicMathVector slice(int start, std::size_t n) const {
+        if (!zel_internal::sizesFit(start >= 0 && static_cast<std::size_t>(start) <= length() &&
+                                    n <= length() - static_cast<std::size_t>(start)))
+            return ZELBasicMathVector();
         ZELBasicMathVector r(n, ZELUninitialized);
         Assign(r._data, n, _data + start);
         return r;
@@ -258,6 +272,7 @@ public:
     /// lexicographic: >= and <= are the negations, "some element does not lie below (above)".
     /// Only this vector's length is iterated; an empty vector is < anything.
     bool operator<(const ZELBasicMathVector& b) const noexcept {
+        if (!fitsPartner(b)) return false;
         for (std::size_t i = 0, n = _length; i < n; ++i)
             if (_data[i] >= b._data[i]) return false;
         return true;
@@ -268,6 +283,9 @@ public:
     bool operator>=(const ZELBasicMathVector& b) const noexcept { return !(*this < b); }
     /// not (b < a): some element does not lie above its partner; an empty b gives false.
     bool operator<=(const ZELBasicMathVector& b) const noexcept { return !(b < *this); }
+
+    /// True when b is at least as long as this vector (reported in checked mode otherwise).
+    bool fitsPartner(const ZELBasicMathVector& b) const noexcept { return zel_internal::sizesFit(b._length >= _length); }
 
     /// @}
     /// \name Implementation of the free functions
@@ -313,6 +331,7 @@ private:
     /// Element i op= b[i] over the length.
     template <class Op>
     ZELBasicMathVector& update(const ZELBasicMathVector& b, Op) noexcept {
+        if (!fitsPartner(b)) return *this;
         Transform(_data, _length, [d = _data, pb = b._data](std::size_t i) { return Op::apply(d[i], pb[i]); });
         return *this;
     }
@@ -453,6 +472,7 @@ inline ZELBasicMathVector<T> operator/(const typename ZELBasicMathVector<T>::val
 /// Sum of a[i]*b[i] over a's length, accumulated from 0 in index order.
 template <class T>
 inline T ZELDot(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
+    if (!a.fitsPartner(b)) return zel_internal::notComputed<T>();
     const T* pa = a.data();
     const T* pb = b.data();
     T sum = T(0);

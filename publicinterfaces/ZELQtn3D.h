@@ -116,6 +116,10 @@ public:
         s = s_;
         v = v_;
     }
+    /// The scalar part s.
+    constexpr T s() const noexcept { return s_; }
+    /// A copy of the vector part (x, y, z).
+    ZELBasicVector3D<T> v() const noexcept { return v_; }
     /// Stores s and v, then normalises; on a zero norm the values stay stored and it throws.
     void set(T const& s, ZELBasicVector3D<T> const& v) {
         s_ = s;

@@ -1,6 +1,8 @@
 // Vector3D, Rotate3D, Euler3D, Qtn3D and Xform3D, and the enumerations they take.
 #include "zelmath_bindings.h"
 
+#include <cmath>
+#include <cstring>
 #include <tuple>
 
 namespace zelmath_python {
@@ -26,9 +28,80 @@ V3 vector3From(py::handle object) {
     return V3(a.data());
 }
 
+// A rotation matrix from outside is accepted when it is one up to rounding: every element of
+// R^T R - I and det R - 1 within this tolerance (loose enough for float32 input and for values
+// printed to six digits; zero, rank-deficient, scaled or mirrored matrices fail it). The library
+// then re-orthonormalises it as usual.
+constexpr double kRotationTolerance = 1e-4;
+
+// ValueError unless the 3x3 matrix m(r, c) = p[r * stride + c] is a rotation (see above).
+void checkRotation(const double* p, std::size_t stride, const char* what) {
+    auto at = [&](int r, int c) { return p[static_cast<std::size_t>(r) * stride + static_cast<std::size_t>(c)]; };
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            if (!std::isfinite(at(r, c))) throw py::value_error(std::string(what) + ": the rotation matrix must be finite");
+    double worst = 0.0;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const double g = at(0, i) * at(0, j) + at(1, i) * at(1, j) + at(2, i) * at(2, j);
+            worst = std::fmax(worst, std::fabs(g - (i == j ? 1.0 : 0.0)));
+        }
+    const double det = at(0, 0) * (at(1, 1) * at(2, 2) - at(1, 2) * at(2, 1)) -
+                       at(0, 1) * (at(1, 0) * at(2, 2) - at(1, 2) * at(2, 0)) +
+                       at(0, 2) * (at(1, 0) * at(2, 1) - at(1, 1) * at(2, 0));
+    if (worst > kRotationTolerance || std::fabs(det - 1.0) > kRotationTolerance) {
+        std::ostringstream os;
+        os << what << ": not a rotation matrix (largest element of |R^T R - I| is " << worst << ", det R is " << det
+           << "; both must be within " << kRotationTolerance << " of a rotation's)";
+        throw py::value_error(os.str());
+    }
+}
+
 R3 rotateFrom(const InArray& a) {
+    checkRotation(a.data(), 3, "Rotate3D");
     const double* rows[3] = {a.data(), a.data() + 3, a.data() + 6};
     return R3(rows, false);
+}
+
+// The columns n, s, a of an orientation, checked as a rotation matrix.
+void checkColumns(const V3& n, const V3& s, const V3& a, const char* what) {
+    const double m[9] = {n[0], s[0], a[0], n[1], s[1], a[1], n[2], s[2], a[2]};
+    checkRotation(m, 3, what);
+}
+
+double angle(double x) { return finiteOr(x, "angle"); }
+
+// The rotation of a quaternion, which must have unit length within the rotation tolerance (the
+// library's conversion assumes it: a zero quaternion would give a mirror).
+R3 rotationOf(const Q3& q, const char* what) {
+    const double norm = q.norm();
+    if (!(std::fabs(norm - 1.0) <= kRotationTolerance)) {
+        std::ostringstream os;
+        os << what << ": not a unit quaternion (its length is " << norm << "; normalize() it first)";
+        throw py::value_error(os.str());
+    }
+    R3 r;
+    q.getRotate(r);
+    return r;
+}
+
+V3 finiteVector(const V3& v, const char* what) {
+    for (std::size_t i = 0; i < 3; ++i) finiteOr(v[i], what);
+    return v;
+}
+
+// The nine stored scalars of a rotation, column by column (its state when pickled).
+double* rotationScalars(R3& r) { return const_cast<double*>(&r(ZELMath3D::NDirection, ZELMath3D::XCoord)); }
+py::tuple rotationState(const R3& r) {
+    const double* p = rotationScalars(const_cast<R3&>(r));
+    return py::make_tuple(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8]);
+}
+R3 rotationFromState(const py::tuple& t) {
+    if (t.size() != 9) throw py::value_error("Rotate3D: a pickled state holds 9 numbers");
+    R3 r;
+    double* p = rotationScalars(r);
+    for (std::size_t i = 0; i < 9; ++i) p[i] = t[i].cast<double>();
+    return r;
 }
 
 py::array_t<double> qtnArray(const Q3& q) {
@@ -102,35 +175,43 @@ std::tuple<V3, V3, V3> nsaOf(const T& o) {
 // Euler angles, rotations about an axis, composition and comparison.
 template <class T, class... Extra>
 void orientationMethods(py::class_<T, Extra...>& cls) {
-    cls.def("set_rpy", [](T& o, double r, double p, double y) { o.setRPY(r, p, y); }, py::arg("roll"),
+    cls.def("set_rpy", [](T& o, double r, double p, double y) { o.setRPY(angle(r), angle(p), angle(y)); }, py::arg("roll"),
             py::arg("pitch"), py::arg("yaw"), "Sets the orientation Rz(roll) * Ry(pitch) * Rx(yaw).")
         .def("get_rpy", &rpyOf<T>, "The orientation as (roll, pitch, yaw) in radians.")
-        .def("set_eaa", [](T& o, py::handle axis, double angle) { o.setEAA(vector3From(axis), angle); },
+        .def("set_eaa", [](T& o, py::handle axis, double a) { o.setEAA(finiteVector(vector3From(axis), "axis"), angle(a)); },
              py::arg("axis"), py::arg("angle"),
              "The rotation by `angle` about `axis` (normalised first); ZeroVectorError for a zero axis.")
         .def("get_eaa", &eaaOf<T>, "The equivalent (unit axis, angle in [0, pi]).")
-        .def("set_caa", checked(+[](T& o, Axis k, double angle) { o.setCAA(k, angle); }), py::arg("axis"),
+        .def("set_caa", checked(+[](T& o, Axis k, double a) { o.setCAA(k, angle(a)); }), py::arg("axis"),
              py::arg("angle"), "The rotation by `angle` about coordinate axis XAxis, YAxis or ZAxis.")
-        .def("set_nsa", [](T& o, const V3& n, const V3& s, const V3& a) { o.setNSA(n, s, a); }, py::arg("n"),
+        .def("set_nsa", [](T& o, const V3& n, const V3& s, const V3& a) {
+            checkColumns(n, s, a, "set_nsa");
+            o.setNSA(n, s, a);
+        }, py::arg("n"),
              py::arg("s"), py::arg("a"), "Sets the columns N, S, A (re-orthonormalised).")
         .def("get_nsa", &nsaOf<T>, "The columns (N, S, A) as Vector3D.")
         .def("set_euler", [](T& o, const E3& e) { o.setEuler(e); }, py::arg("euler"),
              "Sets the orientation of an Euler3D triple.")
-        .def("rotate", checked(+[](T& o, Axis k, double a, Frame f) { o.rotate(k, a, f); }), py::arg("axis"),
+        .def("rotate", checked(+[](T& o, Axis k, double a, Frame f) { o.rotate(k, angle(a), f); }), py::arg("axis"),
              py::arg("angle"), py::arg("frame"),
              "Turns about a coordinate axis, in the world frame (from the left; a transform's position "
              "turns too) or the local frame (from the right).")
-        .def("rotate", checked(+[](T& o, const V3& axis, double a, Frame f) { o.rotate(axis, a, f); }),
+        .def("rotate", checked(+[](T& o, const V3& axis, double a, Frame f) { o.rotate(finiteVector(axis, "axis"), angle(a), f); }),
              py::arg("axis"), py::arg("angle"), py::arg("frame"), "Turns about a Vector3D axis, likewise.")
         .def("pre_multiply", &T::preMultiply, py::arg("a"), "this = a * this.")
         .def("post_multiply", &T::postMultiply, py::arg("b"), "this = this * b.")
         .def(py::self * py::self, "The composition a * b (b applied first).")
         .def(py::self * V3(), "Applies to a Vector3D.")
+        .def("__matmul__", [](const T& a, const T& b) { return a * b; }, py::is_operator(),
+             "The composition a @ b, the same as a * b.")
+        .def("__matmul__", [](const T& a, const V3& v) { return a * v; }, py::is_operator(),
+             "Applies to a Vector3D (or a 3-element array-like), the same as a * v.")
         .def(py::self / py::self, "a * inverse(b).")
         .def(py::self *= py::self, "this = this * b.")
         .def(py::self /= py::self, "this = this * inverse(b).")
         .def(py::self == py::self, "Exact equality of every element.")
         .def("__ne__", [](const T& a, const T& b) { return !(a == b); }, py::is_operator(), "Negation of ==.");
+    cls.attr("__array_ufunc__") = py::none();
 }
 
 // The static slerp(t, a, b) and eaa_interp(t, a, b), returning a new object.
@@ -196,6 +277,10 @@ void bindGeometry(py::module_& m) {
         .def(py::self - py::self, "Difference.")
         .def(py::self * py::self, "Component-wise product.")
         .def(py::self / py::self, "Component-wise quotient.")
+        .def("__radd__", [](const V3& a, const V3& b) { return b + a; }, py::is_operator(), "b + a (b a 3-element array-like).")
+        .def("__rsub__", [](const V3& a, const V3& b) { return b - a; }, py::is_operator(), "b - a.")
+        .def("__rmul__", [](const V3& a, const V3& b) { return b * a; }, py::is_operator(), "Component-wise b * a.")
+        .def("__rtruediv__", [](const V3& a, const V3& b) { return b / a; }, py::is_operator(), "Component-wise b / a.")
         .def(py::self += py::self, "In-place sum.")
         .def(py::self -= py::self, "In-place difference.")
         .def(py::self *= double(), "In-place scaling.")
@@ -206,14 +291,14 @@ void bindGeometry(py::module_& m) {
         .def("cross", [](const V3& a, const V3& b) { return ZELCross(a, b); }, py::arg("other"), "The cross product.")
         .def("norm", [](const V3& v) { return ZELL2Norm(v); }, "The Euclidean length.")
         .def("normalize", &V3::normalize, "Scales to unit length in place; ZeroVectorError for a zero vector.")
-        .def("set_spherical", &V3::setSpherical, py::arg("theta"), py::arg("phi"), py::arg("r"),
+        .def("set_spherical", [](V3& v, double t, double p, double r) { v.setSpherical(angle(t), angle(p), finiteOr(r, "r")); }, py::arg("theta"), py::arg("phi"), py::arg("r"),
              "From azimuth theta, polar angle phi and radius r (exact quarter turns).")
         .def("get_spherical", [](const V3& v) {
             double t, p, r;
             v.getSpherical(t, p, r);
             return py::make_tuple(t, p, r);
         }, "(theta, phi, r), the angles from one-argument arctangents.")
-        .def("set_cylindrical", &V3::setCylindrical, py::arg("theta"), py::arg("rho"), py::arg("z"),
+        .def("set_cylindrical", [](V3& v, double t, double rho, double z) { v.setCylindrical(angle(t), finiteOr(rho, "rho"), finiteOr(z, "z")); }, py::arg("theta"), py::arg("rho"), py::arg("z"),
              "From azimuth theta, radius rho and height z.")
         .def("get_cylindrical", [](const V3& v) {
             double t, r, z;
@@ -229,6 +314,9 @@ void bindGeometry(py::module_& m) {
         .def("__repr__", [](const V3& v) { return "Vector3D(" + num(v[0]) + ", " + num(v[1]) + ", " + num(v[2]) + ")"; },
              "Vector3D(x, y, z).");
     scalarOperators(vector);
+    vector.def(py::pickle([](const V3& v) { return py::make_tuple(v[0], v[1], v[2]); },
+                          [](const py::tuple& t) { return V3(t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>()); }));
+    vector.attr("__array_ufunc__") = py::none();
     vector.attr("Zero") = V3::Zero;
     vector.attr("UnitX") = V3::UnitX;
     vector.attr("UnitY") = V3::UnitY;
@@ -242,9 +330,11 @@ void bindGeometry(py::module_& m) {
                          "Three angles about coordinate axes, R = R_k0(a0) * R_k1(a1) * R_k2(a2); default z-y-z "
                          "with zero angles.");
     euler.def(py::init<>(), "Zero angles about (ZAxis, YAxis, ZAxis).")
-        .def(py::init<double, Axis, double, Axis, double, Axis>(), py::arg("a0"), py::arg("k0"), py::arg("a1"),
+        .def(py::init([](double a0, Axis k0, double a1, Axis k1, double a2, Axis k2) {
+            return E3(angle(a0), k0, angle(a1), k1, angle(a2), k2);
+        }), py::arg("a0"), py::arg("k0"), py::arg("a1"),
              py::arg("k1"), py::arg("a2"), py::arg("k2"), "Angles a0, a1, a2 about axes k0, k1, k2.")
-        .def("set_angles", &E3::setAngles, py::arg("a0"), py::arg("a1"), py::arg("a2"), "Sets the angles.")
+        .def("set_angles", [](E3& e, double a0, double a1, double a2) { e.setAngles(angle(a0), angle(a1), angle(a2)); }, py::arg("a0"), py::arg("a1"), py::arg("a2"), "Sets the angles.")
         .def("get_angles", [](const E3& e) {
             double a0, a1, a2;
             e.getAngles(a0, a1, a2);
@@ -261,12 +351,23 @@ void bindGeometry(py::module_& m) {
         .def(py::self != py::self, "Negation of ==.")
         .def("__str__", &streamed<E3>, "The library's text output: angles, then axes.");
     copyable(euler);
+    euler.def(py::pickle([](const E3& e) {
+        double a0, a1, a2;
+        Axis k0, k1, k2;
+        e.getAngles(a0, a1, a2);
+        e.getAxes(k0, k1, k2);
+        return py::make_tuple(a0, static_cast<int>(k0), a1, static_cast<int>(k1), a2, static_cast<int>(k2));
+    }, [](const py::tuple& t) {
+        return E3(t[0].cast<double>(), static_cast<Axis>(t[1].cast<int>()), t[2].cast<double>(),
+                  static_cast<Axis>(t[3].cast<int>()), t[4].cast<double>(), static_cast<Axis>(t[5].cast<int>()));
+    }));
 
     py::class_<R3> rotate(m, "Rotate3D", py::buffer_protocol(),
                           "A 3x3 rotation matrix (columns N, S, A). numpy.asarray(r) is a read-only (3, 3) view. "
                           "`*` composes rotations and rotates Vector3D.");
     rotate.def(py::init<>(), "The identity.")
-                .def(py::init(&got<R3, &Q3::getRotate, Q3>), py::arg("qtn"), "The rotation of a unit quaternion.")
+                .def(py::init([](const Q3& q) { return rotationOf(q, "Rotate3D"); }), py::arg("qtn"),
+             "The rotation of a unit quaternion (ValueError for a length other than 1 within 1e-4).")
         .def(py::init([](const E3& e) {
             R3 r;
             r.setEuler(e);
@@ -305,6 +406,7 @@ void bindGeometry(py::module_& m) {
             return s + "])";
         }, "Rotate3D([[...], [...], [...]]).");
     orientationMethods(rotate);
+    rotate.def(py::pickle(&rotationState, &rotationFromState));
     rotate.attr("Identity") = R3::Identity;
     copyable(rotate);
 
@@ -312,33 +414,27 @@ void bindGeometry(py::module_& m) {
                        "A quaternion (s, x, y, z) for orientations. numpy.asarray(q) is a (4,) copy in the order "
                        "s, x, y, z. `*` is the Hamilton product and rotates Vector3D.");
     qtn.def(py::init<>(), "The identity (1, 0, 0, 0).")
-        .def(py::init<double, double, double, double>(), py::arg("s"), py::arg("x"), py::arg("y"), py::arg("z"),
-             "(s, x, y, z) as given (not normalised).")
+        .def(py::init([](double s, double x, double y, double z) {
+            return Q3(finiteOr(s, "s"), finiteOr(x, "x"), finiteOr(y, "y"), finiteOr(z, "z"));
+        }), py::arg("s"), py::arg("x"), py::arg("y"), py::arg("z"),
+             "(s, x, y, z) as given (not normalised); ValueError for a non-finite component.")
         .def(py::init([](const R3& r) { return r.toQtn(); }), py::arg("rotation"), "The quaternion of a rotation.")
         .def(py::init([](py::handle a) {
             const InArray q = shapedArray(a, {4}, "Qtn3D");
-            return Q3(q.data()[0], q.data()[1], q.data()[2], q.data()[3]);
+            return Q3(finiteOr(q.data()[0], "s"), finiteOr(q.data()[1], "x"), finiteOr(q.data()[2], "y"),
+                      finiteOr(q.data()[3], "z"));
         }), py::arg("values"), "From an array-like (s, x, y, z).")
-        .def_property_readonly("s", [](const Q3& q) {
-            double s;
-            V3 v;
-            q.get(s, v);
-            return s;
-        }, "The scalar part.")
-        .def_property_readonly("v", [](const Q3& q) {
-            double s;
-            V3 v;
-            q.get(s, v);
-            return v;
-        }, "The vector part (x, y, z).")
-        .def("set", [](Q3& q, double s, const V3& v) { q.set(s, v); }, py::arg("s"), py::arg("v"),
+        .def_property_readonly("s", &Q3::s, "The scalar part.")
+        .def_property_readonly("v", &Q3::v, "The vector part (x, y, z), a copy.")
+        .def("set", [](Q3& q, double s, const V3& v) { q.set(finiteOr(s, "s"), finiteVector(v, "v")); }, py::arg("s"), py::arg("v"),
              "Stores s and v and normalises (NumericError for a zero quaternion).")
         .def("normalize", &Q3::normalize, "Scales to unit length in place; NumericError for a zero quaternion.")
         .def("norm", &Q3::norm, "The length sqrt(s^2 + x^2 + y^2 + z^2).")
         .def("dot", &Q3::dot, py::arg("other"), "The four-component dot product.")
         .def("conjugate", &Q3::conjugate, "Conjugates in place and returns a copy of the new value.")
         .def("negate", &Q3::negate, "Negates in place.")
-        .def("rotation", &got<R3, &Q3::getRotate, Q3>, "The rotation matrix (assumes unit length).")
+        .def("rotation", [](const Q3& q) { return rotationOf(q, "Qtn3D.rotation"); },
+             "The rotation matrix (ValueError for a length other than 1 within 1e-4).")
         .def("set_rotation", &Q3::setRotate, py::arg("rotation"), "From a rotation matrix (s >= 0).")
         .def("rotate", checked(+[](Q3& q, const Q3& r, Frame f) { q.rotate(r, f); }), py::arg("qtn"),
              py::arg("frame"), "Applies a rotation in the world (r * q) or local (q * r) frame.")
@@ -357,6 +453,10 @@ void bindGeometry(py::module_& m) {
     interpolations(qtn, "q0", "q1", "Spherical interpolation, a new Qtn3D (no sign flip).",
                    "Interpolation by the equivalent axis and angle of the relative rotation (the shorter way).");
     arrayProtocol(qtn, &qtnArray, "A new (4,) array (s, x, y, z).");
+    qtn.def(py::pickle([](const Q3& q) { return py::make_tuple(q.s(), q.v()[0], q.v()[1], q.v()[2]); },
+                       [](const py::tuple& t) {
+                           return Q3(t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>(), t[3].cast<double>());
+                       }));
     qtn.attr("Identity") = Q3::Identity;
     copyable(qtn);
 
@@ -365,23 +465,33 @@ void bindGeometry(py::module_& m) {
                          "transforms and maps Vector3D; matrix() is the (4, 4) homogeneous matrix.");
     xform.def(py::init<>(), "The identity.")
         .def(py::init<const R3&, const V3&>(), py::arg("rotation"), py::arg("position"), "From R and p as given.")
-        .def(py::init<double, double, double, double>(), py::arg("theta"), py::arg("d"), py::arg("alpha"), py::arg("a"),
+        .def(py::init([](double theta, double d, double alpha, double a) {
+            return X3(angle(theta), finiteOr(d, "d"), angle(alpha), finiteOr(a, "a"));
+        }), py::arg("theta"), py::arg("d"), py::arg("alpha"), py::arg("a"),
              "The Denavit-Hartenberg link Rz(theta) * Tz(d) * Tx(a) * Rx(alpha).")
         .def(py::init([](py::handle a) {
             const InArray m4 = shapedArray(a, {4, 4}, "Xform3D");
+            checkRotation(m4.data(), 4, "Xform3D");
+            const double* p = m4.data();
+            for (int r = 0; r < 3; ++r) finiteOr(p[4 * r + 3], "Xform3D position");
+            if (p[12] != 0.0 || p[13] != 0.0 || p[14] != 0.0 || p[15] != 1.0)
+                throw py::value_error("Xform3D: the last row of a homogeneous matrix must be (0, 0, 0, 1)");
             return X3(reinterpret_cast<const double(*)[4]>(m4.data()), false);
         }), py::arg("matrix"), "From a (4, 4) homogeneous array-like; the rotation is re-orthonormalised.")
         .def("matrix", &xformMatrix, "The (4, 4) homogeneous matrix [R p; 0 0 0 1] as a new numpy array.")
         .def("rotation", &got<R3, &X3::getRotate, X3>, "A copy of the rotation.")
         .def("set_rotation", &X3::setRotate, py::arg("rotation"), "Replaces the rotation.")
         .def("qtn", &got<Q3, &X3::getQtn, X3>, "The rotation as a quaternion (s >= 0).")
-        .def("set_qtn", &X3::setQtn, py::arg("qtn"), "Replaces the rotation by that of a unit quaternion.")
+        .def("set_qtn", [](X3& x, const Q3& q) { x.setRotate(rotationOf(q, "Xform3D.set_qtn")); }, py::arg("qtn"),
+             "Replaces the rotation by that of a unit quaternion (ValueError otherwise).")
         .def("position", &got<V3, &X3::getPosition, X3>, "A copy of the position.")
-        .def("set_position", [](X3& x, py::handle p) { x.setPosition(vector3From(p)); }, py::arg("position"),
+        .def("set_position", [](X3& x, py::handle p) { x.setPosition(finiteVector(vector3From(p), "position")); }, py::arg("position"),
              "Replaces the position.")
         .def("normalize", &X3::normalize, "Re-orthonormalises the rotation.")
         .def("invert", &X3::invert, "Inverts in place: R^T, -R^T p.")
-        .def("set_dh", &X3::setDH, py::arg("theta"), py::arg("d"), py::arg("alpha"), py::arg("a"),
+        .def("set_dh", [](X3& x, double theta, double d, double alpha, double a) {
+            x.setDH(angle(theta), finiteOr(d, "d"), angle(alpha), finiteOr(a, "a"));
+        }, py::arg("theta"), py::arg("d"), py::arg("alpha"), py::arg("a"),
              "Sets the Denavit-Hartenberg link transform.")
         .def("translate", checked(+[](X3& x, const V3& v, Frame f) { x.translate(v, f); }), py::arg("v"),
              py::arg("frame"), "World: p += v; local: p += R*v.")
@@ -398,6 +508,9 @@ void bindGeometry(py::module_& m) {
     interpolations(xform, "a", "b", "A new Xform3D: the rotation by quaternion slerp, the position by lerp.",
                    "A new Xform3D: the rotation by equivalent axis and angle, the position by lerp.");
     arrayProtocol(xform, &xformMatrix, "The (4, 4) homogeneous matrix.");
+    xform.def(py::pickle([](const X3& x) {
+        return py::make_tuple(rotationState(got<R3, &X3::getRotate, X3>(x)), got<V3, &X3::getPosition, X3>(x));
+    }, [](const py::tuple& t) { return X3(rotationFromState(t[0].cast<py::tuple>()), t[1].cast<V3>()); }));
     xform.attr("Identity") = X3::Identity;
     copyable(xform);
 }

@@ -2,6 +2,7 @@
 // Python exceptions and its assertion reports as Python warnings.
 #include "zelmath_bindings.h"
 
+#include <cmath>
 #include <string>
 
 namespace zelmath_python {
@@ -43,12 +44,23 @@ void raiseIfWarned() {
     if (PyErr_Occurred()) throw py::error_already_set();
 }
 
-InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape, const char* what) {
-    InArray a = InArray::ensure(object);
-    if (!a) {
+InArray numericArray(py::handle object, const char* what) {
+    py::array any = py::array::ensure(object);
+    if (!any) {
         PyErr_Clear();
         throw py::type_error(std::string(what) + ": expected an array-like of numbers");
     }
+    const char kind = any.dtype().kind();
+    if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
+        throw py::type_error(std::string(what) + ": expected real numbers, got an array of dtype " +
+                             py::str(any.dtype()).cast<std::string>());
+    InArray a = InArray::ensure(any);
+    if (!a) throw py::error_already_set();
+    return a;
+}
+
+InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape, const char* what) {
+    InArray a = numericArray(object, what);
     bool ok = a.ndim() == static_cast<py::ssize_t>(shape.size());
     py::ssize_t axis = 0;
     for (py::ssize_t extent : shape) {
@@ -65,6 +77,22 @@ InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape,
         throw py::type_error(std::string(what) + ": expected shape " + want + ", got " + got);
     }
     return a;
+}
+
+std::string shapeText(std::initializer_list<std::size_t> shape) {
+    std::string s = "(";
+    for (std::size_t extent : shape) s += std::to_string(extent) + ", ";
+    return s.substr(0, s.size() - 2) + (shape.size() == 1 ? ",)" : ")");
+}
+
+void shapeMismatch(const char* what, const std::string& a, const std::string& b) {
+    throw py::value_error(std::string(what) + ": shapes " + a + " and " + b + " do not match");
+}
+
+double finiteOr(double x, const char* what) {
+    if (!std::isfinite(x))
+        throw py::value_error(std::string(what) + " must be finite, got " + py::repr(py::float_(x)).cast<std::string>());
+    return x;
 }
 
 void bindErrors(py::module_& m) {

@@ -28,8 +28,21 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
-/// otherwise, naming `what`.
+/// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,
+/// strings and anything else are refused with TypeError (never reinterpreted).
 InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape, const char* what);
+
+/// The array of numbers `object` stands for, of any shape, as float64 (TypeError as shapedArray).
+InArray numericArray(py::handle object, const char* what);
+
+/// "(3, 2)", "(5,)": a shape as numpy prints it.
+std::string shapeText(std::initializer_list<std::size_t> shape);
+
+/// Raises ValueError "<what>: shapes A and B do not match".
+[[noreturn]] void shapeMismatch(const char* what, const std::string& a, const std::string& b);
+
+/// x when it is finite; ValueError naming `what` otherwise (NaN and infinities).
+double finiteOr(double x, const char* what);
 
 /// The library's text output of a value at the stream's default settings.
 template <class T>

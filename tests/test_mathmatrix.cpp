@@ -1,5 +1,10 @@
+// The whole program runs in checked mode: the shape checks of the matrix are compiled in and
+// tested below, and every other test shows they cost nothing when the shapes fit.
+#define ZELMATH_CHECKED 1
+
 #include "publicinterfaces/ZELMathMatrix.h"
 
+#include "AssertRecorder.h"
 #include "PoolFailure.h"
 
 #include <gtest/gtest.h>
@@ -247,6 +252,38 @@ TEST(MathMatrix, ComparisonsNormsAndNearComparisonsWorkRowByRow) {
     EXPECT_TRUE(ZELNearRel(mat({{100, 0}}), mat({{101, 0}}), 0.01));
     EXPECT_FALSE(ZELNearRel(mat({{100, 0}}), mat({{102, 0}}), 0.01));
     EXPECT_FALSE(ZELNearRel(a, a, kNaN));
+}
+
+// Shapes that do not fit are reported before any element is touched: the result has its usual
+// shape, all NaN, and an in-place target is unchanged. Partners at least as large still work.
+TEST(MathMatrix, CheckedModeReportsShapesThatDoNotFitAndTouchesNothing) {
+    AssertRecorder recorder;
+    ZELMathMatrix a(8, 8, 2.0);
+    const ZELMathMatrix fewerRows(7, 8, 1.0), fewerCols(8, 7, 1.0);
+    const auto allNaN = [](const ZELMathMatrix& m, std::size_t r, std::size_t c) {
+        ASSERT_EQ(m.rows(), r);
+        ASSERT_EQ(m.cols(), c);
+        for (std::size_t i = 0; i < r; ++i)
+            for (std::size_t j = 0; j < c; ++j) EXPECT_TRUE(std::isnan(m(i, j)));
+    };
+    allNaN(a + fewerRows, 8, 8);
+    allNaN(a - fewerCols, 8, 8);
+    allNaN(elementProduct(a, fewerCols), 8, 8);
+    allNaN(a * fewerRows, 8, 8);
+    const ZELMathVector ofSeven(7, 1.0), ofNine(9, 1.0);
+    for (const ZELMathVector& v : {a * ofSeven, ofNine * a}) {
+        ASSERT_EQ(v.length(), 8u);
+        for (double x : v) EXPECT_TRUE(std::isnan(x));
+    }
+    ((a += fewerRows) -= fewerCols) *= fewerRows;
+    EXPECT_EQ(a, ZELMathMatrix(8, 8, 2.0));
+    std::vector<AssertReport> reports = recorder.take();
+    ASSERT_EQ(reports.size(), 9u);
+    for (const AssertReport& r : reports) EXPECT_EQ(r.message + " " + r.file, "Size mismatch foundation/internal/ZELSizeCheck");
+    EXPECT_EQ(fewerRows + a, ZELMathMatrix(7, 8, 3.0));
+    EXPECT_EQ(fewerCols * fewerRows, ZELMathMatrix(8, 8, 7.0));
+    EXPECT_EQ(ofSeven * fewerCols, ZELMathVector(7, 7.0));  // a shorter row vector sums fewer rows
+    EXPECT_TRUE(recorder.take().empty());
 }
 
 TEST(MathMatrix, PrintsTheShapeThenRowsInFieldsOfFourteen) {

@@ -1,5 +1,10 @@
+// The whole program runs in checked mode: the size checks of the vector are compiled in and
+// tested below, and every other test shows they cost nothing when the sizes fit.
+#define ZELMATH_CHECKED 1
+
 #include "publicinterfaces/ZELMathVector.h"
 
+#include "AssertRecorder.h"
 #include "PoolFailure.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +190,37 @@ TEST(MathVector, NormsSumInIndexOrderAndNearComparisonsFollowTheTolerance) {
     EXPECT_FALSE(ZELNearRel(vec({100, 0}), vec({102, 0}), 0.01));
     EXPECT_TRUE(ZELNearRel(vec({0, 0}), vec({0, 0}), 0.01));
     EXPECT_FALSE(ZELNearAbs(vec({1}), vec({1}), kNaN));
+}
+
+// A partner shorter than the left operand and a slice outside the vector are reported before
+// any element is touched (the vectors are longer than the minimum buffer of six, so a read past
+// the end would leave the buffer); partners at least as long still work unreported.
+TEST(MathVector, CheckedModeReportsSizesThatDoNotFitAndTouchesNothing) {
+    AssertRecorder recorder;
+    ZELMathVector a(10, 2.0);
+    const ZELMathVector shorter(7, 1.0), longer(12, 4.0);
+    for (const ZELMathVector& r : {a + shorter, a - shorter, a * shorter, a / shorter}) {
+        ASSERT_EQ(r.length(), 10u);
+        for (double x : r) EXPECT_TRUE(std::isnan(x));
+    }
+    (((a += shorter) -= shorter) *= shorter) /= shorter;
+    EXPECT_EQ(a, ZELMathVector(10, 2.0));
+    EXPECT_TRUE(std::isnan(ZELDot(a, shorter)));
+    EXPECT_FALSE(a < shorter);
+    EXPECT_EQ(a.slice(5, 6).length(), 0u);
+    EXPECT_EQ(a.slice(-1, 2).length(), 0u);
+    std::vector<AssertReport> reports = recorder.take();
+    ASSERT_EQ(reports.size(), 12u);
+    for (const AssertReport& r : reports) {
+        EXPECT_EQ(r.category, "Software");
+        EXPECT_EQ(r.message, "Size mismatch");
+        EXPECT_EQ(r.file, "foundation/internal/ZELSizeCheck");
+    }
+    EXPECT_EQ(elems(shorter + longer), Elems(7, 5.0));
+    EXPECT_EQ(ZELDot(shorter, longer), 28.0);
+    EXPECT_EQ(elems(a.slice(4, 6)), Elems(6, 2.0));
+    EXPECT_EQ(a.slice(10, 0).length(), 0u);
+    EXPECT_TRUE(recorder.take().empty());
 }
 
 TEST(MathVector, PrintsElementsWithTwoSpacesAndNaNsAsText) {
