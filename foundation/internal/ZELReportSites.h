@@ -2,11 +2,14 @@
 // headers include it); names may change in any release.
 //
 // Every report the library makes comes from a named site holding its message, the library
-// source file it names and the line it gives, written once here. A throw site raises an
-// exception by value with a wide message; an assertion site goes to the assertion hook with the
-// category "Software" and a narrow message. Code that reports names the site, never a literal,
-// so two different checks cannot share a line number by accident. Checks that share a site make
-// the same report on purpose (the site's comment says which).
+// source file it names and the line it gives. A throw site raises an exception by value with a
+// wide message; an assertion site goes to the assertion hook with the category "Software" and a
+// narrow message. Each family declares its own sites, in one table in its internal folder
+// (`<family>/internal/ZEL<Family>ReportSites.h`); code that reports names a site, never a
+// literal or __LINE__, so editing a file does not move the (file, line) a user sees, and two
+// different checks cannot share a line number by accident. Checks that share a site make the
+// same report on purpose (the site's comment says which). tests/test_report_sites.cpp pins every
+// site a user can see.
 #ifndef ZELMATH_FOUNDATION_INTERNAL_ZELREPORTSITES_H
 #define ZELMATH_FOUNDATION_INTERNAL_ZELREPORTSITES_H
 
@@ -36,24 +39,6 @@ template <class Error>
 
 /// Hands the site's report to the assertion hook, which returns.
 inline void report(const AssertSite& site) { _scl_do_assert("Software", site.message, site.file, site.line); }
-
-// ---- simulation time ----------------------------------------------------------------------------
-
-/// (sec, nsec) construction or set() with |nsec| >= 1e9 (ZELEDomainError).
-constexpr ThrowSite kNanosecondDomain{L"Nanosecond domain violation", "ZELSimTimeMD.m/src/ZELSimTime", 114};
-/// A zero divisor of /, /=, fmod and ratio (ZELEZeroDivide).
-constexpr ThrowSite kTimeDivideByZero{L"ZELSimTime divide by zero", "ZELSimTimeMD.m/src/ZELSimTime", 160};
-/// A quotient beyond the largest time, in / and /= and in the quotient behind fmod
-/// (ZELEOverflowError).
-constexpr ThrowSite kTimeDivisionOverflow{L"ZELSimTime division overflow", "ZELSimTimeMD.m/src/ZELSimTimeP", 100};
-/// The values a time does not have, asked of its numeric limits.
-constexpr AssertSite kTimeNoInfinity{"No infinity value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 125};
-constexpr AssertSite kTimeNoQuietNaN{"No quiet_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 134};
-constexpr AssertSite kTimeNoSignalingNaN{"No signaling_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 143};
-
-// ---- random streams --------------------------------------------------------------------------
-/// A stream number outside 1..n while strict stream numbers are on.
-constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165};
 
 }  // namespace zel_internal
 
