@@ -67,6 +67,8 @@ std::vector<Site> everySite() {
          throws<ZELEDomainError>([] { ZELSimTime(1, 1000000000); })},
         {"time / 0", typeid(ZELEZeroDivide).name(), "ZELSimTime divide by zero", kTime, 160,
          throws<ZELEZeroDivide>([] { (void)(ZELSimTime(1, 0) / ZELSimTime()); })},
+        {"time ratio by 0", typeid(ZELEZeroDivide).name(), "ZELSimTime divide by zero", kTime, 160,
+         throws<ZELEZeroDivide>([] { (void)ratio(ZELSimTime(1, 0), ZELSimTime()); })},
         {"time / overflow", typeid(ZELEOverflowError).name(), "ZELSimTime division overflow",
          "ZELSimTimeMD.m/src/ZELSimTimeP", 100,
          throws<ZELEOverflowError>([] { (void)(Limits::max() / ZELSimTime(0, 500000000)); })},
