@@ -52,6 +52,7 @@ const char* const kQtn = "publicinterfaces/ZELQtn3D";
 const char* const kXf = "publicinterfaces/ZELXform3D";
 const char* const kTime = "ZELSimTimeMD.m/src/ZELSimTime";
 const char* const kLimits = "ZELSimTimeMD.m/src/ZELSimTimeLimits";
+const char* const kStream = "ZELRandomMD.m/src/ZELRandomStream";
 
 std::vector<Site> everySite() {
     ZELRotate3D r;
@@ -114,6 +115,16 @@ std::vector<Site> everySite() {
         {"time infinity", "Software", "No infinity value", kLimits, 125, [] { (void)Limits::infinity(); }},
         {"time quiet_NaN", "Software", "No quiet_NaN value", kLimits, 134, [] { (void)Limits::quiet_NaN(); }},
         {"time signaling_NaN", "Software", "No signaling_NaN value", kLimits, 143, [] { (void)Limits::signaling_NaN(); }},
+        {"MRG32k3a package seed", typeid(ZELEDomainError).name(), "Invalid MRG32k3a package seed: components 0 to 2 are all zero", kStream, 176,
+         throws<ZELEDomainError>([] { ZELRandomStream::MRG32k3a(0, 0, {{0, 0, 0, 1, 1, 1}}); })},
+        {"Philox substream", typeid(ZELEDomainError).name(), "Substream out of range: Philox substream 4294967296 is not below 2^32", kStream, 197,
+         throws<ZELEDomainError>([] { ZELRandomStream::Philox(1, 0, std::uint64_t(1) << 32); })},
+        {"stream state text", typeid(ZELEDomainError).name(), "Not a random stream state: expected ZELRandomStream", kStream, 398,
+         throws<ZELEDomainError>([] { ZELRandomStream::FromState("not a state"); })},
+        {"classic substream", "Software", "A classic stream has no substreams", kStream, 307,
+         [] { ZELRandomStream::Classic(1).nextSubstream(); }},
+        {"classic antithetic off", "Software", "A classic stream cannot switch antithetic output off", kStream, 341,
+         [] { ZELRandomStream::Classic(1).setAntithetic(false); }},
         {"strict stream number", "Software", "Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165,
          [] {
              ZELRandomGenerator::SetStrictStreams(true);

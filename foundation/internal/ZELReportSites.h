@@ -15,6 +15,8 @@
 
 #include "foundation/scl_assert.h"
 
+#include <string>
+
 namespace zel_internal {
 
 /// The origin of an exception: wide message, library source file, line.
@@ -35,6 +37,13 @@ struct AssertSite {
 template <class Error>
 [[noreturn]] inline void raise(const ThrowSite& site) {
     throw Error(site.message, site.file, site.line);
+}
+
+/// Throws an Error made from the site, its message followed by ": " and `detail` (what exactly
+/// was wrong).
+template <class Error>
+[[noreturn]] inline void raise(const ThrowSite& site, const std::wstring& detail) {
+    throw Error(std::wstring(site.message) + L": " + detail, site.file, site.line);
 }
 
 /// Hands the site's report to the assertion hook, which returns.
