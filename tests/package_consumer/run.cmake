@@ -23,7 +23,9 @@ list(LENGTH installed count)
 if(count LESS 10 OR NOT EXISTS ${incdir}/ZELMath.h)
   message(FATAL_ERROR "the headers were not installed under ${incdir}")
 endif()
-foreach(internal protectedinterfaces/internal/ZELLUKernels.h ZELSimTimeMD.m/src/internal ZELRandomMD.m/src/internal)
+# Internal headers that only .cpp files use stay out.
+foreach(internal protectedinterfaces/internal/ZELLUKernels.h protectedinterfaces/internal/ZELLUReportSites.h
+    ZELSimTimeMD.m/src/internal/ZELSimTimeReportSites.h ZELRandomMD.m/src/internal/ZELRandomReportSites.h)
   if(EXISTS ${incdir}/${internal})
     message(FATAL_ERROR "${internal} is internal to the library and must not be installed")
   endif()
