@@ -31,46 +31,11 @@
 /// @{
 
 #include "ZELMathExport.h"
+#include "foundation/internal/ZELPoolThreadCache.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ZELMATH_POOL_FORWARDS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZELMATH_POOL_FORWARDS 1
-#endif
-#endif
-#ifndef ZELMATH_POOL_FORWARDS
-#define ZELMATH_POOL_FORWARDS 0
-#endif
-
-namespace zel_internal {
-
-/// Internal to the library (public only so that the inline fast path can read it). A free block
-/// holds the link to the next one.
-struct PoolFreeBlock {
-    PoolFreeBlock* next;
-};
-
-/// Internal: one thread's cache. Zero-initialised and trivially destructible, so it needs no
-/// guard and stays readable after the thread's exit handler has run.
-struct PoolThreadCache {
-    static constexpr std::size_t Classes = 256;  // MaxPooledBytes / Granularity
-    PoolFreeBlock* lists[Classes];
-    std::uint32_t counts[Classes];
-    char* bumpBegin;
-    char* bumpEnd;
-    bool live;      ///< registered for the exit handler and not yet past it: frees may be cached
-    bool retired;   ///< past the exit handler: every block goes to the shared lists
-};
-
-/// Internal: the calling thread's cache.
-extern ZELMATH_EXPORT __thread PoolThreadCache t_poolCache;
-
-}  // namespace zel_internal
 
 class ZELMATH_EXPORT ZELPoolAllocator {
 public:

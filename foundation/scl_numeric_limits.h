@@ -25,7 +25,7 @@ enum scl_float_round_style : int {
 template <class T>
 struct scl_numeric_limits;
 
-namespace zelmath_detail {
+namespace zel_internal {
 
 /// The members shared by the built-in specialisations, read from the standard library.
 template <class T>
@@ -65,13 +65,13 @@ struct scl_builtin_limits {
     static constexpr T signaling_NaN() noexcept { return S::signaling_NaN(); }
 };
 
-}  // namespace zelmath_detail
+}  // namespace zel_internal
 
 template <>
-struct scl_numeric_limits<double> : zelmath_detail::scl_builtin_limits<double> {};
+struct scl_numeric_limits<double> : zel_internal::scl_builtin_limits<double> {};
 
 template <>
-struct scl_numeric_limits<std::int64_t> : zelmath_detail::scl_builtin_limits<std::int64_t> {};
+struct scl_numeric_limits<std::int64_t> : zel_internal::scl_builtin_limits<std::int64_t> {};
 
 /// @}
 

@@ -1,6 +1,6 @@
 // The two estimates of the reciprocal 1-norm condition number from the LU factors (see
 // ZELLUKernels.h and the documentation of condition() and conditionHigham()).
-#include "protectedinterfaces/ZELLUKernels.h"
+#include "protectedinterfaces/internal/ZELLUKernels.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // ZELLUKernels.cpp, the condition estimates in ZELLUCondition.cpp.
 #include "protectedinterfaces/ZELLUFactor.h"
 
-#include "foundation/scl_assert.h"
-#include "protectedinterfaces/ZELLUKernels.h"
+#include "protectedinterfaces/internal/ZELLUKernels.h"
+#include "protectedinterfaces/internal/ZELLUReportSites.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,7 +116,7 @@ ZELBasicLUFactor<T>::ZELBasicLUFactor(const Matrix& a, bool computeCondition, T 
 
 template <class T>
 ZELBasicLUFactor<T>::ZELBasicLUFactor(const ZELBasicLUFactor&) : ZELBasicLUFactor() {
-    _scl_do_assert("Software", "This constructor is not yet implemented", "protectedinterfaces/ZELLUFactor", 86);
+    zel_internal::report(zel_internal::kLUCopyNotImplemented);
 }
 
 template <class T>

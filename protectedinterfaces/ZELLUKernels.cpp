@@ -1,5 +1,5 @@
 // The factorisation and substitution loops of the LU factorisation (see ZELLUKernels.h).
-#include "protectedinterfaces/ZELLUKernels.h"
+#include "protectedinterfaces/internal/ZELLUKernels.h"
 
 #include "foundation/internal/ZELSimdPair.h"
 

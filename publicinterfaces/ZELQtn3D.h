@@ -76,13 +76,16 @@
 #include "ZELMathExport.h"
 #include "foundation/ZELException.h"
 #include "foundation/internal/ZELConstants.h"
-#include "foundation/internal/ZELFrameDispatch.h"
 #include "foundation/internal/ZELSimdPair.h"
 #include "foundation/scl_numeric_limits.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/internal/ZELFrameDispatch.h"
+#include "publicinterfaces/internal/ZELGeometryReportSites.h"
+#include "publicinterfaces/internal/ZELRotationStorage.h"
 
 #include <cmath>
 #include <iosfwd>
@@ -207,8 +210,7 @@ public:
     /// not above Tolerance, leaving the value unchanged.
     void normalize() {
         const T n = norm();
-        if (n <= Tolerance)
-            throw ZELENumericError(L"Zero length quaternion", "publicinterfaces/ZELQtn3D", __LINE__);
+        if (n <= Tolerance) zel_internal::raise<ZELENumericError>(zel_internal::kQtnZeroLength);
         s_ = s_ / n;
         v_[0] = v_[0] / n;
         v_[1] = v_[1] / n;
@@ -268,7 +270,7 @@ public:
         case ZELMath3D::XAxis: v_ = ZELBasicVector3D<T>(sn, T(0), T(0)); break;
         case ZELMath3D::YAxis: v_ = ZELBasicVector3D<T>(T(0), sn, T(0)); break;
         case ZELMath3D::ZAxis: v_ = ZELBasicVector3D<T>(T(0), T(0), sn); break;
-        default: zel_internal::checkAxis(k, kFile, __LINE__); break;
+        default: zel_internal::checkAxis(k, zel_internal::kQtnCAAAxis); break;
         }
     }
     /// Roll, pitch and yaw through getRotate and the rotation's getRPY.
@@ -300,7 +302,7 @@ public:
         ZELMath3D::AxisType k[3];
         e.getAxes(k[0], k[1], k[2]);
         for (ZELMath3D::AxisType axis : k) {
-            if (!zel_internal::checkAxis(axis, kFile, __LINE__)) return;
+            if (!zel_internal::checkAxis(axis, zel_internal::kQtnEulerAxis)) return;
         }
         ZELBasicRotate3D<T> R;
         R.setEuler(e);
@@ -335,7 +337,7 @@ public:
     /// WorldFrame: this = r·this; LocalFrame: this = this·r.
     void rotate(ZELBasicQtn3D const& r, ZELMath3D::ReferenceFrame f) {
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, __LINE__}, [&] { multiply(*this, r, *this); }, [&] { multiply(*this, *this, r); });
+            f, zel_internal::kQtnComposeFrame, [&] { multiply(*this, r, *this); }, [&] { multiply(*this, *this, r); });
     }
     /// r = the rotation by angle about axis (throws for a zero axis before the frame is read).
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
@@ -346,7 +348,7 @@ public:
     /// The rotation by angle about coordinate axis k, worked out in place. The frame is checked
     /// first, then the axis.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
-        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, __LINE__}) || !zel_internal::checkAxis(k, kFile, __LINE__))
+        if (!zel_internal::checkFrame(f, zel_internal::kQtnTurnFrame) || !zel_internal::checkAxis(k, zel_internal::kQtnTurnAxis))
             return;
         T sn, cs;
         ZELCleanSinCos(angle * T(0.5), sn, cs);
@@ -445,9 +447,6 @@ public:
 
     /// @}
 private:
-    static constexpr const char* kFile = "publicinterfaces/ZELQtn3D";
-    static constexpr const char* kBadFrame = "Invalid reference frame.";
-
     /// |m| with the sign of d (zero and NaN count as positive).
     static T signed_(T const& d, T const& m) noexcept { return d < T(0) ? -m : m; }
     void setIdentity() noexcept {
@@ -478,6 +477,101 @@ private:
     T s_;
     ZELBasicVector3D<T> v_;
 };
+
+// ---- conversions between the quaternion and the rotation matrix -------------------------------
+
+/// The diagonal is 2s² − 1 + 2x² (and so on), which assumes a unit quaternion.
+template <class T>
+inline void ZELBasicQtn3D<T>::getRotate(ZELBasicRotate3D<T>& R) const noexcept {
+    const T s = s_, x = v_[0], y = v_[1], z = v_[2];
+    const T d = T(2) * s * s - T(1);
+    T* m = zel_internal::RotationStorage::columns(R);  // m[3c + r] is R(r, c)
+    m[0] = d + T(2) * x * x;
+    m[1] = T(2) * x * y + T(2) * s * z;
+    m[2] = T(2) * x * z - T(2) * s * y;
+    m[3] = T(2) * x * y - T(2) * s * z;
+    m[4] = d + T(2) * y * y;
+    m[5] = T(2) * y * z + T(2) * s * x;
+    m[6] = T(2) * x * z + T(2) * s * y;
+    m[7] = T(2) * y * z - T(2) * s * x;
+    m[8] = d + T(2) * z * z;
+}
+
+/// Four squared magnitudes from the diagonal (made non-negative), each rooted with the 1e-20
+/// floor; the largest of |x|, |y|, |z| takes its sign from the antisymmetric difference and fixes
+/// the signs of the other two through the symmetric sums; finally all four are divided by the
+/// root of the sum of the squared estimates (at least 1, so never zero).
+template <class T>
+inline void ZELBasicQtn3D<T>::setRotate(ZELBasicRotate3D<T> const& R) noexcept {
+    using zel_internal::flooredRoot;
+    const T* m = zel_internal::RotationStorage::columns(R);  // m[3c + r] is R(r, c)
+    const T t = (m[0] + m[4]) + m[8];
+    const T c = (T(1) - t) * T(0.25);
+    const T S = std::abs((t + T(1)) * T(0.25));
+    const T X = std::abs(m[0] * T(0.5) + c);
+    const T Y = std::abs(m[4] * T(0.5) + c);
+    const T Z = std::abs(m[8] * T(0.5) + c);
+    const T s = flooredRoot(S);
+    const T ax = flooredRoot(X), ay = flooredRoot(Y), az = flooredRoot(Z);
+    T x, y, z;
+    if (ax >= ay && ax >= az) {
+        x = signed_(m[5] - m[7], ax);
+        y = signed_((m[3] + m[1]) * x, ay);
+        z = signed_((m[6] + m[2]) * x, az);
+    } else if (ay >= az && ay >= ax) {
+        y = signed_(m[6] - m[2], ay);
+        z = signed_((m[7] + m[5]) * y, az);
+        x = signed_((m[3] + m[1]) * y, ax);
+    } else {
+        z = signed_(m[1] - m[3], az);
+        x = signed_((m[6] + m[2]) * z, ax);
+        y = signed_((m[7] + m[5]) * z, ay);
+    }
+    const T n = flooredRoot(((X + S) + Y) + Z);
+    s_ = s / n;
+    v_[0] = x / n;
+    v_[1] = y / n;
+    v_[2] = z / n;
+}
+
+/// Four times the squares of s, x, y, z from the diagonal; the largest (ties: s, x, y, z) is
+/// rooted, and the other three are the off-diagonal differences (for s) and sums divided by four
+/// times it. The sign makes s >= 0, and a last division by the norm makes the result unit.
+template <class T>
+inline void ZELBasicQtn3D<T>::setRotateAccurate(ZELBasicRotate3D<T> const& R) noexcept {
+    using std::sqrt;
+    const T* m = zel_internal::RotationStorage::columns(R);  // m[3c + r] is R(r, c)
+    const T d[4] = {(T(1) + m[0]) + (m[4] + m[8]), (T(1) + m[0]) - (m[4] + m[8]),
+                    (T(1) - m[0]) + (m[4] - m[8]), (T(1) - m[0]) - (m[4] - m[8])};
+    const T sx = m[5] - m[7], sy = m[6] - m[2], sz = m[1] - m[3];  // 4sx, 4sy, 4sz
+    const T xy = m[3] + m[1], xz = m[6] + m[2], yz = m[7] + m[5];  // 4xy, 4xz, 4yz
+    int big = 0;
+    for (int i = 1; i < 4; ++i) {
+        if (d[i] > d[big]) big = i;
+    }
+    const T q = sqrt(d[big]) * T(0.5);
+    const T w = T(4) * q;
+    T c[4];  // s, x, y, z
+    switch (big) {
+        case 0: c[0] = q, c[1] = sx / w, c[2] = sy / w, c[3] = sz / w; break;
+        case 1: c[0] = sx / w, c[1] = q, c[2] = xy / w, c[3] = xz / w; break;
+        case 2: c[0] = sy / w, c[1] = xy / w, c[2] = q, c[3] = yz / w; break;
+        default: c[0] = sz / w, c[1] = xz / w, c[2] = yz / w, c[3] = q; break;
+    }
+    T n = sqrt(((c[0] * c[0] + c[1] * c[1]) + c[2] * c[2]) + c[3] * c[3]);
+    if (c[0] < T(0)) n = -n;
+    s_ = c[0] / n;
+    v_[0] = c[1] / n;
+    v_[1] = c[2] / n;
+    v_[2] = c[3] / n;
+}
+
+template <class T>
+inline ZELBasicQtn3D<T> ZELBasicRotate3D<T>::toQtn() const noexcept {
+    ZELBasicQtn3D<T> q(ZELMath3D::Uninitialized);
+    q.setRotate(*this);
+    return q;
+}
 
 // ---- free functions ----------------------------------------------------------------------------
 /// The Hamilton product a·b (b's rotation applied first).
@@ -563,6 +657,3 @@ using ZELQtn3D = ZELBasicQtn3D<double>;
 /// @}
 
 #endif
-
-// The rotation matrix and the conversions between the two forms, after the quaternion is complete.
-#include "publicinterfaces/ZELRotateQtn3D.h"

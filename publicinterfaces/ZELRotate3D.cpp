@@ -1,6 +1,7 @@
 #include "publicinterfaces/ZELRotate3D.h"
 
 #include "foundation/internal/ZELConstants.h"
+#include "publicinterfaces/ZELQtn3D.h"
 
 #include <cmath>
 #include <ostream>
@@ -185,7 +186,7 @@ void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
     ZELMath3D::AxisType k[3];
     e.getAxes(k[0], k[1], k[2]);
     for (ZELMath3D::AxisType axis : k) {
-        if (!zel_internal::checkAxis(axis, kFile, 471)) return;
+        if (!zel_internal::checkAxis(axis, zel_internal::kRotateEulerAxis)) return;
     }
     *this = Identity;
     for (int i = 0; i < 3; ++i) {
@@ -210,6 +211,11 @@ void ZELBasicRotate3D<T>::setEuler(const ZELBasicEuler3D<T>& e) noexcept {
             postMultiply(t);
         }
     }
+}
+
+template <class T>
+void ZELBasicRotate3D<T>::getEAA(Vector& axis, T& angle) const {
+    toQtn().getEAA(axis, angle);
 }
 
 template class ZELBasicRotate3D<double>;

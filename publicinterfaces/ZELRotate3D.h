@@ -39,26 +39,28 @@
 /// The row-array forms take `const T* const*` (and `T* const*` for `get`), so both a `T**` and
 /// a `const T**` array of three row pointers can be passed.
 ///
-/// Quaternions and near-comparison: this header brings in the quaternion (ZELQtn3D.h) and the
-/// conversions between the two (ZELRotateQtn3D.h), whichever header a caller includes first.
-/// `toQtn()` is the quaternion's `setRotate` of R (s >= 0); `getEAA` returns that quaternion's
-/// unit axis and angle in [0, pi]. `ZELNearAbs(a, b, tolAngle, tolAxis)` and `ZELNearRel`
-/// convert both matrices to quaternions and compare their equivalent angles (tolAngle) and axes
-/// (tolAxis); either tolerance <= 0 means exact equality of the nine scalars. The conversion
-/// takes each quaternion component as the square root of a difference of diagonal entries, so
-/// angles below about 1e-6 rad or within that of a half turn come back only to about 1e-8 rad,
-/// and tolerances much below that are not honoured (ZELQtn3D::setRotateAccurate does not have
-/// this limit).
+/// Quaternions and near-comparison: the quaternion sits above the rotation (ZELQtn3D.h includes
+/// this header and defines the conversions between the two); `toQtn()` needs ZELQtn3D.h, every
+/// other member works with this header alone. `toQtn()` is the quaternion's `setRotate` of R
+/// (s >= 0); `getEAA` returns that quaternion's unit axis and angle in [0, pi].
+/// `ZELNearAbs(a, b, tolAngle, tolAxis)` and `ZELNearRel` convert both matrices to quaternions and
+/// compare their equivalent angles (tolAngle) and axes (tolAxis); either tolerance <= 0 means exact
+/// equality of the nine scalars. The conversion takes each quaternion component as the square root
+/// of a difference of diagonal entries, so angles below about 1e-6 rad or within that of a half
+/// turn come back only to about 1e-8 rad, and tolerances much below that are not honoured
+/// (ZELQtn3D::setRotateAccurate does not have this limit).
 #ifndef ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 #define ZELMATH_PUBLICINTERFACES_ZELROTATE3D_H
 
 /// \addtogroup geometry
 /// @{
 
-#include "foundation/internal/ZELFrameDispatch.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELVector3D.h"  // also the cleaned sine and cosine
+#include "publicinterfaces/internal/ZELFrameDispatch.h"
+#include "publicinterfaces/internal/ZELGeometryReportSites.h"
+#include "publicinterfaces/internal/ZELRotationStorage.h"
 
 #include <array>
 #include <iosfwd>
@@ -272,7 +274,7 @@ public:
                 m_[4] = c;
                 break;
             default:
-                zel_internal::checkAxis(k, kFile, 449);
+                zel_internal::checkAxis(k, zel_internal::kRotateCAAAxis);
                 return;
         }
     }
@@ -329,7 +331,8 @@ public:
     /// change), with p = (k + 1) mod 3 and q = (p + 1) mod 3. Works in place. The frame is
     /// checked first, then the axis.
     void rotate(ZELMath3D::AxisType k, const T& angle, ZELMath3D::ReferenceFrame f) noexcept {
-        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, 802}) || !zel_internal::checkAxis(k, kFile, 803)) {
+        if (!zel_internal::checkFrame(f, zel_internal::kRotateTurnFrame) ||
+            !zel_internal::checkAxis(k, zel_internal::kRotateTurnAxis)) {
             return;
         }
         T s, c;
@@ -355,7 +358,7 @@ public:
     /// WorldFrame: R = b*R; LocalFrame: R = R*b. b may be *this.
     void rotate(const ZELBasicRotate3D& b, ZELMath3D::ReferenceFrame f) noexcept {
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, 851}, [&] { preMultiply(b); }, [&] { postMultiply(b); });
+            f, zel_internal::kRotateComposeFrame, [&] { preMultiply(b); }, [&] { postMultiply(b); });
     }
     /// Q = setEAA(axis, angle) (which may throw, before the frame is looked at); then WorldFrame:
     /// R = Q*R, LocalFrame: R = R*Q.
@@ -363,14 +366,14 @@ public:
         ZELBasicRotate3D q(ZELMath3D::Uninitialized);
         q.setEAA(axis, angle);
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, 828}, [&] { preMultiply(q); }, [&] { postMultiply(q); });
+            f, zel_internal::kRotateAxisAngleFrame, [&] { preMultiply(q); }, [&] { postMultiply(q); });
     }
 
     /// @}
     /// \name Quaternion and equivalent axis and angle
     /// @{
 
-    /// The quaternion of R (s >= 0): the quaternion's setRotate.
+    /// The quaternion of R (s >= 0): the quaternion's setRotate (defined in ZELQtn3D.h).
     ZELBasicQtn3D<T> toQtn() const noexcept;
     /// A unit axis and an angle in [0, pi], through toQtn().
     void getEAA(Vector& axis, T& angle) const;
@@ -396,14 +399,8 @@ public:
 
     /// @}
 private:
-    static constexpr const char* kFile = "publicinterfaces/ZELRotate3D";
-    static constexpr const char* kBadFrame = "Invalid reference frame";
-
-    /// The quaternion and the transform read and write the nine scalars directly.
-    template <class U>
-    friend class ZELBasicQtn3D;
-    template <class U>
-    friend class ZELBasicXform3D;
+    /// The quaternion and the transform reach the nine scalars through this helper only.
+    friend struct zel_internal::RotationStorage;
 
     void swapElements(int i, int j) noexcept {
         const T t = m_[i];
@@ -493,6 +490,3 @@ using ZELRotate3D = ZELBasicRotate3D<double>;
 /// @}
 
 #endif
-
-// The quaternion and the conversions between the two forms, after the rotation is complete.
-#include "publicinterfaces/ZELRotateQtn3D.h"

@@ -1,6 +1,7 @@
 #include "publicinterfaces/ZELVector3D.h"
 
 #include "foundation/ZELException.h"
+#include "publicinterfaces/internal/ZELGeometryReportSites.h"
 
 #include <cmath>
 #include <limits>
@@ -8,7 +9,7 @@
 
 template <class T>
 void ZELBasicVector3D<T>::throwZeroLength() {
-    throw ZELEZeroVector(L"The vector has zero length", "publicinterfaces/ZELVector3D", 378);
+    zel_internal::raise<ZELEZeroVector>(zel_internal::kVectorZeroLength);
 }
 
 template <class T>

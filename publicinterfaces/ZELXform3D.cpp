@@ -20,10 +20,9 @@ void ZELBasicXform3D<T>::get(ZELBasicMathMatrix<T>& m, bool transposed) const {
 
 template <class T>
 void ZELBasicXform3D<T>::set(ZELBasicMathMatrix<T> const& m, bool transposed) {
-    T* R = r_.m_;
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c)
-            R[3 * c + r] = transposed ? m(c, r) : m(r, c);
+            at(r_, r, c) = transposed ? m(c, r) : m(r, c);
         p_[r] = transposed ? m(3, r) : m(r, 3);
     }
     r_.normalize();

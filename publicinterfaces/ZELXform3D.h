@@ -51,7 +51,6 @@
 /// @{
 
 #include "ZELMathExport.h"
-#include "foundation/internal/ZELFrameDispatch.h"
 #include "publicinterfaces/ZELEuler3D.h"
 #include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELMathMatrix.h"
@@ -59,6 +58,9 @@
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELVector3D.h"
+#include "publicinterfaces/internal/ZELFrameDispatch.h"
+#include "publicinterfaces/internal/ZELGeometryReportSites.h"
+#include "publicinterfaces/internal/ZELRotationStorage.h"
 
 #include <iosfwd>
 
@@ -153,13 +155,12 @@ public:
     void set(ZELBasicMathMatrix<T> const& m, bool transposed);
     /// a[i][j] = M(i, j) in the chosen layout.
     void get(T (*a)[4], bool transposed) const noexcept {
-        const T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c) {
                 if (transposed)
-                    a[c][r] = R[3 * c + r];
+                    a[c][r] = at(r_, r, c);
                 else
-                    a[r][c] = R[3 * c + r];
+                    a[r][c] = at(r_, r, c);
             }
         }
         for (int r = 0; r < 3; ++r) {
@@ -175,17 +176,16 @@ public:
     }
     /// R and p from a 4 × 4 array in the chosen layout, then R re-orthonormalised.
     void set(T const (*a)[4], bool transposed) {
-        T* R = r_.m_;
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c)
-                R[3 * c + r] = transposed ? a[c][r] : a[r][c];
+                at(r_, r, c) = transposed ? a[c][r] : a[r][c];
             p_[r] = transposed ? a[3][r] : a[r][3];
         }
         r_.normalize();
     }
     /// The twelve scalars in flat order: R column by column, then p.
     void get(T* a) const noexcept {
-        const T* R = r_.m_;
+        const T* R = zel_internal::RotationStorage::columns(r_);
         for (int i = 0; i < 9; ++i)
             a[i] = R[i];
         a[9] = p_[0];
@@ -194,7 +194,7 @@ public:
     }
     /// R from a[0..8] (column by column) and p from a[9..11], then R re-orthonormalised.
     void set(T const* a) {
-        T* R = r_.m_;
+        T* R = zel_internal::RotationStorage::columns(r_);
         for (int i = 0; i < 9; ++i)
             R[i] = a[i];
         p_[0] = a[9];
@@ -209,35 +209,35 @@ public:
 
     /// c = a·b.
     static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
-        const T* A = a.r_.m_;
-        const T* B = b.r_.m_;
-        T m[12];
+        ZELBasicXform3D m(ZELMath3D::Uninitialized);  // c may be a or b
+        const ZELBasicRotate3D<T>& A = a.r_;
+        const ZELBasicRotate3D<T>& B = b.r_;
         for (int k = 0; k < 3; ++k)
             for (int r = 0; r < 3; ++r)
-                m[3 * k + r] = A[r] * B[3 * k] + A[3 + r] * B[3 * k + 1] + A[6 + r] * B[3 * k + 2];
+                at(m.r_, r, k) = at(A, r, 0) * at(B, 0, k) + at(A, r, 1) * at(B, 1, k) + at(A, r, 2) * at(B, 2, k);
         for (int r = 0; r < 3; ++r)
-            m[9 + r] = A[r] * b.p_[0] + A[3 + r] * b.p_[1] + A[6 + r] * b.p_[2] + a.p_[r];
-        c.store(m);
+            m.p_[r] = at(A, r, 0) * b.p_[0] + at(A, r, 1) * b.p_[1] + at(A, r, 2) * b.p_[2] + a.p_[r];
+        c = m;
     }
     /// c = a·b⁻¹.
     static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
-        const T* A = a.r_.m_;
-        const T* B = b.r_.m_;
-        T m[12];
+        ZELBasicXform3D m(ZELMath3D::Uninitialized);  // c may be a or b
+        const ZELBasicRotate3D<T>& A = a.r_;
+        const ZELBasicRotate3D<T>& B = b.r_;
         for (int k = 0; k < 3; ++k)
             for (int r = 0; r < 3; ++r)
-                m[3 * k + r] = A[r] * B[k] + A[3 + r] * B[3 + k] + A[6 + r] * B[6 + k];
+                at(m.r_, r, k) = at(A, r, 0) * at(B, k, 0) + at(A, r, 1) * at(B, k, 1) + at(A, r, 2) * at(B, k, 2);
         for (int r = 0; r < 3; ++r)
-            m[9 + r] = a.p_[r] - (b.p_[0] * m[r] + b.p_[1] * m[3 + r] + b.p_[2] * m[6 + r]);
-        c.store(m);
+            m.p_[r] = a.p_[r] - (b.p_[0] * at(m.r_, r, 0) + b.p_[1] * at(m.r_, r, 1) + b.p_[2] * at(m.r_, r, 2));
+        c = m;
     }
     /// y = R·x + p; y may be x.
     static void multiply(ZELBasicVector3D<T>& y, ZELBasicXform3D const& a, ZELBasicVector3D<T> const& x) noexcept {
-        const T* A = a.r_.m_;
+        const ZELBasicRotate3D<T>& A = a.r_;
         const T x0 = x[0], x1 = x[1], x2 = x[2];
-        const T y0 = A[0] * x0 + A[3] * x1 + A[6] * x2 + a.p_[0];
-        const T y1 = A[1] * x0 + A[4] * x1 + A[7] * x2 + a.p_[1];
-        const T y2 = A[2] * x0 + A[5] * x1 + A[8] * x2 + a.p_[2];
+        const T y0 = at(A, 0, 0) * x0 + at(A, 0, 1) * x1 + at(A, 0, 2) * x2 + a.p_[0];
+        const T y1 = at(A, 1, 0) * x0 + at(A, 1, 1) * x1 + at(A, 1, 2) * x2 + a.p_[1];
+        const T y2 = at(A, 2, 0) * x0 + at(A, 2, 1) * x1 + at(A, 2, 2) * x2 + a.p_[2];
         y[0] = y0;
         y[1] = y1;
         y[2] = y2;
@@ -254,13 +254,10 @@ public:
     void preMultiply(ZELBasicXform3D const& a) noexcept { multiply(*this, a, *this); }
     /// R becomes Rᵀ and p becomes −Rᵀ·p.
     void invert() noexcept {
-        T* R = r_.m_;
-        const T p0 = -(R[0] * p_[0] + R[1] * p_[1] + R[2] * p_[2]);
-        const T p1 = -(R[3] * p_[0] + R[4] * p_[1] + R[5] * p_[2]);
-        const T p2 = -(R[6] * p_[0] + R[7] * p_[1] + R[8] * p_[2]);
-        swapScalars(R[1], R[3]);
-        swapScalars(R[2], R[6]);
-        swapScalars(R[5], R[7]);
+        const T p0 = -(at(r_, 0, 0) * p_[0] + at(r_, 1, 0) * p_[1] + at(r_, 2, 0) * p_[2]);
+        const T p1 = -(at(r_, 0, 1) * p_[0] + at(r_, 1, 1) * p_[1] + at(r_, 2, 1) * p_[2]);
+        const T p2 = -(at(r_, 0, 2) * p_[0] + at(r_, 1, 2) * p_[1] + at(r_, 2, 2) * p_[2]);
+        r_.invert();
         p_[0] = p0;
         p_[1] = p1;
         p_[2] = p2;
@@ -275,16 +272,15 @@ public:
         T st, ct, sa, ca;
         ZELCleanSinCos(theta, st, ct);
         ZELCleanSinCos(alpha, sa, ca);
-        T* R = r_.m_;
-        R[0] = ct;
-        R[1] = st;
-        R[2] = T(0);
-        R[3] = -ca * st;
-        R[4] = ca * ct;
-        R[5] = sa;
-        R[6] = sa * st;
-        R[7] = -sa * ct;
-        R[8] = ca;
+        at(r_, 0, 0) = ct;
+        at(r_, 1, 0) = st;
+        at(r_, 2, 0) = T(0);
+        at(r_, 0, 1) = -ca * st;
+        at(r_, 1, 1) = ca * ct;
+        at(r_, 2, 1) = sa;
+        at(r_, 0, 2) = sa * st;
+        at(r_, 1, 2) = -sa * ct;
+        at(r_, 2, 2) = ca;
         p_[0] = a * ct;
         p_[1] = a * st;
         p_[2] = d;
@@ -292,18 +288,17 @@ public:
     /// WorldFrame: p = p + v; LocalFrame: p = p + R·v.
     void translate(ZELBasicVector3D<T> const& v, ZELMath3D::ReferenceFrame f) {
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, __LINE__},
+            f, zel_internal::kXformTranslateFrame,
             [&] {
                 p_[0] = p_[0] + v[0];
                 p_[1] = p_[1] + v[1];
                 p_[2] = p_[2] + v[2];
             },
             [&] {
-                const T* R = r_.m_;
                 const T v0 = v[0], v1 = v[1], v2 = v[2];
-                p_[0] = p_[0] + (R[0] * v0 + R[3] * v1 + R[6] * v2);
-                p_[1] = p_[1] + (R[1] * v0 + R[4] * v1 + R[7] * v2);
-                p_[2] = p_[2] + (R[2] * v0 + R[5] * v1 + R[8] * v2);
+                p_[0] = p_[0] + (at(r_, 0, 0) * v0 + at(r_, 0, 1) * v1 + at(r_, 0, 2) * v2);
+                p_[1] = p_[1] + (at(r_, 1, 0) * v0 + at(r_, 1, 1) * v1 + at(r_, 1, 2) * v2);
+                p_[2] = p_[2] + (at(r_, 2, 0) * v0 + at(r_, 2, 1) * v1 + at(r_, 2, 2) * v2);
             });
     }
     /// Rotation by angle about axis: WorldFrame turns R and p, LocalFrame turns R only.
@@ -311,7 +306,7 @@ public:
         ZELBasicRotate3D<T> Q(ZELMath3D::Uninitialized);
         Q.setEAA(axis, angle);
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, __LINE__},
+            f, zel_internal::kXformAxisAngleFrame,
             [&] {
                 r_.preMultiply(Q);
                 Q.rotateVec(p_);
@@ -321,28 +316,28 @@ public:
     /// Rotation by angle about coordinate axis k, worked out in place. The frame is checked
     /// first, then the axis.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
-        if (!zel_internal::checkFrame(f, {kBadFrame, kFile, __LINE__}) || !zel_internal::checkAxis(k, kFile, __LINE__))
+        if (!zel_internal::checkFrame(f, zel_internal::kXformTurnFrame) ||
+            !zel_internal::checkAxis(k, zel_internal::kXformTurnAxis))
             return;
         T s, c;
         ZELCleanSinCos(angle, s, c);
         const int i = (static_cast<int>(k) + 1) % 3, j = (static_cast<int>(k) + 2) % 3;
-        T* R = r_.m_;
         if (f == ZELMath3D::WorldFrame) {
             for (int col = 0; col < 3; ++col)
-                turnPair(R[3 * col + i], R[3 * col + j], s, c);
+                turnPair(at(r_, i, col), at(r_, j, col), s, c);
             turnPair(p_[i], p_[j], s, c);
         } else {
             for (int row = 0; row < 3; ++row) {
-                const T ui = R[3 * i + row], uj = R[3 * j + row];
-                R[3 * i + row] = c * ui + s * uj;
-                R[3 * j + row] = c * uj - s * ui;
+                const T ui = at(r_, row, i), uj = at(r_, row, j);
+                at(r_, row, i) = c * ui + s * uj;
+                at(r_, row, j) = c * uj - s * ui;
             }
         }
     }
     /// WorldFrame: this = x·this; LocalFrame: this = this·x.
     void move(ZELBasicXform3D const& x, ZELMath3D::ReferenceFrame f) {
         zel_internal::dispatchFrame(
-            f, {kBadFrame, kFile, __LINE__}, [&] { multiply(*this, x, *this); }, [&] { multiply(*this, *this, x); });
+            f, zel_internal::kXformMoveFrame, [&] { multiply(*this, x, *this); }, [&] { multiply(*this, *this, x); });
     }
     /// v = R·v + p.
     void rotateVec(ZELBasicVector3D<T>& v) const noexcept { multiply(v, *this, v); }
@@ -385,21 +380,10 @@ public:
 
     /// @}
 private:
-    static constexpr const char* kFile = "publicinterfaces/ZELXform3D";
-    static constexpr const char* kBadFrame = "Invalid reference frame";
-
-    void store(T const* m) noexcept {
-        T* R = r_.m_;
-        for (int i = 0; i < 9; ++i)
-            R[i] = m[i];
-        p_[0] = m[9];
-        p_[1] = m[10];
-        p_[2] = m[11];
-    }
-    static void swapScalars(T& a, T& b) noexcept {
-        const T t = a;
-        a = b;
-        b = t;
+    /// R(r, c) of a rotation, through the rotation's one storage helper.
+    static T& at(ZELBasicRotate3D<T>& R, int r, int c) noexcept { return zel_internal::RotationStorage::at(R, r, c); }
+    static const T& at(ZELBasicRotate3D<T> const& R, int r, int c) noexcept {
+        return zel_internal::RotationStorage::at(R, r, c);
     }
     /// (ui, uj) becomes (c·ui − s·uj, s·ui + c·uj).
     static void turnPair(T& ui, T& uj, T const& s, T const& c) noexcept {

@@ -382,9 +382,7 @@ TEST(LUFactor, CopyingIsReportedAssignmentCopiesAndMovesTakeOverTheState) {
     ZELLUFactor g(f);
     const auto reports = rec.take();
     ASSERT_EQ(reports.size(), 1u);
-    const AssertReport& a = reports[0];
-    EXPECT_EQ(a.category + "|" + a.message + "|" + a.file + "|" + std::to_string(a.line),
-              "Software|This constructor is not yet implemented|protectedinterfaces/ZELLUFactor|86");
+    EXPECT_EQ(reports[0].message, "This constructor is not yet implemented");
     EXPECT_TRUE(!g.good() && !g.fail() && g.dimension() == 0 && g.getPivot().empty());
     EXPECT_EQ(g.condition(), 0.0);  // nothing factored: norm 0.0
 

@@ -56,25 +56,6 @@ TEST(SimTime, DoublesRoundToTheNanosecondAndNanosecondsTurnTowardTheSeconds) {
     }
 }
 
-template <class Error, class Call>
-void expectReport(Call call, const wchar_t* message, const char* file, int line) {
-    try {
-        call();
-        ADD_FAILURE() << "no throw";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message() == message && e.file() == file && e.line() == line) << e.what() << " " << e.line();
-    }
-}
-
-TEST(SimTime, FailuresNameTheirSites) {
-    const char* const time = "ZELSimTimeMD.m/src/ZELSimTime";
-    expectReport<ZELEDomainError>([] { ZELSimTime(1, 1000000000); }, L"Nanosecond domain violation", time, 114);
-    expectReport<ZELEZeroDivide>([] { (void)(ZELSimTime(1, 0) / ZELSimTime()); }, L"ZELSimTime divide by zero", time, 160);
-    expectReport<ZELEZeroDivide>([] { (void)ratio(ZELSimTime(1, 0), ZELSimTime()); }, L"ZELSimTime divide by zero", time, 160);
-    expectReport<ZELEOverflowError>([] { (void)(kMax / ZELSimTime(0, 500000000)); }, L"ZELSimTime division overflow",
-                                    "ZELSimTimeMD.m/src/ZELSimTimeP", 100);
-}
-
 // Order, sums, differences, negation, ++ and -- against the exact values, saturating at the ends.
 TEST(SimTime, ArithmeticAndOrderAgreeWithTheExactValues) {
     for (const ZELSimTime& a : kGrid) {
@@ -197,12 +178,7 @@ TEST(SimTimeLimits, MissingValuesAssertAndReturnZero) {
     AssertRecorder recorder;
     EXPECT_TRUE(Limits::infinity() == ZELSimTime() && Limits::quiet_NaN() == ZELSimTime() &&
                 Limits::signaling_NaN() == ZELSimTime());
-    std::string reports;
-    for (const AssertReport& r : recorder.take())
-        reports += r.category + ' ' + r.message + ' ' + r.file + ' ' + std::to_string(r.line) + '\n';
-    EXPECT_EQ(reports, "Software No infinity value ZELSimTimeMD.m/src/ZELSimTimeLimits 125\n"
-                       "Software No quiet_NaN value ZELSimTimeMD.m/src/ZELSimTimeLimits 134\n"
-                       "Software No signaling_NaN value ZELSimTimeMD.m/src/ZELSimTimeLimits 143\n");
+    EXPECT_EQ(recorder.take().size(), 3u);  // what each report says: test_report_sites.cpp
     static_assert(Limits::digits == 93 && Limits::digits10 == 27 && Limits::epsilon() == ZELSimTime(0, 1), "");
 }
 

@@ -215,7 +215,6 @@ void expectReports(const std::vector<AssertReport>& reports, std::size_t count, 
 
 TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContractSaysSo) {
     using K = Kind<TypeParam>;
-    const bool isRotation = std::is_same<TypeParam, R3>::value;
     const TypeParam before = K::sample();
     TypeParam x = before;
     AssertRecorder rec;
@@ -230,13 +229,7 @@ TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContrac
     EXPECT_EQ(x, before);
     std::vector<AssertReport> reports = rec.take();
     expectReports(reports, count, K::frameMessage);
-    const int rotationLines[4] = {802, 802, 828, 851};
-    for (std::size_t i = 0; i < reports.size(); ++i) {
-        EXPECT_EQ(reports[i].file, K::file);
-        if (isRotation) {
-            EXPECT_EQ(reports[i].line, rotationLines[i % 4]);
-        }
-    }
+    for (const AssertReport& r : reports) EXPECT_EQ(r.file, K::file);
     for (int bad : {3, -1, INT_MAX}) {
         const auto k = static_cast<M3::AxisType>(bad);
         x.rotate(k, 0.5, M3::LocalFrame);
@@ -256,10 +249,7 @@ TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContrac
     EXPECT_EQ(x, afterInvalidCAA(before));
     reports = rec.take();
     expectReports(reports, 1, "Invalid rotation axis");
-    if (!std::is_same<TypeParam, Q>::value) {
-        EXPECT_EQ(reports[0].file, "publicinterfaces/ZELRotate3D");
-        EXPECT_EQ(reports[0].line, 449);
-    }
+    EXPECT_EQ(reports[0].file, (std::is_same<TypeParam, Q>::value ? K::file : "publicinterfaces/ZELRotate3D"));
 }
 
 }  // namespace

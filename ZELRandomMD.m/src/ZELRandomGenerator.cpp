@@ -1,6 +1,6 @@
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 
-#include "foundation/internal/ZELReportSites.h"
+#include "ZELRandomMD.m/src/internal/ZELRandomReportSites.h"
 
 #include <cstring>
 #include <new>

@@ -2,7 +2,7 @@
 
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
 #include "foundation/ZELException.h"
-#include "foundation/internal/ZELReportSites.h"
+#include "ZELRandomMD.m/src/internal/ZELRandomReportSites.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -182,7 +182,7 @@ void philoxWords(const std::uint32_t key[2], std::uint64_t stream, std::uint64_t
 
 // ---- reports -------------------------------------------------------------------------------------
 [[noreturn]] void refuse(const zel_internal::ThrowSite& site, const std::wstring& detail) {
-    throw ZELEDomainError(std::wstring(site.message) + L": " + detail, site.file, site.line);
+    zel_internal::raise<ZELEDomainError>(site, detail);
 }
 
 std::wstring wnum(std::uint64_t v) { return std::to_wstring(v); }

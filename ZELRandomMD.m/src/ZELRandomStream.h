@@ -52,6 +52,7 @@
 /// @{
 
 #include "ZELMathExport.h"
+#include "ZELRandomMD.m/src/internal/ZELPhiloxUniform.h"
 
 #include <array>
 #include <cstddef>
@@ -160,15 +161,6 @@ inline double ZELRandomStream::mrgNext() noexcept {
     constexpr double norm = 1.0 / 4294967088.0;
     return p1 > p2 ? static_cast<double>(p1 - p2) * norm : static_cast<double>(p1 + kM1 - p2) * norm;
 }
-
-namespace zel_internal {
-/// A Philox number from two words (see ZELRandomStream).
-inline double philoxUniform(std::uint32_t w0, std::uint32_t w1) noexcept {
-    constexpr double belowOne = 1.0 - 0x1p-53;
-    const double u = (static_cast<double>(w0 >> 5) * 67108864.0 + static_cast<double>(w1 >> 6) + 0.5) * 0x1p-53;
-    return u < belowOne ? u : belowOne;
-}
-}  // namespace zel_internal
 
 inline double ZELRandomStream::philoxNext() noexcept {
     if (_pos == kBufferWords) philoxRefill();

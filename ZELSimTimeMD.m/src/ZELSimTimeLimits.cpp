@@ -1,6 +1,6 @@
 #include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
 
-#include "foundation/internal/ZELReportSites.h"
+#include "ZELSimTimeMD.m/src/internal/ZELSimTimeReportSites.h"
 
 ZELSimTime scl_numeric_limits<ZELSimTime>::infinity() noexcept {
     zel_internal::report(zel_internal::kTimeNoInfinity);

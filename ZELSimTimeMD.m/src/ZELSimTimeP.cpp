@@ -1,7 +1,7 @@
 #include "ZELSimTimeMD.m/src/ZELSimTimeP.h"
 
 #include "foundation/ZELException.h"
-#include "foundation/internal/ZELReportSites.h"
+#include "ZELSimTimeMD.m/src/internal/ZELSimTimeReportSites.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,11 +2,11 @@
 // headers include it); names may change in any release.
 //
 // The reference-frame dispatch of every frame-relative operation of the rotation matrix, the
-// quaternion and the transform, and the checks of a coordinate axis, each written once with its
-// report. A report goes to the assertion hook with the category "Software"; the operation then
-// changes nothing.
-#ifndef ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
-#define ZELMATH_FOUNDATION_INTERNAL_ZELFRAMEDISPATCH_H
+// quaternion and the transform, and the checks of a coordinate axis, each written once. A
+// failed check reports the site its caller names (publicinterfaces/internal/
+// ZELGeometryReportSites.h) to the assertion hook; the operation then changes nothing.
+#ifndef ZELMATH_PUBLICINTERFACES_INTERNAL_ZELFRAMEDISPATCH_H
+#define ZELMATH_PUBLICINTERFACES_INTERNAL_ZELFRAMEDISPATCH_H
 
 #include "foundation/internal/ZELReportSites.h"
 #include "publicinterfaces/ZELMath3D.h"
@@ -33,11 +33,10 @@ inline bool checkFrame(ZELMath3D::ReferenceFrame f, const AssertSite& invalid) {
     return false;
 }
 
-/// True for XAxis, YAxis and ZAxis; otherwise reports "Invalid rotation axis" from `file` and
-/// `line` and returns false.
-inline bool checkAxis(ZELMath3D::AxisType k, const char* file, int line) {
+/// True for XAxis, YAxis and ZAxis; otherwise reports `invalid` and returns false.
+inline bool checkAxis(ZELMath3D::AxisType k, const AssertSite& invalid) {
     if (k == ZELMath3D::XAxis || k == ZELMath3D::YAxis || k == ZELMath3D::ZAxis) return true;
-    report(AssertSite{"Invalid rotation axis", file, line});
+    report(invalid);
     return false;
 }
 

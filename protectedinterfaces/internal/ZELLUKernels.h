@@ -1,13 +1,12 @@
-// Internal to the library: not part of the public interface (installed only because every header
-// of this folder is); names may change in any release.
+// Internal to the library: not installed; names may change in any release.
 //
 // The loops behind ZELBasicLUFactor<double>, over the rows of the LU matrix (each row its own
 // buffer). Every function keeps each element's documented order of operations, so the results
 // are those of the plain column loop and the plain substitutions to the last bit.
 //   ZELLUKernels.cpp   factorisation, substitutions (one and several right-hand sides)
 //   ZELLUCondition.cpp the classic and the Hager-Higham condition estimates
-#ifndef ZELMATH_PROTECTEDINTERFACES_ZELLUKERNELS_H
-#define ZELMATH_PROTECTEDINTERFACES_ZELLUKERNELS_H
+#ifndef ZELMATH_PROTECTEDINTERFACES_INTERNAL_ZELLUKERNELS_H
+#define ZELMATH_PROTECTEDINTERFACES_INTERNAL_ZELLUKERNELS_H
 
 #include "publicinterfaces/ZELMathMatrix.h"
 
