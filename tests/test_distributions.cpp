@@ -1,14 +1,17 @@
 // Every distribution's draw against its formula, fed chosen uniform numbers through RandomModel.h.
+#include "AssertRecorder.h"
 #include "RandomModel.h"
 #include "ZELMath.h"
 #include "foundation/ZELPoolAllocator.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -264,6 +267,89 @@ TEST(Distributions, DrawsWithoutAGeneratorYieldZero) {
         EXPECT_EQ(drawn[i], i == 4 ? 1.0 : 0.0) << all[i].first->IsA();
     EXPECT_EQ(static_cast<ZELUsrDist&>(*all.back().first).weights()[1], 0.75);  // normalised even so
     EXPECT_NE(ZELRandomGenerator::Instance(), nullptr);                          // the next call tries again
+}
+
+// A stream object applies each distribution's own transformation: through Classic(k) every
+// distribution (bounds and tables included) gives exactly the variates of stream k, singly or as a
+// block; through Philox and MRG32k3a a block equals single draws and the closed forms take the
+// stream's own numbers.
+TEST(Distributions, StreamObjectsApplyTheSameTransformationAsNumberedStreams) {
+    for (const auto& entry : oneOfEach()) {
+        ZELRNDistribution& d = *entry.first;
+        const int k = dynamic_cast<ZELUsrDist*>(&d) != nullptr ? 1 : S;  // ZELUsrDist always draws from stream 1
+        std::vector<double> v(64), numbered(300), single(300), block(300);
+        for (double& x : v) x = d.getRandomVariate(k);
+        std::sort(v.begin(), v.end());
+        d.SetBounds(v[16], v[48]);  // rejects about half of the raw draws
+        const auto fromStart = [&](auto draw) {
+            model::forceNext(k, 0x1234'5678u);
+            draw();
+            return gen().GetRandomNumber(k);
+        };
+        const double after = fromStart([&] { for (double& x : numbered) x = d.getRandomVariate(k); });
+        ZELRandomStream classic = ZELRandomStream::Classic(k);
+        EXPECT_EQ(fromStart([&] { for (double& x : single) x = d.getRandomVariate(classic); }), after) << d.IsA();
+        EXPECT_EQ(fromStart([&] { d.getRandomVariates(classic, block.data(), block.size()); }), after) << d.IsA();
+        EXPECT_TRUE(numbered == single && numbered == block) << d.IsA();
+
+        for (ZELRandomStream stream : {ZELRandomStream::Philox(99, 3), ZELRandomStream::MRG32k3a(2, 1)}) {
+            ZELRandomStream copy(stream);
+            for (double& x : single) x = d.getRandomVariate(stream);
+            d.getRandomVariates(copy, block.data(), block.size());
+            EXPECT_TRUE(single == block && stream.next() == copy.next()) << d.IsA();
+        }
+    }
+    ZELRandomStream philox = ZELRandomStream::Philox(5), numbers(philox);
+    const double u1 = numbers.next(), u2 = numbers.next(), u3 = numbers.next();
+    EXPECT_EQ(ZELExponentialDistribution(2.5).getRandomVariate(philox), -std::log(u1) * 2.5);
+    EXPECT_EQ(ZELNormalDistribution(1.0, 3.0).getRandomVariate(philox),
+              std::cos(3.14527 * u3) * std::sqrt(-2.0 * std::log(u2)) * 3.0 + 1.0);
+    const double values[] = {10, 20, 30}, probabilities[] = {1, 1, 2};
+    const double u4 = numbers.next();
+    EXPECT_EQ(ZELUserDiscDistribution(values, probabilities, 3).getRandomVariate(philox), u4 < 0.25 ? 10 : u4 < 0.5 ? 20 : 30);
+}
+
+// Parameters with which no draw could end, and bounds that reject everything, give NaN and one
+// report per draw instead of a hang, through both kinds of stream; small but valid shapes do not.
+TEST(Distributions, DrawsThatCannotEndReportAndYieldNaN) {
+    AssertRecorder recorder;
+    ZELExponentialDistribution empty(1.0), outside(1.0);
+    empty.SetBounds(10.0, 5.0);
+    outside.SetBounds(-5.0, -1.0);
+    ZELErlangDistribution endless, tooMany;
+    endless.SetDistParameters(1.0, Inf);
+    tooMany.SetDistParameters(1.0, 3e9);
+    ZELGammaDistribution gNaN(NaN, 1.0), gInf(Inf, 1.0), gHuge(1e308, 1.0), gNegative(-3.0, 1.0);
+    ZELBetaDistribution bZero(0.0, 0.0), bNaN(NaN, 1.0), bInf(1.0, Inf), bTiny(1e-300, 1e-300);
+    // (distribution, report, uniform numbers a numbered draw takes: -1 when many)
+    const std::tuple<ZELRNDistribution*, const char*, std::int64_t> cases[] = {
+        {&empty, "Bounds reject every draw", 0}, {&outside, "Bounds reject every draw", ZELRNDistribution::MaxRejections},
+        {&endless, "No draw ends with these parameters", 0}, {&tooMany, "No draw ends with these parameters", 0},
+        {&gNaN, "No draw ends with these parameters", 0}, {&gInf, "No draw ends with these parameters", 0},
+        {&gHuge, "No draw ends with these parameters", 0}, {&gNegative, "No draw ends with these parameters", 0},
+        {&bZero, "No draw ends with these parameters", 0}, {&bNaN, "No draw ends with these parameters", 0},
+        {&bInf, "No draw ends with these parameters", 0}, {&bTiny, "No draw ends with these parameters", -1}};
+    ZELRandomStream philox = ZELRandomStream::Philox(1);
+    for (const auto& [d, message, uniforms] : cases) {
+        gen().ResetStream(S);
+        EXPECT_TRUE(std::isnan(d->getRandomVariate(S))) << d->IsA();
+        if (uniforms >= 0) {
+            EXPECT_EQ(gen().GetDrawCount(S), static_cast<std::uint64_t>(uniforms)) << d->IsA();
+        }
+        EXPECT_TRUE(std::isnan(d->getRandomVariate(philox))) << d->IsA();
+        const std::vector<AssertReport> reports = recorder.take();
+        ASSERT_EQ(reports.size(), 2u) << d->IsA();
+        for (const AssertReport& r : reports)
+            EXPECT_TRUE(r.category == "Software" && r.message == message && r.file == "ZELRandomMD.m/src/ZELRNDistribution");
+    }
+    ZELBetaDistribution small(1e-3, 1e-3);
+    ZELGammaDistribution large(1e300, 1.0), negative(-1.0, 1.0);  // a negative shape above -e still ends
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_FALSE(std::isnan(small.getRandomVariate(philox)));
+        EXPECT_TRUE(std::isfinite(large.getRandomVariate(philox)));
+        EXPECT_TRUE(std::isfinite(negative.getRandomVariate(philox)));
+    }
+    EXPECT_TRUE(recorder.take().empty());
 }
 
 }  // namespace
