@@ -13,7 +13,9 @@ ZELSysFastMutexLock ZELRandomGenerator::_contextLock(ZELStaticObjectDefault);
 namespace {
 
 std::atomic<bool> g_strictStreams{false};
-std::atomic<bool> g_overrunCheck{false};
+// The largest word a move may leave without the overrun check looking at it: all words while the
+// check is off, the words whose count lies within the stream while it is on.
+std::atomic<std::uint64_t> g_unchecked{~std::uint64_t{0}};
 
 inline std::uint32_t step(std::uint32_t x) noexcept {
     return x * ZELRandomGenerator::Multiplier + ZELRandomGenerator::Increment;
@@ -24,18 +26,21 @@ inline double toUniform(std::uint32_t x, unsigned char antithetic) noexcept {
     return antithetic != 0 ? 1.0 - u : u;
 }
 
-// A stream's word: the draw count in the high 32 bits (stopping at 2^32 - 1), the state in the
-// low 32 bits.
-constexpr std::uint64_t kMaxCount = 0xFFFFFFFFu;
+// A stream's word: the draw count modulo 2^32 in the high 32 bits, the state in the low 32 bits.
+constexpr std::uint64_t kCountOne = std::uint64_t{1} << 32;
+constexpr std::uint64_t kCountMask = ~std::uint64_t{0} << 32;
+// The largest word whose count lies within the stream.
+constexpr std::uint64_t kLastInStream = ZELRandomGenerator::StreamLength << 32 | 0xFFFFFFFFu;
+
+inline bool unchecked(std::uint64_t word) noexcept { return word <= g_unchecked.load(std::memory_order_relaxed); }
 
 inline std::uint32_t stateOf(std::uint64_t word) noexcept { return static_cast<std::uint32_t>(word); }
 inline std::uint64_t countOf(std::uint64_t word) noexcept { return word >> 32; }
 inline std::uint64_t makeWord(std::uint64_t count, std::uint32_t state) noexcept { return count << 32 | state; }
 
-// The word after one draw.
+// The word after one draw (the count's carry out of the word is dropped: modulo 2^32).
 inline std::uint64_t stepWord(std::uint64_t word) noexcept {
-    const std::uint64_t count = countOf(word);
-    return makeWord(count + (count != kMaxCount), step(stateOf(word)));
+    return ((word + kCountOne) & kCountMask) | step(stateOf(word));
 }
 
 // `steps` steps of the generator composed into one affine map x -> mul x + add (mod 2^32), by
@@ -65,8 +70,7 @@ struct JumpWord {
 
     explicit JumpWord(std::uint64_t n) noexcept : jump(n), steps(n) {}
     std::uint64_t operator()(std::uint64_t word) const noexcept {
-        const std::uint64_t count = countOf(word);
-        return makeWord(steps >= kMaxCount - count ? kMaxCount : count + steps, jump(stateOf(word)));
+        return ((word + (steps << 32)) & kCountMask) | jump(stateOf(word));
     }
 };
 
@@ -195,27 +199,38 @@ int ZELRandomGenerator::invalidStream() {
     return 0;
 }
 
-void ZELRandomGenerator::SetOverrunCheck(bool on) noexcept { g_overrunCheck.store(on, std::memory_order_relaxed); }
+void ZELRandomGenerator::SetOverrunCheck(bool on) noexcept {
+    g_unchecked.store(on ? kLastInStream : ~std::uint64_t{0}, std::memory_order_relaxed);
+}
 
-bool ZELRandomGenerator::GetOverrunCheck() noexcept { return g_overrunCheck.load(std::memory_order_relaxed); }
+bool ZELRandomGenerator::GetOverrunCheck() noexcept { return !unchecked(~std::uint64_t{0}); }
 
+// Called, while the check is on, for every move that leaves a count above StreamLength.
 void ZELRandomGenerator::checkOverrun(int j, std::uint64_t word) {
-    if (countOf(word) > StreamLength && !_currentSeeds[j].overrunReported.exchange(true, std::memory_order_relaxed))
+    std::atomic<bool>& reported = _currentSeeds[j].overrunReported;
+    if (word > kLastInStream && !reported.load(std::memory_order_relaxed) &&
+        !reported.exchange(true, std::memory_order_relaxed))
         zel_internal::report(zel_internal::kStreamOverrun);
+}
+
+[[gnu::noinline, gnu::cold]] double ZELRandomGenerator::checkedNumber(int j, std::uint64_t word, double u) {
+    checkOverrun(j, word);
+    return u;
 }
 
 double ZELRandomGenerator::GetRandomNumber(int stream) {
     const int j = index(stream);
     const std::uint64_t word = advance(_currentSeeds[j].x, stepWord).after;
-    if (g_overrunCheck.load(std::memory_order_relaxed)) checkOverrun(j, word);
-    return toUniform(stateOf(word), _antitheticFlags[j].load(std::memory_order_relaxed));
+    const double u = toUniform(stateOf(word), _antitheticFlags[j].load(std::memory_order_relaxed));
+    if (!unchecked(word)) return checkedNumber(j, word, u);  // a tail call keeps the common path lean
+    return u;
 }
 
 void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t count) {
     const int j = index(stream);
     // The whole block is claimed by one exchange of the state; its numbers are made afterwards.
     const Advanced moved = advance(_currentSeeds[j].x, JumpWord(count));
-    if (g_overrunCheck.load(std::memory_order_relaxed)) checkOverrun(j, moved.after);
+    if (!unchecked(moved.after)) checkOverrun(j, moved.after);
     std::uint32_t x = stateOf(moved.before);
     const unsigned char antithetic = _antitheticFlags[j].load(std::memory_order_relaxed);
     for (std::size_t i = 0; i < count; ++i) {
@@ -227,7 +242,7 @@ void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t c
 void ZELRandomGenerator::AdvanceStream(int stream, std::uint64_t steps) {
     const int j = index(stream);
     const std::uint64_t word = advance(_currentSeeds[j].x, JumpWord(steps)).after;
-    if (g_overrunCheck.load(std::memory_order_relaxed)) checkOverrun(j, word);
+    if (!unchecked(word)) checkOverrun(j, word);
 }
 
 std::uint64_t ZELRandomGenerator::GetDrawCount(int stream) {

@@ -39,7 +39,8 @@
 ///
 /// Draw counts and the overrun check: every stream counts its draws since its creation or its last
 /// `ResetStream` (`GetDrawCount`; `GetRandomNumbers` and `AdvanceStream` count their whole block,
-/// a copy of a generator copies the counts; counts stop at 2^32 - 1). The count and the state are
+/// a copy of a generator copies the counts). Counts run modulo 2^32, the generator's period: after
+/// 2^32 draws a stream repeats its whole sequence, and its count starts again at 0. The count and the state are
 /// one atomic word, advanced by the same compare-and-swap, so a count always matches its state.
 /// With `SetOverrunCheck(true)` (process-wide, off by default) a stream whose count passes
 /// 2 097 152 = 2^21 (the draws a stream holds before it runs into the next stream's sequence,
@@ -164,6 +165,8 @@ private:
     static int invalidStream();
     /// The overrun check of stream entry `j` after a move that left `word`.
     void checkOverrun(int j, std::uint64_t word);
+    /// checkOverrun, then `u`.
+    double checkedNumber(int j, std::uint64_t word, double u);
 
     std::unique_ptr<std::atomic<std::uint32_t>[]> _initialSeeds;
     std::unique_ptr<StreamState[]> _currentSeeds;
