@@ -171,7 +171,7 @@ TEST(RandomGenerator, CopiesOwnTheirStreamsAndTheSingletonIsRebuiltAfterItsDestr
     EXPECT_EQ(fresh->GetInitialSeed(9), static_cast<int>(model::seedOfStream(9)));
 }
 
-// Counts follow draws, blocks and advances, restart at a reset, survive a copy and stop at 2^32 - 1;
+// Counts follow draws, blocks and advances, restart at a reset, survive a copy and run modulo 2^32;
 // with the check on, the draw that passes 2^21 is reported once per reset (also when the check
 // comes on late), and the numbers never change.
 TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
@@ -186,9 +186,10 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
     EXPECT_EQ(TestGenerator(g).GetDrawCount(4), 1006u);
     g.ResetStream(4);
     EXPECT_EQ(g.GetDrawCount(4), 0u);
-    g.AdvanceStream(4, ~0ull);
-    g.GetRandomNumber(4);
+    g.AdvanceStream(4, ~0ull);  // 2^64 - 1 steps: 2^32 - 1 modulo the period
     EXPECT_EQ(g.GetDrawCount(4), 0xFFFFFFFFu);
+    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.x / 4294967295.0);  // a whole period
+    EXPECT_EQ(g.GetDrawCount(4), 0u);
     EXPECT_TRUE(recorder.take().empty());  // the check is off by default
 
     const auto reportsAfter = [&](const std::function<void()>& draws) {
