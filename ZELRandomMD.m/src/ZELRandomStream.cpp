@@ -247,8 +247,10 @@ ZELRandomStream ZELRandomStream::Philox(std::uint64_t seed, std::uint64_t stream
 ZELRandomStream ZELRandomStream::Classic(int stream) {
     ZELRandomStream s;
     s._engine = ZELStreamEngine::Classic;
-    s._classic = stream;
-    s._stream = static_cast<std::uint64_t>(static_cast<std::int64_t>(stream));
+    s._classic = stream;  // kept as given, so that strict stream numbers report it at each draw
+    const ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+    const int n = generator != nullptr ? generator->GetNumberOfStreams() : ZELRandomGenerator::SeedTableSize;
+    s._stream = stream >= 1 && stream <= n ? static_cast<std::uint64_t>(stream) : 1u;
     return s;
 }
 
