@@ -120,5 +120,6 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindLinalg(m);
     zelmath_python::bindGeometry(m);
     zelmath_python::bindSimTime(m);
+    zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);
 }
