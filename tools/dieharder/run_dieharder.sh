@@ -13,7 +13,9 @@ set -u
 
 table() {
     out=$1
-    # One row per test (name and ntup), one column per engine: assessment, then the re-run's.
+    # One row per test (name and ntup), one column per engine: the assessments (several for a test
+    # that reports more than one p-value), then the re-run's. A log without the last test of -a is
+    # marked incomplete.
     awk -F'|' '
         function trim(s) { gsub(/^[ \t]+|[ \t]+$/, "", s); return s }
         FNR == 1 {
@@ -24,8 +26,12 @@ table() {
             key = trim($1) "|" trim($2)
             if (!(key in seen)) { seen[key] = 1; order[n++] = key }
             a = trim($6)
-            if (rerun) again[key, engine] = (again[key, engine] == "" ? "" : again[key, engine] ",") a
-            else { verdict[key, engine] = a; count[engine, a]++ }
+            if (rerun) again[key, engine] = (again[key, engine] == "" ? "" : again[key, engine] "/") a
+            else {
+                verdict[key, engine] = (verdict[key, engine] == "" ? "" : verdict[key, engine] "/") a
+                count[engine, a]++
+                if (trim($1) == "dab_monobit2") complete[engine] = 1
+            }
         }
         END {
             split("mrg32k3a philox classic", engines, " ")
@@ -43,8 +49,8 @@ table() {
             }
             printf "| **total** | | "
             for (e = 1; e <= 3; ++e)
-                printf "%d passed, %d weak, %d failed | ", count[engines[e], "PASSED"], count[engines[e], "WEAK"],
-                    count[engines[e], "FAILED"]
+                printf "%d passed, %d weak, %d failed%s | ", count[engines[e], "PASSED"], count[engines[e], "WEAK"],
+                    count[engines[e], "FAILED"], complete[engines[e]] ? "" : " (incomplete)"
             printf "\n"
         }' $(ls "$out"/dieharder_*.log 2>/dev/null)
 }
