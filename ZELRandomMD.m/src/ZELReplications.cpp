@@ -50,19 +50,6 @@ std::wstring fromUtf8(const std::string& text) {
     throw ZELEDomainError(widen(message), __FILE__, __LINE__);
 }
 
-// Refuses, before any model runs, what no replication could use.
-void checkStudy(std::uint64_t n, const ZELReplicationOptions& options) {
-    if (options.engine == ZELStreamEngine::Classic)
-        domainError("ZELRunReplications: the Classic engine's streams are shared by the whole process and cannot "
-                    "be keyed by replication; use MRG32k3a or Philox");
-    if (n > 0 && options.first > std::numeric_limits<std::uint64_t>::max() - (n - 1))
-        domainError("ZELRunReplications: replications " + std::to_string(options.first) + " + " + std::to_string(n) +
-                    " go beyond the largest index 2^64 - 1");
-    // The last replication's stream: refuses an invalid package seed, or an index beyond the
-    // engine's substreams (2^51 for MRG32k3a, 2^32 for Philox), with the stream's own message.
-    if (n > 0) (void)ZELReplication(options.first + (n - 1), options).stream(0);
-}
-
 // The state the pool's threads share while a batch runs.
 struct Pool {
     Pool(std::uint64_t count, ZELReplicationBatch::Call c, void* m, const ZELReplicationOptions& o,
@@ -135,9 +122,21 @@ ZELRandomStream ZELReplication::stream(std::uint64_t source) const {
     return ZELRandomStream::MRG32k3a(source, _index, _packageSeed);
 }
 
+void ZELReplicationBatch::Check(std::uint64_t n, const ZELReplicationOptions& options) {
+    if (options.engine == ZELStreamEngine::Classic)
+        domainError("ZELRunReplications: the Classic engine's streams are shared by the whole process and cannot "
+                    "be keyed by replication; use MRG32k3a or Philox");
+    if (n > 0 && options.first > std::numeric_limits<std::uint64_t>::max() - (n - 1))
+        domainError("ZELRunReplications: replications " + std::to_string(options.first) + " + " + std::to_string(n) +
+                    " go beyond the largest index 2^64 - 1");
+    // The last replication's stream: refuses an invalid package seed, or an index beyond the
+    // engine's substreams (2^51 for MRG32k3a, 2^32 for Philox), with the stream's own message.
+    if (n > 0) (void)ZELReplication(options.first + (n - 1), options).stream(0);
+}
+
 ZELReplicationBatch ZELReplicationBatch::Run(std::uint64_t n, Call call, void* model,
                                              const ZELReplicationOptions& options) {
-    checkStudy(n, options);
+    Check(n, options);
     ZELReplicationBatch batch;
     batch._first = options.first;
     batch._rows.resize(static_cast<std::size_t>(n));

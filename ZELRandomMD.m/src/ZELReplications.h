@@ -100,6 +100,8 @@ public:
     /// on the pool; stops at the first failure (every thread joined). Throws ZELEDomainError
     /// for the input refused before any model runs, and rethrows a progress callback's error.
     static ZELReplicationBatch Run(std::uint64_t n, Call call, void* model, const ZELReplicationOptions& options);
+    /// Refuses (ZELEDomainError) a study that no replication could run: the checks of Run.
+    static void Check(std::uint64_t n, const ZELReplicationOptions& options);
 
     std::uint64_t first() const noexcept { return _first; }
     std::uint64_t count() const noexcept { return _rows.size(); }
