@@ -120,6 +120,7 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindLinalg(m);
     zelmath_python::bindGeometry(m);
     zelmath_python::bindSimTime(m);
+    zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
 }
