@@ -100,6 +100,19 @@ public:
     /// on the pool; stops at the first failure (every thread joined). Throws ZELEDomainError
     /// for the input refused before any model runs, and rethrows a progress callback's error.
     static ZELReplicationBatch Run(std::uint64_t n, Call call, void* model, const ZELReplicationOptions& options);
+    /// Run for any callable model: a function, a lambda, an object with operator().
+    template <class Model>
+    static ZELReplicationBatch RunModel(std::uint64_t n, Model& model, const ZELReplicationOptions& options) {
+        if constexpr (std::is_function_v<Model>) {
+            Model* pointer = &model;
+            return RunModel(n, pointer, options);
+        } else {
+            Call call = [](void* m, const ZELReplication& replication) -> std::vector<double> {
+                return (*static_cast<Model*>(m))(replication);
+            };
+            return Run(n, call, const_cast<void*>(static_cast<const void*>(std::addressof(model))), options);
+        }
+    }
     /// Refuses (ZELEDomainError) a study that no replication could run: the checks of Run.
     static void Check(std::uint64_t n, const ZELReplicationOptions& options);
 
@@ -142,16 +155,7 @@ private:
 /// without synchronising it. See the top of this file for failures and reproducibility.
 template <class Model>
 ZELReplicationResults ZELRunReplications(std::uint64_t n, Model&& model, const ZELReplicationOptions& options = {}) {
-    using M = std::remove_reference_t<Model>;
-    if constexpr (std::is_function_v<M>) {
-        return ZELRunReplications(n, &model, options);  // a function: called through its pointer
-    } else {
-        ZELReplicationBatch::Call call = [](void* m, const ZELReplication& replication) -> std::vector<double> {
-            return (*static_cast<M*>(m))(replication);
-        };
-        void* erased = const_cast<void*>(static_cast<const void*>(std::addressof(model)));
-        return ZELReplicationBatch::Run(n, call, erased, options).results();
-    }
+    return ZELReplicationBatch::RunModel(n, model, options).results();
 }
 
 /// @}
