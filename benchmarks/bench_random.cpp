@@ -6,6 +6,7 @@
 #include "ZELRandomMD.m/src/ZELNormalDistribution.h"
 #include "ZELRandomMD.m/src/ZELPoissonDistribution.h"
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/ZELRandomStream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -88,6 +89,43 @@ void BM_Zel_Gamma3(benchmark::State& s) { zelDraw(s, ZELGammaDistribution(3.0, 2
 void BM_Std_Gamma3(benchmark::State& s) { stdDraw(s, std::gamma_distribution<double>(3.0, 2.0)); }
 void BM_Zel_Poisson4(benchmark::State& s) { zelDraw(s, ZELPoissonDistribution(4.0)); }
 void BM_Std_Poisson4(benchmark::State& s) { stdDraw(s, std::poisson_distribution<int>(4.0)); }
+
+// Exponential variates from a Philox stream object (one at a time and as a block) against
+// std::exponential_distribution on std::mt19937_64.
+void BM_Zel_ExponentialPhilox(benchmark::State& state) {
+    ZELExponentialDistribution d(2.0);
+    ZELRandomStream stream = ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
+    for (auto _ : state) benchmark::DoNotOptimize(d.getRandomVariate(stream));
+}
+void BM_Zel_ExponentialPhiloxBlock(benchmark::State& state) {
+    ZELExponentialDistribution d(2.0);
+    ZELRandomStream stream = ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
+    std::vector<double> block(256);
+    for (auto _ : state) {
+        d.getRandomVariates(stream, block.data(), block.size());
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 256);
+}
+void BM_Std_Exponential64(benchmark::State& state) {
+    std::mt19937_64 engine(5489u + static_cast<unsigned>(state.thread_index()));
+    std::exponential_distribution<double> d(0.5);
+    for (auto _ : state) benchmark::DoNotOptimize(d(engine));
+}
+void BM_Std_Exponential64Block(benchmark::State& state) {
+    std::mt19937_64 engine(5489u);
+    std::exponential_distribution<double> d(0.5);
+    std::vector<double> block(256);
+    for (auto _ : state) {
+        for (double& x : block) x = d(engine);
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 256);
+}
+BENCHMARK(BM_Zel_ExponentialPhilox);
+BENCHMARK(BM_Zel_ExponentialPhiloxBlock);
+BENCHMARK(BM_Std_Exponential64);
+BENCHMARK(BM_Std_Exponential64Block);
 
 #define ZEL_PAIR(name) BENCHMARK(BM_Zel_##name)->ThreadRange(1, 2); BENCHMARK(BM_Std_##name)->ThreadRange(1, 2);
 ZEL_PAIR(Uniform)

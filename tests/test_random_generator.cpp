@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -168,6 +169,54 @@ TEST(RandomGenerator, CopiesOwnTheirStreamsAndTheSingletonIsRebuiltAfterItsDestr
     ZELRandomGenerator* fresh = ZELRandomGenerator::Instance();
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->GetInitialSeed(9), static_cast<int>(model::seedOfStream(9)));
+}
+
+// Counts follow draws, blocks and advances, restart at a reset, survive a copy and run modulo 2^32;
+// with the check on, the draw that passes 2^21 is reported once per reset (also when the check
+// comes on late), and the numbers never change.
+TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
+    AssertRecorder recorder;
+    TestGenerator g(10);
+    double block[5];
+    g.GetRandomNumber(4);
+    g.GetRandomNumbers(4, block, 5);
+    g.AdvanceStream(4, 1000);
+    EXPECT_EQ(g.GetDrawCount(4), 1006u);
+    EXPECT_EQ(g.GetDrawCount(5), 0u);
+    EXPECT_EQ(TestGenerator(g).GetDrawCount(4), 1006u);
+    g.ResetStream(4);
+    EXPECT_EQ(g.GetDrawCount(4), 0u);
+    g.AdvanceStream(4, ~0ull);  // 2^64 - 1 steps: 2^32 - 1 modulo the period
+    EXPECT_EQ(g.GetDrawCount(4), 0xFFFFFFFFu);
+    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.x / 4294967295.0);  // a whole period
+    EXPECT_EQ(g.GetDrawCount(4), 0u);
+    EXPECT_TRUE(recorder.take().empty());  // the check is off by default
+
+    const auto reportsAfter = [&](const std::function<void()>& draws) {
+        draws();
+        const std::vector<AssertReport> r = recorder.take();
+        for (const AssertReport& a : r)
+            EXPECT_TRUE(a.category == "Software" && a.message == "Stream ran into the next stream" &&
+                        a.file == "ZELRandomMD.m/src/ZELRandomGenerator");
+        return r.size();
+    };
+    ZELRandomGenerator::SetOverrunCheck(true);
+    EXPECT_TRUE(ZELRandomGenerator::GetOverrunCheck());
+    for (int round = 0; round < 2; ++round) {
+        g.ResetStream(7);
+        EXPECT_EQ(reportsAfter([&] { g.AdvanceStream(7, ZELRandomGenerator::StreamLength - 1); g.GetRandomNumber(7); }), 0u);
+        EXPECT_EQ(g.GetDrawCount(7), ZELRandomGenerator::StreamLength);
+        double u = 0.0;
+        EXPECT_EQ(reportsAfter([&] { u = g.GetRandomNumber(7); }), 1u);  // draw 2^21 + 1
+        EXPECT_EQ(u, model::Stream{model::seedOfStream(8)}.next());  // stream 8's first number
+        EXPECT_EQ(reportsAfter([&] { g.GetRandomNumbers(7, block, 5); g.AdvanceStream(7, 9); }), 0u);
+    }
+    EXPECT_EQ(reportsAfter([&] { g.GetRandomNumbers(8, block, 1); g.AdvanceStream(8, 1u << 22); }), 1u);
+    ZELRandomGenerator::SetOverrunCheck(false);
+    EXPECT_EQ(reportsAfter([&] { g.ResetStream(9); g.AdvanceStream(9, 3u << 21); }), 0u);
+    ZELRandomGenerator::SetOverrunCheck(true);  // a stream already past 2^21 reports at its next draw
+    EXPECT_EQ(reportsAfter([&] { g.GetRandomNumber(9); g.GetRandomNumber(9); }), 1u);
+    ZELRandomGenerator::SetOverrunCheck(false);
 }
 
 }  // namespace

@@ -291,8 +291,9 @@ TEST(RandomStream, StateContinuesExactly) {
             EXPECT_EQ(draws(b, 5), draws(a, 5));
         }
     }
-    EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(-3).state()).streamIndex(),
-              ZELRandomStream::Classic(-3).streamIndex());
+    EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(2000).state()).streamIndex(), 2000u);
+    EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(-3).state()).streamIndex(), 1u);
+    EXPECT_EQ(ZELRandomStream::Classic(2001).streamIndex(), 1u);
 }
 
 TEST(RandomStream, BadInputIsRefusedAndChangesNothing) {

@@ -1,49 +1,52 @@
 #include "ZELRandomMD.m/src/ZELGammaDistribution.h"
 
 #include "ZELRandomMD.m/src/ZELExponentialDistribution.h"
-#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/internal/ZELUniformSources.h"
 
 #include <cmath>
 
 ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELGammaDistribution)
 
-double ZELGammaDistribution::doGetRandomVariate(int stream) {
+template <class Uniforms>
+double ZELGammaDistribution::rawDraw(Uniforms& u) {
     const double alpha = _shape;
     const double beta = _scale;
     ZELExponentialDistribution exponential(beta);
-    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
-    if (alpha == 1.0) return exponential.getRandomVariate(stream);
-    if (generator == nullptr) return 0.0;
+    if (alpha == 1.0) return u.variate(exponential);
+    if (!u.ready()) return 0.0;
 
     if (alpha < 1.0) {
         const double e = std::exp(1.0);
         const double b = (e + alpha) / e;
-        for (;;) {
-            const double p = b * generator->GetRandomNumber(stream);
+        if (!(b > 0.0)) return endlessDraw();  // alpha <= -e: P = b U1 is never accepted
+        for (std::uint32_t attempt = 0; attempt < MaxAttempts; ++attempt) {
+            const double p = b * u();
             if (p <= 1.0) {
                 if ((p <= 0.01 && 1.0 / alpha >= 7.0) || (p <= 0.001 && 1.0 / alpha >= 6.0) ||
                     (p <= 1e-6 && 1.0 / alpha >= 3.0))
                     return 0.0;
                 const double y = std::pow(p, 1.0 / alpha);
-                const double u2 = generator->GetRandomNumber(stream);
+                const double u2 = u();
                 if (u2 <= std::exp(-y)) return y * beta;
             } else {
                 if (p == b) return 0.0;
                 const double y = -std::log((b - p) / alpha);
-                const double u2 = generator->GetRandomNumber(stream);
+                const double u2 = u();
                 if (u2 <= std::pow(y, alpha - 1.0)) return y * beta;
             }
         }
+        return endlessDraw();
     }
 
-    // alpha > 1 (or NaN, which runs the same arithmetic).
+    // alpha > 1, or NaN (which fails the test below).
     const double a = std::pow(2.0 * alpha - 1.0, -0.5);
     const double b = alpha - std::log(4.0);
     const double q = alpha + 1.0 / a;
     const double d = 1.0 + std::log(4.5);
-    for (;;) {
-        const double u1 = generator->GetRandomNumber(stream);
-        const double u2 = generator->GetRandomNumber(stream);
+    if (!std::isfinite(q)) return endlessDraw();  // NaN, infinite or above about 9e307
+    for (std::uint32_t attempt = 0; attempt < MaxAttempts; ++attempt) {
+        const double u1 = u();
+        const double u2 = u();
         if (u1 == 0.0 || u1 == 1.0) return 0.0;
         const double v = a * std::log(u1 / (1.0 - u1));
         const double y = alpha * std::exp(v);
@@ -53,4 +56,5 @@ double ZELGammaDistribution::doGetRandomVariate(int stream) {
         if (z == 0.0) return 0.0;
         if (std::log(z) <= w) return y * beta;
     }
+    return endlessDraw();
 }

@@ -15,6 +15,11 @@
 ///     must allow for them.
 ///   - alpha > 1: Cheng's method GB (two uniform numbers per attempt); U1 exactly 0 or 1 and
 ///     Z = U1^2 U2 exactly 0 yield 0.0.
+/// Endless parameters: alpha NaN, infinite or above about 9e307 (where the constants of GB are
+/// not finite), and alpha <= -e (where b <= 0 and GS never accepts), report "No draw ends with
+/// these parameters" through the assertion hook and yield NaN. Each draw also gives up the same
+/// way after MaxAttempts rejected attempts, which for a positive shape happens with probability
+/// below 2^-1000 (every attempt of GS and GB is accepted with probability above 1/2).
 /// A default-constructed object has alpha 1 and beta 1 (the standard exponential) until
 /// SetDistParameters is called.
 #ifndef ZELMATH_ZELRANDOMMD_ZELGAMMADISTRIBUTION_H
@@ -30,6 +35,9 @@ class ZELMATH_EXPORT ZELGammaDistribution : public ZELRNDistribution {
 
     ZELGammaDistribution() noexcept : _shape(1.0), _scale(1.0) {}
     ZELGammaDistribution(double shape, double scale) noexcept : _shape(shape), _scale(scale) {}
+
+    /// Attempts of GS or GB before a draw gives up (see above).
+    static constexpr std::uint32_t MaxAttempts = 1u << 20;
 
     void SetDistParameters(double shape, double scale) noexcept {
         _shape = shape;

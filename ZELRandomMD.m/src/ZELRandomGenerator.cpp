@@ -13,6 +13,9 @@ ZELSysFastMutexLock ZELRandomGenerator::_contextLock(ZELStaticObjectDefault);
 namespace {
 
 std::atomic<bool> g_strictStreams{false};
+// The largest word a move may leave without the overrun check looking at it: all words while the
+// check is off, the words whose count lies within the stream while it is on.
+std::atomic<std::uint64_t> g_unchecked{~std::uint64_t{0}};
 
 inline std::uint32_t step(std::uint32_t x) noexcept {
     return x * ZELRandomGenerator::Multiplier + ZELRandomGenerator::Increment;
@@ -21,6 +24,23 @@ inline std::uint32_t step(std::uint32_t x) noexcept {
 inline double toUniform(std::uint32_t x, unsigned char antithetic) noexcept {
     const double u = static_cast<double>(x) / 4294967295.0;
     return antithetic != 0 ? 1.0 - u : u;
+}
+
+// A stream's word: the draw count modulo 2^32 in the high 32 bits, the state in the low 32 bits.
+constexpr std::uint64_t kCountOne = std::uint64_t{1} << 32;
+constexpr std::uint64_t kCountMask = ~std::uint64_t{0} << 32;
+// The largest word whose count lies within the stream.
+constexpr std::uint64_t kLastInStream = ZELRandomGenerator::StreamLength << 32 | 0xFFFFFFFFu;
+
+inline bool unchecked(std::uint64_t word) noexcept { return word <= g_unchecked.load(std::memory_order_relaxed); }
+
+inline std::uint32_t stateOf(std::uint64_t word) noexcept { return static_cast<std::uint32_t>(word); }
+inline std::uint64_t countOf(std::uint64_t word) noexcept { return word >> 32; }
+inline std::uint64_t makeWord(std::uint64_t count, std::uint32_t state) noexcept { return count << 32 | state; }
+
+// The word after one draw (the count's carry out of the word is dropped: modulo 2^32).
+inline std::uint64_t stepWord(std::uint64_t word) noexcept {
+    return ((word + kCountOne) & kCountMask) | step(stateOf(word));
 }
 
 // `steps` steps of the generator composed into one affine map x -> mul x + add (mod 2^32), by
@@ -43,18 +63,29 @@ struct Jump {
     std::uint32_t operator()(std::uint32_t x) const noexcept { return x * mul + add; }
 };
 
-// A state replaced by advance(), and the state that replaced it.
-struct Advanced {
-    std::uint32_t before, after;
+// The word after `steps` draws, all at once.
+struct JumpWord {
+    Jump jump;
+    std::uint64_t steps;
+
+    explicit JumpWord(std::uint64_t n) noexcept : jump(n), steps(n) {}
+    std::uint64_t operator()(std::uint64_t word) const noexcept {
+        return ((word + (steps << 32)) & kCountMask) | jump(stateOf(word));
+    }
 };
 
-// Replaces `state` by next(state) atomically. Draws on one stream from several threads each take
+// A word replaced by advance(), and the word that replaced it.
+struct Advanced {
+    std::uint64_t before, after;
+};
+
+// Replaces `word` by next(word) atomically. Draws on one stream from several threads each take
 // a different state, in the stream's order.
 template <class Next>
-inline Advanced advance(std::atomic<std::uint32_t>& state, Next next) noexcept {
-    std::uint32_t x = state.load(std::memory_order_relaxed);
-    std::uint32_t y = next(x);
-    while (!state.compare_exchange_weak(x, y, std::memory_order_relaxed)) y = next(x);
+inline Advanced advance(std::atomic<std::uint64_t>& word, Next next) noexcept {
+    std::uint64_t x = word.load(std::memory_order_relaxed);
+    std::uint64_t y = next(x);
+    while (!word.compare_exchange_weak(x, y, std::memory_order_relaxed)) y = next(x);
     return {x, y};
 }
 
@@ -71,9 +102,10 @@ struct ZELRandomGenerator::StreamArrays {
           current(new StreamState[static_cast<std::size_t>(n)]),
           flags(new std::atomic<unsigned char>[static_cast<std::size_t>(n)]) {}
 
-    void set(int j, std::uint32_t seed, std::uint32_t state, unsigned char flag) noexcept {
+    void set(int j, std::uint32_t seed, std::uint64_t word, unsigned char flag, bool reported) noexcept {
         initial[j].store(seed, std::memory_order_relaxed);
-        current[j].x.store(state, std::memory_order_relaxed);
+        current[j].x.store(word, std::memory_order_relaxed);
+        current[j].overrunReported.store(reported, std::memory_order_relaxed);
         flags[j].store(flag, std::memory_order_relaxed);
     }
 };
@@ -123,7 +155,7 @@ void ZELRandomGenerator::CreateRandomStreams() {
     StreamArrays arrays(n);  // may throw; the old arrays stay in place
     for (int j = 0; j < n; ++j) {
         const std::uint32_t seed = j < _seedTableSize ? _seedTable[j] : 1u;
-        arrays.set(j, seed, seed, 0);
+        arrays.set(j, seed, makeWord(0, seed), 0, false);
     }
     install(arrays);
 }
@@ -141,7 +173,8 @@ ZELRandomGenerator& ZELRandomGenerator::operator=(const ZELRandomGenerator& othe
     for (int j = 0; j < n; ++j)
         arrays.set(j, other._initialSeeds[j].load(std::memory_order_relaxed),
                    other._currentSeeds[j].x.load(std::memory_order_relaxed),
-                   other._antitheticFlags[j].load(std::memory_order_relaxed));
+                   other._antitheticFlags[j].load(std::memory_order_relaxed),
+                   other._currentSeeds[j].overrunReported.load(std::memory_order_relaxed));
     KOBBaseUnknown::operator=(other);
     install(arrays);
     _numberOfStreams = n;
@@ -166,16 +199,39 @@ int ZELRandomGenerator::invalidStream() {
     return 0;
 }
 
+void ZELRandomGenerator::SetOverrunCheck(bool on) noexcept {
+    g_unchecked.store(on ? kLastInStream : ~std::uint64_t{0}, std::memory_order_relaxed);
+}
+
+bool ZELRandomGenerator::GetOverrunCheck() noexcept { return !unchecked(~std::uint64_t{0}); }
+
+// Called, while the check is on, for every move that leaves a count above StreamLength.
+void ZELRandomGenerator::checkOverrun(int j, std::uint64_t word) {
+    std::atomic<bool>& reported = _currentSeeds[j].overrunReported;
+    if (word > kLastInStream && !reported.load(std::memory_order_relaxed) &&
+        !reported.exchange(true, std::memory_order_relaxed))
+        zel_internal::report(zel_internal::kStreamOverrun);
+}
+
+[[gnu::noinline, gnu::cold]] double ZELRandomGenerator::checkedNumber(int j, std::uint64_t word, double u) {
+    checkOverrun(j, word);
+    return u;
+}
+
 double ZELRandomGenerator::GetRandomNumber(int stream) {
     const int j = index(stream);
-    const std::uint32_t x = advance(_currentSeeds[j].x, [](std::uint32_t s) { return step(s); }).after;
-    return toUniform(x, _antitheticFlags[j].load(std::memory_order_relaxed));
+    const std::uint64_t word = advance(_currentSeeds[j].x, stepWord).after;
+    const double u = toUniform(stateOf(word), _antitheticFlags[j].load(std::memory_order_relaxed));
+    if (!unchecked(word)) return checkedNumber(j, word, u);  // a tail call keeps the common path lean
+    return u;
 }
 
 void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t count) {
     const int j = index(stream);
     // The whole block is claimed by one exchange of the state; its numbers are made afterwards.
-    std::uint32_t x = advance(_currentSeeds[j].x, Jump(count)).before;
+    const Advanced moved = advance(_currentSeeds[j].x, JumpWord(count));
+    if (!unchecked(moved.after)) checkOverrun(j, moved.after);
+    std::uint32_t x = stateOf(moved.before);
     const unsigned char antithetic = _antitheticFlags[j].load(std::memory_order_relaxed);
     for (std::size_t i = 0; i < count; ++i) {
         x = step(x);
@@ -184,8 +240,13 @@ void ZELRandomGenerator::GetRandomNumbers(int stream, double* out, std::size_t c
 }
 
 void ZELRandomGenerator::AdvanceStream(int stream, std::uint64_t steps) {
-    const Jump jump(steps);
-    advance(_currentSeeds[index(stream)].x, jump);
+    const int j = index(stream);
+    const std::uint64_t word = advance(_currentSeeds[j].x, JumpWord(steps)).after;
+    if (!unchecked(word)) checkOverrun(j, word);
+}
+
+std::uint64_t ZELRandomGenerator::GetDrawCount(int stream) {
+    return countOf(_currentSeeds[index(stream)].x.load(std::memory_order_relaxed));
 }
 
 void ZELRandomGenerator::SetAntithetic(int stream) {
@@ -202,5 +263,6 @@ void ZELRandomGenerator::SetInitialSeed(int stream, unsigned int seed) {
 
 void ZELRandomGenerator::ResetStream(int stream) {
     const int j = index(stream);
-    _currentSeeds[j].x.store(_initialSeeds[j].load(std::memory_order_relaxed), std::memory_order_relaxed);
+    _currentSeeds[j].x.store(makeWord(0, _initialSeeds[j].load(std::memory_order_relaxed)), std::memory_order_relaxed);
+    _currentSeeds[j].overrunReported.store(false, std::memory_order_relaxed);
 }

@@ -37,6 +37,17 @@
 /// (category "Software"), once per call, and then uses stream 1 as usual. The switch is
 /// process-wide and applies to every generator.
 ///
+/// Draw counts and the overrun check: every stream counts its draws since its creation or its last
+/// `ResetStream` (`GetDrawCount`; `GetRandomNumbers` and `AdvanceStream` count their whole block,
+/// a copy of a generator copies the counts). Counts run modulo 2^32, the generator's period: after
+/// 2^32 draws a stream repeats its whole sequence, and its count starts again at 0. The count and the state are
+/// one atomic word, advanced by the same compare-and-swap, so a count always matches its state.
+/// With `SetOverrunCheck(true)` (process-wide, off by default) a stream whose count passes
+/// 2 097 152 = 2^21 (the draws a stream holds before it runs into the next stream's sequence,
+/// see below) reports "Stream ran into the next stream" through the assertion hook (category
+/// "Software") at that draw, once until the stream's next `ResetStream`; a stream already past
+/// 2^21 when the check is switched on reports at its next draw. The draw itself is unchanged.
+///
 /// Known limits of the generator (choose streams with them in mind):
 ///   - All 2^32 states form one cycle and the built-in seeds lie 2^21 = 2 097 152 steps apart on
 ///     it: each stream has 2 097 152 draws before it runs into the next stream's sequence.
@@ -108,6 +119,14 @@ public:
     /// Sets the stream's state back to its initial seed (the antithetic flag stays).
     void ResetStream(int stream);
 
+    /// Draws of the stream since its creation or last ResetStream (blocks and advances count).
+    std::uint64_t GetDrawCount(int stream);
+    /// The overrun check on or off for every generator (see above); off by default.
+    static void SetOverrunCheck(bool on) noexcept;
+    static bool GetOverrunCheck() noexcept;
+    /// The draws a stream holds before it reaches the next stream's seed: 2^21.
+    static constexpr std::uint64_t StreamLength = 2097152u;
+
     /// Strict stream numbers on or off for every generator (see above); off by default.
     static void SetStrictStreams(bool on) noexcept;
     static bool GetStrictStreams() noexcept;
@@ -126,10 +145,12 @@ protected:
     explicit ZELRandomGenerator(int numberOfStreams = 2000);
 
 private:
-    /// A stream's current state, alone in a cache line so that draws on different streams from
-    /// different threads do not contend for one.
+    /// A stream's current state (low 32 bits) and draw count (high 32 bits) in one word, alone in
+    /// a cache line so that draws on different streams from different threads do not contend for
+    /// one; and whether the overrun check has reported the stream since its last reset.
     struct alignas(64) StreamState {
-        std::atomic<std::uint32_t> x;
+        std::atomic<std::uint64_t> x;
+        std::atomic<bool> overrunReported;
     };
     struct StreamArrays;  // a set of the three arrays, built before it is installed
 
@@ -142,6 +163,10 @@ private:
     }
     /// Reports an invalid stream number when strict numbers are on; returns 0 (stream 1).
     static int invalidStream();
+    /// The overrun check of stream entry `j` after a move that left `word`.
+    void checkOverrun(int j, std::uint64_t word);
+    /// checkOverrun, then `u`.
+    double checkedNumber(int j, std::uint64_t word, double u);
 
     std::unique_ptr<std::atomic<std::uint32_t>[]> _initialSeeds;
     std::unique_ptr<StreamState[]> _currentSeeds;

@@ -1,13 +1,15 @@
 #include "ZELRandomMD.m/src/ZELUniformDistribution.h"
 
-#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/internal/ZELUniformSources.h"
 
 KOB_DEFINE_COMPONENT(ZELUniformDistribution, ZELRNDistribution)
 
 ZELUniformDistribution::~ZELUniformDistribution() = default;
 
-double ZELUniformDistribution::getRandomVariate(int stream) {
-    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
-    if (generator == nullptr) return 0.0;
-    return (_max - _min) * generator->GetRandomNumber(stream) + _min;
+ZEL_DEFINE_DIRECT_DISTRIBUTION_DRAWS(ZELUniformDistribution)
+
+template <class Uniforms>
+double ZELUniformDistribution::rawDraw(Uniforms& u) {
+    if (!u.ready()) return 0.0;
+    return (_max - _min) * u() + _min;
 }

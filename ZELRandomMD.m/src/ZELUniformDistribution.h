@@ -26,9 +26,15 @@ public:
         _max = maximum;
     }
 
+    using ZELRNDistribution::getRandomVariate;
     double getRandomVariate(int stream) override;
 
+protected:
+    void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override;
+
 private:
+    template <class Uniforms>
+    double rawDraw(Uniforms& uniforms);
     double _min;
     double _max;
 };

@@ -27,11 +27,17 @@ public:
     ZELUserDiscDistribution& operator=(const ZELUserDiscDistribution&) = default;
     ~ZELUserDiscDistribution() override;
 
+    using ZELRNDistribution::getRandomVariate;
     double getRandomVariate(int stream) override;
 
     const ZELUserTable& table() const noexcept { return _table; }
 
+protected:
+    void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override;
+
 private:
+    template <class Uniforms>
+    double rawDraw(Uniforms& uniforms);
     ZELUserTable _table;
 };
 

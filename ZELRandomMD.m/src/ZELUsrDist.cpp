@@ -1,6 +1,6 @@
 #include "ZELRandomMD.m/src/ZELUsrDist.h"
 
-#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/internal/ZELUniformSources.h"
 
 #include <algorithm>
 
@@ -27,17 +27,29 @@ ZELUsrDist& ZELUsrDist::operator=(const ZELUsrDist& other) {
 
 ZELUsrDist::~ZELUsrDist() = default;
 
+// The numbered form draws from stream 1 whatever stream it is given.
 double ZELUsrDist::getRandomVariate(int) {
-    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+    zel_internal::NumberedUniforms uniforms(1);
+    return rawDraw(uniforms);
+}
+
+void ZELUsrDist::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) {
+    zel_internal::StreamUniforms uniforms(stream);
+    for (std::size_t i = 0; i < n; ++i) out[i] = rawDraw(uniforms);
+}
+
+template <class Uniforms>
+double ZELUsrDist::rawDraw(Uniforms& u) {
+    const bool ready = u.ready();
     double sum = 0.0;
     for (int i = 0; i < _count; ++i) sum = sum + _weights[i];
     for (int i = 0; i < _count; ++i) _weights[i] = _weights[i] / sum;
-    if (generator == nullptr) return 0.0;
-    const double u = generator->GetRandomNumber(1);
+    if (!ready) return 0.0;
+    const double v = u();
     double c = 0.0;
     for (int i = 0; i < _count; ++i) {
         c = c + _weights[i];
-        if (c > u) return _weights[i];
+        if (c > v) return _weights[i];
     }
     return -1.0;
 }

@@ -1,15 +1,14 @@
 #include "ZELRandomMD.m/src/ZELWeibullDistribution.h"
 
-#include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/internal/ZELUniformSources.h"
 
 #include <cmath>
 
 ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(ZELWeibullDistribution)
 
-double ZELWeibullDistribution::doGetRandomVariate(int stream) {
+template <class Uniforms>
+double ZELWeibullDistribution::rawDraw(Uniforms& u) {
     if (_shape <= 0.0) return 0.0;
-    ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
-    if (generator == nullptr) return 0.0;
-    const double u = generator->GetRandomNumber(stream);
-    return _scale * std::pow(-std::log(u), 1.0 / _shape);
+    if (!u.ready()) return 0.0;
+    return _scale * std::pow(-std::log(u()), 1.0 / _shape);
 }

@@ -67,6 +67,12 @@ constexpr AssertSite kClassicAntitheticOff{"A classic stream cannot switch antit
 // ---- random streams --------------------------------------------------------------------------
 /// A stream number outside 1..n while strict stream numbers are on.
 constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165};
+/// A stream's draw count passing 2^21 while the overrun check is on (once until its next reset).
+constexpr AssertSite kStreamOverrun{"Stream ran into the next stream", "ZELRandomMD.m/src/ZELRandomGenerator", 180};
+/// A draw whose parameters let no draw end (it returns NaN instead of looping).
+constexpr AssertSite kEndlessDraw{"No draw ends with these parameters", "ZELRandomMD.m/src/ZELRNDistribution", 60};
+/// Acceptance bounds that reject every draw: an empty interval, or MaxRejections draws in a row.
+constexpr AssertSite kBoundsRejectEverything{"Bounds reject every draw", "ZELRandomMD.m/src/ZELRNDistribution", 70};
 
 }  // namespace zel_internal
 

@@ -61,13 +61,13 @@ mkdir -p "$out"
 for engine in $engines; do
     log=$out/dieharder_$engine.log
     echo "dieharder -a on $engine (log: $log)"
-    "$raw" "$engine" 0 | nice -n 19 "$dh" -a -g 200 > "$log" 2>&1
+    nice -n 19 "$raw" "$engine" 0 | nice -n 19 "$dh" -a -g 200 > "$log" 2>&1
     rerun=$out/dieharder_${engine}_rerun.log
     : > "$rerun"
     awk -F'|' 'NF == 6 && $6 ~ /WEAK|FAILED/ { gsub(/ /, "", $1); gsub(/ /, "", $2); print $1, $2 }' "$log" |
         while read -r test ntup; do
             echo "  again on stream 1: $test (ntup $ntup)"
-            "$raw" "$engine" 1 | nice -n 19 "$dh" -d "$test" -n "$ntup" -g 200 >> "$rerun" 2>&1
+            nice -n 19 "$raw" "$engine" 1 | nice -n 19 "$dh" -d "$test" -n "$ntup" -g 200 >> "$rerun" 2>&1
         done
 done
 table "$out"
