@@ -51,3 +51,14 @@ if(ZELMATH_BUILD_TESTS AND PROJECT_IS_TOP_LEVEL)
     set_tests_properties(replications_mpi_${ranks} PROPERTIES LABELS mpi PROCESSORS ${ranks})
   endforeach()
 endif()
+
+if(ZELMATH_BUILD_BENCHMARKS AND PROJECT_IS_TOP_LEVEL)
+  add_executable(zelmath_replications_mpi_timing benchmarks/mpi/replications_mpi_timing.cpp)
+  target_link_libraries(zelmath_replications_mpi_timing PRIVATE ZELMath::mpi zelmath_warnings)
+  zelmath_mpi_command(one_rank 1)
+  zelmath_mpi_command(two_ranks 2)
+  add_custom_target(run_replications_mpi_timing
+    COMMAND ${one_rank} $<TARGET_FILE:zelmath_replications_mpi_timing>
+    COMMAND ${two_ranks} $<TARGET_FILE:zelmath_replications_mpi_timing>
+    USES_TERMINAL COMMENT "A CPU-bound study on one and on two MPI ranks")
+endif()
