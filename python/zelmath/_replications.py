@@ -15,7 +15,7 @@ import traceback
 
 import numpy as np
 
-from . import _zelmath
+from . import _zelmath  # type: ignore[attr-defined]  # the compiled extension; its stub is the package's
 
 __all__ = ["Replications", "replicate"]
 
@@ -155,7 +155,7 @@ class _Progress:
         self._enabled = enabled and total > 0
         if self._enabled:
             try:
-                from tqdm import tqdm
+                from tqdm import tqdm  # type: ignore[import]
                 self._bar = tqdm(total=total, unit="rep", desc="replications")
             except ImportError:
                 self._bar = None
@@ -233,7 +233,7 @@ def _run_executor(executor, model, chunks, key, progress):
 
 
 def _run_dask(model, chunks_for, key, progress, client, workers):
-    import distributed
+    import distributed  # type: ignore[import]
 
     cluster = None
     if client is None:
