@@ -1,10 +1,11 @@
 // Replication, ReplicationResults and the helpers of zelmath.replicate (python/zelmath/_replications.py):
 // the streams and the statistics of a study come from the C++ library, so that Python and C++
-// give the same bits.
+// give the same bits. Also the pickling of the distributions, which models take to workers.
 #include "zelmath_bindings.h"
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -62,9 +63,82 @@ py::array_t<double> perOutput(const ZELReplicationResults& r, F statistic) {
     return out;
 }
 
+// Pickling of a distribution class bound by bindRandom: its parameters (in the order its setter
+// takes them) and its bounds. `blank()` makes an object that `set` then gives the parameters.
+template <class D, std::size_t N, class Blank, class Set>
+void pickleParametric(py::module_& m, const char* name, Blank blank, Set set) {
+    auto cls = py::reinterpret_borrow<py::class_<D, ZELRNDistribution>>(m.attr(name));
+    cls.def(py::pickle(
+        [](const D& d) { return py::make_tuple(d.GetParameters(), d.GetLowerBound(), d.GetUpperBound()); },
+        [blank, set, name](const py::tuple& t) {
+            if (t.size() != 3) throw py::value_error(std::string(name) + ": a pickled state has three items");
+            const auto given = t[0].cast<std::vector<double>>();
+            if (given.size() != N)
+                throw py::value_error(std::string(name) + ": a pickled state has " + std::to_string(N) + " parameters");
+            std::array<double, N> parameters{};
+            std::copy(given.begin(), given.end(), parameters.begin());
+            D d = blank();
+            set(d, parameters);
+            d.SetBounds(t[1].cast<double>(), t[2].cast<double>());
+            return d;
+        }));
+}
+
+// The user tables pickle as their values and cumulative probabilities, rebuilt bit for bit.
+template <class D>
+void pickleTable(py::module_& m, const char* name) {
+    auto cls = py::reinterpret_borrow<py::class_<D, ZELRNDistribution>>(m.attr(name));
+    cls.def(py::pickle(
+        [](const D& d) {
+            const ZELUserTable& t = d.table();
+            const std::vector<double> values(t.values(), t.values() + t.count());
+            const std::vector<double> cum(t.cumProbs(), t.cumProbs() + t.count());
+            return py::make_tuple(values, cum);
+        },
+        [name](const py::tuple& t) {
+            if (t.size() != 2) throw py::value_error(std::string(name) + ": a pickled state has two items");
+            const auto values = t[0].cast<std::vector<double>>();
+            const auto cum = t[1].cast<std::vector<double>>();
+            if (values.size() != cum.size() || values.size() > 0x7fffffffu)
+                throw py::value_error(std::string(name) + ": a pickled state has as many values as probabilities");
+            return D(ZELUserTable::FromCumulative(values.data(), cum.data(), static_cast<int>(values.size())));
+        }));
+}
+
+// Every distribution pickles, so that models and their inputs travel to worker processes.
+void pickleDistributions(py::module_& m) {
+    using A1 = std::array<double, 1>;
+    using A2 = std::array<double, 2>;
+    pickleParametric<ZELUniformDistribution, 2>(m, "UniformDistribution", [] { return ZELUniformDistribution(); },
+        [](ZELUniformDistribution& d, const A2& p) { d.SetDistributionParameters(p[0], p[1]); });
+    pickleParametric<ZELExponentialDistribution, 1>(m, "ExponentialDistribution",
+        [] { return ZELExponentialDistribution(); },
+        [](ZELExponentialDistribution& d, const A1& p) { d.SetDistributionParameters(p[0]); });
+    pickleParametric<ZELTriangularDistribution, 3>(m, "TriangularDistribution",
+        [] { return ZELTriangularDistribution(0.0, 0.0, 0.0); },
+        [](ZELTriangularDistribution& d, const std::array<double, 3>& p) { d.SetParameters(p[0], p[1], p[2]); });
+    pickleParametric<ZELNormalDistribution, 2>(m, "NormalDistribution", [] { return ZELNormalDistribution(); },
+        [](ZELNormalDistribution& d, const A2& p) { d.SetDistParameters(p[0], p[1]); });
+    pickleParametric<ZELLogNormalDistribution, 2>(m, "LogNormalDistribution", [] { return ZELLogNormalDistribution(); },
+        [](ZELLogNormalDistribution& d, const A2& p) { d.SetDistributionParameters(p[0], p[1]); });
+    pickleParametric<ZELGammaDistribution, 2>(m, "GammaDistribution", [] { return ZELGammaDistribution(); },
+        [](ZELGammaDistribution& d, const A2& p) { d.SetDistParameters(p[0], p[1]); });
+    pickleParametric<ZELErlangDistribution, 2>(m, "ErlangDistribution", [] { return ZELErlangDistribution(); },
+        [](ZELErlangDistribution& d, const A2& p) { d.SetDistParameters(p[0], p[1]); });
+    pickleParametric<ZELBetaDistribution, 2>(m, "BetaDistribution", [] { return ZELBetaDistribution(); },
+        [](ZELBetaDistribution& d, const A2& p) { d.SetDistParameters(p[0], p[1]); });
+    pickleParametric<ZELWeibullDistribution, 2>(m, "WeibullDistribution", [] { return ZELWeibullDistribution(); },
+        [](ZELWeibullDistribution& d, const A2& p) { d.SetDistributionParameters(p[0], p[1]); });
+    pickleParametric<ZELPoissonDistribution, 1>(m, "PoissonDistribution", [] { return ZELPoissonDistribution(0.0); },
+        [](ZELPoissonDistribution& d, const A1& p) { d.SetDistParameters(p[0]); });
+    pickleTable<ZELUserDiscDistribution>(m, "UserDiscDistribution");
+    pickleTable<ZELUserContDistribution>(m, "UserContDistribution");
+}
+
 }  // namespace
 
 void bindReplications(py::module_& m) {
+    pickleDistributions(m);
     const std::array<std::uint32_t, 6> defaultSeed = ZELReplicationOptions().packageSeed;
 
     py::class_<ZELReplication>(m, "Replication",

@@ -92,6 +92,29 @@ def test_a_raising_model_reports_its_lowest_replication(backend):
     assert not multiprocessing.active_children()
 
 
+@pytest.mark.parametrize("make", [
+    lambda: zelmath.UniformDistribution(2.0, 5.0), lambda: zelmath.ExponentialDistribution(3.0),
+    lambda: zelmath.TriangularDistribution(1.0, 2.0, 7.0), lambda: zelmath.NormalDistribution(1.0, 2.0),
+    lambda: zelmath.LogNormalDistribution(2.0, 0.5), lambda: zelmath.GammaDistribution(2.5, 1.5),
+    lambda: zelmath.ErlangDistribution(4.0, 3), lambda: zelmath.BetaDistribution(2.0, 3.0),
+    lambda: zelmath.WeibullDistribution(2.0, 1.5), lambda: zelmath.PoissonDistribution(3.5),
+    lambda: zelmath.UserDiscDistribution([1.0, 5.0, 9.0], [0.1, 0.6, 0.3]),
+    lambda: zelmath.UserContDistribution([0.0, 0.3, 2.0], [0.1, 0.7, 0.2])])
+def test_every_distribution_pickles_with_its_parameters_and_bounds(make):
+    original = make()
+    if not isinstance(original, (zelmath.UniformDistribution, zelmath.UserDiscDistribution,
+                                 zelmath.UserContDistribution)):
+        original.set_bounds(0.5, 6.0)
+    copy = pickle.loads(pickle.dumps(original))
+    assert type(copy) is type(original)
+    assert (copy.lower_bound, copy.upper_bound) == (original.lower_bound, original.upper_bound)
+    generator = zelmath.RandomGenerator.instance()
+    generator.reset_stream(9)
+    expected = original.variates(9, 500)
+    generator.reset_stream(9)
+    assert copy.variates(9, 500).tobytes() == expected.tobytes()
+
+
 def test_bad_input_gives_clear_errors():
     with pytest.raises(zelmath.DomainError, match=r"replication 5 returned 3 outputs.*\(0\) returned 2"):
         zelmath.replicate(lambda rep: [1.0] * (3 if rep.index == 5 else 2), 10)
