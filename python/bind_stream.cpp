@@ -88,15 +88,7 @@ void bindStream(py::module_& m) {
                                   unsignedArg(substream, "substream"));
         }, py::arg("seed"), py::arg("stream") = 0, py::arg("substream") = 0,
            "Philox4x32-10 stream `stream` keyed by the 64-bit `seed`, substream `substream` (below 2**32).")
-        .def_static("classic", [](py::handle stream) {
-            if (PyBool_Check(stream.ptr()) || !PyIndex_Check(stream.ptr()))
-                throw py::type_error("stream must be an integer");
-            const py::int_ number = py::reinterpret_steal<py::int_>(PyNumber_Index(stream.ptr()));
-            if (!number) throw py::error_already_set();
-            int overflow = 0;
-            const long long k = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
-            return Stream::Classic(streamNumber(overflow != 0 ? 0 : k));
-        }, py::arg("stream"),
+        .def_static("classic", [](py::handle stream) { return Stream::Classic(streamNumber(stream)); }, py::arg("stream"),
            "Stream `stream` of RandomGenerator.instance() (shared state; draws equal get_random_number(stream); "
            "numbers outside 1..2000 mean stream 1).")
         .def("next", [](Stream& s) { return s.next(); }, "The next number.")

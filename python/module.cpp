@@ -74,7 +74,9 @@ void bindErrors(py::module_& m) {
     py::object error = py::reinterpret_borrow<py::object>(gError);
     gZeroDivide = newClass(m, "ZeroDivideError", "Division of a SimTime by zero.",
                            py::make_tuple(error, builtin("ZeroDivisionError")));
-    gDomain = newClass(m, "DomainError", "A SimTime nanosecond count of 1e9 or more in magnitude.",
+    gDomain = newClass(m, "DomainError",
+                       "A value outside its domain: a SimTime nanosecond count of 1e9 or more in magnitude; a "
+                       "RandomStream package seed, substream or state text.",
                        py::make_tuple(error, builtin("ValueError")));
     gOverflow = newClass(m, "DivisionOverflowError", "A SimTime quotient beyond the largest time.",
                          py::make_tuple(error, builtin("OverflowError")));

@@ -9,6 +9,7 @@
 #include <pybind11/operators.h>
 #include <pybind11/pybind11.h>
 
+#include <climits>
 #include <cstddef>
 #include <sstream>
 #include <string>
@@ -102,10 +103,18 @@ Out got(const T& self) {
     return out;
 }
 
-/// Stream numbers from Python: any integer is accepted; numbers outside the int range mean
-/// stream 1, like every other number outside 1..2000.
-inline int streamNumber(long long stream) {
-    return stream < 1 || stream > 0x7fffffffLL ? 1 : static_cast<int>(stream);
+/// A stream number from Python: any integer (TypeError for anything else, bools and floats
+/// included). Numbers outside 1..2000 mean stream 1, as in C++; those outside the int range are
+/// passed on as 0, so that strict stream numbers report them too.
+inline int streamNumber(py::handle stream) {
+    if (PyBool_Check(stream.ptr()) || !PyIndex_Check(stream.ptr()))
+        throw py::type_error("stream must be an integer, not " +
+                             std::string(py::str(py::type::handle_of(stream).attr("__name__"))));
+    const py::int_ number = py::reinterpret_steal<py::int_>(PyNumber_Index(stream.ptr()));
+    if (!number) throw py::error_already_set();
+    int overflow = 0;
+    const long long k = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
+    return overflow != 0 || k < INT_MIN || k > INT_MAX ? 0 : static_cast<int>(k);
 }
 
 }  // namespace zelmath_python

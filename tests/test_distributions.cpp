@@ -109,9 +109,7 @@ TEST(Distributions, ErlangWeibullAndPoissonTakeTheirCountOfUniforms) {
     model::Stream m = force(0x2222'2222u);
     double sum = 0.0;
     for (int i = 0; i < 3; ++i) sum = sum - std::log(m.next()) * 6.0;
-    ZELErlangDistribution erlang(6.0, 3);
-    force(0x2222'2222u);
-    EXPECT_EQ(erlang.getRandomVariate(S), sum / 3.0);
+    ZELErlangDistribution erlang;
     erlang.SetDistParameters(6.0, 2.5);  // ceil(2.5) phases, divided by 2.5
     force(0x2222'2222u);
     EXPECT_EQ(erlang.getRandomVariate(S), sum / 2.5);
@@ -199,9 +197,7 @@ TEST(Distributions, UserTablesSelectTheFirstEntryStrictlyAboveTheUniform) {
 
     const double edges[] = {0.0, 10.0, 20.0}, mass[] = {0.0, 1.0, 3.0}, atom[] = {1.0, 3.0};  // cum 0, 0.25, 1
     ZELUserContDistribution cont(edges, mass, 3);
-    double u = forceU(0.125);
-    EXPECT_EQ(cont.getRandomVariate(S), 0.0 + (u - 0.0) / (0.25 - 0.0) * (10.0 - 0.0));
-    u = forceU(0.625);
+    const double u = forceU(0.625);
     EXPECT_EQ(ZELUserContDistribution(cont).getRandomVariate(S), 10.0 + (u - 0.25) / (1.0 - 0.25) * (20.0 - 10.0));
     force(0xFFFFFFFFu);
     EXPECT_EQ(cont.getRandomVariate(S), 20.0);

@@ -1,5 +1,6 @@
 // The generator and the distributions under concurrent use; also run under ThreadSanitizer
 // (preset `tsan`).
+#include "AssertRecorder.h"
 #include "RandomModel.h"
 #include "ZELRandomMD.m/src/ZELNormalDistribution.h"
 
@@ -97,6 +98,26 @@ TEST(RandomThreads, EightThreadsOnOneStreamHandOutEachNumberOnce) {
     std::sort(expected.begin(), expected.end());
     EXPECT_TRUE(all == expected) << "the drawn numbers are not the stream's first " << all.size();
     EXPECT_EQ(model::stateFor(g->GetRandomNumber(Stream)), m.nextState());
+}
+
+// The count shares the state's word: racing draws across the end of a stream count every draw,
+// and the overrun check reports the crossing exactly once.
+TEST(RandomThreads, RacingDrawsCountEveryDrawAndReportTheOverrunOnce) {
+    ZELRandomGenerator* g = ZELRandomGenerator::Instance();
+    constexpr int Stream = 501;
+    constexpr std::uint64_t Start = ZELRandomGenerator::StreamLength - 4000;
+    g->ResetStream(Stream);
+    g->AdvanceStream(Stream, Start);
+    AssertRecorder recorder;
+    ZELRandomGenerator::SetOverrunCheck(true);
+    race([&](int) {
+        for (int i = 0; i < 1000; ++i) g->GetRandomNumber(Stream);
+    });
+    ZELRandomGenerator::SetOverrunCheck(false);
+    EXPECT_EQ(g->GetDrawCount(Stream), Start + Threads * 1000);
+    const std::vector<AssertReport> reports = recorder.take();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].message, "Stream ran into the next stream");
 }
 
 }  // namespace

@@ -33,7 +33,9 @@
 /// on; `setAntithetic(false)` switches it back (MRG32k3a and Philox). Resets keep the switch.
 ///
 /// Positions: `resetStream()` returns to the start of the stream (substream 0), `resetSubstream()`
-/// to the start of the current substream, `nextSubstream()` to the start of the next one.
+/// to the start of the current substream, `nextSubstream()` to the start of the next one (after
+/// the last substream: MRG32k3a moves on to substream 0 of the next stream, where the last
+/// substream ends; Philox wraps to substream 0 of the same stream).
 /// `advance(n)` moves as if n numbers were drawn: O(log n) for MRG32k3a, O(1) for Philox.
 /// `next(out, n)` gives exactly the numbers of n calls of `next()`.
 ///

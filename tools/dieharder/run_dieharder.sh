@@ -2,7 +2,7 @@
 # dieharder on the stream engines.
 #
 #   run_dieharder.sh RAW DIEHARDER OUTDIR [ENGINE...]   run `dieharder -a` on each engine in turn
-#   run_dieharder.sh --table OUTDIR                     print the table of the logs in OUTDIR
+#   run_dieharder.sh --table OUTDIR...                  print the table of the logs in the OUTDIRs
 #
 # RAW is the stream_raw program (raw 32-bit words of a stream on stdout). ENGINE is mrg32k3a,
 # philox or classic (default: all three, in that order). Each engine's stream 0 goes through
@@ -12,8 +12,11 @@
 set -u
 
 table() {
-    out=$1
-    # One row per test (name and ntup), one column per engine: assessment, then the re-run's.
+    logs=
+    for dir in "$@"; do logs="$logs $(ls "$dir"/dieharder_*.log 2>/dev/null)"; done
+    # One row per test (name and ntup), one column per engine: the assessments (several for a test
+    # that reports more than one p-value), then the re-run's. A log without the last test of -a is
+    # marked incomplete.
     awk -F'|' '
         function trim(s) { gsub(/^[ \t]+|[ \t]+$/, "", s); return s }
         FNR == 1 {
@@ -24,8 +27,12 @@ table() {
             key = trim($1) "|" trim($2)
             if (!(key in seen)) { seen[key] = 1; order[n++] = key }
             a = trim($6)
-            if (rerun) again[key, engine] = (again[key, engine] == "" ? "" : again[key, engine] ",") a
-            else { verdict[key, engine] = a; count[engine, a]++ }
+            if (rerun) again[key, engine] = (again[key, engine] == "" ? "" : again[key, engine] "/") a
+            else {
+                verdict[key, engine] = (verdict[key, engine] == "" ? "" : verdict[key, engine] "/") a
+                count[engine, a]++
+                if (trim($1) == "dab_monobit2") complete[engine] = 1
+            }
         }
         END {
             split("mrg32k3a philox classic", engines, " ")
@@ -43,14 +50,15 @@ table() {
             }
             printf "| **total** | | "
             for (e = 1; e <= 3; ++e)
-                printf "%d passed, %d weak, %d failed | ", count[engines[e], "PASSED"], count[engines[e], "WEAK"],
-                    count[engines[e], "FAILED"]
+                printf "%d passed, %d weak, %d failed%s | ", count[engines[e], "PASSED"], count[engines[e], "WEAK"],
+                    count[engines[e], "FAILED"], complete[engines[e]] ? "" : " (incomplete)"
             printf "\n"
-        }' $(ls "$out"/dieharder_*.log 2>/dev/null)
+        }' $logs
 }
 
 if [ "${1:-}" = "--table" ]; then
-    table "$2"
+    shift
+    table "$@"
     exit 0
 fi
 
