@@ -100,6 +100,9 @@
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 #include "ZELRandomMD.m/src/ZELUsrDist.h"
 #include "ZELRandomMD.m/src/ZELWeibullDistribution.h"
+// Studies of independent replications.
+#include "ZELRandomMD.m/src/ZELReplicationResults.h"
+#include "ZELRandomMD.m/src/ZELReplications.h"
 
 #if defined(__clang__)
 #pragma float_control(pop)

@@ -20,6 +20,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELBetaDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELBetaDistribution)
 
@@ -33,6 +35,8 @@ class ZELMATH_EXPORT ZELBetaDistribution : public ZELRNDistribution {
         _alpha1 = shape1;
         _alpha2 = shape2;
     }
+    /// The parameters in the order SetDistParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_alpha1, _alpha2}}; }
 
 private:
     double _alpha1;

@@ -17,6 +17,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELErlangDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELErlangDistribution)
 
@@ -31,6 +33,8 @@ class ZELMATH_EXPORT ZELErlangDistribution : public ZELRNDistribution {
         _mean = mean;
         _phases = phases;
     }
+    /// The parameters in the order SetDistParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_mean, _phases}}; }
 
 private:
     double _mean;

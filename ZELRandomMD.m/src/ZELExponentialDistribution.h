@@ -11,6 +11,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELExponentialDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELExponentialDistribution)
 
@@ -18,6 +20,8 @@ class ZELMATH_EXPORT ZELExponentialDistribution : public ZELRNDistribution {
     explicit ZELExponentialDistribution(double mean) noexcept : _mean(mean) {}
 
     void SetDistributionParameters(double mean) noexcept { _mean = mean; }
+    /// The parameters in the order SetDistributionParameters takes them.
+    std::array<double, 1> GetParameters() const noexcept { return {{_mean}}; }
 
 private:
     double _mean;

@@ -30,6 +30,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELGammaDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELGammaDistribution)
 
@@ -43,6 +45,8 @@ class ZELMATH_EXPORT ZELGammaDistribution : public ZELRNDistribution {
         _shape = shape;
         _scale = scale;
     }
+    /// The parameters in the order SetDistParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_shape, _scale}}; }
 
 private:
     double _shape;

@@ -14,6 +14,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELLogNormalDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELLogNormalDistribution)
 
@@ -24,6 +26,8 @@ class ZELMATH_EXPORT ZELLogNormalDistribution : public ZELRNDistribution {
         _mean = mean;
         _stdDev = stdDev;
     }
+    /// The parameters in the order SetDistributionParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_mean, _stdDev}}; }
 
 private:
     double _mean;

@@ -17,6 +17,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELNormalDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELNormalDistribution)
 
@@ -27,6 +29,8 @@ class ZELMATH_EXPORT ZELNormalDistribution : public ZELRNDistribution {
         _mean = mean;
         _stdDev = stdDev;
     }
+    /// The parameters in the order SetDistParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_mean, _stdDev}}; }
 
     /// The angle factor of the draw.
     static constexpr double AngleFactor = 3.14527;

@@ -12,12 +12,16 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELPoissonDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELPoissonDistribution)
 
     explicit ZELPoissonDistribution(double lambda) noexcept : _lambda(lambda) {}
 
     void SetDistParameters(double lambda) noexcept { _lambda = lambda; }
+    /// The parameters in the order SetDistParameters takes them.
+    std::array<double, 1> GetParameters() const noexcept { return {{_lambda}}; }
 
     /// The largest value a draw yields.
     static constexpr int Cap = 32366;

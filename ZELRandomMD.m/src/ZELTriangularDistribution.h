@@ -13,6 +13,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELTriangularDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELTriangularDistribution)
 
@@ -24,6 +26,8 @@ class ZELMATH_EXPORT ZELTriangularDistribution : public ZELRNDistribution {
         _max = maximum;
         _mode = mode;
     }
+    /// The parameters in the order SetParameters takes them.
+    std::array<double, 3> GetParameters() const noexcept { return {{_min, _max, _mode}}; }
 
 private:
     double _min;

@@ -11,6 +11,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELUniformDistribution : public ZELRNDistribution {
     KOB_DECLARE_COMPONENT(ZELUniformDistribution)
 
@@ -25,6 +27,8 @@ public:
         _min = minimum;
         _max = maximum;
     }
+    /// The parameters in the order SetDistributionParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_min, _max}}; }
 
     using ZELRNDistribution::getRandomVariate;
     double getRandomVariate(int stream) override;

@@ -22,12 +22,16 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 
+#include <utility>
+
 class ZELMATH_EXPORT ZELUserContDistribution : public ZELRNDistribution {
     KOB_DECLARE_COMPONENT(ZELUserContDistribution)
 
 public:
     ZELUserContDistribution(const double* values, const double* probabilities, int count)
         : _table(values, probabilities, count) {}
+    /// The distribution of a table (e.g. another distribution's table(), rebuilt).
+    explicit ZELUserContDistribution(ZELUserTable table) noexcept : _table(std::move(table)) {}
     ZELUserContDistribution(const ZELUserContDistribution&) = default;
     ZELUserContDistribution& operator=(const ZELUserContDistribution&) = default;
     ~ZELUserContDistribution() override;

@@ -17,12 +17,16 @@
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 
+#include <utility>
+
 class ZELMATH_EXPORT ZELUserDiscDistribution : public ZELRNDistribution {
     KOB_DECLARE_COMPONENT(ZELUserDiscDistribution)
 
 public:
     ZELUserDiscDistribution(const double* values, const double* probabilities, int count)
         : _table(values, probabilities, count) {}
+    /// The distribution of a table (e.g. another distribution's table(), rebuilt).
+    explicit ZELUserDiscDistribution(ZELUserTable table) noexcept : _table(std::move(table)) {}
     ZELUserDiscDistribution(const ZELUserDiscDistribution&) = default;
     ZELUserDiscDistribution& operator=(const ZELUserDiscDistribution&) = default;
     ~ZELUserDiscDistribution() override;

@@ -19,6 +19,21 @@ ZELUserTable::ZELUserTable(const double* values, const double* probabilities, in
     _cumProbs[n] = 0.0;
 }
 
+ZELUserTable::ZELUserTable(int count)
+    : _values(new double[static_cast<std::size_t>(count < 0 ? 0 : count) + 1]),
+      _cumProbs(new double[static_cast<std::size_t>(count < 0 ? 0 : count) + 1]),
+      _count(count < 0 ? 0 : count) {}
+
+ZELUserTable ZELUserTable::FromCumulative(const double* values, const double* cumProbs, int count) {
+    ZELUserTable table(count);
+    const std::size_t n = static_cast<std::size_t>(table._count);
+    std::copy(values, values + n, table._values.get());
+    std::copy(cumProbs, cumProbs + n, table._cumProbs.get());
+    table._values[n] = 0.0;
+    table._cumProbs[n] = 0.0;
+    return table;
+}
+
 ZELUserTable::ZELUserTable(const ZELUserTable& other)
     : _values(new double[static_cast<std::size_t>(other._count) + 1]),
       _cumProbs(new double[static_cast<std::size_t>(other._count) + 1]),

@@ -21,6 +21,9 @@
 class ZELMATH_EXPORT ZELUserTable {
 public:
     ZELUserTable(const double* values, const double* probabilities, int count);
+    /// The table whose cumulative probabilities are `cumProbs` as they are (not normalised
+    /// again): rebuilds a table from its values() and cumProbs() bit for bit.
+    static ZELUserTable FromCumulative(const double* values, const double* cumProbs, int count);
     ZELUserTable(const ZELUserTable& other);
     ZELUserTable& operator=(const ZELUserTable& other);
     ZELUserTable(ZELUserTable&&) noexcept = default;
@@ -32,6 +35,8 @@ public:
     const double* cumProbs() const noexcept { return _cumProbs.get(); }
 
 private:
+    explicit ZELUserTable(int count);
+
     std::unique_ptr<double[]> _values;
     std::unique_ptr<double[]> _cumProbs;
     int _count;

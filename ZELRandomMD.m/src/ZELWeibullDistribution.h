@@ -9,6 +9,8 @@
 
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 
+#include <array>
+
 class ZELMATH_EXPORT ZELWeibullDistribution : public ZELRNDistribution {
     ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(ZELWeibullDistribution)
 
@@ -19,6 +21,8 @@ class ZELMATH_EXPORT ZELWeibullDistribution : public ZELRNDistribution {
         _scale = scale;
         _shape = shape;
     }
+    /// The parameters in the order SetDistributionParameters takes them.
+    std::array<double, 2> GetParameters() const noexcept { return {{_scale, _shape}}; }
 
 private:
     double _scale;

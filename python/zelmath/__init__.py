@@ -7,3 +7,4 @@ re-exports them and adds the parts written in Python.
 from ._zelmath import *  # noqa: F401,F403
 from ._zelmath import __doc__ as _extension_doc  # noqa: F401
 from ._zelmath import __version__  # noqa: F401
+from ._replications import Replications, replicate  # noqa: F401

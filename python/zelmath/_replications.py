@@ -1,0 +1,339 @@
+"""Studies of independent replications: ``zelmath.replicate``.
+
+Replication ``r`` of a study draws from ``rep.stream(source)``, keyed by (source, r) and the
+study's seed only (the same streams as C++'s ``ZELReplication::stream``), and its outputs become
+row ``r - first`` of ``.values``. The statistics are computed once, afterwards, in replication
+order, by the C++ library. So ``.values`` and the summary have the same bits for every backend
+and worker count.
+"""
+import concurrent.futures
+import operator
+import os
+import pickle
+import sys
+import traceback
+
+import numpy as np
+
+from . import _zelmath  # type: ignore[attr-defined]  # the compiled extension; its stub is the package's
+
+__all__ = ["Replications", "replicate"]
+
+_BACKENDS = ("serial", "threads", "processes", "dask")
+_DEFAULT_PACKAGE_SEED = (12345,) * 6
+
+
+class Replications:
+    """The outputs of a study (``.values``, n x k) and their statistics.
+
+    ``.mean`` and ``.std`` hold one entry per output (NaN values left out); ``ci(level)`` gives
+    the Student t confidence interval of each mean as (low, high) arrays; ``summary()`` a table;
+    ``len()`` the number of replications; ``.first`` the index of the first one.
+    """
+
+    def __init__(self, results):
+        self._results = results
+        self._values = results.values
+        self._values.setflags(write=False)
+
+    @property
+    def values(self):
+        return self._values
+
+    @property
+    def results(self):
+        """The underlying ``ReplicationResults``."""
+        return self._results
+
+    @property
+    def first(self):
+        return self._results.first
+
+    @property
+    def mean(self):
+        return self._results.means()
+
+    @property
+    def std(self):
+        return self._results.std_devs()
+
+    @property
+    def nan_count(self):
+        return np.array([self._results.nan_count(j) for j in range(self._results.outputs)], dtype=np.int64)
+
+    def ci(self, level=0.95):
+        half = self._results.half_widths(level)
+        mean = self.mean
+        return mean - half, mean + half
+
+    def summary(self, names=None, level=0.95):
+        return self._results.summary(list(names or []), level)
+
+    def __len__(self):
+        return self._results.count
+
+    def __reduce__(self):
+        return (Replications, (self._results,))
+
+    def __repr__(self):
+        return f"Replications(first={self.first}, count={len(self)}, outputs={self._results.outputs})"
+
+
+class _Failure:
+    """A model that raised in a worker: its replication, its exception and the worker's traceback."""
+
+    def __init__(self, index, error, trace):
+        self.index = index
+        self.error = error
+        self.trace = trace
+
+
+def _as_row(out):
+    if type(out) is float:
+        return (out,)
+    if isinstance(out, (str, bytes)):
+        raise TypeError(f"a model returns a float or a sequence of floats, not {type(out).__name__}")
+    try:
+        return (float(out),)
+    except TypeError:
+        pass
+    try:
+        return tuple(float(v) for v in out)
+    except TypeError as e:
+        raise TypeError(f"a model returns a float or a sequence of floats, not {type(out).__name__} ({e})") from None
+
+
+def _run_chunk(model, start, count, key):
+    """Replications start .. start + count - 1; stops at the first that raises. Returns the
+    rows (a tuple per replication) and the failure (or None)."""
+    engine, package_seed, seed = key
+    Replication = _zelmath.Replication
+    rows = []
+    for index in range(start, start + count):
+        try:
+            rows.append(_as_row(model(Replication(index, engine, package_seed, seed))))
+        except Exception as e:  # noqa: BLE001 - every model error is reported with its replication
+            trace = traceback.format_exc()
+            try:
+                pickle.dumps(e)
+            except Exception:  # noqa: BLE001 - an exception that cannot travel back is replaced
+                e = _zelmath.Error(f"{type(e).__name__}: {e}")
+            return rows, _Failure(index, e, trace)
+    return rows, None
+
+
+def _raise_failure(failure, local):
+    error = failure.error
+    note = f"zelmath.replicate: raised by the model in replication {failure.index}"
+    if not local:
+        note += "; the traceback in the worker:\n" + failure.trace
+    if hasattr(error, "add_note"):
+        error.add_note(note)
+        raise error
+    raise _zelmath.Error(note + f": {type(error).__name__}: {error}") from error
+
+
+def _assemble(chunks, first, n):
+    """The n x k values from the chunks' rows (in replication order); the output-count rule."""
+    rows = [row for chunk in chunks for row in chunk]
+    if n == 0:
+        return np.zeros((0, 0))
+    k = len(rows[0])
+    for position, row in enumerate(rows):
+        if len(row) != k:
+            _zelmath._output_mismatch(first + position, len(row), first, k)
+    return np.array(rows, dtype=np.float64).reshape(n, k)
+
+
+class _Progress:
+    """A progress bar (tqdm when installed, else a line on stderr), or nothing."""
+
+    def __init__(self, enabled, total):
+        self._bar = None
+        self._done = 0
+        self._total = total
+        self._enabled = enabled and total > 0
+        if self._enabled:
+            try:
+                from tqdm import tqdm  # type: ignore[import]
+                self._bar = tqdm(total=total, unit="rep", desc="replications")
+            except ImportError:
+                self._bar = None
+
+    def update(self, count):
+        if not self._enabled:
+            return
+        self._done += count
+        if self._bar is not None:
+            self._bar.update(count)
+        else:
+            print(f"\rreplications: {self._done}/{self._total}", end="", file=sys.stderr, flush=True)
+
+    def close(self):
+        if self._bar is not None:
+            self._bar.close()
+        elif self._enabled:
+            print(file=sys.stderr)
+
+
+def _split(first, n, parts):
+    """Chunks (start, count) of nearly equal size covering first .. first + n - 1 in order."""
+    parts = max(1, min(parts, n))
+    size, extra = divmod(n, parts)
+    chunks, start = [], first
+    for p in range(parts):
+        count = size + (1 if p < extra else 0)
+        chunks.append((start, count))
+        start += count
+    return chunks
+
+
+def _collect(pending, as_completed, cancel, progress):
+    """Waits for the chunks (a dict future -> (start, count)); returns their rows in order.
+
+    After a failure, the chunks that start beyond it are cancelled and those before it awaited:
+    the failure reported is the lowest replication that raised, whatever the order of
+    completion (each chunk stops at its own first failure)."""
+    rows, failure = {}, None
+    waiting = dict(pending)
+    for future in as_completed(list(pending)):
+        if future not in waiting:
+            continue
+        start, count = waiting.pop(future)
+        if future.cancelled():
+            continue
+        chunk_rows, chunk_failure = future.result()
+        rows[start] = chunk_rows
+        progress.update(len(chunk_rows))
+        if chunk_failure is not None and (failure is None or chunk_failure.index < failure.index):
+            failure = chunk_failure
+            for other, (other_start, _) in list(waiting.items()):
+                if other_start > failure.index:
+                    cancel(other)
+                    del waiting[other]
+        if failure is not None and not any(s < failure.index for s, _ in waiting.values()):
+            break
+        if not waiting:
+            break
+    if failure is not None:
+        for other in waiting:
+            cancel(other)
+        _raise_failure(failure, local=False)
+    return [rows[start] for start in sorted(rows)]
+
+
+def _run_executor(executor, model, chunks, key, progress):
+    futures = {}
+    try:
+        for start, count in chunks:
+            futures[executor.submit(_run_chunk, model, start, count, key)] = (start, count)
+        return _collect(futures, concurrent.futures.as_completed, lambda f: f.cancel(), progress)
+    finally:
+        executor.shutdown(wait=True, cancel_futures=True)
+
+
+def _run_dask(model, chunks_for, key, progress, client, workers):
+    import distributed  # type: ignore[import]
+
+    cluster = None
+    if client is None:
+        cluster = distributed.LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
+                                           processes=True, dashboard_address=None)
+        client = distributed.Client(cluster)
+    futures = {}
+    try:
+        slots = sum(client.nthreads().values()) or 1
+        for start, count in chunks_for(slots):
+            future = client.submit(_run_chunk, model, start, count, key, pure=False)
+            futures[future] = (start, count)
+        return _collect(futures, distributed.as_completed, lambda f: f.cancel(), progress)
+    finally:
+        if cluster is not None:
+            client.close()
+            cluster.close()
+        else:
+            client.cancel(list(futures))
+
+
+def _study_key(engine, seed):
+    if engine not in ("mrg32k3a", "philox"):
+        raise ValueError(f'engine must be "mrg32k3a" or "philox", not {engine!r}')
+    if engine == "philox":
+        if seed is None:
+            return engine, _DEFAULT_PACKAGE_SEED, 0
+        if isinstance(seed, bool) or not isinstance(seed, (int, np.integer)) or not 0 <= seed < 2**64:
+            raise ValueError(f"seed of the philox engine: an integer in [0, 2**64), not {seed!r}")
+        return engine, _DEFAULT_PACKAGE_SEED, int(seed)
+    if seed is None:
+        return engine, _DEFAULT_PACKAGE_SEED, 0
+    if isinstance(seed, (int, np.integer)):
+        raise TypeError('seed of the mrg32k3a engine: a package seed of six integers (or None); '
+                        'an integer seed keys engine="philox"')
+    package = tuple(operator.index(s) for s in seed)
+    if len(package) != 6 or not all(0 <= s < 2**32 for s in package):
+        raise ValueError(f"seed of the mrg32k3a engine: six integers in [0, 2**32), not {seed!r}")
+    return engine, package, 0
+
+
+def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", workers=None, client=None, first=0,
+              progress=False):
+    """Runs replications first .. first + n - 1 of ``model`` and returns their ``Replications``.
+
+    ``model(rep)`` gets ``rep.index`` and ``rep.stream(source)`` (a ``RandomStream``) and returns
+    a float or a sequence of floats (the same number every time).
+
+    - ``engine``: ``"mrg32k3a"`` (``seed``: None or a package seed of six integers) or
+      ``"philox"`` (``seed``: an integer key, default 0).
+    - ``backend``: ``"serial"``; ``"threads"`` (a thread pool: helps models that release the
+      GIL); ``"processes"`` (a process pool; the model must pickle); ``"dask"`` (the given
+      ``distributed.Client``, or a ``LocalCluster`` of ``workers`` processes started for the
+      study and always closed afterwards; a worker that dies has its replications re-run).
+      ``workers``: the pool size (default: every CPU). Replications travel in chunks.
+    - ``progress=True`` shows a progress bar (tqdm when installed).
+
+    A model that raises stops the study: its own exception is raised (after every worker
+    stopped), with the replication in its notes (``zelmath.Error`` chained to it before Python
+    3.11); the lowest failing replication is the one reported. A model returning a different
+    number of outputs than the first replication raises ``zelmath.DomainError`` naming both.
+    NaN outputs are kept and counted. The values are identical for every backend and worker count.
+    """
+    n = operator.index(n)
+    first = operator.index(first)
+    if n < 0:
+        raise ValueError(f"n must not be negative, got {n}")
+    if first < 0:
+        raise ValueError(f"first must not be negative, got {first}")
+    if backend not in _BACKENDS:
+        raise ValueError(f"backend must be one of {', '.join(_BACKENDS)}, not {backend!r}")
+    if workers is not None and (operator.index(workers) < 1):
+        raise ValueError(f"workers must be at least 1, got {workers}")
+    if client is not None and backend != "dask":
+        raise ValueError('client is for backend="dask"')
+    key = _study_key(engine, seed)
+    _zelmath._check_study(n, key[0], key[1], key[2], first)
+
+    bar = _Progress(progress, n)
+    try:
+        if n == 0:
+            chunks = []
+        elif backend == "serial":
+            step = max(1, n // 100) if bar._enabled else n
+            chunks = []
+            for start, count in ((s, min(step, first + n - s)) for s in range(first, first + n, step)):
+                rows, failure = _run_chunk(model, start, count, key)
+                if failure is not None:
+                    _raise_failure(failure, local=True)
+                chunks.append(rows)
+                bar.update(count)
+        elif backend == "dask":
+            chunks = _run_dask(model, lambda slots: _split(first, n, 8 * slots), key, bar, client, workers)
+        else:
+            size = workers or os.cpu_count() or 1
+            pool = (concurrent.futures.ThreadPoolExecutor if backend == "threads"
+                    else concurrent.futures.ProcessPoolExecutor)(max_workers=size)
+            chunks = _run_executor(pool, model, _split(first, n, 4 * size), key, bar)
+    finally:
+        bar.close()
+    values = _assemble(chunks, first, n)
+    return Replications(_zelmath.ReplicationResults(values, first))
+
