@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
 #include <functional>
 #include <string>
 #include <vector>
@@ -132,6 +135,37 @@ std::vector<Site> everySite() {
              (void)g.GetRandomNumber(0);
              ZELRandomGenerator::SetStrictStreams(false);
          }},
+        {"stream overrun", "Software", "Stream ran into the next stream", "ZELRandomMD.m/src/ZELRandomGenerator", 180,
+         [] {
+             ZELRandomGenerator::SetOverrunCheck(true);
+             TestGenerator g;
+             g.AdvanceStream(1, (std::uint64_t(1) << 21) + 1);
+             (void)g.GetRandomNumber(1);
+             ZELRandomGenerator::SetOverrunCheck(false);
+         }},
+        {"empty bounds", "Software", "Bounds reject every draw", "ZELRandomMD.m/src/ZELRNDistribution", 70,
+         [] {
+             ZELNormalDistribution d(0.0, 1.0);
+             d.SetBounds(10.0, 5.0);
+             (void)d.getRandomVariate(1);
+         }},
+        {"endless gamma", "Software", "No draw ends with these parameters", "ZELRandomMD.m/src/ZELRNDistribution", 60,
+         [] { (void)ZELGammaDistribution(std::nan(""), 1.0).getRandomVariate(1); }},
+        {"replication output count", typeid(ZELEDomainError).name(),
+         "ZELRunReplications: replication 1 returned 2 outputs, but the first replication (0) returned 1", "ZELRandomMD.m/src/ZELReplications", 50,
+         throws<ZELEDomainError>([] {
+             ZELReplicationOptions o;
+             o.threads = 1;
+             ZELRunReplications(2, [](const ZELReplication& r) { return std::vector<double>(r.index() + 1, 0.0); }, o);
+         })},
+        {"failing model", typeid(ZELERuntimeError).name(), "ZELRunReplications: replication 0 failed: broken",
+         "ZELRandomMD.m/src/ZELReplications", 190,
+         throws<ZELERuntimeError>([] {
+             ZELRunReplications(1, [](const ZELReplication&) -> std::vector<double> { throw std::runtime_error("broken"); });
+         })},
+        {"missing output", typeid(ZELEDomainError).name(), "ZELReplicationResults: output 3 does not exist (the study has 0 outputs)",
+         "ZELRandomMD.m/src/ZELReplicationResults", 18,
+         throws<ZELEDomainError>([] { (void)ZELReplicationResults().mean(3); })},
     };
 }
 

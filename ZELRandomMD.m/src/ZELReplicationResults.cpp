@@ -1,6 +1,7 @@
 #include "ZELRandomMD.m/src/ZELReplicationResults.h"
 
 #include "foundation/ZELException.h"
+#include "ZELRandomMD.m/src/internal/ZELRandomReportSites.h"
 
 #include <cmath>
 #include <cstdio>
@@ -15,7 +16,7 @@ constexpr double kPi = 3.14159265358979323846;
 std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 [[noreturn]] void domainError(const std::string& message) {
-    throw ZELEDomainError(widen(message), __FILE__, __LINE__);
+    zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationStatistic, widen(message));
 }
 
 // ---- the standard normal quantile ------------------------------------------------------------
@@ -241,11 +242,11 @@ ZELReplicationResults ZELReplicationResults::Join(const std::vector<ZELReplicati
             started = true;
         }
         if (part.first() != next)
-            domainError("ZELReplicationResults::Join: part " + std::to_string(p) + " starts at replication " +
+            domainError("Join: part " + std::to_string(p) + " starts at replication " +
                         std::to_string(part.first()) + ", the parts before it end before replication " +
                         std::to_string(next));
         if (part.outputs() != outputs)
-            domainError("ZELReplicationResults::Join: part " + std::to_string(p) + " has " +
+            domainError("Join: part " + std::to_string(p) + " has " +
                         std::to_string(part.outputs()) + " outputs, the first part " + std::to_string(outputs));
         next += part.count();
         rows += part.count();
@@ -261,7 +262,7 @@ ZELReplicationResults ZELReplicationResults::Join(const std::vector<ZELReplicati
 
 std::size_t ZELReplicationResults::checkedOutput(std::size_t j) const {
     if (j >= _outputs)
-        domainError("ZELReplicationResults: output " + std::to_string(j) + " does not exist (the study has " +
+        domainError("output " + std::to_string(j) + " does not exist (the study has " +
                     std::to_string(_outputs) + " outputs)");
     return j;
 }

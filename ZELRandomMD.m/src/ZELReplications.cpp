@@ -1,6 +1,7 @@
 #include "ZELRandomMD.m/src/ZELReplications.h"
 
 #include "foundation/ZELException.h"
+#include "ZELRandomMD.m/src/internal/ZELRandomReportSites.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,7 +48,7 @@ std::wstring fromUtf8(const std::string& text) {
 }
 
 [[noreturn]] void domainError(const std::string& message) {
-    throw ZELEDomainError(widen(message), __FILE__, __LINE__);
+    zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationRefused, widen(message));
 }
 
 // The state the pool's threads share while a batch runs.
@@ -124,10 +125,10 @@ ZELRandomStream ZELReplication::stream(std::uint64_t source) const {
 
 void ZELReplicationBatch::Check(std::uint64_t n, const ZELReplicationOptions& options) {
     if (options.engine == ZELStreamEngine::Classic)
-        domainError("ZELRunReplications: the Classic engine's streams are shared by the whole process and cannot "
+        domainError("the Classic engine's streams are shared by the whole process and cannot "
                     "be keyed by replication; use MRG32k3a or Philox");
     if (n > 0 && options.first > std::numeric_limits<std::uint64_t>::max() - (n - 1))
-        domainError("ZELRunReplications: replications " + std::to_string(options.first) + " + " + std::to_string(n) +
+        domainError("replications " + std::to_string(options.first) + " + " + std::to_string(n) +
                     " go beyond the largest index 2^64 - 1");
     // The last replication's stream: refuses an invalid package seed, or an index beyond the
     // engine's substreams (2^51 for MRG32k3a, 2^32 for Philox), with the stream's own message.
@@ -186,14 +187,13 @@ ZELReplicationResults ZELReplicationBatch::results() const {
 }
 
 void ZELReplicationBatch::ThrowFailure(std::uint64_t index, const std::string& what) {
-    throw ZELERuntimeError(L"ZELRunReplications: replication " + widen(std::to_string(index)) + L" failed: " +
-                               fromUtf8(what),
-                           __FILE__, __LINE__);
+    zel_internal::raise<ZELERuntimeError>(zel_internal::kReplicationFailed,
+                                          L"replication " + widen(std::to_string(index)) + L" failed: " + fromUtf8(what));
 }
 
 void ZELReplicationBatch::ThrowMismatch(std::uint64_t index, std::size_t outputs, std::uint64_t firstIndex,
                                         std::size_t firstOutputs) {
-    domainError("ZELRunReplications: replication " + std::to_string(index) + " returned " + std::to_string(outputs) +
+    domainError("replication " + std::to_string(index) + " returned " + std::to_string(outputs) +
                 " outputs, but the first replication (" + std::to_string(firstIndex) + ") returned " +
                 std::to_string(firstOutputs));
 }

@@ -31,6 +31,16 @@ constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/
 /// A stream's draw count passing 2^21 while the overrun check is on (once until its next reset).
 constexpr AssertSite kStreamOverrun{"Stream ran into the next stream", "ZELRandomMD.m/src/ZELRandomGenerator", 180};
 
+// ---- replications -------------------------------------------------------------------------------
+
+/// A study the runner refuses, or an output count that differs from the first replication's
+/// (ZELEDomainError; the detail says which).
+constexpr ThrowSite kReplicationRefused{L"ZELRunReplications", "ZELRandomMD.m/src/ZELReplications", 50};
+/// A model that threw (ZELERuntimeError; the detail names the replication and the model's message).
+constexpr ThrowSite kReplicationFailed{L"ZELRunReplications", "ZELRandomMD.m/src/ZELReplications", 190};
+/// A statistic asked of an output or level that does not exist (ZELEDomainError).
+constexpr ThrowSite kReplicationStatistic{L"ZELReplicationResults", "ZELRandomMD.m/src/ZELReplicationResults", 18};
+
 // ---- distributions --------------------------------------------------------------------------------
 
 /// A draw whose parameters let no draw end (it returns NaN instead of looping).
