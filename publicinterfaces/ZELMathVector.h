@@ -141,8 +141,9 @@ public:
         Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
     }
 
-    /// Returns the buffer to the allocator and clears length, pointers and capacity.
-    ~ZELBasicMathVector() { deallocate(); }
+    /// Returns the buffer to the allocator (nothing for a moved-from vector, which holds none: small
+    /// enough to inline, so the temporary of `r = x + y` costs nothing once moved from).
+    ~ZELBasicMathVector() { releaseBuffer(); }
 
     /// @}
     /// \name Size and storage
@@ -300,9 +301,14 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
-    /// A matrix row: n elements on the matrix's pool, left for the caller to fill.
+    /// A matrix row or a product's result: n elements on the given pool, left for the caller to
+    /// fill (spare elements of a minimum-size buffer are 0).
     struct _RowTag {};
     ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
+    /// The same on a buffer of max(n, 6) elements already taken from the pool.
+    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, T* buffer, _RowTag) : _allocator(pool) {
+        adoptNew(buffer, n);
+    }
 
     /// Element i op= s over the length.
     template <class Op>
@@ -344,18 +350,15 @@ private:
     /// earlier one. A minimum-size buffer has all six elements cleared (a fixed-size store, cheaper
     /// than a variable one), so a short vector's spare elements read as 0 until written; a longer
     /// buffer is left as the pool hands it over.
-    void allocate(std::size_t n) {
-        const std::size_t capacity = n < 6 ? 6 : n;
-        T* p = newBuffer(capacity);
-        setBuffer(p, capacity);
+    void allocate(std::size_t n) { adoptNew(newBuffer(Capacity(n)), n); }
+    /// The buffer capacity a new vector of length n gets.
+    static std::size_t Capacity(std::size_t n) noexcept { return n < 6 ? 6 : n; }
+    /// allocate(n) with the buffer p of Capacity(n) elements already taken.
+    void adoptNew(T* p, std::size_t n) noexcept {
+        setBuffer(p, Capacity(n));
         _length = n;
         if (n < 6)
             for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
-    }
-    /// Releases the buffer and clears length, pointers and capacity.
-    void deallocate() noexcept {
-        releaseBuffer();
-        forgetBuffer();
     }
     /// Takes over b's buffer, length and pool (this vector holds no buffer); b becomes empty.
     void takeBuffer(ZELBasicMathVector& b) noexcept {
