@@ -117,53 +117,6 @@ public:
         deallocateSlow(p, bytes);
     }
 
-    /// n blocks of `bytes` bytes each into out[0 .. n-1], as n calls of `allocate` would give them
-    /// but walking the thread's list once (a matrix takes its rows this way). On failure the
-    /// blocks taken so far are returned and the exception propagates.
-    void allocateMany(std::size_t bytes, std::size_t n, void** out) {
-#if !ZELMATH_POOL_FORWARDS
-        const std::size_t cls = (bytes - 1) / Granularity;
-        if (cls < zel_internal::PoolThreadCache::Classes && !s_failureHook.load(std::memory_order_relaxed)) {
-            zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
-            if (c.counts[cls] >= n) {
-                zel_internal::PoolFreeBlock* block = c.lists[cls];
-                for (std::size_t i = 0; i < n; ++i, block = block->next) out[i] = block;
-                c.lists[cls] = block;
-                c.counts[cls] -= static_cast<std::uint32_t>(n);
-                return;
-            }
-        }
-#endif
-        std::size_t taken = 0;
-        try {
-            for (; taken < n; ++taken) out[taken] = allocate(bytes);
-        } catch (...) {
-            deallocateMany(out, bytes, taken);
-            throw;
-        }
-    }
-
-    /// Returns the n blocks blocks[0 .. n-1], each of `bytes` bytes, as n calls of `deallocate`
-    /// would, linking them into the thread's list at once. None may be null.
-    void deallocateMany(void* const* blocks, std::size_t bytes, std::size_t n) noexcept {
-#if !ZELMATH_POOL_FORWARDS
-        const std::size_t cls = (bytes - 1) / Granularity;
-        zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
-        if (n && cls < zel_internal::PoolThreadCache::Classes && c.live && c.counts[cls] + n <= MaxCached) {
-            zel_internal::PoolFreeBlock* next = c.lists[cls];
-            for (std::size_t i = 0; i < n; ++i) {
-                auto* block = static_cast<zel_internal::PoolFreeBlock*>(blocks[i]);
-                block->next = next;
-                next = block;
-            }
-            c.lists[cls] = next;
-            c.counts[cls] += static_cast<std::uint32_t>(n);
-            return;
-        }
-#endif
-        for (std::size_t i = 0; i < n; ++i) deallocate(blocks[i], bytes);
-    }
-
     /// Installs a failure predicate (null removes it); returns the previous one.
     static FailureHook setFailureHook(FailureHook hook) noexcept;
 

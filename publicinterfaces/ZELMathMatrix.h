@@ -236,16 +236,10 @@ private:
         Vector* rows = static_cast<Vector*>(allocator->allocate(r * sizeof(Vector)));
         std::size_t built = 0;
         try {
-            if (r <= BatchRows) {
-                // Up to BatchRows row buffers taken from the pool at once.
-                void* buffers[BatchRows];
-                allocator->allocateMany(Vector::Capacity(c) * sizeof(T), r, buffers);
-                for (; built < r; ++built)
-                    new (rows + built) Vector(allocator, c, static_cast<T*>(buffers[built]), typename Vector::_RowTag());
-            } else {
-                for (; built < r; ++built) new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
+            for (; built < r; ++built) {
+                Vector* row = new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
+                if (built >= written) Vector::Assign(row->_data, c, T(0));
             }
-            for (std::size_t i = written; i < r; ++i) Vector::Assign(rows[i]._data, c, T(0));
         } catch (...) {
             destroyRows(rows, built);
             allocator->deallocate(rows, r * sizeof(Vector));
@@ -253,8 +247,6 @@ private:
         }
         return rows;
     }
-    /// Row arrays of at most this many rows take and return their row buffers in one pass.
-    static constexpr std::size_t BatchRows = 16;
     /// Destroys the first r row objects (each returns its own buffer to its own pool).
     static void destroyRows(Vector* rows, std::size_t r) noexcept {
         for (std::size_t i = 0; i < r; ++i) rows[i].~Vector();
@@ -280,25 +272,8 @@ private:
     /// Destroys every row object and returns the row array (the destructor's work).
     void releaseRows() noexcept {
         if (!_rows) return;
-        const std::size_t r = getRowCapacity();
-        if (!releaseRowBuffersAtOnce(r)) destroyRows(_rows, r);
-        _allocator->deallocate(_rows, r * sizeof(Vector));
-    }
-    /// Returns the buffers of the r row objects in one pass when there are at most BatchRows of
-    /// them, all of one capacity on this matrix's pool (the rows as makeRows built them); false
-    /// (nothing done) otherwise. The row objects hold only plain members, so nothing else needs
-    /// destroying.
-    bool releaseRowBuffersAtOnce(std::size_t r) noexcept {
-        if (r == 0 || r > BatchRows) return false;
-        void* buffers[BatchRows];
-        const std::uint64_t capacity = _rows[0]._capacity;
-        for (std::size_t i = 0; i < r; ++i) {
-            const Vector& row = _rows[i];
-            if (!row._data || row._capacity != capacity || row._allocator != _allocator) return false;
-            buffers[i] = row._data;
-        }
-        _allocator->deallocateMany(buffers, static_cast<std::size_t>(capacity) * sizeof(T), r);
-        return true;
+        destroyRows(_rows, getRowCapacity());
+        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
     }
     /// Takes over a's row array, shape and pool (this matrix holds none); a becomes 0 x 0.
     void takeRows(ZELBasicMathMatrix& a) noexcept {

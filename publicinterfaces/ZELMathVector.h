@@ -305,10 +305,6 @@ private:
     /// fill (spare elements of a minimum-size buffer are 0).
     struct _RowTag {};
     ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
-    /// The same on a buffer of max(n, 6) elements already taken from the pool.
-    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, T* buffer, _RowTag) : _allocator(pool) {
-        adoptNew(buffer, n);
-    }
 
     /// Element i op= s over the length.
     template <class Op>
@@ -350,12 +346,10 @@ private:
     /// earlier one. A minimum-size buffer has all six elements cleared (a fixed-size store, cheaper
     /// than a variable one), so a short vector's spare elements read as 0 until written; a longer
     /// buffer is left as the pool hands it over.
-    void allocate(std::size_t n) { adoptNew(newBuffer(Capacity(n)), n); }
-    /// The buffer capacity a new vector of length n gets.
-    static std::size_t Capacity(std::size_t n) noexcept { return n < 6 ? 6 : n; }
-    /// allocate(n) with the buffer p of Capacity(n) elements already taken.
-    void adoptNew(T* p, std::size_t n) noexcept {
-        setBuffer(p, Capacity(n));
+    void allocate(std::size_t n) {
+        const std::size_t capacity = n < 6 ? 6 : n;
+        T* p = newBuffer(capacity);
+        setBuffer(p, capacity);
         _length = n;
         if (n < 6)
             for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
