@@ -218,9 +218,7 @@ private:
     /// `rowCapacity` row objects (at least a's rows).
     template <class Op>
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op, std::size_t rowCapacity) {
-        localAllocate(rowCapacity, a.cols(), a.rows());
-        _numRows = a._numRows;
-        _numCols = a._numCols;
+        allocateLike(a, rowCapacity);
         forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); }; });
     }
     /// The kernels of the products, out of line; the results are allocated inline by the callers
@@ -262,13 +260,14 @@ private:
         _rows1 = oneBased(_rows);
         _rowCapacity = r;
     }
-    /// The rows of a new element-wise result: a's row capacity and shape, rows in use left for the
-    /// caller to write.
-    void allocateLike(const ZELBasicMathMatrix& a) {
-        localAllocate(a.getRowCapacity(), a.cols(), a.rows());
+    /// The rows of a new element-wise result: a's shape and `rowCapacity` row objects (a's row
+    /// capacity when not given), rows in use left for the caller to write.
+    void allocateLike(const ZELBasicMathMatrix& a, std::size_t rowCapacity) {
+        localAllocate(rowCapacity, a.cols(), a.rows());
         _numRows = a._numRows;
         _numCols = a._numCols;
     }
+    void allocateLike(const ZELBasicMathMatrix& a) { allocateLike(a, a.getRowCapacity()); }
     /// Destroys every row object and returns the row array (the destructor's work).
     void releaseRows() noexcept {
         if (!_rows) return;
