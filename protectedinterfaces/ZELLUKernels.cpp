@@ -258,14 +258,19 @@ void forwardSubstitute(const Matrix& m, double* b, Index n) {
     for (; i < n; ++i) forwardRows<1>(m, b, i);
 }
 
+// The unknown just solved is carried in a register into the next row's first term, so the chain
+// of dependent operations does not also wait for its store to be forwarded to a load.
 void backSubstitute(const Matrix& m, double* b, Index n) {
     if (n == 0) return;
-    b[n - 1] = b[n - 1] / m(static_cast<std::size_t>(n - 1), static_cast<std::size_t>(n - 1));
+    double last = b[n - 1] / m(static_cast<std::size_t>(n - 1), static_cast<std::size_t>(n - 1));
+    b[n - 1] = last;
     for (Index i = n - 2; i >= 0; --i) {
         const double* r = &m(static_cast<std::size_t>(i), 0);
         double s = 0.0;
-        for (Index k = i + 1; k < n; ++k) s += r[k] * b[k];
-        b[i] = (b[i] - s) / r[i];
+        s += r[i + 1] * last;
+        for (Index k = i + 2; k < n; ++k) s += r[k] * b[k];
+        last = (b[i] - s) / r[i];
+        b[i] = last;
     }
 }
 

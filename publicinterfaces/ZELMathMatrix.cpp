@@ -10,31 +10,6 @@
 
 // ---- storage ------------------------------------------------------------------------------------
 
-template <class T>
-typename ZELBasicMathMatrix<T>::Vector* ZELBasicMathMatrix<T>::makeRows(ZELPoolAllocator* allocator, std::size_t r,
-                                                                        std::size_t c, std::size_t written) {
-    Vector* rows = static_cast<Vector*>(allocator->allocate(r * sizeof(Vector)));
-    std::size_t built = 0;
-    try {
-        for (; built < r; ++built) {
-            Vector* row = new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
-            if (built >= written) Vector::Assign(row->_data, c, T(0));
-        }
-    } catch (...) {
-        destroyRows(rows, built);
-        allocator->deallocate(rows, r * sizeof(Vector));
-        throw;
-    }
-    return rows;
-}
-
-template <class T>
-void ZELBasicMathMatrix<T>::localAllocate(std::size_t r, std::size_t c, std::size_t written) {
-    _rows = makeRows(_allocator, r, c, written);
-    _rows1 = oneBased(_rows);
-    _rowCapacity = r;
-}
-
 // ---- construction -------------------------------------------------------------------------------
 
 template <class T>
@@ -256,18 +231,13 @@ void vectorTimes(double* out, const double* v, std::size_t n, const ZELMathMatri
 }  // namespace
 
 template <class T>
-void ZELBasicMathMatrix<T>::allocateLike(const ZELBasicMathMatrix& a) {
-    localAllocate(a.getRowCapacity(), a.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = a._numCols;
+void ZELBasicMathMatrix<T>::MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b) {
+    multiplyInto(c, a, b);
 }
 
 template <class T>
-ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp) {
-    localAllocate(a.getRowCapacity(), b.cols(), a.rows());
-    _numRows = a._numRows;
-    _numCols = b._numCols;
-    multiplyInto(*this, a, b);
+void ZELBasicMathMatrix<T>::TimesVectorInto(T* out, const ZELBasicMathMatrix& a, const T* v) {
+    timesVector(out, a, v);
 }
 
 // ---- shape and assignment -------------------------------------------------------------------------
@@ -320,13 +290,6 @@ ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const ZELBasicMathMatrix
 }
 
 // ---- implementation of the free functions -------------------------------------------------------
-
-template <class T>
-typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::TimesVector(const ZELBasicMathMatrix& a, const Vector& v) {
-    Vector out(a.rows(), ZELUninitialized);
-    timesVector(out.data(), a, v.data());
-    return out;
-}
 
 template <class T>
 typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::VectorTimes(const Vector& v, const ZELBasicMathMatrix& a) {

@@ -48,14 +48,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <new>
 #include <type_traits>
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicMathMatrix {
     template <class Op>
     using IfOp = typename std::enable_if<ZELIsElementOp<Op>::value, int>::type;
-    template <class Op>
-    using IfAddSub = typename std::enable_if<std::is_same<Op, _ZELAddOp>::value || std::is_same<Op, _ZELSubOp>::value, int>::type;
 
 public:
     using value_type = T;
@@ -84,15 +83,20 @@ public:
         allocateLike(a);
         forEachRow(a, [](const T* x) { return [x](std::size_t j) { return -x[j]; }; });
     }
-    /// a(i, j) op b(i, j) for `_ZELAddOp` and `_ZELSubOp`; a's shape and row capacity.
-    template <class Op, IfAddSub<Op> = 0>
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op) {
-        allocateLike(a);
-        forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); }; });
-    }
+    /// a(i, j) op b(i, j) for the element-wise tags, a's shape and row capacity. Between two
+    /// matrices `_ZELMulOp` names the matrix product (the next constructor, chosen over this
+    /// template); the element-wise product is `elementProduct`.
+    template <class Op, IfOp<Op> = 0>
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op)
+        : ZELBasicMathMatrix(a, b, Op(), a.getRowCapacity()) {}
     /// The matrix product: a's rows x b's columns, a's row capacity, (i, j) = sum over k below
     /// a's columns of a(i, k) * b(k, j), accumulated from 0 in increasing k.
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp);
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp) {
+        localAllocate(a.getRowCapacity(), b.cols(), a.rows());
+        _numRows = a._numRows;
+        _numCols = b._numCols;
+        MultiplyInto(*this, a, b);
+    }
     /// a(i, j) op s; a's shape and row capacity.
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, Op) {
@@ -106,10 +110,10 @@ public:
         forEachRow(a, [v = s](const T* x) { return [x, v](std::size_t j) { return Op::apply(v, x[j]); }; });
     }
 
-    /// Destroys every row object, returns the row array and clears the pointers and counts.
+    /// Destroys every row object and returns the row array (nothing for a moved-from matrix: the
+    /// test is inline, so the temporary of `c = a * b` costs nothing once moved from).
     ~ZELBasicMathMatrix() {
-        releaseRows();
-        forgetRows();
+        if (_rows) releaseRows();
     }
 
     /// @}
@@ -210,12 +214,14 @@ public:
 
     /// Element-wise product, a's shape, row capacity a.rows().
     static ZELBasicMathMatrix ElementProduct(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b) {
-        ZELBasicMathMatrix m(a.rows(), a.cols(), ZELUninitialized);
-        m.forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return x[j] * y[j]; }; });
-        return m;
+        return ZELBasicMathMatrix(a, b, _ZELMulOp(), a.rows());
     }
     /// a * v: element i = ZELDot(row i of a, v).
-    static Vector TimesVector(const ZELBasicMathMatrix& a, const Vector& v);
+    static Vector TimesVector(const ZELBasicMathMatrix& a, const Vector& v) {
+        Vector out(ZELPoolAllocator::Global(), a.rows(), typename Vector::_RowTag());
+        TimesVectorInto(out._data, a, v._data);
+        return out;
+    }
     /// v * a: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in increasing i.
     static Vector VectorTimes(const Vector& v, const ZELBasicMathMatrix& a);
     /// a's columns x a's rows, row capacity a.cols(), (j, i) = a(i, j).
@@ -227,9 +233,37 @@ public:
 
     /// @}
 private:
+    /// The one element-wise form between two matrices: a(i, j) op b(i, j), a's shape,
+    /// `rowCapacity` row objects (at least a's rows).
+    template <class Op>
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op, std::size_t rowCapacity) {
+        allocateLike(a, rowCapacity);
+        forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); }; });
+    }
+    /// The kernels of the products, out of line; the results are allocated inline by the callers
+    /// (so the pool's fast path runs in the caller's code). c is shaped a.rows() x b.cols() and
+    /// is neither a nor b; out holds a.rows() elements.
+    static void MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b);
+    static void TimesVectorInto(T* out, const ZELBasicMathMatrix& a, const T* v);
+
     /// A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
-    /// the caller is about to overwrite; on failure nothing is left allocated.
-    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0);
+    /// the caller is about to overwrite; on failure nothing is left allocated. Inline, as are the
+    /// constructors of results, so that the pool's fast path runs in the caller.
+    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0) {
+        Vector* rows = static_cast<Vector*>(allocator->allocate(r * sizeof(Vector)));
+        std::size_t built = 0;
+        try {
+            for (; built < r; ++built) {
+                Vector* row = new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
+                if (built >= written) Vector::Assign(row->_data, c, T(0));
+            }
+        } catch (...) {
+            destroyRows(rows, built);
+            allocator->deallocate(rows, r * sizeof(Vector));
+            throw;
+        }
+        return rows;
+    }
     /// Destroys the first r row objects (each returns its own buffer to its own pool).
     static void destroyRows(Vector* rows, std::size_t r) noexcept {
         for (std::size_t i = 0; i < r; ++i) rows[i].~Vector();
@@ -240,12 +274,22 @@ private:
     }
     /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
     /// the row pointers and the row capacity, not the counts.
-    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0);
-    /// The rows of a new element-wise result: a's row capacity and shape, rows in use left for the
-    /// caller to write.
-    void allocateLike(const ZELBasicMathMatrix& a);
+    void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0) {
+        _rows = makeRows(_allocator, r, c, written);
+        _rows1 = oneBased(_rows);
+        _rowCapacity = r;
+    }
+    /// The rows of a new element-wise result: a's shape and `rowCapacity` row objects (a's row
+    /// capacity when not given), rows in use left for the caller to write.
+    void allocateLike(const ZELBasicMathMatrix& a, std::size_t rowCapacity) {
+        localAllocate(rowCapacity, a.cols(), a.rows());
+        _numRows = a._numRows;
+        _numCols = a._numCols;
+    }
+    void allocateLike(const ZELBasicMathMatrix& a) { allocateLike(a, a.getRowCapacity()); }
     /// Destroys every row object and returns the row array (the destructor's work).
     void releaseRows() noexcept {
+        if (!_rows) return;
         destroyRows(_rows, getRowCapacity());
         _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
     }

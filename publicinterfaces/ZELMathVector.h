@@ -152,8 +152,9 @@ public:
         Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
     }
 
-    /// Returns the buffer to the allocator and clears length, pointers and capacity.
-    ~ZELBasicMathVector() { deallocate(); }
+    /// Returns the buffer to the allocator (nothing for a moved-from vector, which holds none: small
+    /// enough to inline, so the temporary of `r = x + y` costs nothing once moved from).
+    ~ZELBasicMathVector() { releaseBuffer(); }
 
     /// @}
     /// \name Size and storage
@@ -318,7 +319,8 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
-    /// A matrix row: n elements on the matrix's pool, left for the caller to fill.
+    /// A matrix row or a product's result: n elements on the given pool, left for the caller to
+    /// fill (spare elements of a minimum-size buffer are 0).
     struct _RowTag {};
     ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
 
@@ -370,11 +372,6 @@ private:
         _length = n;
         if (n < 6)
             for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
-    }
-    /// Releases the buffer and clears length, pointers and capacity.
-    void deallocate() noexcept {
-        releaseBuffer();
-        forgetBuffer();
     }
     /// Takes over b's buffer, length and pool (this vector holds no buffer); b becomes empty.
     void takeBuffer(ZELBasicMathVector& b) noexcept {

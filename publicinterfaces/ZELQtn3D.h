@@ -511,8 +511,9 @@ inline void ZELBasicQtn3D<T>::setRotate(ZELBasicRotate3D<T> const& R) noexcept {
     const T X = std::abs(m[0] * T(0.5) + c);
     const T Y = std::abs(m[4] * T(0.5) + c);
     const T Z = std::abs(m[8] * T(0.5) + c);
-    const T s = flooredRoot(S);
-    const T ax = flooredRoot(X), ay = flooredRoot(Y), az = flooredRoot(Z);
+    T s, ax, ay, az;
+    zel_internal::flooredRoots(S, X, s, ax);
+    zel_internal::flooredRoots(Y, Z, ay, az);
     T x, y, z;
     if (ax >= ay && ax >= az) {
         x = signed_(m[5] - m[7], ax);
@@ -528,10 +529,11 @@ inline void ZELBasicQtn3D<T>::setRotate(ZELBasicRotate3D<T> const& R) noexcept {
         y = signed_((m[7] + m[5]) * z, ay);
     }
     const T n = flooredRoot(((X + S) + Y) + Z);
-    s_ = s / n;
-    v_[0] = x / n;
-    v_[1] = y / n;
-    v_[2] = z / n;
+    zel_internal::divideFour(n, s, x, y, z);
+    s_ = s;
+    v_[0] = x;
+    v_[1] = y;
+    v_[2] = z;
 }
 
 /// Four times the squares of s, x, y, z from the diagonal; the largest (ties: s, x, y, z) is

@@ -169,6 +169,10 @@ TEST(MathMatrix, ElementWiseFormsAreTheRowwiseVectorOperations) {
     rowwise(a + b, [](V x, V y) { return x + y; });
     rowwise(a - b, [](V x, V y) { return x - y; });
     rowwise(elementProduct(a, b), [](V x, V y) { return x * y; });
+    // The element-wise tags between two matrices; _ZELMulOp alone names the matrix product.
+    rowwise(ZELMathMatrix(a, ZELMathMatrix(a.rows(), a.cols(), 4.0), _ZELDivOp()), [](V x, V) { return x / 4.0; });
+    EXPECT_EQ(ZELMathMatrix(a, transpose(a), _ZELMulOp()), a * transpose(a));
+    EXPECT_EQ(ZELMathMatrix(a, transpose(a), _ZELMulOp()).cols(), a.rows());
     rowwise(a + s, [s](V x, V) { return x + s; });
     rowwise(s + a, [s](V x, V) { return s + x; });
     rowwise(a - s, [s](V x, V) { return x - s; });

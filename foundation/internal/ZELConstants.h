@@ -5,6 +5,8 @@
 #ifndef ZELMATH_FOUNDATION_INTERNAL_ZELCONSTANTS_H
 #define ZELMATH_FOUNDATION_INTERNAL_ZELCONSTANTS_H
 
+#include "foundation/internal/ZELSimdPair.h"
+
 #include <cmath>
 
 namespace zel_internal {
@@ -23,6 +25,37 @@ template <class T>
 inline T flooredRoot(const T& a) noexcept {
     using std::sqrt;
     return a < kRootFloor<T> ? T(0) : sqrt(a);
+}
+
+/// flooredRoot of a and of b. The double form takes both roots in one pair of lanes: the roots
+/// of the quaternion conversion are independent, and the square root unit is the bottleneck.
+template <class T>
+inline void flooredRoots(const T& a, const T& b, T& ra, T& rb) noexcept {
+    ra = flooredRoot(a);
+    rb = flooredRoot(b);
+}
+inline void flooredRoots(double a, double b, double& ra, double& rb) noexcept {
+    const Pair v{a, b};
+    const Pair r = zeroWhere(v < splatPair(kRootFloor<double>), sqrtPair(v));
+    ra = r[0];
+    rb = r[1];
+}
+
+/// Each of the four values divided by d (two pairs of lanes for double).
+template <class T>
+inline void divideFour(const T& d, T& a, T& b, T& c, T& e) noexcept {
+    a = a / d;
+    b = b / d;
+    c = c / d;
+    e = e / d;
+}
+inline void divideFour(double d, double& a, double& b, double& c, double& e) noexcept {
+    const Pair q0 = Pair{a, b} / splatPair(d);
+    const Pair q1 = Pair{c, e} / splatPair(d);
+    a = q0[0];
+    b = q0[1];
+    c = q1[0];
+    e = q1[1];
 }
 
 }  // namespace zel_internal

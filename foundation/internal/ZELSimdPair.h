@@ -7,7 +7,14 @@
 #ifndef ZELMATH_FOUNDATION_INTERNAL_ZELSIMDPAIR_H
 #define ZELMATH_FOUNDATION_INTERNAL_ZELSIMDPAIR_H
 
+#include <cmath>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#endif
 
 namespace zel_internal {
 
@@ -23,6 +30,26 @@ inline Pair loadPair(const double* p) noexcept {
 inline void storePair(double* p, Pair v) noexcept { std::memcpy(p, &v, sizeof v); }
 /// Both lanes equal to x.
 inline Pair splatPair(double x) noexcept { return Pair{x, x}; }
+
+/// Lane masks: all bits set where a comparison of two pairs holds.
+typedef long long PairMask __attribute__((vector_size(16)));
+
+/// The correctly rounded square root of each lane (the bits of std::sqrt on each), in one
+/// instruction where the target has one.
+inline Pair sqrtPair(Pair v) noexcept {
+#if defined(__SSE2__)
+    return reinterpret_cast<Pair>(_mm_sqrt_pd(reinterpret_cast<__m128d>(v)));
+#elif defined(__aarch64__)
+    return reinterpret_cast<Pair>(vsqrtq_f64(reinterpret_cast<float64x2_t>(v)));
+#else
+    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+}
+
+/// Lane i is 0.0 where mask lane i is set, else v's lane i.
+inline Pair zeroWhere(PairMask mask, Pair v) noexcept {
+    return reinterpret_cast<Pair>(reinterpret_cast<PairMask>(v) & ~mask);
+}
 
 }  // namespace zel_internal
 
