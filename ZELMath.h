@@ -3,7 +3,7 @@
 ///
 /// Brings in every public and protected interface of the library: the foundation classes
 /// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
-/// simulation time and random variates.
+/// simulation time, random variates and kinematic chains.
 ///
 /// How the library is compiled and linked (read this before adding a function):
 /// - Every class template is instantiated for double only, inside the library, by one line at
@@ -99,6 +99,10 @@
 #include "ZELRandomMD.m/src/ZELUserTable.h"
 #include "ZELRandomMD.m/src/ZELUsrDist.h"
 #include "ZELRandomMD.m/src/ZELWeibullDistribution.h"
+
+#include "kinematics/ZELIKOptions.h"
+#include "kinematics/ZELIKResult.h"
+#include "kinematics/ZELKinematicChain.h"
 
 #if defined(__clang__)
 #pragma float_control(pop)
