@@ -92,6 +92,7 @@
 #include "ZELRandomMD.m/src/ZELPoissonDistribution.h"
 #include "ZELRandomMD.m/src/ZELRNDistribution.h"
 #include "ZELRandomMD.m/src/ZELRandomGenerator.h"
+#include "ZELRandomMD.m/src/ZELRandomStream.h"
 #include "ZELRandomMD.m/src/ZELTriangularDistribution.h"
 #include "ZELRandomMD.m/src/ZELUniformDistribution.h"
 #include "ZELRandomMD.m/src/ZELUserContDistribution.h"

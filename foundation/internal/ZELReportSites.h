@@ -51,6 +51,19 @@ constexpr AssertSite kTimeNoInfinity{"No infinity value", "ZELSimTimeMD.m/src/ZE
 constexpr AssertSite kTimeNoQuietNaN{"No quiet_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 134};
 constexpr AssertSite kTimeNoSignalingNaN{"No signaling_NaN value", "ZELSimTimeMD.m/src/ZELSimTimeLimits", 143};
 
+// ---- stream objects ------------------------------------------------------------------------------
+/// An MRG32k3a package seed with a component at or above its modulus or a half all zero
+/// (ZELEDomainError; the message names the component).
+constexpr ThrowSite kStreamPackageSeed{L"Invalid MRG32k3a package seed", "ZELRandomMD.m/src/ZELRandomStream", 176};
+/// A substream number beyond the engine's substreams (ZELEDomainError).
+constexpr ThrowSite kStreamSubstream{L"Substream out of range", "ZELRandomMD.m/src/ZELRandomStream", 197};
+/// FromState of a text that is not a stream's state (ZELEDomainError).
+constexpr ThrowSite kStreamState{L"Not a random stream state", "ZELRandomMD.m/src/ZELRandomStream", 398};
+/// resetSubstream() or nextSubstream() of a classic stream.
+constexpr AssertSite kClassicNoSubstreams{"A classic stream has no substreams", "ZELRandomMD.m/src/ZELRandomStream", 307};
+/// setAntithetic(false) of a classic stream.
+constexpr AssertSite kClassicAntitheticOff{"A classic stream cannot switch antithetic output off", "ZELRandomMD.m/src/ZELRandomStream", 341};
+
 // ---- random streams --------------------------------------------------------------------------
 /// A stream number outside 1..n while strict stream numbers are on.
 constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165};
