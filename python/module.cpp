@@ -121,4 +121,5 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindGeometry(m);
     zelmath_python::bindSimTime(m);
     zelmath_python::bindRandom(m);
+    zelmath_python::bindKinematics(m);
 }
