@@ -2,6 +2,7 @@
 
 #include "foundation/ZELException.h"
 #include "foundation/internal/ZELConstants.h"
+#include "foundation/internal/ZELSimdPair.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 
 #include <chrono>
@@ -26,14 +27,26 @@ std::string number(double x) {
 // ---- poses as twelve scalars: the rotation column by column, then the position -------------
 
 // t = t · l, with the transform's product formula term for term (ZELXform3D::multiply), so that
-// a chain composed here has the same bits as one composed from ZELXform3D objects.
+// a chain composed here has the same bits as one composed from ZELXform3D objects. Rows 0 and 1
+// of each column go as a pair, row 2 alone; each element keeps its order of operations.
 inline void compose(double* t, const double* l) noexcept {
+    using zel_internal::Pair;
+    using zel_internal::loadPair;
+    using zel_internal::splatPair;
+    const Pair c0 = loadPair(t), c1 = loadPair(t + 3), c2 = loadPair(t + 6), p = loadPair(t + 9);
+    const double z0 = t[2], z1 = t[5], z2 = t[8], zp = t[11];
     double m[12];
-    for (int k = 0; k < 3; ++k)
-        for (int r = 0; r < 3; ++r)
-            m[3 * k + r] = t[r] * l[3 * k] + t[3 + r] * l[3 * k + 1] + t[6 + r] * l[3 * k + 2];
-    for (int r = 0; r < 3; ++r)
-        m[9 + r] = t[r] * l[9] + t[3 + r] * l[10] + t[6 + r] * l[11] + t[9 + r];
+    for (int k = 0; k < 4; ++k) {
+        const double a = l[3 * k], b = l[3 * k + 1], c = l[3 * k + 2];
+        Pair top = c0 * splatPair(a) + c1 * splatPair(b) + c2 * splatPair(c);
+        double bottom = z0 * a + z1 * b + z2 * c;
+        if (k == 3) {
+            top = top + p;
+            bottom = bottom + zp;
+        }
+        zel_internal::storePair(m + 3 * k, top);
+        m[3 * k + 2] = bottom;
+    }
     for (int i = 0; i < 12; ++i)
         t[i] = m[i];
 }
@@ -105,6 +118,7 @@ void ZELKinematicChain::add(const Link& link) {
 
 void ZELKinematicChain::setTool(const ZELXform3D& tool) {
     tool_ = tool;
+    hasTool_ = !(tool == ZELXform3D::Identity);
     updateReach();
 }
 
@@ -157,16 +171,34 @@ inline void linkScalars(const Link& l, double q, double* out) noexcept {
 
 }  // namespace
 
-void ZELKinematicChain::forwardScalars(const double* q, double* pose) const noexcept {
+template <class Before, class After>
+void ZELKinematicChain::walk(const double* q, double* t, Before before, After after) const noexcept {
     double l[12];
-    base_.get(pose);
+    if (hasBase_) {
+        base_.get(t);
+    } else {
+        ZELXform3D::Identity.get(t);
+    }
     const std::size_t n = links_.size();
     for (std::size_t i = 0; i < n; ++i) {
+        before(i, t);
         linkScalars(links_[i], q[i], l);
-        compose(pose, l);
+        if (i == 0 && !hasBase_) {
+            for (int k = 0; k < 12; ++k)
+                t[k] = l[k];
+        } else {
+            compose(t, l);
+        }
+        after(i, t);
     }
-    tool_.get(l);
-    compose(pose, l);
+    if (hasTool_) {
+        tool_.get(l);
+        compose(t, l);
+    }
+}
+
+void ZELKinematicChain::forwardScalars(const double* q, double* pose) const noexcept {
+    walk(q, pose, [](std::size_t, const double*) {}, [](std::size_t, const double*) {});
 }
 
 ZELXform3D ZELKinematicChain::forward(const ZELMathVector& q) const {
@@ -182,35 +214,25 @@ void ZELKinematicChain::forward(const ZELMathVector& q, std::vector<ZELXform3D>&
     checkLength(q, "forward");
     const std::size_t n = links_.size();
     frames.resize(n + 1);
-    double t[12], l[12];
-    base_.get(t);
-    for (std::size_t i = 0; i < n; ++i) {
-        linkScalars(links_[i], q[i], l);
-        compose(t, l);
-        frames[i].setScalars(t);
-    }
-    tool_.get(l);
-    compose(t, l);
+    double t[12];
+    walk(q.data(), t, [](std::size_t, const double*) {}, [&](std::size_t i, const double* x) { frames[i].setScalars(x); });
     frames[n].setScalars(t);
 }
 
 void ZELKinematicChain::jacobianRows(const double* q, double* const rows[6], double* pose) const noexcept {
-    double t[12], l[12];
-    base_.get(t);
-    const std::size_t n = links_.size();
+    double t[12];
     // First pass: the axis z (rows 3-5) and the origin p (rows 0-2) of the frame before each link.
-    for (std::size_t i = 0; i < n; ++i) {
-        for (int r = 0; r < 3; ++r) {
-            rows[3 + r][i] = t[6 + r];
-            rows[r][i] = t[9 + r];
-        }
-        linkScalars(links_[i], q[i], l);
-        compose(t, l);
-    }
-    tool_.get(l);
-    compose(t, l);
+    walk(q, t,
+         [&](std::size_t i, const double* x) {
+             for (int r = 0; r < 3; ++r) {
+                 rows[3 + r][i] = x[6 + r];
+                 rows[r][i] = x[9 + r];
+             }
+         },
+         [](std::size_t, const double*) {});
     const double px = t[9], py = t[10], pz = t[11];
     // Second pass: the columns.
+    const std::size_t n = links_.size();
     for (std::size_t i = 0; i < n; ++i) {
         const double zx = rows[3][i], zy = rows[4][i], zz = rows[5][i];
         if (links_[i].prismatic) {

@@ -8,7 +8,8 @@
 /// moves theta = q[i] + offset (d, a, alpha fixed); a prismatic joint moves d = q[i] + offset
 /// (theta, a, alpha fixed). The tool pose is base · link 0 · link 1 · ... · link n-1 · tool,
 /// composed from the left with the transform's product, so `forward` gives the same bits as
-/// multiplying the `setDH` transforms by hand in that order.
+/// multiplying the `setDH` transforms by hand in that order. A base or tool equal to the
+/// identity is left out of the product (multiplying by it could only change the sign of a zero).
 ///
 /// Jacobian. `jacobian(q)` is the 6 × n geometric Jacobian of the tool point (the origin of the
 /// tool frame) in base-frame coordinates: rows 0-2 are the linear velocity x, y, z of the tool
@@ -74,7 +75,10 @@ public:
                       double lower = -std::numeric_limits<double>::infinity(),
                       double upper = std::numeric_limits<double>::infinity());
     /// The transform before the first link (identity by default).
-    void setBase(const ZELXform3D& base) noexcept { base_ = base; }
+    void setBase(const ZELXform3D& base) noexcept {
+        base_ = base;
+        hasBase_ = !(base == ZELXform3D::Identity);
+    }
     /// The transform after the last link, from its frame to the tool frame (identity by default).
     void setTool(const ZELXform3D& tool);
     const ZELXform3D& base() const noexcept { return base_; }
@@ -134,6 +138,9 @@ private:
     };
 
     void add(const Link& link);
+    /// Composes base · links · tool into t, calling before(i, t) and after(i, t) around link i.
+    template <class Before, class After>
+    void walk(const double* q, double* t, Before before, After after) const noexcept;
     const Link& link(int i) const;
     void checkLength(const ZELMathVector& q, const char* what) const;
     void updateReach() noexcept;
@@ -141,6 +148,8 @@ private:
     std::vector<Link> links_;
     ZELXform3D base_;
     ZELXform3D tool_;
+    bool hasBase_ = false;  ///< the base is not the identity
+    bool hasTool_ = false;  ///< the tool is not the identity
     double reach_ = 0.0;
 };
 

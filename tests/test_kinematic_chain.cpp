@@ -56,10 +56,10 @@ TEST(KinematicChain, ForwardIsTheSetDHProductToTheBit) {
         ASSERT_EQ(chain.joints(), static_cast<int>(arm.links.size()));
         for (int n = 0; n < 50; ++n) {
             const ZELMathVector q = arms::randomJoints(arm, g);
-            ZELXform3D x;
-            for (std::size_t i = 0; i < arm.links.size(); ++i)
+            // No base and no tool: the product starts from the first link.
+            ZELXform3D x(q[0], arm.links[0].d, arm.links[0].alpha, arm.links[0].a);
+            for (std::size_t i = 1; i < arm.links.size(); ++i)
                 x *= ZELXform3D(q[i], arm.links[i].d, arm.links[i].alpha, arm.links[i].a);
-            x *= ZELXform3D();
             EXPECT_TRUE(sameBits(chain.forward(q), x)) << arm.name;
         }
     }

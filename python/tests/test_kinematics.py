@@ -24,13 +24,16 @@ def test_batch_forward_is_the_single_forward_to_the_bit(name):
         x = c.forward(q[k])
         assert isinstance(x, z.Xform3D)
         assert np.array_equal(batch[k], x.matrix())
-    # The link frames end with the tool pose; the product of Xform3D links gives the same bits.
+    # The link frames end with the tool pose; the product of the Xform3D links (no base, no tool)
+    # gives the same bits.
     frames = c.frames(q[0])
     assert len(frames) == c.joints() + 1 and frames[-1] == c.forward(q[0])
-    by_hand = z.Xform3D()
-    for (d, a, alpha, _, _), qi in zip(ARMS[name], q[0]):
-        by_hand *= z.Xform3D(qi, d, alpha, a)
-    assert np.array_equal((by_hand * z.Xform3D()).matrix(), c.forward(q[0]).matrix())
+    links = [z.Xform3D(qi, d, alpha, a) for (d, a, alpha, _, _), qi in zip(ARMS[name], q[0])]
+    by_hand = links[0]
+    for link in links[1:]:
+        by_hand = by_hand * link
+    assert by_hand.matrix().tobytes() == c.forward(q[0]).matrix().tobytes()
+    assert frames[2].matrix().tobytes() == (links[0] * links[1] * links[2]).matrix().tobytes()
 
 
 def test_jacobian_against_finite_differences():
