@@ -363,8 +363,8 @@ constexpr double kMinDamping = 1e-12;
 constexpr double kMaxDamping = 1e3;
 // An attempt also ends when kSlowSteps accepted steps in a row each removed less than
 // kSlowGain of the cost.
-constexpr int kSlowSteps = 6;
-constexpr double kSlowGain = 1e-3;
+constexpr int kSlowSteps = 3;
+constexpr double kSlowGain = 1e-2;
 
 }  // namespace
 
@@ -482,6 +482,17 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
                 jrow[3][i] = jrow[3][i] * scale[i];
                 jrow[4][i] = jrow[4][i] * scale[i];
                 jrow[5][i] = jrow[5][i] * scale[i];
+                // A joint at a limit that the error pulls further out of it takes no part in
+                // this step: its column is dropped, and the others do its share.
+                const Link& l = links_[i];
+                if (cur[i] <= l.lower || cur[i] >= l.upper) {
+                    double pull = 0.0;
+                    for (int r = 0; r < 6; ++r)
+                        pull = pull + jrow[r][i] * err.e[r];
+                    if ((cur[i] <= l.lower && pull < 0.0) || (cur[i] >= l.upper && pull > 0.0))
+                        for (int r = 0; r < 6; ++r)
+                            jrow[r][i] = 0.0;
+                }
             }
             double a[36];
             for (int r = 0; r < 6; ++r)
