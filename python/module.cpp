@@ -74,7 +74,9 @@ void bindErrors(py::module_& m) {
     py::object error = py::reinterpret_borrow<py::object>(gError);
     gZeroDivide = newClass(m, "ZeroDivideError", "Division of a SimTime by zero.",
                            py::make_tuple(error, builtin("ZeroDivisionError")));
-    gDomain = newClass(m, "DomainError", "A SimTime nanosecond count of 1e9 or more in magnitude.",
+    gDomain = newClass(m, "DomainError",
+                       "A value outside its domain: a SimTime nanosecond count of 1e9 or more in magnitude; a "
+                       "RandomStream package seed, substream or state text.",
                        py::make_tuple(error, builtin("ValueError")));
     gOverflow = newClass(m, "DivisionOverflowError", "A SimTime quotient beyond the largest time.",
                          py::make_tuple(error, builtin("OverflowError")));
@@ -120,6 +122,7 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindLinalg(m);
     zelmath_python::bindGeometry(m);
     zelmath_python::bindSimTime(m);
+    zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);
     zelmath_python::bindKinematics(m);
 }

@@ -25,6 +25,7 @@ void bindLinalg(py::module_& m);
 void bindGeometry(py::module_& m);
 void bindSimTime(py::module_& m);
 void bindRandom(py::module_& m);
+void bindStream(py::module_& m);
 void bindKinematics(py::module_& m);
 
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError

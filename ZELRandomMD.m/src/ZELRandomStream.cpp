@@ -41,7 +41,9 @@ Mat mulMod(const Mat& a, const Mat& b, std::uint64_t m) noexcept {
     return c;
 }
 
-void applyMod(const Mat& a, std::uint32_t* v, std::uint64_t m) noexcept {
+// The modulus is a template argument so that every remainder is a multiplication.
+template <std::uint64_t m>
+void applyMod(const Mat& a, std::uint32_t* v) noexcept {
     std::uint64_t r[3];
     for (int i = 0; i < 3; ++i) {
         std::uint64_t s = 0;
@@ -77,8 +79,8 @@ struct MrgJumps {
 void jump(std::uint32_t* state, std::uint64_t n, const Mat* p1, const Mat* p2) noexcept {
     for (unsigned e = 0; n != 0; ++e, n >>= 1)
         if (n & 1u) {
-            applyMod(p1[e], state, kM1);
-            applyMod(p2[e], state + 3, kM2);
+            applyMod<kM1>(p1[e], state);
+            applyMod<kM2>(p2[e], state + 3);
         }
 }
 
@@ -245,8 +247,10 @@ ZELRandomStream ZELRandomStream::Philox(std::uint64_t seed, std::uint64_t stream
 ZELRandomStream ZELRandomStream::Classic(int stream) {
     ZELRandomStream s;
     s._engine = ZELStreamEngine::Classic;
-    s._classic = stream;
-    s._stream = static_cast<std::uint64_t>(static_cast<std::int64_t>(stream));
+    s._classic = stream;  // kept as given, so that strict stream numbers report it at each draw
+    const ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+    const int n = generator != nullptr ? generator->GetNumberOfStreams() : ZELRandomGenerator::SeedTableSize;
+    s._stream = stream >= 1 && stream <= n ? static_cast<std::uint64_t>(stream) : 1u;
     return s;
 }
 
@@ -372,8 +376,8 @@ void ZELRandomStream::nextSubstream() {
     case ZELStreamEngine::MRG32k3a: {
         // The last substream's successor is the next stream's first; the numbering wraps with it.
         const MrgJumps& j = MrgJumps::get();
-        applyMod(j.sub1[0], _bg, kM1);
-        applyMod(j.sub2[0], _bg + 3, kM2);
+        applyMod<kM1>(j.sub1[0], _bg);
+        applyMod<kM2>(j.sub2[0], _bg + 3);
         for (int i = 0; i < 6; ++i) _cg[i] = _bg[i];
         _substream = (_substream + 1) & ((std::uint64_t{1} << kSubstreamBits) - 1);
         if (_substream == 0) {

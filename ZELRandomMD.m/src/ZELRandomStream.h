@@ -100,7 +100,8 @@ public:
     bool antithetic() const noexcept { return _antithetic; }
 
     ZELStreamEngine engine() const noexcept { return _engine; }
-    /// The stream number (a classic stream: the generator's stream number as given).
+    /// The stream number (a classic stream: the generator's stream it draws from, 1 for a
+    /// number outside the generator's range).
     std::uint64_t streamIndex() const noexcept { return _stream; }
     /// The substream number (0 for a classic stream).
     std::uint64_t substreamIndex() const noexcept { return _substream; }
