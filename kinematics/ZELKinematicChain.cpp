@@ -451,8 +451,10 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
                 break;
             }
             ++result.restarts;
-            for (std::size_t i = 0; i < n; ++i)
-                cur[i] = low[i] + stream.next() * (high[i] - low[i]);
+            for (std::size_t i = 0; i < n; ++i) {
+                const double u = stream.next();  // (1 − u)·low + u·high: no overflow for any finite limits
+                cur[i] = clamp((1.0 - u) * low[i] + u * high[i], links_[i].lower, links_[i].upper);
+            }
         }
         forwardScalars(cur, pose);
         poseError(goal, pose, invReach, err);
