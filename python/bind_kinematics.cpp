@@ -96,7 +96,12 @@ py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedOb
     options.maxIterations = maxIterations;
     options.timeBudget = timeBudget;
     options.restarts = restarts;
-    if (!stream.is_none()) options.stream = stream.cast<ZELRandomStream>();
+    if (!stream.is_none()) {
+        if (!py::isinstance<ZELRandomStream>(stream))
+            throw py::type_error("KinematicChain.inverse: stream must be a RandomStream or None, got " +
+                                 py::str(py::type::of(stream).attr("__name__")).cast<std::string>());
+        options.stream = stream.cast<ZELRandomStream>();
+    }
     const ZELMathVector seed = toVector(seedArray);
     ZELMathVector q(seed);
     ZELIKResult result;

@@ -104,3 +104,5 @@ def test_inverse_options_and_stream():
     a = c.inverse(far, np.zeros(6), max_iterations=10, restarts=3, stream=stream)
     b = c.inverse(far, np.zeros(6), max_iterations=10, restarts=3, stream=z.RandomStream.philox(7))
     assert np.array_equal(a[0], b[0]) and stream.next() == z.RandomStream.philox(7).next()
+    with pytest.raises(TypeError, match="stream must be a RandomStream or None, got int"):
+        c.inverse(far, np.zeros(6), stream=7)
