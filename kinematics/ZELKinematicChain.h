@@ -34,8 +34,9 @@
 ///   - a lower limit above the upper one, a NaN limit, or a non-finite link parameter throws
 ///     ZELEDomainError when the joint is added, and the chain is left as it was;
 ///   - NaN or infinite joint values give NaN poses from `forward` and `jacobian`, not an error;
-///   - `inverse` with a NaN or infinite value in the target or the seed, or NaN tolerances or a
-///     NaN budget, returns reason InvalidInput and leaves q untouched;
+///   - `inverse` with a NaN or infinite value in the target or the seed, NaN tolerances, a NaN
+///     budget or a negative iteration or restart count returns reason InvalidInput and leaves q
+///     untouched;
 ///   - a seed outside the limits is clamped into them before the first step;
 ///   - an unreachable target ends with the best joint vector found and converged == false,
 ///     after at most maxIterations · (restarts + 1) iterations or the time budget.
