@@ -3,7 +3,7 @@
 ///
 /// Brings in every public and protected interface of the library: the foundation classes
 /// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
-/// simulation time and random variates.
+/// simulation time, random variates and kinematic chains.
 ///
 /// How the library is compiled and linked (read this before adding a function):
 /// - Every class template is instantiated for double only, inside the library, by one line at
@@ -103,6 +103,10 @@
 // Studies of independent replications.
 #include "ZELRandomMD.m/src/ZELReplicationResults.h"
 #include "ZELRandomMD.m/src/ZELReplications.h"
+
+#include "kinematics/ZELIKOptions.h"
+#include "kinematics/ZELIKResult.h"
+#include "kinematics/ZELKinematicChain.h"
 
 #if defined(__clang__)
 #pragma float_control(pop)

@@ -192,6 +192,9 @@ public:
         a[10] = p_[1];
         a[11] = p_[2];
     }
+    /// The twelve scalars in flat order, stored exactly as given (no re-orthonormalisation):
+    /// for results computed elsewhere, e.g. a pose of a kinematic chain.
+    void setScalars(T const* a) noexcept { store(a); }
     /// R from a[0..8] (column by column) and p from a[9..11], then R re-orthonormalised.
     void set(T const* a) {
         T* R = zel_internal::RotationStorage::columns(r_);

@@ -153,4 +153,5 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
+    zelmath_python::bindKinematics(m);
 }

@@ -48,5 +48,23 @@ int main() {
                 (r * v)[0], (r * v)[1], (r * v)[2], qs, qv[0], qv[1], qv[2], tip[0], tip[1], tip[2],
                 e0 + e1 + e2 + ZELLinfNorm(b), static_cast<long long>(t.wholeSeconds()),
                 static_cast<long>(t.nanoseconds()));
+    // A kinematic chain: forward kinematics, Jacobian and inverse kinematics.
+    ZELKinematicChain arm;
+    arm.addRevolute(0.36, 0.0, -1.5707963267948966, 0.0, -2.9, 2.9);
+    arm.addRevolute(0.0, 0.42, 0.3, 0.1, -2.0, 2.0);
+    arm.addPrismatic(0.2, 0.05, 1.5707963267948966, 0.1, 0.0, 0.4);
+    arm.addRevolute(0.4, 0.0, -1.5707963267948966);
+    arm.addRevolute(0.0, 0.0, 1.5707963267948966);
+    arm.addRevolute(0.126, 0.0, 0.0);
+    arm.setTool(link);
+    const double joints[] = {0.3, -0.7, 0.25, 1.3, -0.4, 0.9};
+    const ZELXform3D pose = arm.forward(ZELMathVector(joints, 6));
+    const ZELMathMatrix jac = arm.jacobian(ZELMathVector(joints, 6));
+    ZELMathVector solved;
+    const ZELIKResult ik = arm.inverse(pose, ZELMathVector(6, 0.0), solved);
+    std::printf("%a %a %a | %a %a %a | %a %a %a %d %d\n", pose(ZELMath3D::Position, ZELMath3D::XCoord),
+                pose(ZELMath3D::ADirection, ZELMath3D::YCoord), pose(ZELMath3D::Position, ZELMath3D::ZCoord),
+                jac(0, 0), jac(2, 2), jac(4, 5), solved[0], solved[2], solved[5], ik.iterations,
+                static_cast<int>(ik.reason));
     return lu.good() ? 0 : 1;
 }

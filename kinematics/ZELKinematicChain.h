@@ -1,0 +1,159 @@
+/// \class ZELKinematicChain
+/// ZELKinematicChain: a serial robot arm described link by link in the classic
+/// Denavit-Hartenberg form; its tool pose (forward kinematics), its Jacobian and the joint
+/// vector for a wanted tool pose (inverse kinematics).
+///
+/// Links. Link i is the transform of `ZELXform3D::setDH(theta, d, alpha, a)`,
+/// Rz(theta)·Tz(d)·Tx(a)·Rx(alpha), with the same cleaned sines and cosines. A revolute joint
+/// moves theta = q[i] + offset (d, a, alpha fixed); a prismatic joint moves d = q[i] + offset
+/// (theta, a, alpha fixed). The tool pose is base · link 0 · link 1 · ... · link n-1 · tool,
+/// composed from the left with the transform's product, so `forward` gives the same bits as
+/// multiplying the `setDH` transforms by hand in that order. A base or tool equal to the
+/// identity is left out of the product (multiplying by it could only change the sign of a zero).
+///
+/// Jacobian. `jacobian(q)` is the 6 × n geometric Jacobian of the tool point (the origin of the
+/// tool frame) in base-frame coordinates: rows 0-2 are the linear velocity x, y, z of the tool
+/// point, rows 3-5 the angular velocity x, y, z, per unit joint velocity. The axis of joint i is
+/// the z axis of the frame before link i (the base frame for joint 0): a revolute column is
+/// (z × (p_tool − p), z), a prismatic column (z, 0).
+///
+/// Units. Angles are radians; lengths are any unit, the same for every link, the base, the tool
+/// and the target. Prismatic joint values and the position error are in that unit.
+///
+/// Inverse kinematics. `inverse` is a damped least-squares (Levenberg-Marquardt) solver on the
+/// error (position error / reach, rotation vector of the orientation error): the position is
+/// measured against the chain's reach, so the chain in millimetres behaves like the chain in
+/// metres. Steps are clamped to the joint limits. When an attempt stalls (at a singularity, a
+/// limit or a local minimum) the solver restarts from a joint vector drawn uniformly within the
+/// limits from the options' random stream (revolute joints without limits: [−π, π]; prismatic
+/// joints without limits: offset ± reach). See ZELIKOptions for determinism and the time budget.
+///
+/// Bad input:
+///   - a joint vector (q or seed) of the wrong length throws ZELEDomainError naming both
+///     lengths;
+///   - a lower limit above the upper one, a NaN limit, or a non-finite link parameter throws
+///     ZELEDomainError when the joint is added, and the chain is left as it was;
+///   - NaN or infinite joint values give NaN poses from `forward` and `jacobian`, not an error;
+///   - `inverse` with a NaN or infinite value in the target or the seed, NaN tolerances, a NaN
+///     budget or a negative iteration or restart count returns reason InvalidInput and leaves q
+///     untouched;
+///   - a seed outside the limits is clamped into them before the first step;
+///   - an unreachable target ends with the best joint vector found and converged == false,
+///     after at most maxIterations · (restarts + 1) iterations or the time budget.
+///
+/// A chain is a value: copies are independent, and a const chain may be used from several
+/// threads at once.
+#ifndef ZELMATH_KINEMATICS_ZELKINEMATICCHAIN_H
+#define ZELMATH_KINEMATICS_ZELKINEMATICCHAIN_H
+
+/// \addtogroup kinematics
+/// @{
+
+#include "ZELMathExport.h"
+#include "kinematics/ZELIKOptions.h"
+#include "kinematics/ZELIKResult.h"
+#include "publicinterfaces/ZELMathMatrix.h"
+#include "publicinterfaces/ZELMathVector.h"
+#include "publicinterfaces/ZELXform3D.h"
+
+#include <limits>
+#include <vector>
+
+class ZELMATH_EXPORT ZELKinematicChain {
+public:
+    /// An empty chain: no joints, identity base and tool.
+    ZELKinematicChain() = default;
+
+    /// \name Building the chain
+    /// @{
+
+    /// Appends a revolute link: theta = q + offset; d, a, alpha fixed. Limits apply to q.
+    void addRevolute(double d, double a, double alpha, double offset = 0.0,
+                     double lower = -std::numeric_limits<double>::infinity(),
+                     double upper = std::numeric_limits<double>::infinity());
+    /// Appends a prismatic link: d = q + offset; theta, a, alpha fixed. Limits apply to q.
+    void addPrismatic(double theta, double a, double alpha, double offset = 0.0,
+                      double lower = -std::numeric_limits<double>::infinity(),
+                      double upper = std::numeric_limits<double>::infinity());
+    /// The transform before the first link (identity by default).
+    void setBase(const ZELXform3D& base) noexcept {
+        base_ = base;
+        hasBase_ = !(base == ZELXform3D::Identity);
+    }
+    /// The transform after the last link, from its frame to the tool frame (identity by default).
+    void setTool(const ZELXform3D& tool);
+    const ZELXform3D& base() const noexcept { return base_; }
+    const ZELXform3D& tool() const noexcept { return tool_; }
+
+    /// @}
+    /// \name Joints
+    /// @{
+
+    int joints() const noexcept { return static_cast<int>(links_.size()); }
+    /// Limits of joint i (0 ≤ i < joints(), else ZELEDomainError).
+    double lower(int i) const;
+    double upper(int i) const;
+    bool isPrismatic(int i) const;
+    /// The length scale of the chain: the sum over the links of √(a² + d²) (prismatic links
+    /// counting their largest finite extension) plus the tool's offset; 1 for a chain with no
+    /// length at all.
+    double reach() const noexcept { return reach_ > 0.0 ? reach_ : 1.0; }
+
+    /// @}
+    /// \name Kinematics
+    /// @{
+
+    /// The tool pose base · links · tool.
+    ZELXform3D forward(const ZELMathVector& q) const;
+    /// frames[i] = base · links 0..i for every link, then frames[joints()] = the tool pose.
+    void forward(const ZELMathVector& q, std::vector<ZELXform3D>& frames) const;
+    /// The 6 × n geometric Jacobian of the tool point in base coordinates (see above).
+    ZELMathMatrix jacobian(const ZELMathVector& q) const;
+    /// Solves for q with forward(q) at the target, starting from the seed (see above).
+    ZELIKResult inverse(const ZELXform3D& target, const ZELMathVector& seed, ZELMathVector& q,
+                        const ZELIKOptions& options = {}) const;
+
+    /// @}
+    /// \name Unchecked forms on plain arrays
+    /// For callers that keep their own storage (bindings, batch loops). q holds joints() values;
+    /// nothing is checked.
+    /// @{
+
+    /// The tool pose as twelve scalars in the transform's flat order (rotation column by column,
+    /// then position): the same bits as forward(q).
+    void forwardScalars(const double* q, double* pose) const noexcept;
+    /// The Jacobian into six rows of joints() elements each (the same bits as jacobian(q)); the
+    /// tool pose into `pose` (twelve scalars) unless it is null.
+    void jacobianRows(const double* q, double* const rows[6], double* pose = nullptr) const noexcept;
+
+    /// @}
+private:
+    struct Link {
+        double sinTheta, cosTheta;  ///< of the fixed theta of a prismatic link
+        double d;                   ///< d of a revolute link
+        double a;
+        double sinAlpha, cosAlpha;
+        double offset;
+        double lower, upper;
+        bool prismatic;
+    };
+
+    void add(const Link& link);
+    /// Composes base · links · tool into t, calling before(i, t) and after(i, t) around link i.
+    template <class Before, class After>
+    void walk(const double* q, double* t, Before before, After after) const noexcept;
+    const Link& link(int i) const;
+    void checkLength(const ZELMathVector& q, const char* what) const;
+    void updateReach() noexcept;
+
+    std::vector<Link> links_;
+    ZELXform3D base_;
+    ZELXform3D tool_;
+    bool hasBase_ = false;  ///< the base is not the identity
+    bool hasTool_ = false;  ///< the tool is not the identity
+    double reach_ = 0.0;
+};
+
+/// @}
+
+#endif
