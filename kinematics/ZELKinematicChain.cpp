@@ -3,6 +3,7 @@
 #include "foundation/ZELException.h"
 #include "foundation/internal/ZELConstants.h"
 #include "foundation/internal/ZELSimdPair.h"
+#include "kinematics/internal/ZELKinematicsReportSites.h"
 #include "publicinterfaces/ZELCleanSinCos.h"
 
 #include <chrono>
@@ -12,10 +13,8 @@
 
 namespace {
 
-const char* const kFile = "kinematics/ZELKinematicChain";
-
-[[noreturn]] void domainError(const std::string& text, int line) {
-    throw ZELEDomainError(std::wstring(text.begin(), text.end()), kFile, line);
+[[noreturn]] void domainError(const zel_internal::ThrowSite& site, const std::string& text) {
+    zel_internal::raise<ZELEDomainError>(site, std::wstring(text.begin(), text.end()));
 }
 
 std::string number(double x) {
@@ -76,9 +75,8 @@ inline bool isFinite(double x) noexcept { return std::isfinite(x); }
 
 void ZELKinematicChain::addRevolute(double d, double a, double alpha, double offset, double lower, double upper) {
     if (!isFinite(d) || !isFinite(a) || !isFinite(alpha) || !isFinite(offset))
-        domainError("addRevolute: d, a, alpha and offset must be finite (got " + number(d) + ", " + number(a) +
-                        ", " + number(alpha) + ", " + number(offset) + ")",
-                    __LINE__);
+        domainError(zel_internal::kChainRevoluteLink, "addRevolute: d, a, alpha and offset must be finite (got " + number(d) + ", " + number(a) +
+                        ", " + number(alpha) + ", " + number(offset) + ")");
     Link link{};
     link.d = d;
     link.a = a;
@@ -93,9 +91,8 @@ void ZELKinematicChain::addRevolute(double d, double a, double alpha, double off
 void ZELKinematicChain::addPrismatic(double theta, double a, double alpha, double offset, double lower,
                                      double upper) {
     if (!isFinite(theta) || !isFinite(a) || !isFinite(alpha) || !isFinite(offset))
-        domainError("addPrismatic: theta, a, alpha and offset must be finite (got " + number(theta) + ", " +
-                        number(a) + ", " + number(alpha) + ", " + number(offset) + ")",
-                    __LINE__);
+        domainError(zel_internal::kChainPrismaticLink, "addPrismatic: theta, a, alpha and offset must be finite (got " + number(theta) + ", " +
+                        number(a) + ", " + number(alpha) + ", " + number(offset) + ")");
     Link link{};
     ZELCleanSinCos(theta, link.sinTheta, link.cosTheta);
     link.a = a;
@@ -109,9 +106,8 @@ void ZELKinematicChain::addPrismatic(double theta, double a, double alpha, doubl
 
 void ZELKinematicChain::add(const Link& link) {
     if (std::isnan(link.lower) || std::isnan(link.upper) || link.lower > link.upper)
-        domainError("joint " + std::to_string(links_.size()) + ": lower limit " + number(link.lower) +
-                        " is not at or below upper limit " + number(link.upper),
-                    __LINE__);
+        domainError(zel_internal::kChainJointLimits, "joint " + std::to_string(links_.size()) + ": lower limit " + number(link.lower) +
+                        " is not at or below upper limit " + number(link.upper));
     links_.push_back(link);
     updateReach();
 }
@@ -138,7 +134,7 @@ void ZELKinematicChain::updateReach() noexcept {
 
 const ZELKinematicChain::Link& ZELKinematicChain::link(int i) const {
     if (i < 0 || i >= joints())
-        domainError("joint index " + std::to_string(i) + " outside 0.." + std::to_string(joints() - 1), __LINE__);
+        domainError(zel_internal::kChainJointIndex, "joint index " + std::to_string(i) + " outside 0.." + std::to_string(joints() - 1));
     return links_[static_cast<std::size_t>(i)];
 }
 
@@ -148,9 +144,8 @@ bool ZELKinematicChain::isPrismatic(int i) const { return link(i).prismatic; }
 
 void ZELKinematicChain::checkLength(const ZELMathVector& q, const char* what) const {
     if (q.length() != links_.size())
-        domainError(std::string(what) + ": joint vector of length " + std::to_string(q.length()) +
-                        " for a chain of " + std::to_string(links_.size()) + " joints",
-                    __LINE__);
+        domainError(zel_internal::kChainJointVector, std::string(what) + ": joint vector of length " + std::to_string(q.length()) +
+                        " for a chain of " + std::to_string(links_.size()) + " joints");
 }
 
 // ---- forward kinematics and Jacobian -------------------------------------------------------

@@ -166,6 +166,19 @@ std::vector<Site> everySite() {
         {"missing output", typeid(ZELEDomainError).name(), "ZELReplicationResults: output 3 does not exist (the study has 0 outputs)",
          "ZELRandomMD.m/src/ZELReplicationResults", 18,
          throws<ZELEDomainError>([] { (void)ZELReplicationResults().mean(3); })},
+        {"chain joint index", typeid(ZELEDomainError).name(), "ZELKinematicChain: joint index 2 outside 0..0",
+         "kinematics/ZELKinematicChain", 141, throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             (void)c.lower(2);
+         })},
+        {"chain joint vector", typeid(ZELEDomainError).name(),
+         "ZELKinematicChain: forward: joint vector of length 2 for a chain of 1 joints", "kinematics/ZELKinematicChain", 151,
+         throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             (void)c.forward(ZELMathVector(2));
+         })},
     };
 }
 
