@@ -197,12 +197,7 @@ public:
     void setScalars(T const* a) noexcept { store(a); }
     /// R from a[0..8] (column by column) and p from a[9..11], then R re-orthonormalised.
     void set(T const* a) {
-        T* R = zel_internal::RotationStorage::columns(r_);
-        for (int i = 0; i < 9; ++i)
-            R[i] = a[i];
-        p_[0] = a[9];
-        p_[1] = a[10];
-        p_[2] = a[11];
+        store(a);
         r_.normalize();
     }
 
@@ -383,6 +378,15 @@ public:
 
     /// @}
 private:
+    /// R from m[0..8] (column by column) and p from m[9..11], as given.
+    void store(T const* m) noexcept {
+        T* R = zel_internal::RotationStorage::columns(r_);
+        for (int i = 0; i < 9; ++i)
+            R[i] = m[i];
+        p_[0] = m[9];
+        p_[1] = m[10];
+        p_[2] = m[11];
+    }
     /// R(r, c) of a rotation, through the rotation's one storage helper.
     static T& at(ZELBasicRotate3D<T>& R, int r, int c) noexcept { return zel_internal::RotationStorage::at(R, r, c); }
     static const T& at(ZELBasicRotate3D<T> const& R, int r, int c) noexcept {

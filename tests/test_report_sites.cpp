@@ -177,7 +177,7 @@ std::vector<Site> everySite() {
          throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
-             (void)c.forward(ZELMathVector(2));
+             (void)c.forward(ZELMathVector(2, 0.0));
          })},
     };
 }

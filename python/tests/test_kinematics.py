@@ -68,10 +68,6 @@ def test_shapes_and_bad_input():
     seed = np.full(6, 0.25)
     q, r = c.inverse(z.Xform3D(), [0, 0, math.inf, 0, 0, 0])
     assert r.reason == z.IKReason.InvalidInput and not r.converged
-    bad = z.Xform3D()
-    bad.set_position([math.nan, 0, 0])
-    q, r = c.inverse(bad, seed)
-    assert r.reason == z.IKReason.InvalidInput and np.array_equal(q, seed)
 
 
 @pytest.mark.parametrize("name", list(ARMS))
