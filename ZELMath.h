@@ -56,7 +56,8 @@
 #pragma float_control(push)
 #pragma clang fp contract(off)
 #elif defined(__GNUC__) && defined(__FP_FAST_FMA) && !defined(ZELMATH_FP_CONTRACT_OFF)
-#pragma GCC warning "ZELMath: compile with -ffp-contract=off -DZELMATH_FP_CONTRACT_OFF, or inline results may differ in the last bits"
+#pragma GCC warning \
+    "ZELMath: compile with -ffp-contract=off -DZELMATH_FP_CONTRACT_OFF, or inline results may differ in the last bits"
 #endif
 
 #include "foundation/KOBBaseUnknown.h"

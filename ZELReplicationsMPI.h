@@ -37,13 +37,14 @@ enum : int { kFailed, kFailedIndex, kCount, kOutputs, kMismatch, kMismatchOutput
 inline void broadcast(double* data, std::uint64_t count, int root, MPI_Comm comm) {
     const std::uint64_t piece = std::uint64_t{1} << 28;
     for (std::uint64_t done = 0; done < count; done += piece)
-        MPI_Bcast(data + done, static_cast<int>(std::min(piece, count - done)), MPI_DOUBLE, root, comm);
+        MPI_Bcast(data + done, static_cast<int>(std::min(piece, count - done)), MPI_DOUBLE, root,
+                  comm);
 }
 
 // `runBlock(count, options)` runs this rank's block and returns its ZELReplicationBatch.
 template <class RunBlock>
-ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n, const ZELReplicationOptions& options,
-                                 RunBlock&& runBlock) {
+ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n,
+                                 const ZELReplicationOptions& options, RunBlock&& runBlock) {
     int rank = 0, size = 1;
     MPI_Comm_rank(comm, &rank);
     MPI_Comm_size(comm, &size);
@@ -65,21 +66,24 @@ ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n, const ZELReplic
     const std::uint64_t mismatch = batch.firstMismatch(batch.outputs());
     mine[kMismatch] = mismatch;
     mine[kMismatchOutputs] = mismatch < batch.count() ? batch.rowLength(mismatch) : 0;
-    std::vector<std::uint64_t> all(static_cast<std::size_t>(kFields) * static_cast<std::size_t>(size));
+    std::vector<std::uint64_t> all(static_cast<std::size_t>(kFields) *
+                                   static_cast<std::size_t>(size));
     MPI_Allgather(mine, kFields, MPI_UINT64_T, all.data(), kFields, MPI_UINT64_T, comm);
     const auto field = [&](int r, int f) { return all[static_cast<std::size_t>(r) * kFields + f]; };
 
     // A model that threw: the lowest index of all; its rank sends the message.
     int failedRank = -1;
     for (int r = 0; r < size; ++r)
-        if (field(r, kFailed) && (failedRank < 0 || field(r, kFailedIndex) < field(failedRank, kFailedIndex)))
+        if (field(r, kFailed) &&
+            (failedRank < 0 || field(r, kFailedIndex) < field(failedRank, kFailedIndex)))
             failedRank = r;
     if (failedRank >= 0) {
         std::string message = rank == failedRank ? batch.failure() : std::string();
         std::uint64_t length = message.size();
         MPI_Bcast(&length, 1, MPI_UINT64_T, failedRank, comm);
         message.resize(static_cast<std::size_t>(length));
-        MPI_Bcast(message.empty() ? nullptr : &message[0], static_cast<int>(length), MPI_CHAR, failedRank, comm);
+        MPI_Bcast(message.empty() ? nullptr : &message[0], static_cast<int>(length), MPI_CHAR,
+                  failedRank, comm);
         ZELReplicationBatch::ThrowFailure(field(failedRank, kFailedIndex), message);
     }
     // The number of outputs is the first replication's; the lowest row that differs is reported.
@@ -95,8 +99,8 @@ ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n, const ZELReplic
         if (field(r, kOutputs) != k)
             ZELReplicationBatch::ThrowMismatch(start, field(r, kOutputs), options.first, k);
         if (field(r, kMismatch) < field(r, kCount))
-            ZELReplicationBatch::ThrowMismatch(start + field(r, kMismatch), field(r, kMismatchOutputs), options.first,
-                                               k);
+            ZELReplicationBatch::ThrowMismatch(start + field(r, kMismatch),
+                                               field(r, kMismatchOutputs), options.first, k);
     }
     // Every rank's rows, in rank order: replication order.
     std::vector<double> values(static_cast<std::size_t>(n * k));
@@ -105,8 +109,9 @@ ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n, const ZELReplic
         if (r == rank) batch.copyValues(block);
         broadcast(block, field(r, kCount) * k, r, comm);
     }
-    return ZELReplicationResults(ZELMathMatrix(values.data(), static_cast<std::size_t>(n), static_cast<std::size_t>(k)),
-                                 options.first);
+    return ZELReplicationResults(
+        ZELMathMatrix(values.data(), static_cast<std::size_t>(n), static_cast<std::size_t>(k)),
+        options.first);
 }
 
 }  // namespace zel_mpi_detail
@@ -116,9 +121,10 @@ ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n, const ZELReplic
 template <class Model>
 ZELReplicationResults ZELRunReplicationsMPI(MPI_Comm comm, std::uint64_t n, Model&& model,
                                             const ZELReplicationOptions& options = {}) {
-    return zel_mpi_detail::runOnRanks(comm, n, options, [&](std::uint64_t count, const ZELReplicationOptions& local) {
-        return ZELReplicationBatch::RunModel(count, model, local);
-    });
+    return zel_mpi_detail::runOnRanks(comm, n, options,
+                                      [&](std::uint64_t count, const ZELReplicationOptions& local) {
+                                          return ZELReplicationBatch::RunModel(count, model, local);
+                                      });
 }
 
 #endif

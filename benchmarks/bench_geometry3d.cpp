@@ -45,8 +45,10 @@ struct Inputs {
             Eigen::Matrix3d ma, mb;
             for (int row = 0; row < 3; ++row) {
                 for (int col = 0; col < 3; ++col) {
-                    ma(row, col) = a(static_cast<ZELMath3D::DirectionIndex>(col), static_cast<ZELMath3D::CoordinateIndex>(row));
-                    mb(row, col) = b(static_cast<ZELMath3D::DirectionIndex>(col), static_cast<ZELMath3D::CoordinateIndex>(row));
+                    ma(row, col) = a(static_cast<ZELMath3D::DirectionIndex>(col),
+                                     static_cast<ZELMath3D::CoordinateIndex>(row));
+                    mb(row, col) = b(static_cast<ZELMath3D::DirectionIndex>(col),
+                                     static_cast<ZELMath3D::CoordinateIndex>(row));
                 }
             }
             ea.push_back(ma);
@@ -164,7 +166,8 @@ void BM_ZelComposeCycle(benchmark::State& st) {
         const Eigen::Matrix3d e = d.ea[k] * d.eb[k];
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) {
-                const double x = out[k](static_cast<ZELMath3D::DirectionIndex>(c), static_cast<ZELMath3D::CoordinateIndex>(r));
+                const double x = out[k](static_cast<ZELMath3D::DirectionIndex>(c),
+                                        static_cast<ZELMath3D::CoordinateIndex>(r));
                 if (!bench::require(st, bench::near(&x, &e(r, c), 1), "rotation product")) return;
             }
     }
@@ -349,7 +352,8 @@ void BM_EigenSetEAA(benchmark::State& st) {
     const Inputs& d = in();
     std::vector<Eigen::Matrix3d> out(kCount);
     for (auto _ : st) {
-        for (int i = 0; i < kCount; ++i) out[i] = Eigen::AngleAxisd(d.roll[i], d.ev[i].normalized()).toRotationMatrix();
+        for (int i = 0; i < kCount; ++i)
+            out[i] = Eigen::AngleAxisd(d.roll[i], d.ev[i].normalized()).toRotationMatrix();
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -360,7 +364,8 @@ void BM_ZelRotateLocalAxis(benchmark::State& st) {
     const Inputs& d = in();
     std::vector<ZELRotate3D> out(d.za);
     for (auto _ : st) {
-        for (int i = 0; i < kCount; ++i) out[i].rotate(ZELMath3D::YAxis, d.roll[i], ZELMath3D::LocalFrame);
+        for (int i = 0; i < kCount; ++i)
+            out[i].rotate(ZELMath3D::YAxis, d.roll[i], ZELMath3D::LocalFrame);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -370,7 +375,8 @@ void BM_EigenRotateLocalAxis(benchmark::State& st) {
     const Inputs& d = in();
     std::vector<Eigen::Matrix3d> out(d.ea);
     for (auto _ : st) {
-        for (int i = 0; i < kCount; ++i) out[i] *= Eigen::AngleAxisd(d.roll[i], Eigen::Vector3d::UnitY()).toRotationMatrix();
+        for (int i = 0; i < kCount; ++i)
+            out[i] *= Eigen::AngleAxisd(d.roll[i], Eigen::Vector3d::UnitY()).toRotationMatrix();
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }

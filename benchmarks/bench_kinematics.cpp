@@ -36,8 +36,7 @@ const arms::Arm& arm(int index) {
 std::vector<ZELMathVector> samples(const arms::Arm& a, int count, unsigned seed) {
     std::mt19937_64 g(seed);
     std::vector<ZELMathVector> q;
-    for (int k = 0; k < count; ++k)
-        q.push_back(arms::randomJoints(a, g));
+    for (int k = 0; k < count; ++k) q.push_back(arms::randomJoints(a, g));
     return q;
 }
 
@@ -76,8 +75,7 @@ void BM_JacobianRows_ZEL(benchmark::State& state) {
     const std::vector<ZELMathVector> q = samples(a, kSamples, 1);
     std::vector<double> storage(6 * a.links.size());
     double* rows[6];
-    for (std::size_t r = 0; r < 6; ++r)
-        rows[r] = storage.data() + r * a.links.size();
+    for (std::size_t r = 0; r < 6; ++r) rows[r] = storage.data() + r * a.links.size();
     std::size_t k = 0;
     for (auto _ : state) {
         chain.jacobianRows(q[k].data(), rows);
@@ -94,8 +92,7 @@ void BM_Inverse_ZEL(benchmark::State& state) {
     const ZELKinematicChain chain = arms::chain(a);
     const std::vector<ZELMathVector> q = samples(a, 64, 2);
     std::vector<ZELXform3D> targets;
-    for (const ZELMathVector& v : q)
-        targets.push_back(chain.forward(v));
+    for (const ZELMathVector& v : q) targets.push_back(chain.forward(v));
     const ZELMathVector seed = arms::middle(a);
     ZELMathVector out;
     std::size_t k = 0;
@@ -113,21 +110,20 @@ BENCHMARK(BM_Inverse_ZEL)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 KDL::Chain kdlChain(const arms::Arm& a) {
     KDL::Chain c;
     for (const arms::Link& l : a.links)
-        c.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::RotZ), KDL::Frame::DH(l.a, l.alpha, l.d, 0.0)));
+        c.addSegment(
+            KDL::Segment(KDL::Joint(KDL::Joint::RotZ), KDL::Frame::DH(l.a, l.alpha, l.d, 0.0)));
     return c;
 }
 
 KDL::JntArray kdlJoints(const ZELMathVector& q) {
     KDL::JntArray j(static_cast<unsigned>(q.length()));
-    for (std::size_t i = 0; i < q.length(); ++i)
-        j(static_cast<unsigned>(i)) = q[i];
+    for (std::size_t i = 0; i < q.length(); ++i) j(static_cast<unsigned>(i)) = q[i];
     return j;
 }
 
 std::vector<KDL::JntArray> kdlSamples(const arms::Arm& a, int count, unsigned seed) {
     std::vector<KDL::JntArray> out;
-    for (const ZELMathVector& q : samples(a, count, seed))
-        out.push_back(kdlJoints(q));
+    for (const ZELMathVector& q : samples(a, count, seed)) out.push_back(kdlJoints(q));
     return out;
 }
 
@@ -197,7 +193,8 @@ double threadSeconds() {
 }
 
 double wallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 struct Tally {
@@ -206,13 +203,18 @@ struct Tally {
 };
 
 void measureInverse(int count) {
-    std::printf("Inverse kinematics on %d targets per arm from random joint vectors within the limits, seed = the "
-                "middle of the limits.\nOurs: default options and a 5 ms time budget; success = converged (position "
-                "1e-6 of reach, orientation 1e-6 rad).\n",
-                count);
+    std::printf(
+        "Inverse kinematics on %d targets per arm from random joint vectors within the limits, "
+        "seed = the "
+        "middle of the limits.\nOurs: default options and a 5 ms time budget; success = converged "
+        "(position "
+        "1e-6 of reach, orientation 1e-6 rad).\n",
+        count);
 #if defined(ZELMATH_HAVE_KDL)
-    std::printf("KDL: ChainIkSolverPos_LMA with its defaults (eps 1e-5, 500 iterations, no joint limits); success = "
-                "its return code E_NOERROR.\n");
+    std::printf(
+        "KDL: ChainIkSolverPos_LMA with its defaults (eps 1e-5, 500 iterations, no joint limits); "
+        "success = "
+        "its return code E_NOERROR.\n");
 #else
     std::printf("KDL not found at configure time: its solver is not measured.\n");
 #endif
@@ -281,17 +283,25 @@ void measureInverse(int count) {
             slowest = c > slowest ? c : slowest;
         }
         const double n = static_cast<double>(count);
-        std::printf("%-9s ours without a budget: %6.2f %% solved, %6.2f %% within 5 ms of CPU time, slowest %.2f ms\n",
-                    a.name.c_str(), 100.0 * solvedUnlimited / n, 100.0 * withinCpu / n, 1e3 * slowest);
-        std::printf("%-9s ours: %6.2f %% solved, mean %7.1f us wall (%7.1f us CPU), %.1f iterations, %.2f restarts per "
-                    "solve\n",
-                    a.name.c_str(), 100.0 * o.solved / n, 1e6 * o.wall / n, 1e6 * o.cpu / n, iterations / n, restarts / n);
+        std::printf(
+            "%-9s ours without a budget: %6.2f %% solved, %6.2f %% within 5 ms of CPU time, "
+            "slowest %.2f ms\n",
+            a.name.c_str(), 100.0 * solvedUnlimited / n, 100.0 * withinCpu / n, 1e3 * slowest);
+        std::printf(
+            "%-9s ours: %6.2f %% solved, mean %7.1f us wall (%7.1f us CPU), %.1f iterations, %.2f "
+            "restarts per "
+            "solve\n",
+            a.name.c_str(), 100.0 * o.solved / n, 1e6 * o.wall / n, 1e6 * o.cpu / n, iterations / n,
+            restarts / n);
 #if defined(ZELMATH_HAVE_KDL)
-        std::printf("%-9s KDL:  %6.2f %% solved, mean %7.1f us wall (%7.1f us CPU)\n", "", 100.0 * t.solved / n,
-                    1e6 * t.wall / n, 1e6 * t.cpu / n);
+        std::printf("%-9s KDL:  %6.2f %% solved, mean %7.1f us wall (%7.1f us CPU)\n", "",
+                    100.0 * t.solved / n, 1e6 * t.wall / n, 1e6 * t.cpu / n);
         if (both > 0)
-            std::printf("%-9s on the %d poses both solve: ours %.1f us, KDL %.1f us mean wall time (ratio %.2f)\n", "",
-                        both, 1e6 * o.wallBoth / both, 1e6 * t.wallBoth / both, o.wallBoth / t.wallBoth);
+            std::printf(
+                "%-9s on the %d poses both solve: ours %.1f us, KDL %.1f us mean wall time (ratio "
+                "%.2f)\n",
+                "", both, 1e6 * o.wallBoth / both, 1e6 * t.wallBoth / both,
+                o.wallBoth / t.wallBoth);
 #endif
     }
 }

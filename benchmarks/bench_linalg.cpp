@@ -47,7 +47,8 @@ ZELMathMatrix ourMatrix(std::size_t n, unsigned seed) {
 Eigen::MatrixXd eigenMatrix(std::size_t n, unsigned seed) {
     const std::vector<double> v = randomValues(n * n, seed);
     const auto idx = static_cast<Eigen::Index>(n);
-    return Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(v.data(), idx, idx);
+    return Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
+        v.data(), idx, idx);
 }
 
 void sizes(benchmark::internal::Benchmark* b) {
@@ -182,7 +183,8 @@ void BM_Matrix_ProductAssign_ZEL(benchmark::State& state) {
 void BM_Matrix_ProductAssign_Eigen(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     const Eigen::MatrixXd a = eigenMatrix(n, 1), b = eigenMatrix(n, 2);
-    Eigen::MatrixXd c = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+    Eigen::MatrixXd c =
+        Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
     for (auto _ : state) {
         c = a * b;
         benchmark::DoNotOptimize(c.data());
@@ -284,7 +286,8 @@ struct MatrixSets {
 bool matricesNear(const ZELMathMatrix& m, const Eigen::MatrixXd& e) {
     for (std::size_t i = 0; i < m.rows(); ++i)
         for (std::size_t j = 0; j < m.cols(); ++j) {
-            const double x = m(i, j), y = e(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j));
+            const double x = m(i, j),
+                         y = e(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j));
             if (!bench::near(&x, &y, 1)) return false;
         }
     return true;
@@ -295,7 +298,9 @@ void BM_Vector_AddInto_ZEL(benchmark::State& state) {
     for (std::size_t k = 0; k < bench::kSets; ++k) {
         s.r[k] = s.a[k] + s.b[k];
         s.er[k].noalias() = s.ea[k] + s.eb[k];
-        if (!bench::require(state, bench::sameBits(s.r[k].data(), s.er[k].data(), s.r[k].length()), "a + b")) return;
+        if (!bench::require(state, bench::sameBits(s.r[k].data(), s.er[k].data(), s.r[k].length()),
+                            "a + b"))
+            return;
     }
     std::size_t k = 0;
     for (auto _ : state) {
@@ -325,7 +330,8 @@ void BM_Matrix_TimesVectorInto_ZEL(benchmark::State& state) {
         std::vector<double> plain(n, 0.0);
         for (std::size_t i = 0; i < n; ++i)
             for (std::size_t j = 0; j < n; ++j) plain[i] += s.a[k](i, j) * s.x[k][j];
-        if (!bench::require(state, bench::sameBits(s.y[k].data(), plain.data(), n), "A * x (bits)")) return;
+        if (!bench::require(state, bench::sameBits(s.y[k].data(), plain.data(), n), "A * x (bits)"))
+            return;
         if (!bench::require(state, bench::near(s.y[k].data(), s.ey[k].data(), n), "A * x")) return;
     }
     std::size_t k = 0;
@@ -357,7 +363,8 @@ void BM_Matrix_ProductInto_ZEL(benchmark::State& state) {
             for (std::size_t j = 0; j < n; ++j) {
                 double sum = 0.0;
                 for (std::size_t m = 0; m < n; ++m) sum += s.a[k](i, m) * s.b[k](m, j);
-                if (!bench::require(state, bench::sameBits(&s.c[k](i, j), &sum, 1), "A * B (bits)")) return;
+                if (!bench::require(state, bench::sameBits(&s.c[k](i, j), &sum, 1), "A * B (bits)"))
+                    return;
             }
         if (!bench::require(state, matricesNear(s.c[k], s.ec[k]), "A * B")) return;
     }
@@ -388,7 +395,9 @@ void poolSizes(benchmark::internal::Benchmark* b) {
 
 struct PoolAlloc {
     static void* get(std::size_t bytes) { return ZELPoolAllocator::Global()->allocate(bytes); }
-    static void put(void* p, std::size_t bytes) { ZELPoolAllocator::Global()->deallocate(p, bytes); }
+    static void put(void* p, std::size_t bytes) {
+        ZELPoolAllocator::Global()->deallocate(p, bytes);
+    }
 };
 struct NewAlloc {
     static void* get(std::size_t bytes) { return ::operator new(bytes); }
@@ -431,7 +440,8 @@ void BM_AllocCrossThread(benchmark::State& state) {
             if (turn == Stop) return;
             const auto start = std::chrono::steady_clock::now();
             for (void* p : blocks) A::put(p, bytes);
-            freeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            freeSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             turn = Producer;
             changed.notify_all();
         }
@@ -439,7 +449,8 @@ void BM_AllocCrossThread(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (void*& p : blocks) p = A::get(bytes);
-        const double allocSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double allocSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::unique_lock<std::mutex> lock(mutex);
         turn = Consumer;
         changed.notify_all();

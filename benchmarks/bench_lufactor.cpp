@@ -22,7 +22,8 @@ struct Problem {
 Problem makeProblem(int n, unsigned seed = 12345u) {
     std::mt19937_64 rng(seed + static_cast<unsigned>(n));
     std::normal_distribution<double> normal;
-    Problem p{ZELMathMatrix(n, n, 0.0), ZELMathVector(n, 0.0), Eigen::MatrixXd(n, n), Eigen::VectorXd(n)};
+    Problem p{ZELMathMatrix(n, n, 0.0), ZELMathVector(n, 0.0), Eigen::MatrixXd(n, n),
+              Eigen::VectorXd(n)};
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) p.ea(i, j) = p.a(i, j) = normal(rng);
         p.eb(i) = p.b[i] = normal(rng);
@@ -176,11 +177,13 @@ struct Systems {
     }
 };
 
-bool factorsAgree(const ZELLUFactor& f, const Eigen::PartialPivLU<Eigen::MatrixXd>& lu, std::size_t n) {
+bool factorsAgree(const ZELLUFactor& f, const Eigen::PartialPivLU<Eigen::MatrixXd>& lu,
+                  std::size_t n) {
     const Eigen::MatrixXd& e = lu.matrixLU();
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j) {
-            const double x = f.getLU()(i, j), y = e(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j));
+            const double x = f.getLU()(i, j),
+                         y = e(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j));
             if (!bench::near(&x, &y, 1, 1e-9)) return false;
         }
     return true;
@@ -226,7 +229,8 @@ void ZEL_SolveCycle(benchmark::State& state) {
     for (std::size_t k = 0; k < bench::kSets; ++k) {
         const ZELMathVector ours = solve(f, s.p[k].b);
         const Eigen::VectorXd theirs = lu.solve(s.p[k].eb);
-        if (!bench::require(state, bench::near(ours.data(), theirs.data(), n, 1e-9), "LU solve")) return;
+        if (!bench::require(state, bench::near(ours.data(), theirs.data(), n, 1e-9), "LU solve"))
+            return;
     }
     std::size_t k = 0;
     for (auto _ : state) {

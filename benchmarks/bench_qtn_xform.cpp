@@ -35,8 +35,7 @@ struct Inputs {
         std::uniform_real_distribution<double> u(0.0, 1.0);
         auto unit = [&](ZELQtn3D& q, Eigen::Quaterniond& e) {
             double c[4];
-            for (double& x : c)
-                x = n(g);
+            for (double& x : c) x = n(g);
             q = ZELQtn3D(c[0], c[1], c[2], c[3]);
             q.normalize();
             double s;
@@ -59,20 +58,20 @@ struct Inputs {
             Eigen::Matrix3d M;
             for (int c = 0; c < 3; ++c)
                 for (int k = 0; k < 3; ++k)
-                    M(k, c) = R(static_cast<ZELMath3D::DirectionIndex>(c), static_cast<ZELMath3D::CoordinateIndex>(k));
+                    M(k, c) = R(static_cast<ZELMath3D::DirectionIndex>(c),
+                                static_cast<ZELMath3D::CoordinateIndex>(k));
             m.push_back(M);
             ZELVector3D p, p1;
-            for (int k = 0; k < 3; ++k)
-                p[k] = n(g);
-            for (int k = 0; k < 3; ++k)
-                p1[k] = n(g);
+            for (int k = 0; k < 3; ++k) p[k] = n(g);
+            for (int k = 0; k < 3; ++k) p1[k] = n(g);
             v.push_back(p);
             ev.emplace_back(p[0], p[1], p[2]);
             x0.emplace_back(R, p);
             ZELRotate3D R1;
             b.getRotate(R1);
             x1.emplace_back(R1, p1);
-            Eigen::Isometry3d I0 = Eigen::Isometry3d::Identity(), I1 = Eigen::Isometry3d::Identity();
+            Eigen::Isometry3d I0 = Eigen::Isometry3d::Identity(),
+                              I1 = Eigen::Isometry3d::Identity();
             I0.linear() = M;
             I0.translation() = Eigen::Vector3d(p[0], p[1], p[2]);
             I1.linear() = eb.toRotationMatrix();
@@ -96,8 +95,7 @@ const Inputs& in() {
 template <class F>
 void run(benchmark::State& state, F f) {
     for (auto _ : state) {
-        for (int i = 0; i < kN; ++i)
-            f(i);
+        for (int i = 0; i < kN; ++i) f(i);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kN);

@@ -80,7 +80,9 @@ void stdDraw(benchmark::State& state, D d) {
 }
 
 void BM_Zel_Exponential(benchmark::State& s) { zelDraw(s, ZELExponentialDistribution(2.0)); }
-void BM_Std_Exponential(benchmark::State& s) { stdDraw(s, std::exponential_distribution<double>(0.5)); }
+void BM_Std_Exponential(benchmark::State& s) {
+    stdDraw(s, std::exponential_distribution<double>(0.5));
+}
 void BM_Zel_Normal(benchmark::State& s) { zelDraw(s, ZELNormalDistribution(1.0, 2.0)); }
 void BM_Std_Normal(benchmark::State& s) { stdDraw(s, std::normal_distribution<double>(1.0, 2.0)); }
 void BM_Zel_Gamma05(benchmark::State& s) { zelDraw(s, ZELGammaDistribution(0.5, 2.0)); }
@@ -94,12 +96,14 @@ void BM_Std_Poisson4(benchmark::State& s) { stdDraw(s, std::poisson_distribution
 // std::exponential_distribution on std::mt19937_64.
 void BM_Zel_ExponentialPhilox(benchmark::State& state) {
     ZELExponentialDistribution d(2.0);
-    ZELRandomStream stream = ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
+    ZELRandomStream stream =
+        ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
     for (auto _ : state) benchmark::DoNotOptimize(d.getRandomVariate(stream));
 }
 void BM_Zel_ExponentialPhiloxBlock(benchmark::State& state) {
     ZELExponentialDistribution d(2.0);
-    ZELRandomStream stream = ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
+    ZELRandomStream stream =
+        ZELRandomStream::Philox(1, static_cast<std::uint64_t>(state.thread_index()));
     std::vector<double> block(256);
     for (auto _ : state) {
         d.getRandomVariates(stream, block.data(), block.size());
@@ -127,7 +131,9 @@ BENCHMARK(BM_Zel_ExponentialPhiloxBlock);
 BENCHMARK(BM_Std_Exponential64);
 BENCHMARK(BM_Std_Exponential64Block);
 
-#define ZEL_PAIR(name) BENCHMARK(BM_Zel_##name)->ThreadRange(1, 2); BENCHMARK(BM_Std_##name)->ThreadRange(1, 2);
+#define ZEL_PAIR(name)                           \
+    BENCHMARK(BM_Zel_##name)->ThreadRange(1, 2); \
+    BENCHMARK(BM_Std_##name)->ThreadRange(1, 2);
 ZEL_PAIR(Uniform)
 BENCHMARK(BM_Zel_UniformBlock)->ThreadRange(1, 2);
 BENCHMARK(BM_Zel_UniformWall)->ThreadRange(1, 2)->UseRealTime();
@@ -149,11 +155,21 @@ void boostDraw(benchmark::State& state, D d) {
     boost::random::mt19937 engine(5489u + static_cast<unsigned>(state.thread_index()));
     for (auto _ : state) benchmark::DoNotOptimize(d(engine));
 }
-void BM_Boost_Exponential(benchmark::State& s) { boostDraw(s, boost::random::exponential_distribution<double>(0.5)); }
-void BM_Boost_Normal(benchmark::State& s) { boostDraw(s, boost::random::normal_distribution<double>(1.0, 2.0)); }
-void BM_Boost_Gamma05(benchmark::State& s) { boostDraw(s, boost::random::gamma_distribution<double>(0.5, 2.0)); }
-void BM_Boost_Gamma3(benchmark::State& s) { boostDraw(s, boost::random::gamma_distribution<double>(3.0, 2.0)); }
-void BM_Boost_Poisson4(benchmark::State& s) { boostDraw(s, boost::random::poisson_distribution<int>(4.0)); }
+void BM_Boost_Exponential(benchmark::State& s) {
+    boostDraw(s, boost::random::exponential_distribution<double>(0.5));
+}
+void BM_Boost_Normal(benchmark::State& s) {
+    boostDraw(s, boost::random::normal_distribution<double>(1.0, 2.0));
+}
+void BM_Boost_Gamma05(benchmark::State& s) {
+    boostDraw(s, boost::random::gamma_distribution<double>(0.5, 2.0));
+}
+void BM_Boost_Gamma3(benchmark::State& s) {
+    boostDraw(s, boost::random::gamma_distribution<double>(3.0, 2.0));
+}
+void BM_Boost_Poisson4(benchmark::State& s) {
+    boostDraw(s, boost::random::poisson_distribution<int>(4.0));
+}
 BENCHMARK(BM_Boost_Uniform)->ThreadRange(1, 2);
 BENCHMARK(BM_Boost_Exponential)->ThreadRange(1, 2);
 BENCHMARK(BM_Boost_Normal)->ThreadRange(1, 2);

@@ -29,7 +29,8 @@ std::vector<double> cpuBoundModel(const ZELReplication& rep) {
 void BM_Zel_Study_EmptyModel(benchmark::State& state) {
     ZELReplicationOptions options;
     options.threads = 1;
-    for (auto _ : state) benchmark::DoNotOptimize(ZELRunReplications(EmptyStudy, emptyModel, options));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ZELRunReplications(EmptyStudy, emptyModel, options));
 }
 
 // The peer: the loop a user writes by hand, rows kept in a vector of vectors.
@@ -37,7 +38,8 @@ void BM_PlainLoop_EmptyModel(benchmark::State& state) {
     ZELReplicationOptions options;
     for (auto _ : state) {
         std::vector<std::vector<double>> rows(EmptyStudy);
-        for (std::uint64_t i = 0; i < EmptyStudy; ++i) rows[i] = emptyModel(ZELReplication(i, options));
+        for (std::uint64_t i = 0; i < EmptyStudy; ++i)
+            rows[i] = emptyModel(ZELReplication(i, options));
         benchmark::DoNotOptimize(rows.data());
     }
 }
@@ -45,13 +47,20 @@ void BM_PlainLoop_EmptyModel(benchmark::State& state) {
 void BM_Zel_Study_CpuBound(benchmark::State& state) {
     ZELReplicationOptions options;
     options.threads = static_cast<unsigned>(state.range(0));
-    for (auto _ : state) benchmark::DoNotOptimize(ZELRunReplications(CpuStudy, cpuBoundModel, options));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ZELRunReplications(CpuStudy, cpuBoundModel, options));
 }
 
 }  // namespace
 
 BENCHMARK(BM_Zel_Study_EmptyModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainLoop_EmptyModel)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Zel_Study_CpuBound)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Zel_Study_CpuBound)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

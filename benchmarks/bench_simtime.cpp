@@ -47,7 +47,9 @@ std::vector<ZELSimTime> simTimes(const std::vector<double>& v) {
 }
 std::vector<std::chrono::nanoseconds> chronoTimes(const std::vector<double>& v) {
     std::vector<std::chrono::nanoseconds> out;
-    for (double s : v) out.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(s)));
+    for (double s : v)
+        out.push_back(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(s)));
     return out;
 }
 
@@ -68,7 +70,8 @@ void BM_FromDouble_Chrono(benchmark::State& state) {
     std::vector<std::chrono::nanoseconds> out(kCount);
     for (auto _ : state) {
         for (std::size_t i = 0; i < kCount; ++i)
-            out[i] = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(in[i]));
+            out[i] = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::chrono::duration<double>(in[i]));
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -169,7 +172,8 @@ void BM_Mul_Chrono(benchmark::State& state) {
     const auto a = chronoTimes(data().seconds);
     std::vector<std::chrono::nanoseconds> c(kCount);
     for (auto _ : state) {
-        for (std::size_t i = 0; i < kCount; ++i) c[i] = a[i] * (3 + static_cast<std::int64_t>(i & 3));
+        for (std::size_t i = 0; i < kCount; ++i)
+            c[i] = a[i] * (3 + static_cast<std::int64_t>(i & 3));
         benchmark::DoNotOptimize(c.data());
         benchmark::ClobberMemory();
     }
@@ -322,7 +326,8 @@ void BM_Mul_Absl(benchmark::State& state) {
     const auto a = abslTimes(data().seconds);
     std::vector<absl::Duration> c(kCount);
     for (auto _ : state) {
-        for (std::size_t i = 0; i < kCount; ++i) c[i] = a[i] * (3 + static_cast<std::int64_t>(i & 3));
+        for (std::size_t i = 0; i < kCount; ++i)
+            c[i] = a[i] * (3 + static_cast<std::int64_t>(i & 3));
         benchmark::DoNotOptimize(c.data());
         benchmark::ClobberMemory();
     }

@@ -32,7 +32,9 @@ void BM_Std_Mt64_Block(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Block));
 }
 
-ZELRandomStream make(bool philox) { return philox ? ZELRandomStream::Philox(42, 1) : ZELRandomStream::MRG32k3a(1); }
+ZELRandomStream make(bool philox) {
+    return philox ? ZELRandomStream::Philox(42, 1) : ZELRandomStream::MRG32k3a(1);
+}
 
 void streamNext(benchmark::State& state, bool philox) {
     ZELRandomStream s = make(philox);

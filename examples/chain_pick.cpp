@@ -18,12 +18,12 @@ const double kDeg = kPi / 180;
 ZELKinematicChain puma560() {
     ZELKinematicChain arm;
     //              d        a       alpha    offset  lower        upper
-    arm.addRevolute(0.0,     0.0,    kPi / 2, 0.0, -160 * kDeg, 160 * kDeg);
-    arm.addRevolute(0.0,     0.4318, 0.0,     0.0,  -45 * kDeg, 225 * kDeg);
+    arm.addRevolute(0.0, 0.0, kPi / 2, 0.0, -160 * kDeg, 160 * kDeg);
+    arm.addRevolute(0.0, 0.4318, 0.0, 0.0, -45 * kDeg, 225 * kDeg);
     arm.addRevolute(0.15005, 0.0203, -kPi / 2, 0.0, -225 * kDeg, 45 * kDeg);
-    arm.addRevolute(0.4318,  0.0,    kPi / 2, 0.0, -110 * kDeg, 170 * kDeg);
-    arm.addRevolute(0.0,     0.0,    -kPi / 2, 0.0, -100 * kDeg, 100 * kDeg);
-    arm.addRevolute(0.0,     0.0,    0.0,     0.0, -266 * kDeg, 266 * kDeg);
+    arm.addRevolute(0.4318, 0.0, kPi / 2, 0.0, -110 * kDeg, 170 * kDeg);
+    arm.addRevolute(0.0, 0.0, -kPi / 2, 0.0, -100 * kDeg, 100 * kDeg);
+    arm.addRevolute(0.0, 0.0, 0.0, 0.0, -266 * kDeg, 266 * kDeg);
     return arm;
 }
 
@@ -36,8 +36,9 @@ int main() {
     ZELMathVector q(start, 6);
     const ZELXform3D from = arm.forward(q);
     const ZELVector3D p0 = from.position(), p1 = p0 + ZELVector3D(-0.1, 0.3, -0.1);
-    std::printf("PUMA 560, reach %.4f m: the tool point from (%.4f, %.4f, %.4f) to (%.4f, %.4f, %.4f) m\n", arm.reach(),
-                p0[0], p0[1], p0[2], p1[0], p1[1], p1[2]);
+    std::printf(
+        "PUMA 560, reach %.4f m: the tool point from (%.4f, %.4f, %.4f) to (%.4f, %.4f, %.4f) m\n",
+        arm.reach(), p0[0], p0[1], p0[2], p1[0], p1[1], p1[2]);
     std::printf(" step   x (m)    y (m)    z (m)   q1..q6 (deg)\n");
 
     const int steps = 100;
@@ -64,15 +65,16 @@ int main() {
         if (k % 20 == 0) {
             const ZELVector3D p = reached.position();
             std::printf("%5d %8.4f %8.4f %8.4f  ", k, p[0], p[1], p[2]);
-            for (int i = 0; i < 6; ++i)
-                std::printf(" %7.2f", q[i] / kDeg + 0.0);
+            for (int i = 0; i < 6; ++i) std::printf(" %7.2f", q[i] / kDeg + 0.0);
             std::printf("\n");
         }
     }
-    std::printf("%d of %d points solved (%d iterations in all); checked by forward kinematics:\n", steps + 1 - failures,
-                steps + 1, iterations);
-    std::printf("  largest position error %s 1 micrometre, largest orientation error %s 1 microradian\n",
-                worstPosition <= 1e-6 ? "below" : "ABOVE", worstAngle <= 1e-6 ? "below" : "ABOVE");
-    std::printf("  largest joint change between neighbouring points: %.2f deg\n", largestJointStep / kDeg);
+    std::printf("%d of %d points solved (%d iterations in all); checked by forward kinematics:\n",
+                steps + 1 - failures, steps + 1, iterations);
+    std::printf(
+        "  largest position error %s 1 micrometre, largest orientation error %s 1 microradian\n",
+        worstPosition <= 1e-6 ? "below" : "ABOVE", worstAngle <= 1e-6 ? "below" : "ABOVE");
+    std::printf("  largest joint change between neighbouring points: %.2f deg\n",
+                largestJointStep / kDeg);
     return failures == 0 && worstPosition <= 1e-6 && worstAngle <= 1e-6 ? 0 : 1;
 }

@@ -5,12 +5,8 @@
 
 int main() {
     // A planar rotation by a quarter turn and a scaling, stored row by row.
-    const double rotation[] = {0, -1, 0,
-                               1,  0, 0,
-                               0,  0, 1};
-    const double scaling[] = {2, 0, 0,
-                              0, 3, 0,
-                              0, 0, 1};
+    const double rotation[] = {0, -1, 0, 1, 0, 0, 0, 0, 1};
+    const double scaling[] = {2, 0, 0, 0, 3, 0, 0, 0, 1};
     const ZELMathMatrix r(rotation, 3, 3);
     const ZELMathMatrix s(scaling, 3, 3);
 

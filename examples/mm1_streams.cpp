@@ -74,7 +74,8 @@ int main() {
     const StreamsOf classic = [](int r) {
         ZELRandomGenerator::Instance()->ResetStream(2 * r + 1);
         ZELRandomGenerator::Instance()->ResetStream(2 * r + 2);
-        return std::make_pair(ZELRandomStream::Classic(2 * r + 1), ZELRandomStream::Classic(2 * r + 2));
+        return std::make_pair(ZELRandomStream::Classic(2 * r + 1),
+                              ZELRandomStream::Classic(2 * r + 2));
     };
     const StreamsOf mrg = [](int r) {
         return std::make_pair(ZELRandomStream::MRG32k3a(0, static_cast<std::uint64_t>(r)),
@@ -86,8 +87,9 @@ int main() {
     };
 
     const double rho = 0.8, meanService = rho * MeanInterarrival;
-    std::printf("M/M/1, utilisation %.1f: %d replications of %d customers, 95 %% confidence intervals\n", rho,
-                Replications, Customers);
+    std::printf(
+        "M/M/1, utilisation %.1f: %d replications of %d customers, 95 %% confidence intervals\n",
+        rho, Replications, Customers);
     std::printf("  theory    mean wait %6.3f s\n", rho * meanService / (1.0 - rho));
     study("classic", classic, meanService);
     study("MRG32k3a", mrg, meanService);

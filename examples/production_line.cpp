@@ -12,14 +12,18 @@ int main() {
     const auto start = std::chrono::steady_clock::now();
     const ZELReplicationResults results = ZELRunReplications(1000, production_line::shift, options);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("Two-machine line, buffer of %zu, %g-minute shifts: %zu replications on %u threads in %.2f s\n\n",
-                production_line::BufferSize, production_line::Shift, results.count(),
-                std::thread::hardware_concurrency(), took.count());
+    std::printf(
+        "Two-machine line, buffer of %zu, %g-minute shifts: %zu replications on %u threads in %.2f "
+        "s\n\n",
+        production_line::BufferSize, production_line::Shift, results.count(),
+        std::thread::hardware_concurrency(), took.count());
     std::printf("%s\n", results.summary(production_line::Outputs).c_str());
 
     options.threads = 1;
-    const bool same = ZELRunReplications(1000, production_line::shift, options).summary(production_line::Outputs) ==
-                      results.summary(production_line::Outputs);
-    std::printf("The same study on one thread gives %s.\n", same ? "the same table" : "ANOTHER TABLE (a bug)");
+    const bool same =
+        ZELRunReplications(1000, production_line::shift, options)
+            .summary(production_line::Outputs) == results.summary(production_line::Outputs);
+    std::printf("The same study on one thread gives %s.\n",
+                same ? "the same table" : "ANOTHER TABLE (a bug)");
     return same ? 0 : 1;
 }

@@ -24,8 +24,8 @@
 
 namespace production_line {
 
-constexpr double Shift = 480.0;         // minutes
-constexpr std::size_t BufferSize = 4;   // places between the machines
+constexpr double Shift = 480.0;        // minutes
+constexpr std::size_t BufferSize = 4;  // places between the machines
 const std::vector<std::string> Outputs = {"throughput (jobs/h)", "time in system (min)"};
 
 // A machine's processing, failures and repairs, each from its own source.
@@ -37,8 +37,12 @@ struct Machine {
     double untilFailure;
 
     Machine(const ZELReplication& rep, std::uint64_t firstSource, double meanWork)
-        : processing(rep.stream(firstSource)), failures(rep.stream(firstSource + 1)),
-          repairs(rep.stream(firstSource + 2)), work(meanWork), uptime(60.0), repair(2.0, 4.0, 10.0),
+        : processing(rep.stream(firstSource)),
+          failures(rep.stream(firstSource + 1)),
+          repairs(rep.stream(firstSource + 2)),
+          work(meanWork),
+          uptime(60.0),
+          repair(2.0, 4.0, 10.0),
           untilFailure(uptime.getRandomVariate(failures)) {}
 
     // The time a job occupies the machine: its processing plus the repairs of the breakdowns
@@ -77,7 +81,8 @@ inline std::vector<double> shift(const ZELReplication& rep) {
             timeInSystem += end2 - arrival;
         }
     }
-    return {static_cast<double>(finished) / (Shift / 60.0), timeInSystem / static_cast<double>(finished)};
+    return {static_cast<double>(finished) / (Shift / 60.0),
+            timeInSystem / static_cast<double>(finished)};
 }
 
 }  // namespace production_line

@@ -71,7 +71,8 @@ void report(const char* name, int servers, double meanInterarrival, double meanS
     const Result r = simulate(servers, meanInterarrival, meanService);
     const double rho = meanService / (servers * meanInterarrival);
     std::printf("%-36s wait %7.2f s (theory %6.2f)   utilisation %.4f (theory %.4f)\n", name,
-                r.meanWait, theoreticalWait(servers, meanInterarrival, meanService), r.utilisation, rho);
+                r.meanWait, theoreticalWait(servers, meanInterarrival, meanService), r.utilisation,
+                rho);
 }
 
 }  // namespace
@@ -89,14 +90,16 @@ int main() {
     const Result again = simulate(1, 10.0, 8.0);
     std::printf("\nrepeated M/M/1 run after ResetStream: %s (mean wait %.6f s both times)\n",
                 first.meanWait == again.meanWait && first.utilisation == again.utilisation
-                    ? "identical" : "DIFFERENT",
+                    ? "identical"
+                    : "DIFFERENT",
                 again.meanWait);
     // ... so a faster server is compared on exactly the same customers.
     resetStreams();
     const Result faster = simulate(1, 10.0, 7.0);
-    std::printf("service 7 s instead of 8 s on the same customers: wait %.2f s -> %.2f s "
-                "(theory %.2f s -> %.2f s)\n",
-                first.meanWait, faster.meanWait, theoreticalWait(1, 10.0, 8.0),
-                theoreticalWait(1, 10.0, 7.0));
+    std::printf(
+        "service 7 s instead of 8 s on the same customers: wait %.2f s -> %.2f s "
+        "(theory %.2f s -> %.2f s)\n",
+        first.meanWait, faster.meanWait, theoreticalWait(1, 10.0, 8.0),
+        theoreticalWait(1, 10.0, 7.0));
     return 0;
 }

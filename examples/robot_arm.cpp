@@ -19,12 +19,12 @@ struct Link {
 };
 
 const Link kPuma560[6] = {
-    {0.0, 0.0, kPi / 2},         //
-    {0.0, 0.4318, 0.0},          //
-    {0.15005, 0.0203, -kPi / 2}, //
-    {0.4318, 0.0, kPi / 2},      //
-    {0.0, 0.0, -kPi / 2},        //
-    {0.0, 0.0, 0.0},             //
+    {0.0, 0.0, kPi / 2},          //
+    {0.0, 0.4318, 0.0},           //
+    {0.15005, 0.0203, -kPi / 2},  //
+    {0.4318, 0.0, kPi / 2},       //
+    {0.0, 0.0, -kPi / 2},         //
+    {0.0, 0.0, 0.0},              //
 };
 
 ZELXform3D toolPose(const double (&q)[6]) {
@@ -42,8 +42,8 @@ void printRPY(const char* label, const ZELXform3D& x) {
     x.getPosition(p);
     double roll, pitch, yaw;
     x.getRPY(roll, pitch, yaw);
-    std::printf("%-10s position (%8.4f %8.4f %8.4f) m   rpy (%8.3f %8.3f %8.3f) deg\n", label, p[0], p[1], p[2],
-                deg(roll), deg(pitch), deg(yaw));
+    std::printf("%-10s position (%8.4f %8.4f %8.4f) m   rpy (%8.3f %8.3f %8.3f) deg\n", label, p[0],
+                p[1], p[2], deg(roll), deg(pitch), deg(yaw));
 }
 
 }  // namespace
@@ -79,7 +79,8 @@ int main() {
         double angleA, angleB;
         (from / a).getEAA(axis, angleA);
         (from / b).getEAA(axis, angleB);
-        std::printf("%5.2f %8.4f %8.4f %8.4f   %8.3f deg    %8.3f deg\n", t, p[0], p[1], p[2], deg(angleA), deg(angleB));
+        std::printf("%5.2f %8.4f %8.4f %8.4f   %8.3f deg    %8.3f deg\n", t, p[0], p[1], p[2],
+                    deg(angleA), deg(angleB));
     }
     return 0;
 }

@@ -34,10 +34,11 @@ int main() {
     ZELRotate3D fromEuler;
     fromEuler.setEuler(euler);
     std::cout << "Euler triple:\n" << euler << "\n";
-    std::cout << "same rotation: " << (ZELNearAbs(ZELVector3D(fromEuler * ZELVector3D(1, 2, 3)),
-                                                  tool * ZELVector3D(1, 2, 3), 1e-12)
-                                           ? "yes"
-                                           : "no")
+    std::cout << "same rotation: "
+              << (ZELNearAbs(ZELVector3D(fromEuler * ZELVector3D(1, 2, 3)),
+                             tool * ZELVector3D(1, 2, 3), 1e-12)
+                      ? "yes"
+                      : "no")
               << "\n";
 
     // A point 0.2 m along the tool's approach direction, in world coordinates.

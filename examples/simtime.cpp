@@ -24,7 +24,8 @@ int main() {
     const ZELSimTime now = clock + 1.3;
     std::cout << "whole periods in " << now << " = " << floor(now / period).wholeSeconds()
               << ", remainder " << fmod(now, period) << "\n";
-    std::cout << "periods in it   = " << ratio(now, period) << " (a plain number, the exact quotient rounded once)\n";
+    std::cout << "periods in it   = " << ratio(now, period)
+              << " (a plain number, the exact quotient rounded once)\n";
     try {
         clock /= ZELSimTime();
     } catch (const ZELEZeroDivide& e) {
@@ -36,8 +37,9 @@ int main() {
     std::cout << std::setprecision(6) << "[" << t << "]\n";
     std::cout << std::setprecision(2) << "[" << std::setw(10) << t << "]\n";
     std::cout << "[" << std::internal << std::setfill('0') << std::setw(10) << t << "]\n";
-    std::cout << std::setfill(' ') << std::right << std::showpos << "[" << std::setw(10) << -t << "]\n";
-    std::cout << std::noshowpos << std::setprecision(9) << "largest time: " << scl_numeric_limits<ZELSimTime>::max()
-              << "\n";
+    std::cout << std::setfill(' ') << std::right << std::showpos << "[" << std::setw(10) << -t
+              << "]\n";
+    std::cout << std::noshowpos << std::setprecision(9)
+              << "largest time: " << scl_numeric_limits<ZELSimTime>::max() << "\n";
     return 0;
 }

@@ -2,7 +2,6 @@
 
 #include "foundation/ZELPoolAllocator.h"
 
-
 KOB_DEFINE_COMPONENT_WITH_BASE(KOBBaseUnknown, nullptr)
 
 KOBBaseUnknown::~KOBBaseUnknown() = default;
@@ -48,8 +47,8 @@ KOBResult KOBBaseUnknown::GetIDsOfNames(const KOBGuid&, wchar_t**, unsigned int,
     return KOB_E_NOTIMPL;
 }
 
-KOBResult KOBBaseUnknown::Invoke(long, const KOBGuid&, unsigned long, unsigned short, void*,
-                                 void*, void*, unsigned int*) {
+KOBResult KOBBaseUnknown::Invoke(long, const KOBGuid&, unsigned long, unsigned short, void*, void*,
+                                 void*, unsigned int*) {
     return KOB_E_NOTIMPL;
 }
 
@@ -59,7 +58,9 @@ bool KOBBaseUnknown::IsNull() { return false; }
 bool KOBBaseUnknown::IsEqual(KOBBaseUnknown* other) { return other == this; }
 void KOBBaseUnknown::ChangeComponentState(int, int, KOBSysChangeComponentStateContext*) {}
 
-void* KOBBaseUnknown::operator new(std::size_t bytes) { return ZELPoolAllocator::Global()->allocate(bytes); }
+void* KOBBaseUnknown::operator new(std::size_t bytes) {
+    return ZELPoolAllocator::Global()->allocate(bytes);
+}
 
 void KOBBaseUnknown::operator delete(void* p, std::size_t bytes) noexcept {
     ZELPoolAllocator::Global()->deallocate(p, bytes);

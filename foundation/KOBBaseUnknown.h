@@ -34,9 +34,9 @@ class KOBSysChangeComponentStateContext;
 
 using KOBResult = long;
 constexpr KOBResult KOB_S_OK = 0;
-constexpr KOBResult KOB_E_NOTIMPL = -2147467263L;       // 0x80004001
-constexpr KOBResult KOB_E_NOINTERFACE = -2147467262L;   // 0x80004002
-constexpr KOBResult KOB_E_POINTER = -2147467261L;       // 0x80004003
+constexpr KOBResult KOB_E_NOTIMPL = -2147467263L;      // 0x80004001
+constexpr KOBResult KOB_E_NOINTERFACE = -2147467262L;  // 0x80004002
+constexpr KOBResult KOB_E_POINTER = -2147467261L;      // 0x80004003
 
 class ZELMATH_EXPORT KOBBaseUnknown {
 public:
@@ -63,8 +63,7 @@ public:
     virtual void SetImpl(KOBBaseUnknown* impl);
     virtual bool IsNull();
     virtual bool IsEqual(KOBBaseUnknown* other);
-    virtual void ChangeComponentState(int from, int to,
-                                      KOBSysChangeComponentStateContext* context);
+    virtual void ChangeComponentState(int from, int to, KOBSysChangeComponentStateContext* context);
 
     static std::atomic<KOBMetaClass*> meta_object;
     static KOBMetaClass* MetaObject();

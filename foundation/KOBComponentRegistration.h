@@ -41,28 +41,28 @@ inline KOBMetaClass* kob_FetchMetaObject(std::atomic<KOBMetaClass*>& slot, const
     return meta;
 }
 
-#define KOB_DECLARE_COMPONENT(Class)                 \
-public:                                              \
-    static std::atomic<KOBMetaClass*> meta_object;   \
-    static KOBMetaClass* MetaObject();               \
-    KOBMetaClass* GetMetaObject() override;          \
-    static KOBGuid ClassId();                        \
-    const char* IsA() override;                      \
-    static const char* ClassName();                  \
-    bool IsAKindOf(const char* name) override;       \
+#define KOB_DECLARE_COMPONENT(Class)               \
+public:                                            \
+    static std::atomic<KOBMetaClass*> meta_object; \
+    static KOBMetaClass* MetaObject();             \
+    KOBMetaClass* GetMetaObject() override;        \
+    static KOBGuid ClassId();                      \
+    const char* IsA() override;                    \
+    static const char* ClassName();                \
+    bool IsAKindOf(const char* name) override;     \
     static KOBBaseUnknown* CreateItself();
 
 // `baseMetaObject` is the registration base's `MetaObject` function, or null for the root.
-#define KOB_DEFINE_COMPONENT_WITH_BASE(Class, baseMetaObject)                              \
-    std::atomic<KOBMetaClass*> Class::meta_object{nullptr};                                \
-    KOBMetaClass* Class::MetaObject() {                                                    \
-        return kob_FetchMetaObject(meta_object, #Class, baseMetaObject, sizeof(Class));    \
-    }                                                                                      \
-    KOBMetaClass* Class::GetMetaObject() { return MetaObject(); }                          \
-    KOBGuid Class::ClassId() { return MetaObject()->GetClassId(); }                        \
-    const char* Class::IsA() { return MetaObject()->IsA(); }                               \
-    const char* Class::ClassName() { return MetaObject()->IsA(); }                         \
-    bool Class::IsAKindOf(const char* name) { return MetaObject()->IsAKindOf(name); }      \
+#define KOB_DEFINE_COMPONENT_WITH_BASE(Class, baseMetaObject)                           \
+    std::atomic<KOBMetaClass*> Class::meta_object{nullptr};                             \
+    KOBMetaClass* Class::MetaObject() {                                                 \
+        return kob_FetchMetaObject(meta_object, #Class, baseMetaObject, sizeof(Class)); \
+    }                                                                                   \
+    KOBMetaClass* Class::GetMetaObject() { return MetaObject(); }                       \
+    KOBGuid Class::ClassId() { return MetaObject()->GetClassId(); }                     \
+    const char* Class::IsA() { return MetaObject()->IsA(); }                            \
+    const char* Class::ClassName() { return MetaObject()->IsA(); }                      \
+    bool Class::IsAKindOf(const char* name) { return MetaObject()->IsAKindOf(name); }   \
     KOBBaseUnknown* Class::CreateItself() { return nullptr; }
 
 #define KOB_DEFINE_COMPONENT(Class, Base) KOB_DEFINE_COMPONENT_WITH_BASE(Class, &Base::MetaObject)

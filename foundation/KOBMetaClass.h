@@ -56,8 +56,8 @@ public:
 
 private:
     friend ZELMATH_EXPORT KOBMetaClass* fct_RetrieveMetaObject(const char*, int, KOBMetaClass*,
-                                                                const char*, const char*,
-                                                                std::size_t);
+                                                               const char*, const char*,
+                                                               std::size_t);
     KOBMetaClass(const char* className, int typeCode, KOBMetaClass* base, const char* nullName,
                  const char* framework, std::size_t instanceSize);
 

@@ -10,7 +10,8 @@ std::string toUtf8(const std::wstring& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto cp = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
         if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
-            const auto low = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i + 1]));
+            const auto low =
+                static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i + 1]));
             if (low >= 0xDC00 && low < 0xE000) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
@@ -56,9 +57,9 @@ ZELException::~ZELException() = default;
 
 const char* ZELException::what() const noexcept { return what_.c_str(); }
 
-#define ZELMATH_DEFINE_ERROR_CLASS(Name, Base)                                      \
-    Name::Name(const std::wstring& message, const char* file, int line)             \
-        : Base(message, file, line) {}                                              \
+#define ZELMATH_DEFINE_ERROR_CLASS(Name, Base)                          \
+    Name::Name(const std::wstring& message, const char* file, int line) \
+        : Base(message, file, line) {}                                  \
     Name::~Name() = default;
 
 ZELMATH_DEFINE_ERROR_CLASS(ZELERuntimeError, ZELException)

@@ -73,13 +73,13 @@ private:
     std::string what_;
 };
 
-#define ZELMATH_DECLARE_ERROR_CLASS(Name, Base)                          \
-    class ZELMATH_EXPORT Name : public Base {                           \
-    public:                                                             \
-        Name(const std::wstring& message, const char* file, int line);  \
-        Name(const Name&) = default;                                    \
-        Name& operator=(const Name&) = default;                         \
-        ~Name() override;                                               \
+#define ZELMATH_DECLARE_ERROR_CLASS(Name, Base)                        \
+    class ZELMATH_EXPORT Name : public Base {                          \
+    public:                                                            \
+        Name(const std::wstring& message, const char* file, int line); \
+        Name(const Name&) = default;                                   \
+        Name& operator=(const Name&) = default;                        \
+        ~Name() override;                                              \
     }
 
 /// Failures that depend on the data of a call.

@@ -12,7 +12,8 @@ using zel_internal::PoolThreadCache;
 using FreeBlock = zel_internal::PoolFreeBlock;
 
 constexpr std::size_t kClasses = PoolThreadCache::Classes;
-static_assert(kClasses == ZELPoolAllocator::MaxPooledBytes / ZELPoolAllocator::Granularity, "one list per class");
+static_assert(kClasses == ZELPoolAllocator::MaxPooledBytes / ZELPoolAllocator::Granularity,
+              "one list per class");
 constexpr std::size_t kChunkBytes = 64 * 1024;
 // Blocks moved between a thread's list and the shared list at once.
 constexpr std::size_t kBatch = 32;
@@ -168,7 +169,8 @@ void* ZELPoolAllocator::allocateSlow(std::size_t bytes) {
     if (FailureHook hook = s_failureHook.load(std::memory_order_acquire)) {
         if (hook(bytes)) throw std::bad_alloc();
     }
-    if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes) return ::operator new(bytes == 0 ? 1 : bytes);
+    if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes)
+        return ::operator new(bytes == 0 ? 1 : bytes);
     const std::size_t cls = classOf(bytes);
     PoolThreadCache& c = zel_internal::t_poolCache;
     if (FreeBlock* block = c.lists[cls]) {

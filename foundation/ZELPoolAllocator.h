@@ -54,7 +54,8 @@ public:
     void* allocate(std::size_t bytes) {
 #if !ZELMATH_POOL_FORWARDS
         const std::size_t cls = (bytes - 1) / Granularity;  // 0 bytes wraps round: out of line
-        if (cls < zel_internal::PoolThreadCache::Classes && !s_failureHook.load(std::memory_order_relaxed)) {
+        if (cls < zel_internal::PoolThreadCache::Classes &&
+            !s_failureHook.load(std::memory_order_relaxed)) {
             zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
             if (zel_internal::PoolFreeBlock* block = c.lists[cls]) {
                 c.lists[cls] = block->next;
@@ -71,7 +72,8 @@ public:
 #if !ZELMATH_POOL_FORWARDS
         const std::size_t cls = (bytes - 1) / Granularity;
         zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
-        if (p && cls < zel_internal::PoolThreadCache::Classes && c.live && c.counts[cls] < MaxCached) {
+        if (p && cls < zel_internal::PoolThreadCache::Classes && c.live &&
+            c.counts[cls] < MaxCached) {
             auto* block = static_cast<zel_internal::PoolFreeBlock*>(p);
             block->next = c.lists[cls];
             c.lists[cls] = block;

@@ -19,7 +19,7 @@ void _scl_do_assert(const char* category, const char* message, const char* file,
 }
 
 scl_assert_handler scl_set_assert_handler(scl_assert_handler handler) {
-    scl_assert_handler previous = g_handler.exchange(handler ? handler : &defaultHandler,
-                                                     std::memory_order_acq_rel);
+    scl_assert_handler previous =
+        g_handler.exchange(handler ? handler : &defaultHandler, std::memory_order_acq_rel);
     return previous == &defaultHandler ? nullptr : previous;
 }

@@ -18,10 +18,12 @@
 #include "ZELMathExport.h"
 
 /// A report receiver: category ("Software"), message, library source file and line.
-using scl_assert_handler = void (*)(const char* category, const char* message, const char* file, int line);
+using scl_assert_handler = void (*)(const char* category, const char* message, const char* file,
+                                    int line);
 
 /// Hands a report to the installed handler (or the default one) and returns.
-ZELMATH_EXPORT void _scl_do_assert(const char* category, const char* message, const char* file, int line);
+ZELMATH_EXPORT void _scl_do_assert(const char* category, const char* message, const char* file,
+                                   int line);
 /// Installs `handler` (null: the default) and returns the previous one (null for the default).
 ZELMATH_EXPORT scl_assert_handler scl_set_assert_handler(scl_assert_handler handler);
 

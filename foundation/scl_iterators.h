@@ -17,7 +17,8 @@
 
 /// Iterator over mutable elements of type T.
 template <class T>
-class scl_pointer_iterator : public zel_internal::scl_pointer_iterator_base<scl_pointer_iterator<T>, T> {
+class scl_pointer_iterator
+    : public zel_internal::scl_pointer_iterator_base<scl_pointer_iterator<T>, T> {
     using Base = zel_internal::scl_pointer_iterator_base<scl_pointer_iterator<T>, T>;
 
 public:

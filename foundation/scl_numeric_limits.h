@@ -45,7 +45,8 @@ struct scl_builtin_limits {
     static constexpr bool has_denorm_loss = S::has_denorm_loss;
     static constexpr bool traps = S::traps;
     static constexpr bool tinyness_before = S::tinyness_before;
-    static constexpr scl_float_round_style round_style = static_cast<scl_float_round_style>(S::round_style);
+    static constexpr scl_float_round_style round_style =
+        static_cast<scl_float_round_style>(S::round_style);
     static constexpr int radix = S::radix;
     static constexpr int digits = S::digits;
     static constexpr int digits10 = S::digits10;

@@ -30,12 +30,12 @@ private:
 };
 
 // Stops the run with a message; the fuzzer records the input that got here.
-#define FUZZ_CHECK(cond)                                                                     \
-    do {                                                                                     \
-        if (!(cond)) {                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);   \
-            std::abort();                                                                    \
-        }                                                                                    \
+#define FUZZ_CHECK(cond)                                                                  \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                 \
+        }                                                                                 \
     } while (0)
 
 #endif

@@ -18,10 +18,8 @@ using Vector = ZELBasicMathVector<double>;
 // An entry by kind: any bit pattern, a small integer, or a small integer scaled by a power of 2.
 double entry(FuzzInput& in, int kind) {
     switch (kind) {
-        case 0:
-            return in.take<double>();
-        case 1:
-            return static_cast<double>(in.take<std::int8_t>());
+        case 0: return in.take<double>();
+        case 1: return static_cast<double>(in.take<std::int8_t>());
         default: {
             const double v = static_cast<double>(in.take<std::int8_t>());
             return std::ldexp(v, in.take<std::int8_t>() % 40);
@@ -40,7 +38,7 @@ double infNorm(const Vector& v) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput in(data, size);
     const auto shape = in.take<std::uint8_t>();
-    const std::size_t n = shape % 7;                   // 0 to 6 rows
+    const std::size_t n = shape % 7;                                 // 0 to 6 rows
     const std::size_t cols = (shape & 0x80) ? (shape >> 3) % 8 : n;  // sometimes not square
     const int kind = in.take<std::uint8_t>() % 3;
     Matrix a(n, cols, 0.0);
@@ -78,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The threshold relative to the norm: exactly zero pivots fail whatever the tolerance.
     const ZELLUFactor relative(a, false, in.take<double>(), true);
     FUZZ_CHECK(relative.good() != relative.fail());
-    for (std::size_t i = 0; relative.good() && i < n; ++i) FUZZ_CHECK(relative.getLU()(i, i) != 0.0);
+    for (std::size_t i = 0; relative.good() && i < n; ++i)
+        FUZZ_CHECK(relative.getLU()(i, i) != 0.0);
     f.factor(f.getLU());  // refactoring from its own LU matrix is allowed
 
     if (cols != n || kind == 0 || !moved.good() || !(rcondHigham > 1e-6)) return 0;
@@ -86,12 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)rcond;
     FUZZ_CHECK(std::isfinite(det) && det != 0.0);
     double normA = 0.0;
-    for (std::size_t i = 0; i < n; ++i) normA = std::fmax(normA, infNorm(a[i]) * static_cast<double>(n));
+    for (std::size_t i = 0; i < n; ++i)
+        normA = std::fmax(normA, infNorm(a[i]) * static_cast<double>(n));
     const Vector ax = a * x;
     const double residual = infNorm(ax - b);
     FUZZ_CHECK(residual <= 1e-12 * (normA * infNorm(x) + infNorm(b)));
     const Matrix ai = a * inv;
     for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) FUZZ_CHECK(std::fabs(ai[i][j] - (i == j ? 1.0 : 0.0)) <= 1e-8);
+        for (std::size_t j = 0; j < n; ++j)
+            FUZZ_CHECK(std::fabs(ai[i][j] - (i == j ? 1.0 : 0.0)) <= 1e-8);
     return 0;
 }

@@ -24,7 +24,8 @@ void countReport(const char*, const char*, const char*, int) { ++g_reports; }
 bool finite(const R3& r) {
     for (int d = 0; d < 3; ++d)
         for (int c = 0; c < 3; ++c)
-            if (!std::isfinite(r(static_cast<ZELMath3D::DirectionIndex>(d), static_cast<ZELMath3D::CoordinateIndex>(c))))
+            if (!std::isfinite(r(static_cast<ZELMath3D::DirectionIndex>(d),
+                                 static_cast<ZELMath3D::CoordinateIndex>(c))))
                 return false;
     return true;
 }
@@ -76,8 +77,7 @@ void checkQuaternion(FuzzInput& in, const double* s, bool raw, const R3& orthono
     Q q(s[0], s[1], s[2], s[3]);
     try {
         q.normalize();
-    } catch (const ZELENumericError&) {
-    }
+    } catch (const ZELENumericError&) {}
     R3 m;
     q.getRotate(m);
     Q back;
@@ -134,7 +134,8 @@ void checkQuaternion(FuzzInput& in, const double* s, bool raw, const R3& orthono
     const bool validF = fRaw == 0 || fRaw == 1;
     Q turned = fromMatrix;
     const int before = g_reports;
-    turned.rotate(static_cast<ZELMath3D::AxisType>(kRaw), 0.5, static_cast<ZELMath3D::ReferenceFrame>(fRaw));
+    turned.rotate(static_cast<ZELMath3D::AxisType>(kRaw), 0.5,
+                  static_cast<ZELMath3D::ReferenceFrame>(fRaw));
     if (!validK || !validF) {
         FUZZ_CHECK(g_reports == before + 1);
         FUZZ_CHECK(turned == fromMatrix);

@@ -16,10 +16,14 @@ __extension__ typedef __int128 I128;
 __extension__ typedef unsigned __int128 U128;
 
 constexpr std::int64_t kNano = 1000000000;
-constexpr I128 kMaxNs = static_cast<I128>(std::numeric_limits<std::int64_t>::max()) * kNano + (kNano - 1);
-constexpr I128 kMinNs = static_cast<I128>(std::numeric_limits<std::int64_t>::min()) * kNano - (kNano - 1);
+constexpr I128 kMaxNs =
+    static_cast<I128>(std::numeric_limits<std::int64_t>::max()) * kNano + (kNano - 1);
+constexpr I128 kMinNs =
+    static_cast<I128>(std::numeric_limits<std::int64_t>::min()) * kNano - (kNano - 1);
 
-I128 nsOf(const ZELSimTime& t) { return static_cast<I128>(t.wholeSeconds()) * kNano + t.nanoseconds(); }
+I128 nsOf(const ZELSimTime& t) {
+    return static_cast<I128>(t.wholeSeconds()) * kNano + t.nanoseconds();
+}
 
 bool canonical(const ZELSimTime& t) {
     const std::int64_t s = t.wholeSeconds();
@@ -34,17 +38,22 @@ ZELSimTime saturated(I128 ns) {
     return ZELSimTime(static_cast<std::int64_t>(ns / kNano), static_cast<int>(ns % kNano));
 }
 
-U128 magnitude(I128 v) { return v < 0 ? static_cast<U128>(0) - static_cast<U128>(v) : static_cast<U128>(v); }
+U128 magnitude(I128 v) {
+    return v < 0 ? static_cast<U128>(0) - static_cast<U128>(v) : static_cast<U128>(v);
+}
 
 // floor(a * b / 1e9) for a, b < 2^96, saturated to `limit` (the product can exceed 128 bits).
 U128 productNs(U128 a, U128 b, U128 limit) {
-    const std::uint64_t a0 = static_cast<std::uint64_t>(a), a1 = static_cast<std::uint64_t>(a >> 64);
-    const std::uint64_t b0 = static_cast<std::uint64_t>(b), b1 = static_cast<std::uint64_t>(b >> 64);
+    const std::uint64_t a0 = static_cast<std::uint64_t>(a),
+                        a1 = static_cast<std::uint64_t>(a >> 64);
+    const std::uint64_t b0 = static_cast<std::uint64_t>(b),
+                        b1 = static_cast<std::uint64_t>(b >> 64);
     const U128 p00 = static_cast<U128>(a0) * b0, p01 = static_cast<U128>(a0) * b1;
     const U128 p10 = static_cast<U128>(a1) * b0, p11 = static_cast<U128>(a1) * b1;
     std::uint64_t limb[4];
     limb[0] = static_cast<std::uint64_t>(p00);
-    const U128 mid = (p00 >> 64) + static_cast<std::uint64_t>(p01) + static_cast<std::uint64_t>(p10);
+    const U128 mid =
+        (p00 >> 64) + static_cast<std::uint64_t>(p01) + static_cast<std::uint64_t>(p10);
     limb[1] = static_cast<std::uint64_t>(mid);
     const U128 high = (mid >> 64) + (p01 >> 64) + (p10 >> 64) + static_cast<std::uint64_t>(p11);
     limb[2] = static_cast<std::uint64_t>(high);
@@ -83,8 +92,9 @@ void checkFromDouble(double x) {
     } else {
         // (sec - x) is exact here. Positive x rounds to the nearest nanosecond; negative x
         // lands up to 1 ns nearer to zero than that.
-        const long double err = static_cast<long double>(static_cast<double>(t.wholeSeconds()) - x) +
-                                static_cast<long double>(t.nanoseconds()) / 1e9L;
+        const long double err =
+            static_cast<long double>(static_cast<double>(t.wholeSeconds()) - x) +
+            static_cast<long double>(t.nanoseconds()) / 1e9L;
         FUZZ_CHECK(std::fabs(err) <= (x >= 0 ? 0.5000001e-9L : 1.5000001e-9L));
     }
 }

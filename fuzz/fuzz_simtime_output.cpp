@@ -37,7 +37,8 @@ std::string model(const ZELSimTime& t, int precision, bool showpos, std::string&
     const int nsec = t.nanoseconds();
     const bool negative = sec < 0 || (sec == 0 && nsec < 0);
     sign = negative ? "-" : showpos ? "+" : "";
-    std::uint64_t whole = sec < 0 ? 0 - static_cast<std::uint64_t>(sec) : static_cast<std::uint64_t>(sec);
+    std::uint64_t whole =
+        sec < 0 ? 0 - static_cast<std::uint64_t>(sec) : static_cast<std::uint64_t>(sec);
     const double fraction = static_cast<double>(nsec < 0 ? -nsec : nsec) / 1e9;
     char digits[32];
     std::snprintf(digits, sizeof digits, "%.*f", precision, fraction);
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto precision = static_cast<std::streamsize>(in.take<std::int64_t>());
     const auto width = static_cast<std::streamsize>(in.take<std::int16_t>() % 200);
     const char fill = in.take<char>();
-    const auto flags = static_cast<std::ios_base::fmtflags>(in.take<std::uint32_t>()) & ~std::ios_base::unitbuf;
+    const auto flags =
+        static_cast<std::ios_base::fmtflags>(in.take<std::uint32_t>()) & ~std::ios_base::unitbuf;
     const std::size_t capacity = in.take<std::uint8_t>() % 128;
     const auto mode = in.take<std::uint8_t>();
     const bool limited = (mode & 1) != 0;
@@ -77,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string sign;
     const std::string body = model(t, shown, (flags & std::ios_base::showpos) != 0, sign);
     const std::size_t length = sign.size() + body.size();
-    const std::string padding(width > 0 && static_cast<std::size_t>(width) > length ? width - length : 0, fill);
+    const std::string padding(
+        width > 0 && static_cast<std::size_t>(width) > length ? width - length : 0, fill);
     std::string expected;
     if (flags & std::ios_base::internal) {  // whatever else is set
         expected = sign + padding + body;

@@ -9,10 +9,11 @@
 
 /// Why the inverse kinematics stopped.
 enum class ZELIKReason : int {
-    Converged = 0,       ///< both errors within their tolerances
-    IterationLimit = 1,  ///< every attempt (the seed and all restarts) used its iterations or stalled
-    TimeLimit = 2,       ///< the time budget ran out first
-    InvalidInput = 3     ///< a NaN or infinite value in the target, the seed or the options
+    Converged = 0,  ///< both errors within their tolerances
+    IterationLimit =
+        1,            ///< every attempt (the seed and all restarts) used its iterations or stalled
+    TimeLimit = 2,    ///< the time budget ran out first
+    InvalidInput = 3  ///< a NaN or infinite value in the target, the seed or the options
 };
 
 /// What ZELKinematicChain::inverse reports. The errors are those of the joint vector it wrote

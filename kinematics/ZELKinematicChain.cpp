@@ -29,8 +29,8 @@ std::string number(double x) {
 // a chain composed here has the same bits as one composed from ZELXform3D objects. Rows 0 and 1
 // of each column go as a pair, row 2 alone; each element keeps its order of operations.
 inline void compose(double* t, const double* l) noexcept {
-    using zel_internal::Pair;
     using zel_internal::loadPair;
+    using zel_internal::Pair;
     using zel_internal::splatPair;
     const Pair c0 = loadPair(t), c1 = loadPair(t + 3), c2 = loadPair(t + 6), p = loadPair(t + 9);
     const double z0 = t[2], z1 = t[5], z2 = t[8], zp = t[11];
@@ -46,13 +46,13 @@ inline void compose(double* t, const double* l) noexcept {
         zel_internal::storePair(m + 3 * k, top);
         m[3 * k + 2] = bottom;
     }
-    for (int i = 0; i < 12; ++i)
-        t[i] = m[i];
+    for (int i = 0; i < 12; ++i) t[i] = m[i];
 }
 
 // The link transform of setDH(theta, d, alpha, a), entry for entry, from the cleaned sines and
 // cosines.
-inline void dhScalars(double st, double ct, double d, double a, double sa, double ca, double* l) noexcept {
+inline void dhScalars(double st, double ct, double d, double a, double sa, double ca,
+                      double* l) noexcept {
     l[0] = ct;
     l[1] = st;
     l[2] = 0.0;
@@ -73,10 +73,12 @@ inline bool isFinite(double x) noexcept { return std::isfinite(x); }
 
 // ---- building --------------------------------------------------------------------------------
 
-void ZELKinematicChain::addRevolute(double d, double a, double alpha, double offset, double lower, double upper) {
+void ZELKinematicChain::addRevolute(double d, double a, double alpha, double offset, double lower,
+                                    double upper) {
     if (!isFinite(d) || !isFinite(a) || !isFinite(alpha) || !isFinite(offset))
-        domainError(zel_internal::kChainRevoluteLink, "addRevolute: d, a, alpha and offset must be finite (got " + number(d) + ", " + number(a) +
-                        ", " + number(alpha) + ", " + number(offset) + ")");
+        domainError(zel_internal::kChainRevoluteLink,
+                    "addRevolute: d, a, alpha and offset must be finite (got " + number(d) + ", " +
+                        number(a) + ", " + number(alpha) + ", " + number(offset) + ")");
     Link link{};
     link.d = d;
     link.a = a;
@@ -88,11 +90,13 @@ void ZELKinematicChain::addRevolute(double d, double a, double alpha, double off
     add(link);
 }
 
-void ZELKinematicChain::addPrismatic(double theta, double a, double alpha, double offset, double lower,
-                                     double upper) {
+void ZELKinematicChain::addPrismatic(double theta, double a, double alpha, double offset,
+                                     double lower, double upper) {
     if (!isFinite(theta) || !isFinite(a) || !isFinite(alpha) || !isFinite(offset))
-        domainError(zel_internal::kChainPrismaticLink, "addPrismatic: theta, a, alpha and offset must be finite (got " + number(theta) + ", " +
-                        number(a) + ", " + number(alpha) + ", " + number(offset) + ")");
+        domainError(zel_internal::kChainPrismaticLink,
+                    "addPrismatic: theta, a, alpha and offset must be finite (got " +
+                        number(theta) + ", " + number(a) + ", " + number(alpha) + ", " +
+                        number(offset) + ")");
     Link link{};
     ZELCleanSinCos(theta, link.sinTheta, link.cosTheta);
     link.a = a;
@@ -106,8 +110,10 @@ void ZELKinematicChain::addPrismatic(double theta, double a, double alpha, doubl
 
 void ZELKinematicChain::add(const Link& link) {
     if (std::isnan(link.lower) || std::isnan(link.upper) || link.lower > link.upper)
-        domainError(zel_internal::kChainJointLimits, "joint " + std::to_string(links_.size()) + ": lower limit " + number(link.lower) +
-                        " is not at or below upper limit " + number(link.upper));
+        domainError(zel_internal::kChainJointLimits,
+                    "joint " + std::to_string(links_.size()) + ": lower limit " +
+                        number(link.lower) + " is not at or below upper limit " +
+                        number(link.upper));
     links_.push_back(link);
     updateReach();
 }
@@ -124,7 +130,8 @@ void ZELKinematicChain::updateReach() noexcept {
         double d = l.d;
         if (l.prismatic) {
             d = std::fabs(l.offset);
-            if (isFinite(l.lower) && isFinite(l.upper)) d = d + std::fmax(std::fabs(l.lower), std::fabs(l.upper));
+            if (isFinite(l.lower) && isFinite(l.upper))
+                d = d + std::fmax(std::fabs(l.lower), std::fabs(l.upper));
         }
         sum = sum + std::sqrt(l.a * l.a + d * d);
     }
@@ -134,7 +141,9 @@ void ZELKinematicChain::updateReach() noexcept {
 
 const ZELKinematicChain::Link& ZELKinematicChain::link(int i) const {
     if (i < 0 || i >= joints())
-        domainError(zel_internal::kChainJointIndex, "joint index " + std::to_string(i) + " outside 0.." + std::to_string(joints() - 1));
+        domainError(
+            zel_internal::kChainJointIndex,
+            "joint index " + std::to_string(i) + " outside 0.." + std::to_string(joints() - 1));
     return links_[static_cast<std::size_t>(i)];
 }
 
@@ -144,7 +153,8 @@ bool ZELKinematicChain::isPrismatic(int i) const { return link(i).prismatic; }
 
 void ZELKinematicChain::checkLength(const ZELMathVector& q, const char* what) const {
     if (q.length() != links_.size())
-        domainError(zel_internal::kChainJointVector, std::string(what) + ": joint vector of length " + std::to_string(q.length()) +
+        domainError(zel_internal::kChainJointVector,
+                    std::string(what) + ": joint vector of length " + std::to_string(q.length()) +
                         " for a chain of " + std::to_string(links_.size()) + " joints");
 }
 
@@ -167,7 +177,8 @@ inline void linkScalars(const Link& l, double q, double* out) noexcept {
 }  // namespace
 
 template <class Before, class After>
-void ZELKinematicChain::walk(const double* q, double* t, Before before, After after) const noexcept {
+void ZELKinematicChain::walk(const double* q, double* t, Before before,
+                             After after) const noexcept {
     double l[12];
     if (hasBase_) {
         base_.get(t);
@@ -179,8 +190,7 @@ void ZELKinematicChain::walk(const double* q, double* t, Before before, After af
         before(i, t);
         linkScalars(links_[i], q[i], l);
         if (i == 0 && !hasBase_) {
-            for (int k = 0; k < 12; ++k)
-                t[k] = l[k];
+            for (int k = 0; k < 12; ++k) t[k] = l[k];
         } else {
             compose(t, l);
         }
@@ -193,7 +203,8 @@ void ZELKinematicChain::walk(const double* q, double* t, Before before, After af
 }
 
 void ZELKinematicChain::forwardScalars(const double* q, double* pose) const noexcept {
-    walk(q, pose, [](std::size_t, const double*) {}, [](std::size_t, const double*) {});
+    walk(
+        q, pose, [](std::size_t, const double*) {}, [](std::size_t, const double*) {});
 }
 
 ZELXform3D ZELKinematicChain::forward(const ZELMathVector& q) const {
@@ -210,21 +221,25 @@ void ZELKinematicChain::forward(const ZELMathVector& q, std::vector<ZELXform3D>&
     const std::size_t n = links_.size();
     frames.resize(n + 1);
     double t[12];
-    walk(q.data(), t, [](std::size_t, const double*) {}, [&](std::size_t i, const double* x) { frames[i].setScalars(x); });
+    walk(
+        q.data(), t, [](std::size_t, const double*) {},
+        [&](std::size_t i, const double* x) { frames[i].setScalars(x); });
     frames[n].setScalars(t);
 }
 
-void ZELKinematicChain::jacobianRows(const double* q, double* const rows[6], double* pose) const noexcept {
+void ZELKinematicChain::jacobianRows(const double* q, double* const rows[6],
+                                     double* pose) const noexcept {
     double t[12];
     // First pass: the axis z (rows 3-5) and the origin p (rows 0-2) of the frame before each link.
-    walk(q, t,
-         [&](std::size_t i, const double* x) {
-             for (int r = 0; r < 3; ++r) {
-                 rows[3 + r][i] = x[6 + r];
-                 rows[r][i] = x[9 + r];
-             }
-         },
-         [](std::size_t, const double*) {});
+    walk(
+        q, t,
+        [&](std::size_t i, const double* x) {
+            for (int r = 0; r < 3; ++r) {
+                rows[3 + r][i] = x[6 + r];
+                rows[r][i] = x[9 + r];
+            }
+        },
+        [](std::size_t, const double*) {});
     const double px = t[9], py = t[10], pz = t[11];
     // Second pass: the columns.
     const std::size_t n = links_.size();
@@ -245,16 +260,14 @@ void ZELKinematicChain::jacobianRows(const double* q, double* const rows[6], dou
         }
     }
     if (pose != nullptr)
-        for (int k = 0; k < 12; ++k)
-            pose[k] = t[k];
+        for (int k = 0; k < 12; ++k) pose[k] = t[k];
 }
 
 ZELMathMatrix ZELKinematicChain::jacobian(const ZELMathVector& q) const {
     checkLength(q, "jacobian");
     ZELMathMatrix j(6, links_.size(), 0.0);
     double* rows[6];
-    for (std::size_t r = 0; r < 6; ++r)
-        rows[r] = &j(r, 0);
+    for (std::size_t r = 0; r < 6; ++r) rows[r] = &j(r, 0);
     jacobianRows(q.data(), rows);
     return j;
 }
@@ -283,7 +296,8 @@ void poseError(const double* target, const double* pose, double invReach, PoseEr
     double m[9];
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 3; ++r)
-            m[3 * c + r] = target[r] * pose[c] + target[3 + r] * pose[3 + c] + target[6 + r] * pose[6 + c];
+            m[3 * c + r] =
+                target[r] * pose[c] + target[3 + r] * pose[3 + c] + target[6 + r] * pose[6 + c];
     const double vx = 0.5 * (m[5] - m[7]), vy = 0.5 * (m[6] - m[2]), vz = 0.5 * (m[1] - m[3]);
     const double s = std::sqrt(vx * vx + vy * vy + vz * vz);
     const double c = 0.5 * (m[0] + m[4] + m[8] - 1.0);
@@ -313,8 +327,7 @@ void poseError(const double* target, const double* pose, double invReach, PoseEr
         out.e[5] = axis[2] * f;
     }
     out.cost = 0.0;
-    for (int i = 0; i < 6; ++i)
-        out.cost = out.cost + out.e[i] * out.e[i];
+    for (int i = 0; i < 6; ++i) out.cost = out.cost + out.e[i] * out.e[i];
 }
 
 // Solves (A + mu·I)·y = b for the symmetric positive semi-definite 6 × 6 matrix A (row-major)
@@ -324,8 +337,7 @@ bool dampedSolve(const double* a, double mu, const double* b, double* y) noexcep
     for (int i = 0; i < 6; ++i) {
         for (int j = 0; j <= i; ++j) {
             double sum = a[6 * i + j] + (i == j ? mu : 0.0);
-            for (int k = 0; k < j; ++k)
-                sum = sum - l[6 * i + k] * l[6 * j + k];
+            for (int k = 0; k < j; ++k) sum = sum - l[6 * i + k] * l[6 * j + k];
             if (i == j) {
                 if (!(sum > 0.0)) return false;
                 l[6 * i + i] = std::sqrt(sum);
@@ -336,20 +348,20 @@ bool dampedSolve(const double* a, double mu, const double* b, double* y) noexcep
     }
     for (int i = 0; i < 6; ++i) {
         double sum = b[i];
-        for (int k = 0; k < i; ++k)
-            sum = sum - l[6 * i + k] * y[k];
+        for (int k = 0; k < i; ++k) sum = sum - l[6 * i + k] * y[k];
         y[i] = sum / l[6 * i + i];
     }
     for (int i = 5; i >= 0; --i) {
         double sum = y[i];
-        for (int k = i + 1; k < 6; ++k)
-            sum = sum - l[6 * k + i] * y[k];
+        for (int k = i + 1; k < 6; ++k) sum = sum - l[6 * k + i] * y[k];
         y[i] = sum / l[6 * i + i];
     }
     return true;
 }
 
-inline double clamp(double x, double lo, double hi) noexcept { return x < lo ? lo : (x > hi ? hi : x); }
+inline double clamp(double x, double lo, double hi) noexcept {
+    return x < lo ? lo : (x > hi ? hi : x);
+}
 
 // The damping starts here relative to the normalised Jacobian, shrinks on every accepted step
 // and grows on every rejected one; an attempt that needs more than kMaxDamping has stalled.
@@ -363,19 +375,18 @@ constexpr double kSlowGain = 1e-2;
 
 }  // namespace
 
-ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVector& seed, ZELMathVector& q,
-                                       const ZELIKOptions& options) const {
+ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVector& seed,
+                                       ZELMathVector& q, const ZELIKOptions& options) const {
     checkLength(seed, "inverse");
     ZELIKResult result;
     const std::size_t n = links_.size();
     double goal[12];
     target.get(goal);
-    bool valid = !std::isnan(options.positionTolerance) && !std::isnan(options.orientationTolerance) &&
-                 !std::isnan(options.timeBudget) && options.maxIterations >= 0 && options.restarts >= 0;
-    for (int k = 0; k < 12; ++k)
-        valid = valid && isFinite(goal[k]);
-    for (std::size_t i = 0; i < n; ++i)
-        valid = valid && isFinite(seed[i]);
+    bool valid = !std::isnan(options.positionTolerance) &&
+        !std::isnan(options.orientationTolerance) && !std::isnan(options.timeBudget) &&
+        options.maxIterations >= 0 && options.restarts >= 0;
+    for (int k = 0; k < 12; ++k) valid = valid && isFinite(goal[k]);
+    for (std::size_t i = 0; i < n; ++i) valid = valid && isFinite(seed[i]);
     if (!valid) {
         result.reason = ZELIKReason::InvalidInput;
         return result;
@@ -401,8 +412,7 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
     // joint, the reach for a prismatic one, whose value is measured against the reach).
     std::vector<double> work(6 * n + 6 * n);
     double* jrow[6];
-    for (std::size_t r = 0; r < 6; ++r)
-        jrow[r] = work.data() + r * n;
+    for (std::size_t r = 0; r < 6; ++r) jrow[r] = work.data() + r * n;
     double* cur = work.data() + 6 * n;
     double* trial = cur + n;
     double* best = trial + n;
@@ -429,8 +439,7 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
     auto keepBest = [&] {
         if (err.cost < bestErr.cost) {
             bestErr = err;
-            for (std::size_t i = 0; i < n; ++i)
-                best[i] = cur[i];
+            for (std::size_t i = 0; i < n; ++i) best[i] = cur[i];
         }
     };
 
@@ -447,7 +456,8 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
             }
             ++result.restarts;
             for (std::size_t i = 0; i < n; ++i) {
-                const double u = stream.next();  // (1 − u)·low + u·high: no overflow for any finite limits
+                const double u =
+                    stream.next();  // (1 − u)·low + u·high: no overflow for any finite limits
                 cur[i] = clamp((1.0 - u) * low[i] + u * high[i], links_[i].lower, links_[i].upper);
             }
         }
@@ -484,19 +494,16 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
                 const Link& l = links_[i];
                 if (cur[i] <= l.lower || cur[i] >= l.upper) {
                     double pull = 0.0;
-                    for (int r = 0; r < 6; ++r)
-                        pull = pull + jrow[r][i] * err.e[r];
+                    for (int r = 0; r < 6; ++r) pull = pull + jrow[r][i] * err.e[r];
                     if ((cur[i] <= l.lower && pull < 0.0) || (cur[i] >= l.upper && pull > 0.0))
-                        for (int r = 0; r < 6; ++r)
-                            jrow[r][i] = 0.0;
+                        for (int r = 0; r < 6; ++r) jrow[r][i] = 0.0;
                 }
             }
             double a[36];
             for (int r = 0; r < 6; ++r)
                 for (int c = 0; c <= r; ++c) {
                     double sum = 0.0;
-                    for (std::size_t i = 0; i < n; ++i)
-                        sum = sum + jrow[r][i] * jrow[c][i];
+                    for (std::size_t i = 0; i < n; ++i) sum = sum + jrow[r][i] * jrow[c][i];
                     a[6 * r + c] = sum;
                     a[6 * c + r] = sum;
                 }
@@ -507,9 +514,9 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
                 if (dampedSolve(a, mu, err.e, y)) {
                     for (std::size_t i = 0; i < n; ++i) {
                         double step = 0.0;
-                        for (int r = 0; r < 6; ++r)
-                            step = step + jrow[r][i] * y[r];
-                        trial[i] = clamp(cur[i] + step * scale[i], links_[i].lower, links_[i].upper);
+                        for (int r = 0; r < 6; ++r) step = step + jrow[r][i] * y[r];
+                        trial[i] =
+                            clamp(cur[i] + step * scale[i], links_[i].lower, links_[i].upper);
                     }
                     forwardScalars(trial, pose);
                     poseError(goal, pose, invReach, trialErr);
@@ -520,8 +527,7 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
             if (!accepted) break;
             slow = trialErr.cost > (1.0 - kSlowGain) * err.cost ? slow + 1 : 0;
             err = trialErr;
-            for (std::size_t i = 0; i < n; ++i)
-                cur[i] = trial[i];
+            for (std::size_t i = 0; i < n; ++i) cur[i] = trial[i];
             keepBest();
             if (slow == kSlowSteps && !converged(err)) break;
         }
@@ -531,8 +537,7 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
         cur[i] = reason == ZELIKReason::Converged ? cur[i] : best[i];
     const PoseError& final = reason == ZELIKReason::Converged ? err : bestErr;
     q.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-        q[i] = cur[i];
+    for (std::size_t i = 0; i < n; ++i) q[i] = cur[i];
     result.converged = reason == ZELIKReason::Converged;
     result.reason = reason;
     result.positionError = final.position;

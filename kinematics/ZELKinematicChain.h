@@ -124,7 +124,8 @@ public:
     void forwardScalars(const double* q, double* pose) const noexcept;
     /// The Jacobian into six rows of joints() elements each (the same bits as jacobian(q)); the
     /// tool pose into `pose` (twelve scalars) unless it is null.
-    void jacobianRows(const double* q, double* const rows[6], double* pose = nullptr) const noexcept;
+    void jacobianRows(const double* q, double* const rows[6],
+                      double* pose = nullptr) const noexcept;
 
     /// @}
 private:

@@ -212,7 +212,8 @@ double highamCondition(const Matrix& lu, const int* pivot, Index n, double norm)
         const double previous = estimate;
         estimate = l1Norm(x, n);
         bool sameSigns = true;
-        for (Index i = 0; i < n && sameSigns; ++i) sameSigns = (x[i] >= 0.0 ? 1 : -1) == signs.data()[i];
+        for (Index i = 0; i < n && sameSigns; ++i)
+            sameSigns = (x[i] >= 0.0 ? 1 : -1) == signs.data()[i];
         if (sameSigns || estimate <= previous) break;
         toSigns(x, signs.data(), n);
         solveTransposedWithFactors(lu, pivot, x, n);

@@ -79,7 +79,8 @@ ZELBasicMathMatrix<T> solveColumns(const ZELBasicLUFactor<T>& f, std::size_t w, 
             while (k < m && rhs(source[k], c) == T(0)) ++k;
         firstNonZero[c] = k;
     }
-    std::stable_sort(order, order + cols, [&](Index c1, Index c2) { return firstNonZero[c1] < firstNonZero[c2]; });
+    std::stable_sort(order, order + cols,
+                     [&](Index c1, Index c2) { return firstNonZero[c1] < firstNonZero[c2]; });
 
     ScratchBuffer<T, 32 * Columns> packed(n * Columns);
     T* p = packed.data();
@@ -87,7 +88,8 @@ ZELBasicMathMatrix<T> solveColumns(const ZELBasicLUFactor<T>& f, std::size_t w, 
         const Index cw = std::min(Columns, cols - c0);
         for (Index k = 0; k < m; ++k) {
             T* pk = p + k * Columns;
-            for (Index q = 0; q < Columns; ++q) pk[q] = q < cw ? rhs(source[k], order[c0 + q]) : T(0);
+            for (Index q = 0; q < Columns; ++q)
+                pk[q] = q < cw ? rhs(source[k], order[c0 + q]) : T(0);
         }
         zel_internal::lu::solveBlock(lu, p, m, std::min(firstNonZero[order[c0]], m - 1));
         for (Index k = 0; k < m; ++k) {
@@ -105,11 +107,19 @@ ZELBasicMathMatrix<T> solveColumns(const ZELBasicLUFactor<T>& f, std::size_t w, 
 
 template <class T>
 ZELBasicLUFactor<T>::ZELBasicLUFactor()
-    : fail_(false), good_(false), dimension_(0), rcond_(T(-1)), norm_(T(0)), identity_(), lu_(), pivot_(),
+    : fail_(false),
+      good_(false),
+      dimension_(0),
+      rcond_(T(-1)),
+      norm_(T(0)),
+      identity_(),
+      lu_(),
+      pivot_(),
       rcondHigham_(T(-1)) {}
 
 template <class T>
-ZELBasicLUFactor<T>::ZELBasicLUFactor(const Matrix& a, bool computeCondition, T pivotTolerance, bool relativeToNorm)
+ZELBasicLUFactor<T>::ZELBasicLUFactor(const Matrix& a, bool computeCondition, T pivotTolerance,
+                                      bool relativeToNorm)
     : ZELBasicLUFactor() {
     factor(a, computeCondition, pivotTolerance, relativeToNorm);
 }
@@ -121,7 +131,9 @@ ZELBasicLUFactor<T>::ZELBasicLUFactor(const ZELBasicLUFactor&) : ZELBasicLUFacto
 
 template <class T>
 ZELBasicLUFactor<T>::ZELBasicLUFactor(ZELBasicLUFactor&& other) noexcept
-    : identity_(std::move(other.identity_)), lu_(std::move(other.lu_)), pivot_(std::move(other.pivot_)) {
+    : identity_(std::move(other.identity_)),
+      lu_(std::move(other.lu_)),
+      pivot_(std::move(other.pivot_)) {
     copyScalars(other);
     other.clearAfterMove();
 }
@@ -175,7 +187,8 @@ ZELBasicLUFactor<T>::~ZELBasicLUFactor() = default;
 // ---- factorisation ------------------------------------------------------------------------------
 
 template <class T>
-void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition, T pivotTolerance, bool relativeToNorm) {
+void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition, T pivotTolerance,
+                                 bool relativeToNorm) {
     fail_ = false;
     good_ = false;
     const std::size_t n = a.rows();
@@ -197,7 +210,8 @@ void ZELBasicLUFactor<T>::factor(const Matrix& a, bool computeCondition, T pivot
 
 template <class T>
 void ZELBasicLUFactor<T>::justFactor(T threshold) {
-    const Index failed = zel_internal::lu::factor(lu_, static_cast<Index>(dimension_), pivot_.data(), threshold);
+    const Index failed =
+        zel_internal::lu::factor(lu_, static_cast<Index>(dimension_), pivot_.data(), threshold);
     fail_ = failed >= 0;
     good_ = !fail_;
 }
@@ -238,7 +252,8 @@ void ZELBasicLUFactor<T>::calculateConditionHigham() {
 // ---- the free functions -------------------------------------------------------------------------
 
 template <class T>
-typename ZELBasicLUFactor<T>::Vector ZELBasicLUFactor<T>::solveVector(const ZELBasicLUFactor& f, const Vector& b) {
+typename ZELBasicLUFactor<T>::Vector ZELBasicLUFactor<T>::solveVector(const ZELBasicLUFactor& f,
+                                                                      const Vector& b) {
     const std::size_t n = b.length();
     if (!solvable(f, n)) return Vector(n, std::numeric_limits<T>::quiet_NaN());
     Vector x(b);
@@ -252,8 +267,10 @@ typename ZELBasicLUFactor<T>::Vector ZELBasicLUFactor<T>::solveVector(const ZELB
 }
 
 template <class T>
-typename ZELBasicLUFactor<T>::Matrix ZELBasicLUFactor<T>::solveMatrix(const ZELBasicLUFactor& f, const Matrix& b) {
-    if (!solvable(f, b.rows())) return Matrix(f.dimension(), b.cols(), std::numeric_limits<T>::quiet_NaN());
+typename ZELBasicLUFactor<T>::Matrix ZELBasicLUFactor<T>::solveMatrix(const ZELBasicLUFactor& f,
+                                                                      const Matrix& b) {
+    if (!solvable(f, b.rows()))
+        return Matrix(f.dimension(), b.cols(), std::numeric_limits<T>::quiet_NaN());
     return solveColumns(f, b.cols(), [&b](Index r, Index c) {
         return b(static_cast<std::size_t>(r), static_cast<std::size_t>(c));
     });

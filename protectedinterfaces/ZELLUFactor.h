@@ -266,8 +266,8 @@ template <class T>
 inline bool ZELNearRel(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& b, const T& tol) {
     const ZELBasicMathMatrix<T>&x = a.getLU(), &y = b.getLU();
     return zel_internal::nearRel(
-        tol, [&] { return x == y; }, [&] { return ZELLinfNorm(x - y); }, [&] { return ZELLinfNorm(x); },
-        [&] { return ZELLinfNorm(y); });
+        tol, [&] { return x == y; }, [&] { return ZELLinfNorm(x - y); },
+        [&] { return ZELLinfNorm(x); }, [&] { return ZELLinfNorm(y); });
 }
 
 /// "\n The LU matrix is ", the LU matrix, "The pivot vector is [ ", each entry and " ", "]\n".

@@ -40,7 +40,8 @@ inline void tileKernel(Index kb, const double* lp, const double* up, double* con
     Pair c30 = loadPair(c[3]), c31 = loadPair(c[3] + 2);
     for (Index m = 0; m < kb; ++m) {
         const Pair u0 = loadPair(up), u1 = loadPair(up + 2);
-        const Pair l0 = loadPair(lp), l1 = loadPair(lp + 2), l2 = loadPair(lp + 4), l3 = loadPair(lp + 6);
+        const Pair l0 = loadPair(lp), l1 = loadPair(lp + 2), l2 = loadPair(lp + 4),
+                   l3 = loadPair(lp + 6);
         c00 = c00 - l0 * u0;
         c01 = c01 - l0 * u1;
         c10 = c10 - l1 * u0;
@@ -64,7 +65,8 @@ inline void tileKernel(Index kb, const double* lp, const double* up, double* con
 
 // Row tile r0 .. r0+h-1, columns c0 .. c0+w-1 through the tile kernel; partial tiles go through
 // a zero-padded copy.
-void updateTile(Rows a, Index r0, Index h, Index c0, Index w, Index kb, const double* lp, const double* up) {
+void updateTile(Rows a, Index r0, Index h, Index c0, Index w, Index kb, const double* lp,
+                const double* up) {
     double* rows[MR];
     if (h == MR && w == NR) {
         for (Index r = 0; r < MR; ++r) rows[r] = a[r0 + r] + c0;
@@ -74,8 +76,7 @@ void updateTile(Rows a, Index r0, Index h, Index c0, Index w, Index kb, const do
     double edge[MR * NR];
     for (Index r = 0; r < MR; ++r) {
         rows[r] = edge + r * NR;
-        for (Index q = 0; q < NR; ++q)
-            rows[r][q] = r < h && q < w ? a[r0 + r][c0 + q] : 0.0;
+        for (Index q = 0; q < NR; ++q) rows[r][q] = r < h && q < w ? a[r0 + r][c0 + q] : 0.0;
     }
     tileKernel(kb, lp, up, rows);
     for (Index r = 0; r < h; ++r)
@@ -93,10 +94,12 @@ void updatePanel(Rows a, Index n, Index k0, Index k1, double* upack, double* lpa
         if (kb > 0) {
             for (Index r = 0; r < MR; ++r) {
                 const double* src = r < h ? a[r0 + r] : nullptr;
-                for (Index m = 0; m < kb; ++m) lpack[(m * MR + r) * 2] = lpack[(m * MR + r) * 2 + 1] = src ? src[m] : 0.0;
+                for (Index m = 0; m < kb; ++m)
+                    lpack[(m * MR + r) * 2] = lpack[(m * MR + r) * 2 + 1] = src ? src[m] : 0.0;
             }
             for (Index t = 0; t * NR < w; ++t)
-                updateTile(a, r0, h, k0 + t * NR, std::min(NR, w - t * NR), kb, lpack, upack + t * k0 * NR);
+                updateTile(a, r0, h, k0 + t * NR, std::min(NR, w - t * NR), kb, lpack,
+                           upack + t * k0 * NR);
         }
         if (r0 >= k0) continue;
         // Inside the row tile (r0 + MR <= k0, as k0 is a multiple of PanelWidth): row r0+q
@@ -112,7 +115,8 @@ void updatePanel(Rows a, Index n, Index k0, Index k1, double* upack, double* lpa
         for (Index m = r0; m < r0 + h; ++m) {
             const double* src = a[m] + k0;
             for (Index t = 0; t < ColumnTiles; ++t)
-                for (Index q = 0; q < NR; ++q) upack[(t * k0 + m) * NR + q] = t * NR + q < w ? src[t * NR + q] : 0.0;
+                for (Index q = 0; q < NR; ++q)
+                    upack[(t * k0 + m) * NR + q] = t * NR + q < w ? src[t * NR + q] : 0.0;
         }
     }
 }
@@ -185,7 +189,8 @@ Index factorRows(Rows a, Index n, int* pivot, double threshold) {
     if (n <= SmallSize) return factorColumns(a, n, pivot, threshold);
     // A copy of the current panel, the packed rows of U above it, one packed row tile of L.
     const Index width = std::min(n, PanelWidth);
-    ScratchBuffer<double, 40 * PanelWidth> buffer(static_cast<std::size_t>(n * (width + PanelWidth + 2 * MR)));
+    ScratchBuffer<double, 40 * PanelWidth> buffer(
+        static_cast<std::size_t>(n * (width + PanelWidth + 2 * MR)));
     double* saved = buffer.data();
     double* upack = saved + n * width;
     double* lpack = upack + n * PanelWidth;

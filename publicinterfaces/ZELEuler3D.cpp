@@ -11,8 +11,8 @@ std::ostream& ZELBasicEuler3D<T>::write(std::ostream& os, const ZELBasicEuler3D&
     e.getAngles(a[0], a[1], a[2]);
     e.getAxes(k[0], k[1], k[2]);
     os << ZELBasicMathVector<T>(a, 3);
-    return os << "[ " << static_cast<int>(k[0]) << "  " << static_cast<int>(k[1]) << "  " << static_cast<int>(k[2])
-              << " ]";
+    return os << "[ " << static_cast<int>(k[0]) << "  " << static_cast<int>(k[1]) << "  "
+              << static_cast<int>(k[2]) << " ]";
 }
 
 template class ZELBasicEuler3D<double>;

@@ -33,7 +33,8 @@ public:
 
     constexpr ZELBasicEuler3D() noexcept : a_{T(0), T(0), T(0)}, k_{ZAxis, YAxis, ZAxis} {}
     /// The triple R_k0(a0) * R_k1(a1) * R_k2(a2); the axes are stored unchecked.
-    constexpr ZELBasicEuler3D(const T& a0, AxisType k0, const T& a1, AxisType k1, const T& a2, AxisType k2) noexcept
+    constexpr ZELBasicEuler3D(const T& a0, AxisType k0, const T& a1, AxisType k1, const T& a2,
+                              AxisType k2) noexcept
         : a_{a0, a1, a2}, k_{k0, k1, k2} {}
     constexpr ZELBasicEuler3D(const ZELBasicEuler3D&) noexcept = default;
     ZELBasicEuler3D& operator=(const ZELBasicEuler3D&) noexcept = default;
@@ -46,7 +47,9 @@ public:
     /// Stores the three axes (unchecked); the angles are not touched.
     void setAxes(AxisType k0, AxisType k1, AxisType k2) noexcept { putThree(k_, k0, k1, k2); }
     /// Reads the three axes.
-    void getAxes(AxisType& k0, AxisType& k1, AxisType& k2) const noexcept { takeThree(k_, k0, k1, k2); }
+    void getAxes(AxisType& k0, AxisType& k1, AxisType& k2) const noexcept {
+        takeThree(k_, k0, k1, k2);
+    }
     /// Angle and axis number i (0..2, unchecked).
     void set(int i, const T& angle, AxisType axis) noexcept {
         a_[i] = angle;
@@ -72,7 +75,7 @@ public:
     /// Exact comparison of the angles, then the axes; a NaN angle makes == false.
     constexpr bool operator==(const ZELBasicEuler3D& b) const noexcept {
         return a_[0] == b.a_[0] && a_[1] == b.a_[1] && a_[2] == b.a_[2] && k_[0] == b.k_[0] &&
-               k_[1] == b.k_[1] && k_[2] == b.k_[2];
+            k_[1] == b.k_[1] && k_[2] == b.k_[2];
     }
     constexpr bool operator!=(const ZELBasicEuler3D& b) const noexcept { return !(*this == b); }
 

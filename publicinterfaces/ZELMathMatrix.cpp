@@ -47,7 +47,8 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const Vector& v, std::size_t r, std::s
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a) {
     allocateLike(a);
-    for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, a._rows[i]._data);
+    for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
+        Vector::Assign(_rows[i]._data, c, a._rows[i]._data);
 }
 
 namespace {
@@ -69,8 +70,7 @@ using zel_internal::storePair;
 // 4 x 4 tiles of the result, each element in its own running sum, for increasing k. Column
 // strips are the outer loop so that the strip of b (k rows x 4 columns) stays in the cache while
 // the tiles of every row block use it.
-void multiplyInto(ZELMathMatrix& c, const ZELMathMatrix& a,
-                  const ZELMathMatrix& b) {
+void multiplyInto(ZELMathMatrix& c, const ZELMathMatrix& a, const ZELMathMatrix& b) {
     const std::size_t n = a.cols();
     const std::size_t rows = c.rows();
     const std::size_t cols = c.cols();
@@ -83,7 +83,8 @@ void multiplyInto(ZELMathMatrix& c, const ZELMathMatrix& a,
             const double* a1 = a.row(i + 1).data();
             const double* a2 = a.row(i + 2).data();
             const double* a3 = a.row(i + 3).data();
-            Pair c00 = splatPair(0.0), c01 = c00, c10 = c00, c11 = c00, c20 = c00, c21 = c00, c30 = c00, c31 = c00;
+            Pair c00 = splatPair(0.0), c01 = c00, c10 = c00, c11 = c00, c20 = c00, c21 = c00,
+                 c30 = c00, c31 = c00;
             for (std::size_t k = 0; k < n; ++k) {
                 const double* bk = brow[k].data() + j;
                 const Pair b0 = loadPair(bk);
@@ -209,7 +210,8 @@ void vectorTimes(double* out, const double* v, std::size_t n, const ZELMathMatri
         const double* a1 = a.row(i + 1).data();
         const double* a2 = a.row(i + 2).data();
         const double* a3 = a.row(i + 3).data();
-        const Pair v0 = splatPair(v[i]), v1 = splatPair(v[i + 1]), v2 = splatPair(v[i + 2]), v3 = splatPair(v[i + 3]);
+        const Pair v0 = splatPair(v[i]), v1 = splatPair(v[i + 1]), v2 = splatPair(v[i + 2]),
+                   v3 = splatPair(v[i + 3]);
         std::size_t j = 0;
         for (; j + 2 <= c; j += 2) {
             Pair s = loadPair(out + j);
@@ -219,7 +221,9 @@ void vectorTimes(double* out, const double* v, std::size_t n, const ZELMathMatri
             s += v3 * loadPair(a3 + j);
             storePair(out + j, s);
         }
-        if (j < c) out[j] = (((out[j] + v[i] * a0[j]) + v[i + 1] * a1[j]) + v[i + 2] * a2[j]) + v[i + 3] * a3[j];
+        if (j < c)
+            out[j] = (((out[j] + v[i] * a0[j]) + v[i + 1] * a1[j]) + v[i + 2] * a2[j]) +
+                v[i + 3] * a3[j];
     }
     for (; i < n; ++i) {
         const double vi = v[i];
@@ -231,7 +235,8 @@ void vectorTimes(double* out, const double* v, std::size_t n, const ZELMathMatri
 }  // namespace
 
 template <class T>
-void ZELBasicMathMatrix<T>::MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b) {
+void ZELBasicMathMatrix<T>::MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a,
+                                         const ZELBasicMathMatrix& b) {
     multiplyInto(c, a, b);
 }
 
@@ -249,7 +254,8 @@ void ZELBasicMathMatrix<T>::reshape(std::size_t r, std::size_t c, bool zeroFill)
         // A new row array of zeros; the old rows' leading columns are copied over.
         Vector* fresh = makeRows(_allocator, r, c);
         const std::size_t keep = cols() < c ? cols() : c;
-        for (std::size_t i = 0; i < oldRows; ++i) Vector::Assign(fresh[i]._data, keep, _rows[i]._data);
+        for (std::size_t i = 0; i < oldRows; ++i)
+            Vector::Assign(fresh[i]._data, keep, _rows[i]._data);
         releaseRows();
         _rows = fresh;
         _rows1 = oneBased(fresh);
@@ -285,14 +291,16 @@ template <class T>
 ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const ZELBasicMathMatrix& b) {
     if (this == &b) return *this;
     reshape(b.rows(), b.cols(), false);
-    for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, b._rows[i]._data);
+    for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
+        Vector::Assign(_rows[i]._data, c, b._rows[i]._data);
     return *this;
 }
 
 // ---- implementation of the free functions -------------------------------------------------------
 
 template <class T>
-typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::VectorTimes(const Vector& v, const ZELBasicMathMatrix& a) {
+typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::VectorTimes(
+    const Vector& v, const ZELBasicMathMatrix& a) {
     Vector out(a.cols(), T(0));
     vectorTimes(out.data(), v.data(), v.length(), a);
     return out;
@@ -323,7 +331,8 @@ T ZELBasicMathMatrix<T>::L1Norm(const ZELBasicMathMatrix& a) {
 
 template <class T>
 std::ostream& ZELBasicMathMatrix<T>::Print(std::ostream& os, const ZELBasicMathMatrix& a) {
-    os << static_cast<int>(a.rows()) << "X" << static_cast<int>(a.cols()) << ":" << "\n[\n";
+    os << static_cast<int>(a.rows()) << "X" << static_cast<int>(a.cols()) << ":"
+       << "\n[\n";
     for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
         const T* ai = a._rows[i]._data;
         for (std::size_t j = 0, c = a.cols(); j < c; ++j) os << std::setw(14) << ai[j] << " ";

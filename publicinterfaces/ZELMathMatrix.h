@@ -101,13 +101,17 @@ public:
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const T& s, Op) {
         allocateLike(a);
-        forEachRow(a, [v = s](const T* x) { return [x, v](std::size_t j) { return Op::apply(x[j], v); }; });
+        forEachRow(a, [v = s](const T* x) {
+            return [x, v](std::size_t j) { return Op::apply(x[j], v); };
+        });
     }
     /// s op a(i, j); a's shape and row capacity.
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathMatrix(const T& s, const ZELBasicMathMatrix& a, Op) {
         allocateLike(a);
-        forEachRow(a, [v = s](const T* x) { return [x, v](std::size_t j) { return Op::apply(v, x[j]); }; });
+        forEachRow(a, [v = s](const T* x) {
+            return [x, v](std::size_t j) { return Op::apply(v, x[j]); };
+        });
     }
 
     /// Destroys every row object and returns the row array (nothing for a moved-from matrix: the
@@ -176,10 +180,18 @@ public:
     }
 
     /// Element op= s, row by row.
-    ZELBasicMathMatrix& operator+=(const T& s) { return update([&s](Vector& row, std::size_t) { row += s; }); }
-    ZELBasicMathMatrix& operator-=(const T& s) { return update([&s](Vector& row, std::size_t) { row -= s; }); }
-    ZELBasicMathMatrix& operator*=(const T& s) { return update([&s](Vector& row, std::size_t) { row *= s; }); }
-    ZELBasicMathMatrix& operator/=(const T& s) { return update([&s](Vector& row, std::size_t) { row /= s; }); }
+    ZELBasicMathMatrix& operator+=(const T& s) {
+        return update([&s](Vector& row, std::size_t) { row += s; });
+    }
+    ZELBasicMathMatrix& operator-=(const T& s) {
+        return update([&s](Vector& row, std::size_t) { row -= s; });
+    }
+    ZELBasicMathMatrix& operator*=(const T& s) {
+        return update([&s](Vector& row, std::size_t) { row *= s; });
+    }
+    ZELBasicMathMatrix& operator/=(const T& s) {
+        return update([&s](Vector& row, std::size_t) { row /= s; });
+    }
     /// Row i becomes row i +- row i of b.
     ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b) {
         if (!fitsPartner(b)) return *this;
@@ -213,7 +225,8 @@ public:
     /// @{
 
     /// Element-wise product, a's shape, row capacity a.rows().
-    static ZELBasicMathMatrix ElementProduct(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b) {
+    static ZELBasicMathMatrix ElementProduct(const ZELBasicMathMatrix& a,
+                                             const ZELBasicMathMatrix& b) {
         return ZELBasicMathMatrix(a, b, _ZELMulOp(), a.rows());
     }
     /// a * v: element i = ZELDot(row i of a, v).
@@ -236,20 +249,25 @@ private:
     /// The one element-wise form between two matrices: a(i, j) op b(i, j), a's shape,
     /// `rowCapacity` row objects (at least a's rows).
     template <class Op>
-    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op, std::size_t rowCapacity) {
+    ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, Op,
+                       std::size_t rowCapacity) {
         allocateLike(a, rowCapacity);
-        forEachRow(a, b, [](const T* x, const T* y) { return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); }; });
+        forEachRow(a, b, [](const T* x, const T* y) {
+            return [x, y](std::size_t j) { return Op::apply(x[j], y[j]); };
+        });
     }
     /// The kernels of the products, out of line; the results are allocated inline by the callers
     /// (so the pool's fast path runs in the caller's code). c is shaped a.rows() x b.cols() and
     /// is neither a nor b; out holds a.rows() elements.
-    static void MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b);
+    static void MultiplyInto(ZELBasicMathMatrix& c, const ZELBasicMathMatrix& a,
+                             const ZELBasicMathMatrix& b);
     static void TimesVectorInto(T* out, const ZELBasicMathMatrix& a, const T* v);
 
     /// A row array of r rows of c elements, all 0 except the first `written` rows, whose elements
     /// the caller is about to overwrite; on failure nothing is left allocated. Inline, as are the
     /// constructors of results, so that the pool's fast path runs in the caller.
-    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c, std::size_t written = 0) {
+    static Vector* makeRows(ZELPoolAllocator* allocator, std::size_t r, std::size_t c,
+                            std::size_t written = 0) {
         Vector* rows = static_cast<Vector*>(allocator->allocate(r * sizeof(Vector)));
         std::size_t built = 0;
         try {
@@ -270,7 +288,8 @@ private:
     }
     /// p minus one row object (null for null).
     static Vector* oneBased(Vector* p) noexcept {
-        return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector)) : nullptr;
+        return p ? reinterpret_cast<Vector*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(Vector))
+                 : nullptr;
     }
     /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
     /// the row pointers and the row capacity, not the counts.
@@ -315,14 +334,17 @@ private:
     /// `rowFn(row i of a)`.
     template <class RowFn>
     void forEachRow(const ZELBasicMathMatrix& a, RowFn rowFn) noexcept {
-        for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data));
+        for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
+            Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data));
     }
     /// The same with `rowFn(row i of a, row i of b)`.
     /// A partner smaller than a (checked mode) leaves every element NaN instead.
     template <class RowFn>
-    void forEachRow(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, RowFn rowFn) noexcept {
+    void forEachRow(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b,
+                    RowFn rowFn) noexcept {
         if (!a.fitsPartner(b)) {
-            for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i) Vector::Assign(_rows[i]._data, c, zel_internal::notComputed<T>());
+            for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
+                Vector::Assign(_rows[i]._data, c, zel_internal::notComputed<T>());
             return;
         }
         for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
@@ -335,11 +357,11 @@ private:
         return *this;
     }
 
-    Vector* _rows = nullptr;                                    ///< the row array
-    Vector* _rows1 = nullptr;                                   ///< _rows - 1 (kept for layout; never read)
-    std::uint64_t _numRows = 0;                                 ///< rows in use
-    std::uint64_t _numCols = 0;                                 ///< elements per row in use
-    std::uint64_t _rowCapacity = 0;                             ///< row objects in the row array
+    Vector* _rows = nullptr;         ///< the row array
+    Vector* _rows1 = nullptr;        ///< _rows - 1 (kept for layout; never read)
+    std::uint64_t _numRows = 0;      ///< rows in use
+    std::uint64_t _numCols = 0;      ///< elements per row in use
+    std::uint64_t _rowCapacity = 0;  ///< row objects in the row array
     ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the row array
 };
 
@@ -349,68 +371,85 @@ inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a) {
     return ZELBasicMathMatrix<T>(a, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator+(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+inline ZELBasicMathMatrix<T> operator+(const ZELBasicMathMatrix<T>& a,
+                                       const ZELBasicMathMatrix<T>& b) {
     return ZELBasicMathMatrix<T>(a, b, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a,
+                                       const ZELBasicMathMatrix<T>& b) {
     return ZELBasicMathMatrix<T>(a, b, _ZELSubOp());
 }
 /// Matrix product; a's columns must not exceed b's rows.
 template <class T>
-inline ZELBasicMathMatrix<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
-    if (!zel_internal::sizesFit(a.cols() <= b.rows())) return ZELBasicMathMatrix<T>(a.rows(), b.cols(), zel_internal::notComputed<T>());
+inline ZELBasicMathMatrix<T> operator*(const ZELBasicMathMatrix<T>& a,
+                                       const ZELBasicMathMatrix<T>& b) {
+    if (!zel_internal::sizesFit(a.cols() <= b.rows()))
+        return ZELBasicMathMatrix<T>(a.rows(), b.cols(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>(a, b, _ZELMulOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator+(const ZELBasicMathMatrix<T>& a, const typename ZELBasicMathMatrix<T>::value_type& s) {
+inline ZELBasicMathMatrix<T> operator+(const ZELBasicMathMatrix<T>& a,
+                                       const typename ZELBasicMathMatrix<T>::value_type& s) {
     return ZELBasicMathMatrix<T>(a, s, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator+(const typename ZELBasicMathMatrix<T>::value_type& s, const ZELBasicMathMatrix<T>& a) {
+inline ZELBasicMathMatrix<T> operator+(const typename ZELBasicMathMatrix<T>::value_type& s,
+                                       const ZELBasicMathMatrix<T>& a) {
     return ZELBasicMathMatrix<T>(s, a, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a, const typename ZELBasicMathMatrix<T>::value_type& s) {
+inline ZELBasicMathMatrix<T> operator-(const ZELBasicMathMatrix<T>& a,
+                                       const typename ZELBasicMathMatrix<T>::value_type& s) {
     return ZELBasicMathMatrix<T>(a, s, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator-(const typename ZELBasicMathMatrix<T>::value_type& s, const ZELBasicMathMatrix<T>& a) {
+inline ZELBasicMathMatrix<T> operator-(const typename ZELBasicMathMatrix<T>::value_type& s,
+                                       const ZELBasicMathMatrix<T>& a) {
     return ZELBasicMathMatrix<T>(s, a, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator*(const ZELBasicMathMatrix<T>& a, const typename ZELBasicMathMatrix<T>::value_type& s) {
+inline ZELBasicMathMatrix<T> operator*(const ZELBasicMathMatrix<T>& a,
+                                       const typename ZELBasicMathMatrix<T>::value_type& s) {
     return ZELBasicMathMatrix<T>(a, s, _ZELMulOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator*(const typename ZELBasicMathMatrix<T>::value_type& s, const ZELBasicMathMatrix<T>& a) {
+inline ZELBasicMathMatrix<T> operator*(const typename ZELBasicMathMatrix<T>::value_type& s,
+                                       const ZELBasicMathMatrix<T>& a) {
     return ZELBasicMathMatrix<T>(s, a, _ZELMulOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator/(const ZELBasicMathMatrix<T>& a, const typename ZELBasicMathMatrix<T>::value_type& s) {
+inline ZELBasicMathMatrix<T> operator/(const ZELBasicMathMatrix<T>& a,
+                                       const typename ZELBasicMathMatrix<T>::value_type& s) {
     return ZELBasicMathMatrix<T>(a, s, _ZELDivOp());
 }
 template <class T>
-inline ZELBasicMathMatrix<T> operator/(const typename ZELBasicMathMatrix<T>::value_type& s, const ZELBasicMathMatrix<T>& a) {
+inline ZELBasicMathMatrix<T> operator/(const typename ZELBasicMathMatrix<T>::value_type& s,
+                                       const ZELBasicMathMatrix<T>& a) {
     return ZELBasicMathMatrix<T>(s, a, _ZELDivOp());
 }
 
 /// Element-wise product, a's shape, row capacity a.rows().
 template <class T>
-inline ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b) {
+inline ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a,
+                                            const ZELBasicMathMatrix<T>& b) {
     return ZELBasicMathMatrix<T>::ElementProduct(a, b);
 }
 /// a.rows() elements: element i = ZELDot(row i of a, v); v needs at least a.cols() elements.
 template <class T>
-inline ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a, const ZELBasicMathVector<T>& v) {
-    if (!zel_internal::sizesFit(v.length() >= a.cols())) return ZELBasicMathVector<T>(a.rows(), zel_internal::notComputed<T>());
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a,
+                                       const ZELBasicMathVector<T>& v) {
+    if (!zel_internal::sizesFit(v.length() >= a.cols()))
+        return ZELBasicMathVector<T>(a.rows(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>::TimesVector(a, v);
 }
 /// a.cols() elements: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in
 /// increasing i.
 template <class T>
-inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v, const ZELBasicMathMatrix<T>& a) {
-    if (!zel_internal::sizesFit(v.length() <= a.rows())) return ZELBasicMathVector<T>(a.cols(), zel_internal::notComputed<T>());
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v,
+                                       const ZELBasicMathMatrix<T>& a) {
+    if (!zel_internal::sizesFit(v.length() <= a.rows()))
+        return ZELBasicMathVector<T>(a.cols(), zel_internal::notComputed<T>());
     return ZELBasicMathMatrix<T>::VectorTimes(v, a);
 }
 /// a.cols() x a.rows(), row capacity a.cols().
@@ -456,14 +495,18 @@ inline T ZELLinfNorm(const ZELBasicMathMatrix<T>& a) {
 }
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (shapes not compared).
 template <class T>
-inline bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
-    return zel_internal::nearAbs(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
+inline bool ZELNearAbs(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b,
+                       const typename ZELBasicMathMatrix<T>::value_type& tol) {
+    return zel_internal::nearAbs(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
 }
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-inline bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b, const typename ZELBasicMathMatrix<T>::value_type& tol) {
-    return zel_internal::nearRel(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
-                                 [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
+inline bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T>& b,
+                       const typename ZELBasicMathMatrix<T>::value_type& tol) {
+    return zel_internal::nearRel(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
+        [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
 }
 
 /// Writes "<rows>X<cols>:\n[\n", each row as its elements in fields of width 14 each followed by

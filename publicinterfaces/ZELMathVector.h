@@ -59,19 +59,27 @@
 /// operation: `apply(x, y)` is x op y, so one constructor template serves all four.
 struct _ZELAddOp {
     template <class T>
-    static constexpr T apply(T x, T y) noexcept { return x + y; }
+    static constexpr T apply(T x, T y) noexcept {
+        return x + y;
+    }
 };
 struct _ZELSubOp {
     template <class T>
-    static constexpr T apply(T x, T y) noexcept { return x - y; }
+    static constexpr T apply(T x, T y) noexcept {
+        return x - y;
+    }
 };
 struct _ZELMulOp {
     template <class T>
-    static constexpr T apply(T x, T y) noexcept { return x * y; }
+    static constexpr T apply(T x, T y) noexcept {
+        return x * y;
+    }
 };
 struct _ZELDivOp {
     template <class T>
-    static constexpr T apply(T x, T y) noexcept { return x / y; }
+    static constexpr T apply(T x, T y) noexcept {
+        return x / y;
+    }
 };
 
 /// Tag of the constructors that leave their elements unset. The value is never read.
@@ -80,8 +88,10 @@ enum UninitializedType : int { ZELUninitialized = 0 };
 /// True for the four operation tags (`_ZELAddOp` ... `_ZELDivOp`).
 template <class Op>
 struct ZELIsElementOp
-    : std::integral_constant<bool, std::is_same<Op, _ZELAddOp>::value || std::is_same<Op, _ZELSubOp>::value ||
-                                       std::is_same<Op, _ZELMulOp>::value || std::is_same<Op, _ZELDivOp>::value> {};
+    : std::integral_constant<
+          bool,
+          std::is_same<Op, _ZELAddOp>::value || std::is_same<Op, _ZELSubOp>::value ||
+              std::is_same<Op, _ZELMulOp>::value || std::is_same<Op, _ZELDivOp>::value> {};
 
 template <class T>
 class ZELMATH_EXPORT ZELBasicMathMatrix;
@@ -137,19 +147,22 @@ public:
             Assign(_data, _length, zel_internal::notComputed<T>());
             return;
         }
-        Transform(_data, _length, [pa = a._data, pb = b._data](std::size_t i) { return Op::apply(pa[i], pb[i]); });
+        Transform(_data, _length,
+                  [pa = a._data, pb = b._data](std::size_t i) { return Op::apply(pa[i], pb[i]); });
     }
     /// a's length, element i = a[i] op s.
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, Op) {
         allocate(a._length);
-        Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(pa[i], v); });
+        Transform(_data, _length,
+                  [pa = a._data, v = s](std::size_t i) { return Op::apply(pa[i], v); });
     }
     /// a's length, element i = s op a[i] (s - a[i], s / a[i], ...).
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const T& s, const ZELBasicMathVector& a, Op) {
         allocate(a._length);
-        Transform(_data, _length, [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
+        Transform(_data, _length,
+                  [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
     }
 
     /// Returns the buffer to the allocator (nothing for a moved-from vector, which holds none: small
@@ -286,7 +299,9 @@ public:
     bool operator<=(const ZELBasicMathVector& b) const noexcept { return !(b < *this); }
 
     /// True when b is at least as long as this vector (reported in checked mode otherwise).
-    bool fitsPartner(const ZELBasicMathVector& b) const noexcept { return zel_internal::sizesFit(b._length >= _length); }
+    bool fitsPartner(const ZELBasicMathVector& b) const noexcept {
+        return zel_internal::sizesFit(b._length >= _length);
+    }
 
     /// @}
     /// \name Implementation of the free functions
@@ -322,7 +337,9 @@ private:
     /// A matrix row or a product's result: n elements on the given pool, left for the caller to
     /// fill (spare elements of a minimum-size buffer are 0).
     struct _RowTag {};
-    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) { allocate(n); }
+    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) {
+        allocate(n);
+    }
 
     /// Element i op= s over the length.
     template <class Op>
@@ -334,7 +351,8 @@ private:
     template <class Op>
     ZELBasicMathVector& update(const ZELBasicMathVector& b, Op) noexcept {
         if (!fitsPartner(b)) return *this;
-        Transform(_data, _length, [d = _data, pb = b._data](std::size_t i) { return Op::apply(d[i], pb[i]); });
+        Transform(_data, _length,
+                  [d = _data, pb = b._data](std::size_t i) { return Op::apply(d[i], pb[i]); });
         return *this;
     }
 
@@ -388,7 +406,9 @@ private:
         _capacity = 0;
     }
     /// The body of reshape. A grown buffer is zero beyond the old length even without zeroFill.
-    void reallocate(std::size_t n, bool zeroFill) { reallocateWith(n, zeroFill, n > _capacity ? newBuffer(n) : nullptr); }
+    void reallocate(std::size_t n, bool zeroFill) {
+        reallocateWith(n, zeroFill, n > _capacity ? newBuffer(n) : nullptr);
+    }
     /// reallocate with the buffer of exactly n elements already taken when n exceeds the
     /// capacity (null otherwise); cannot fail.
     void reallocateWith(std::size_t n, bool zeroFill, T* grown) noexcept {
@@ -402,9 +422,9 @@ private:
         _length = n;
     }
 
-    std::uint64_t _length = 0;                                  ///< elements in use
-    T* _data = nullptr;                                         ///< element 0
-    T* _data1 = nullptr;                                        ///< _data - 1 (kept for layout; never read)
+    std::uint64_t _length = 0;  ///< elements in use
+    T* _data = nullptr;         ///< element 0
+    T* _data1 = nullptr;        ///< _data - 1 (kept for layout; never read)
     ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the buffer
     std::uint64_t _capacity = 0;                                ///< elements in the buffer
 };
@@ -415,53 +435,65 @@ inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a) {
     return ZELBasicMathVector<T>(a, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator+(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
+inline ZELBasicMathVector<T> operator+(const ZELBasicMathVector<T>& a,
+                                       const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
+inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a,
+                                       const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELSubOp());
 }
 /// Element-wise product.
 template <class T>
-inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& a,
+                                       const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELMulOp());
 }
 /// Element-wise quotient.
 template <class T>
-inline ZELBasicMathVector<T> operator/(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
+inline ZELBasicMathVector<T> operator/(const ZELBasicMathVector<T>& a,
+                                       const ZELBasicMathVector<T>& b) {
     return ZELBasicMathVector<T>(a, b, _ZELDivOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator+(const ZELBasicMathVector<T>& a, const typename ZELBasicMathVector<T>::value_type& s) {
+inline ZELBasicMathVector<T> operator+(const ZELBasicMathVector<T>& a,
+                                       const typename ZELBasicMathVector<T>::value_type& s) {
     return ZELBasicMathVector<T>(a, s, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator+(const typename ZELBasicMathVector<T>::value_type& s, const ZELBasicMathVector<T>& a) {
+inline ZELBasicMathVector<T> operator+(const typename ZELBasicMathVector<T>::value_type& s,
+                                       const ZELBasicMathVector<T>& a) {
     return ZELBasicMathVector<T>(a, s, _ZELAddOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a, const typename ZELBasicMathVector<T>::value_type& s) {
+inline ZELBasicMathVector<T> operator-(const ZELBasicMathVector<T>& a,
+                                       const typename ZELBasicMathVector<T>::value_type& s) {
     return ZELBasicMathVector<T>(a, s, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator-(const typename ZELBasicMathVector<T>::value_type& s, const ZELBasicMathVector<T>& a) {
+inline ZELBasicMathVector<T> operator-(const typename ZELBasicMathVector<T>::value_type& s,
+                                       const ZELBasicMathVector<T>& a) {
     return ZELBasicMathVector<T>(s, a, _ZELSubOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& a, const typename ZELBasicMathVector<T>::value_type& s) {
+inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& a,
+                                       const typename ZELBasicMathVector<T>::value_type& s) {
     return ZELBasicMathVector<T>(a, s, _ZELMulOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator*(const typename ZELBasicMathVector<T>::value_type& s, const ZELBasicMathVector<T>& a) {
+inline ZELBasicMathVector<T> operator*(const typename ZELBasicMathVector<T>::value_type& s,
+                                       const ZELBasicMathVector<T>& a) {
     return ZELBasicMathVector<T>(a, s, _ZELMulOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator/(const ZELBasicMathVector<T>& a, const typename ZELBasicMathVector<T>::value_type& s) {
+inline ZELBasicMathVector<T> operator/(const ZELBasicMathVector<T>& a,
+                                       const typename ZELBasicMathVector<T>::value_type& s) {
     return ZELBasicMathVector<T>(a, s, _ZELDivOp());
 }
 template <class T>
-inline ZELBasicMathVector<T> operator/(const typename ZELBasicMathVector<T>::value_type& s, const ZELBasicMathVector<T>& a) {
+inline ZELBasicMathVector<T> operator/(const typename ZELBasicMathVector<T>::value_type& s,
+                                       const ZELBasicMathVector<T>& a) {
     return ZELBasicMathVector<T>(s, a, _ZELDivOp());
 }
 
@@ -513,15 +545,19 @@ inline T ZELMinAbsValue(const ZELBasicMathVector<T>& v) {
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol (lengths not compared). A NaN
 /// tolerance gives false.
 template <class T>
-inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
-    return zel_internal::nearAbs(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
+inline bool ZELNearAbs(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b,
+                       const typename ZELBasicMathVector<T>::value_type& tol) {
+    return zel_internal::nearAbs(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); });
 }
 
 /// With tol <= 0: a == b. Otherwise ZELLinfNorm(a - b) <= tol * max(ZELLinfNorm(a), ZELLinfNorm(b)).
 template <class T>
-inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b, const typename ZELBasicMathVector<T>::value_type& tol) {
-    return zel_internal::nearRel(tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
-                                 [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
+inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b,
+                       const typename ZELBasicMathVector<T>::value_type& tol) {
+    return zel_internal::nearRel(
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
+        [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
 }
 
 /// Writes "[ ", then each element followed by two spaces (NaNs as "NaN   "), then "]\n". Numbers

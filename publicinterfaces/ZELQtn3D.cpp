@@ -5,8 +5,9 @@
 #include <ostream>
 
 template <class T>
-void ZELBasicQtn3D<T>::squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
-                             ZELBasicQtn3D const& b, ZELBasicQtn3D const& q) {
+void ZELBasicQtn3D<T>::squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p,
+                             ZELBasicQtn3D const& a, ZELBasicQtn3D const& b,
+                             ZELBasicQtn3D const& q) {
     if (t <= T(0)) {
         out = p;
         return;
@@ -22,7 +23,8 @@ void ZELBasicQtn3D<T>::squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const
 }
 
 template <class T>
-void ZELBasicQtn3D<T>::EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
+void ZELBasicQtn3D<T>::EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0,
+                                 ZELBasicQtn3D const& q1) {
     if (t < T(0))
         t = T(0);
     else if (t > T(1))
@@ -37,14 +39,13 @@ void ZELBasicQtn3D<T>::EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q
     const T phi = theta * t;
     ZELBasicQtn3D r;
     // A relative axis too short to normalise comes only from zero inputs: keep r the identity.
-    if (phi != T(0) && ZELL2Norm(u) > scl_numeric_limits<T>::epsilon())
-        r.setEAA(u, phi);
+    if (phi != T(0) && ZELL2Norm(u) > scl_numeric_limits<T>::epsilon()) r.setEAA(u, phi);
     multiply(out, q0, r);
 }
 
 template <class T>
-bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle, T const& tolAxis,
-                               bool relative) {
+bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
+                               T const& tolAxis, bool relative) {
     ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
     T ta, tb;
     a.getEAA(ua, ta);
@@ -53,8 +54,9 @@ bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T
     const auto angleGap = [&] { return std::abs(ta - tb); };
     if (relative) {
         return zel_internal::nearRel(
-                   tolAngle, never, angleGap, [&] { return std::abs(ta); }, [&] { return std::abs(tb); }) &&
-               ZELNearRel(ua, ub, tolAxis);
+                   tolAngle, never, angleGap, [&] { return std::abs(ta); },
+                   [&] { return std::abs(tb); }) &&
+            ZELNearRel(ua, ub, tolAxis);
     }
     return zel_internal::nearAbs(tolAngle, never, angleGap) && ZELNearAbs(ua, ub, tolAxis);
 }

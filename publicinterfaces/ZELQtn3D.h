@@ -91,7 +91,6 @@
 #include <iosfwd>
 #include <type_traits>
 
-
 template <class T>
 class ZELMATH_EXPORT ZELBasicQtn3D : public ZELMath3D {
 public:
@@ -140,7 +139,8 @@ public:
     /// @{
 
     /// r = a·b. r may be a or b.
-    static void multiply(ZELBasicQtn3D& r, ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
+    static void multiply(ZELBasicQtn3D& r, ZELBasicQtn3D const& a,
+                         ZELBasicQtn3D const& b) noexcept {
         const T as = a.s_, ax = a.v_[0], ay = a.v_[1], az = a.v_[2];
         const T bs = b.s_, bx = b.v_[0], by = b.v_[1], bz = b.v_[2];
         if constexpr (std::is_same<T, double>::value) {
@@ -205,7 +205,9 @@ public:
     /// @{
 
     /// sqrt(s^2 + x^2 + y^2 + z^2); 0 when the sum is below 1e-20.
-    T norm() const noexcept { return zel_internal::flooredRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]); }
+    T norm() const noexcept {
+        return zel_internal::flooredRoot(s_ * s_ + v_[0] * v_[0] + v_[1] * v_[1] + v_[2] * v_[2]);
+    }
     /// Divides by the norm; throws ZELENumericError ("Zero length quaternion") when the norm is
     /// not above Tolerance, leaving the value unchanged.
     void normalize() {
@@ -231,9 +233,7 @@ public:
     /// sums divided by it.
     void setRotateAccurate(ZELBasicRotate3D<T> const& R) noexcept;
     /// A unit axis and an angle in [0, π] (see the header comment for the special cases).
-    void getEAA(ZELBasicVector3D<T>& axis, T& angle) const {
-        axisAngle(s_, v_, axis, angle);
-    }
+    void getEAA(ZELBasicVector3D<T>& axis, T& angle) const { axisAngle(s_, v_, axis, angle); }
 
     /// @}
     /// \name Other orientation forms
@@ -267,10 +267,10 @@ public:
         ZELCleanSinCos(angle * T(0.5), sn, cs);
         s_ = cs;
         switch (k) {
-        case ZELMath3D::XAxis: v_ = ZELBasicVector3D<T>(sn, T(0), T(0)); break;
-        case ZELMath3D::YAxis: v_ = ZELBasicVector3D<T>(T(0), sn, T(0)); break;
-        case ZELMath3D::ZAxis: v_ = ZELBasicVector3D<T>(T(0), T(0), sn); break;
-        default: zel_internal::checkAxis(k, zel_internal::kQtnCAAAxis); break;
+            case ZELMath3D::XAxis: v_ = ZELBasicVector3D<T>(sn, T(0), T(0)); break;
+            case ZELMath3D::YAxis: v_ = ZELBasicVector3D<T>(T(0), sn, T(0)); break;
+            case ZELMath3D::ZAxis: v_ = ZELBasicVector3D<T>(T(0), T(0), sn); break;
+            default: zel_internal::checkAxis(k, zel_internal::kQtnCAAAxis); break;
         }
     }
     /// Roll, pitch and yaw through getRotate and the rotation's getRPY.
@@ -292,7 +292,8 @@ public:
         R.getNSA(n, s, a);
     }
     /// The rotation's setNSA (which re-orthonormalises), then setRotate.
-    void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
+    void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s,
+                ZELBasicVector3D<T> const& a) {
         ZELBasicRotate3D<T> R;
         R.setNSA(n, s, a);
         setRotate(R);
@@ -316,7 +317,8 @@ public:
     /// w becomes q·(0, w)·q̄, computed as w + 2·(s·t + v × t) with t = v × w.
     void rotateVec(ZELBasicVector3D<T>& w) const noexcept { multiply(w, *this, w); }
     /// out = w rotated by q; out may be w.
-    static void multiply(ZELBasicVector3D<T>& out, ZELBasicQtn3D const& q, ZELBasicVector3D<T> const& w) noexcept {
+    static void multiply(ZELBasicVector3D<T>& out, ZELBasicQtn3D const& q,
+                         ZELBasicVector3D<T> const& w) noexcept {
         const T s = q.s_, x = q.v_[0], y = q.v_[1], z = q.v_[2];
         const T wx = w[0], wy = w[1], wz = w[2];
         const T tx = y * wz - z * wy;
@@ -337,7 +339,8 @@ public:
     /// WorldFrame: this = r·this; LocalFrame: this = this·r.
     void rotate(ZELBasicQtn3D const& r, ZELMath3D::ReferenceFrame f) {
         zel_internal::dispatchFrame(
-            f, zel_internal::kQtnComposeFrame, [&] { multiply(*this, r, *this); }, [&] { multiply(*this, *this, r); });
+            f, zel_internal::kQtnComposeFrame, [&] { multiply(*this, r, *this); },
+            [&] { multiply(*this, *this, r); });
     }
     /// r = the rotation by angle about axis (throws for a zero axis before the frame is read).
     void rotate(ZELBasicVector3D<T> const& axis, T const& angle, ZELMath3D::ReferenceFrame f) {
@@ -348,7 +351,8 @@ public:
     /// The rotation by angle about coordinate axis k, worked out in place. The frame is checked
     /// first, then the axis.
     void rotate(ZELMath3D::AxisType k, T const& angle, ZELMath3D::ReferenceFrame f) {
-        if (!zel_internal::checkFrame(f, zel_internal::kQtnTurnFrame) || !zel_internal::checkAxis(k, zel_internal::kQtnTurnAxis))
+        if (!zel_internal::checkFrame(f, zel_internal::kQtnTurnFrame) ||
+            !zel_internal::checkAxis(k, zel_internal::kQtnTurnAxis))
             return;
         T sn, cs;
         ZELCleanSinCos(angle * T(0.5), sn, cs);
@@ -376,7 +380,8 @@ public:
 
     /// Spherical linear interpolation of the four components as given (no sign flip, no
     /// normalisation); t <= 0 and t >= 1 copy q0 and q1.
-    static void slerp(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
+    static void slerp(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& q0,
+                      ZELBasicQtn3D const& q1) {
         if (t <= T(0)) {
             out = q0;
             return;
@@ -406,10 +411,11 @@ public:
         out.v_[2] = w0 * q0.v_[2] + w1 * q1.v_[2];
     }
     /// slerp(2t(1 − t), slerp(t, p, q), slerp(t, a, b)); the inner controls a, b come from the caller.
-    static void squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p, ZELBasicQtn3D const& a,
-                      ZELBasicQtn3D const& b, ZELBasicQtn3D const& q);
+    static void squad(ZELBasicQtn3D& out, T const& t, ZELBasicQtn3D const& p,
+                      ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, ZELBasicQtn3D const& q);
     /// q0 turned by the fraction t (clamped to [0, 1]) of the shorter relative rotation q̄0·q1.
-    static void EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1);
+    static void EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q0,
+                          ZELBasicQtn3D const& q1);
     /// The same interpolation returned by value (the same bits).
     static ZELBasicQtn3D EAAInterp(T const& t, ZELBasicQtn3D const& q0, ZELBasicQtn3D const& q1) {
         ZELBasicQtn3D out(ZELMath3D::Uninitialized);
@@ -424,7 +430,9 @@ public:
     friend bool operator==(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
         return a.s_ == b.s_ && a.v_ == b.v_;
     }
-    friend bool operator!=(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept { return !(a == b); }
+    friend bool operator!=(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b) noexcept {
+        return !(a == b);
+    }
 
     /// @}
     /// \name Implementation of the free functions
@@ -433,8 +441,8 @@ public:
     /// The orientation near-comparison for positive tolerances: the equivalent angles within
     /// tolAngle (relative: tolAngle times the larger angle), then the equivalent axes by the
     /// 3-vector ZELNearAbs (relative: ZELNearRel) with tolAxis. The rotation's comparison uses it.
-    static bool nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle, T const& tolAxis,
-                        bool relative);
+    static bool nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
+                        T const& tolAxis, bool relative);
     /// ZELNearAbs (relative false) and ZELNearRel (relative true): exact equality when either
     /// tolerance is <= 0, otherwise nearEAA.
     static bool nearOrientation(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
@@ -454,7 +462,8 @@ private:
         v_ = ZELBasicVector3D<T>(T(0), T(0), T(0));
     }
     /// Equivalent axis and angle of the quaternion (s, v).
-    static void axisAngle(T const& s, ZELBasicVector3D<T> const& v, ZELBasicVector3D<T>& axis, T& angle) {
+    static void axisAngle(T const& s, ZELBasicVector3D<T> const& v, ZELBasicVector3D<T>& axis,
+                          T& angle) {
         if (s == T(0)) {
             axis = v;
             angle = zel_internal::kPi<T>;
@@ -592,7 +601,8 @@ inline ZELBasicQtn3D<T> operator/(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> co
 }
 /// w rotated by q.
 template <class T>
-inline ZELBasicVector3D<T> operator*(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& w) noexcept {
+inline ZELBasicVector3D<T> operator*(ZELBasicQtn3D<T> const& q,
+                                     ZELBasicVector3D<T> const& w) noexcept {
     ZELBasicVector3D<T> r(w);
     q.rotateVec(r);
     return r;

@@ -39,8 +39,8 @@ std::ostream& ZELBasicRotate3D<T>::write(std::ostream& os, const ZELBasicRotate3
 }
 
 template <class T>
-bool ZELBasicRotate3D<T>::nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b, const T& tolAngle,
-                                          const T& tolAxis, bool relative) {
+bool ZELBasicRotate3D<T>::nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b,
+                                          const T& tolAngle, const T& tolAxis, bool relative) {
     if (tolAngle <= T(0) || tolAxis <= T(0)) return a == b;
     return ZELBasicQtn3D<T>::nearEAA(a.toQtn(), b.toQtn(), tolAngle, tolAxis, relative);
 }
@@ -108,8 +108,13 @@ T absAtan2Approx(const T& ay, const T& x) noexcept {
     }
     const T a = lo / hi;
     const T s = a * a;
-    T r = a * (T(0.99997726) +
-               s * (T(-0.33262347) + s * (T(0.19354346) + s * (T(-0.11643287) + s * (T(0.05265332) + s * T(-0.01172120))))));
+    T r = a *
+        (T(0.99997726) +
+         s *
+             (T(-0.33262347) +
+              s *
+                  (T(0.19354346) +
+                   s * (T(-0.11643287) + s * (T(0.05265332) + s * T(-0.01172120))))));
     const T halfPi = zel_internal::kPi<T> * T(0.5);
     if (ay > ax) r = halfPi - r;
     if (x < T(0)) r = T(2) * halfPi - r;
@@ -158,7 +163,8 @@ void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
             winner = First;
         } else {
             const T h = sqrt(hh);
-            const T l1 = absAtan2Approx(abs(m[1]), m[0]) + absAtan2Approx(abs(m[2]), h) + absAtan2Approx(abs(py), px);
+            const T l1 = absAtan2Approx(abs(m[1]), m[0]) + absAtan2Approx(abs(m[2]), h) +
+                absAtan2Approx(abs(py), px);
             if (l1 <= pivot - margin) {
                 winner = First;
             } else if (l1 >= pivot + margin) {
@@ -167,7 +173,8 @@ void ZELBasicRotate3D<T>::getRPY(T& roll, T& pitch, T& yaw) const noexcept {
         }
     }
     if (winner != Undecided) {
-        const Vector best = winner == First ? rpyCandidate(m, atan2(m[1], m[0])) : rpyCandidate(m, atan2(-m[1], -m[0]));
+        const Vector best = winner == First ? rpyCandidate(m, atan2(m[1], m[0]))
+                                            : rpyCandidate(m, atan2(-m[1], -m[0]));
         roll = best[0];
         pitch = best[1];
         yaw = best[2];

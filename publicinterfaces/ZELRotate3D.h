@@ -85,14 +85,16 @@ public:
     constexpr ZELBasicRotate3D() noexcept
         : m_{T(1), T(0), T(0), T(0), T(1), T(0), T(0), T(0), T(1)} {}
     /// Leaves the nine scalars unset.
-    explicit ZELBasicRotate3D(ZELMath3D::UninitializedType) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {}
+    explicit ZELBasicRotate3D(ZELMath3D::UninitializedType) noexcept
+        : ZELMath3D(ZELMath3D::Uninitialized) {}
     constexpr ZELBasicRotate3D(const ZELBasicRotate3D&) noexcept = default;
     ZELBasicRotate3D& operator=(const ZELBasicRotate3D&) noexcept = default;
     ~ZELBasicRotate3D() = default;
 
     /// R(r, c) = m(r, c), or m(c, r) when transposed, for r, c in 0..2; then normalize(). m must
     /// be at least 3 by 3; further rows and columns are ignored.
-    ZELBasicRotate3D(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
+    ZELBasicRotate3D(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept
+        : ZELMath3D(ZELMath3D::Uninitialized) {
         set(m, transposed);
     }
     void set(const ZELBasicMathMatrix<T>& m, bool transposed) noexcept;
@@ -109,7 +111,8 @@ public:
     ZELBasicMathMatrix<T> toZELBasicMathMatrix() const;
 
     /// R(r, c) = p[r][c], or p[c][r] when transposed; then normalize().
-    ZELBasicRotate3D(const T* const* p, bool transposed) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {
+    ZELBasicRotate3D(const T* const* p, bool transposed) noexcept
+        : ZELMath3D(ZELMath3D::Uninitialized) {
         set(p, transposed);
     }
     void set(const T* const* p, bool transposed) noexcept;
@@ -158,8 +161,8 @@ public:
     /// The determinant by the rule of Sarrus, summed in a fixed order; 1 for a rotation.
     T det() const noexcept {
         const T* m = m_;
-        return (m[2] * m[3] * m[7]) + (m[0] * m[4] * m[8] + m[1] * m[5] * m[6]) - m[2] * m[4] * m[6] -
-               m[3] * m[1] * m[8] - m[0] * m[5] * m[7];
+        return (m[2] * m[3] * m[7]) + (m[0] * m[4] * m[8] + m[1] * m[5] * m[6]) -
+            m[2] * m[4] * m[6] - m[3] * m[1] * m[8] - m[0] * m[5] * m[7];
     }
 
     /// Re-orthonormalises the columns by one pass of classical Gram-Schmidt in the order N, S, A
@@ -179,15 +182,18 @@ public:
     static void multiply(Vector& r, const ZELBasicRotate3D& a, const Vector& v) noexcept {
         const T* m = a.m_;
         const T x = v[0], y = v[1], z = v[2];
-        r.set(m[0] * x + m[3] * y + m[6] * z, m[1] * x + m[4] * y + m[7] * z, m[2] * x + m[5] * y + m[8] * z);
+        r.set(m[0] * x + m[3] * y + m[6] * z, m[1] * x + m[4] * y + m[7] * z,
+              m[2] * x + m[5] * y + m[8] * z);
     }
     /// r = a*b. r must be a different object from a and b.
-    static void multiply(ZELBasicRotate3D& r, const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
+    static void multiply(ZELBasicRotate3D& r, const ZELBasicRotate3D& a,
+                         const ZELBasicRotate3D& b) noexcept {
         product(r.m_, a.m_, b.m_);
     }
     /// r = a*transpose(b) (a times the inverse of an orthonormal b). r must be a different
     /// object from a and b.
-    static void divide(ZELBasicRotate3D& r, const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
+    static void divide(ZELBasicRotate3D& r, const ZELBasicRotate3D& a,
+                       const ZELBasicRotate3D& b) noexcept {
         productTransposed(r.m_, a.m_, b.m_);
     }
 
@@ -273,9 +279,7 @@ public:
                 m_[3] = -s;
                 m_[4] = c;
                 break;
-            default:
-                zel_internal::checkAxis(k, zel_internal::kRotateCAAAxis);
-                return;
+            default: zel_internal::checkAxis(k, zel_internal::kRotateCAAAxis); return;
         }
     }
 
@@ -358,7 +362,8 @@ public:
     /// WorldFrame: R = b*R; LocalFrame: R = R*b. b may be *this.
     void rotate(const ZELBasicRotate3D& b, ZELMath3D::ReferenceFrame f) noexcept {
         zel_internal::dispatchFrame(
-            f, zel_internal::kRotateComposeFrame, [&] { preMultiply(b); }, [&] { postMultiply(b); });
+            f, zel_internal::kRotateComposeFrame, [&] { preMultiply(b); },
+            [&] { postMultiply(b); });
     }
     /// Q = setEAA(axis, angle) (which may throw, before the frame is looked at); then WorldFrame:
     /// R = Q*R, LocalFrame: R = R*Q.
@@ -366,7 +371,8 @@ public:
         ZELBasicRotate3D q(ZELMath3D::Uninitialized);
         q.setEAA(axis, angle);
         zel_internal::dispatchFrame(
-            f, zel_internal::kRotateAxisAngleFrame, [&] { preMultiply(q); }, [&] { postMultiply(q); });
+            f, zel_internal::kRotateAxisAngleFrame, [&] { preMultiply(q); },
+            [&] { postMultiply(q); });
     }
 
     /// @}
@@ -385,15 +391,17 @@ public:
         }
         return true;
     }
-    friend bool operator!=(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept { return !(a == b); }
+    friend bool operator!=(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b) noexcept {
+        return !(a == b);
+    }
 
     /// @}
     /// \name Implementation of the free functions
     /// @{
 
     /// ZELNearAbs (relative false) and ZELNearRel (relative true) of two rotations.
-    static bool nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b, const T& tolAngle,
-                                const T& tolAxis, bool relative);
+    static bool nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b,
+                                const T& tolAngle, const T& tolAxis, bool relative);
     /// operator<<: R as a 3 by 3 math matrix.
     static std::ostream& write(std::ostream& os, const ZELBasicRotate3D& r);
 
@@ -431,7 +439,8 @@ private:
 
 /// a*b: b applied first.
 template <class T>
-inline ZELBasicRotate3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b) noexcept {
+inline ZELBasicRotate3D<T> operator*(const ZELBasicRotate3D<T>& a,
+                                     const ZELBasicRotate3D<T>& b) noexcept {
     ZELBasicRotate3D<T> r(ZELMath3D::Uninitialized);
     ZELBasicRotate3D<T>::multiply(r, a, b);
     return r;
@@ -439,7 +448,8 @@ inline ZELBasicRotate3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasi
 
 /// a*transpose(b), a times the inverse of b.
 template <class T>
-inline ZELBasicRotate3D<T> operator/(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b) noexcept {
+inline ZELBasicRotate3D<T> operator/(const ZELBasicRotate3D<T>& a,
+                                     const ZELBasicRotate3D<T>& b) noexcept {
     ZELBasicRotate3D<T> r(ZELMath3D::Uninitialized);
     ZELBasicRotate3D<T>::divide(r, a, b);
     return r;
@@ -447,7 +457,8 @@ inline ZELBasicRotate3D<T> operator/(const ZELBasicRotate3D<T>& a, const ZELBasi
 
 /// v rotated by a.
 template <class T>
-inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a, const ZELBasicVector3D<T>& v) noexcept {
+inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a,
+                                     const ZELBasicVector3D<T>& v) noexcept {
     ZELBasicVector3D<T> r(ZELMath3D::Uninitialized);
     ZELBasicRotate3D<T>::multiply(r, a, v);
     return r;

@@ -60,7 +60,8 @@ public:
     /// @{
     constexpr ZELBasicVector3D() noexcept : v_{T(0), T(0), T(0)} {}
     /// Leaves the three scalars unset.
-    explicit ZELBasicVector3D(ZELMath3D::UninitializedType) noexcept : ZELMath3D(ZELMath3D::Uninitialized) {}
+    explicit ZELBasicVector3D(ZELMath3D::UninitializedType) noexcept
+        : ZELMath3D(ZELMath3D::Uninitialized) {}
     constexpr explicit ZELBasicVector3D(const T& v) noexcept : v_{v, v, v} {}
     constexpr ZELBasicVector3D(const T& x, const T& y, const T& z) noexcept : v_{x, y, z} {}
     /// Reads p[0], p[1], p[2].
@@ -165,7 +166,9 @@ public:
     /// @}
     /// \name Arithmetic
     /// @{
-    constexpr ZELBasicVector3D operator-() const noexcept { return ZELBasicVector3D(-v_[0], -v_[1], -v_[2]); }
+    constexpr ZELBasicVector3D operator-() const noexcept {
+        return ZELBasicVector3D(-v_[0], -v_[1], -v_[2]);
+    }
     constexpr ZELBasicVector3D operator+() const noexcept { return *this; }
     ZELBasicVector3D& operator++() noexcept { return *this += T(1); }
     ZELBasicVector3D& operator--() noexcept { return *this -= T(1); }
@@ -181,10 +184,18 @@ public:
     }
 
     /// Componentwise sum, difference, product and quotient with a vector or a scalar.
-    ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELAddOp()); }
-    ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELSubOp()); }
-    ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELMulOp()); }
-    ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept { return *this = zip(*this, b, _ZELDivOp()); }
+    ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept {
+        return *this = zip(*this, b, _ZELAddOp());
+    }
+    ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept {
+        return *this = zip(*this, b, _ZELSubOp());
+    }
+    ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept {
+        return *this = zip(*this, b, _ZELMulOp());
+    }
+    ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept {
+        return *this = zip(*this, b, _ZELDivOp());
+    }
     ZELBasicVector3D& operator+=(const T& s) noexcept { return *this += ZELBasicVector3D(s); }
     ZELBasicVector3D& operator-=(const T& s) noexcept { return *this -= ZELBasicVector3D(s); }
     ZELBasicVector3D& operator*=(const T& s) noexcept { return *this *= ZELBasicVector3D(s); }
@@ -244,7 +255,8 @@ public:
     /// (a.x op b.x, a.y op b.y, a.z op b.z) for an operation tag (_ZELAddOp, ...): the element-wise
     /// idiom shared with the math vector and matrix (a scalar operand is broadcast first).
     template <class Op>
-    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b, Op) noexcept {
+    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b,
+                                          Op) noexcept {
         return ZELBasicVector3D(Op::apply(a.v_[0], b.v_[0]), Op::apply(a.v_[1], b.v_[1]),
                                 Op::apply(a.v_[2], b.v_[2]));
     }
@@ -264,51 +276,63 @@ private:
 // ---- free operators ----
 // The scalar operand is a non-deduced parameter, so it may be any type that converts to T.
 template <class T>
-constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a,
+                                        const ZELBasicVector3D<T>& b) noexcept {
     return ZELBasicVector3D<T>::zip(a, b, _ZELAddOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+constexpr ZELBasicVector3D<T> operator+(
+    const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
     return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELAddOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator+(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+constexpr ZELBasicVector3D<T> operator+(const typename ZELBasicVector3D<T>::value_type& s,
+                                        const ZELBasicVector3D<T>& a) noexcept {
     return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELAddOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a,
+                                        const ZELBasicVector3D<T>& b) noexcept {
     return ZELBasicVector3D<T>::zip(a, b, _ZELSubOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+constexpr ZELBasicVector3D<T> operator-(
+    const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
     return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELSubOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator-(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+constexpr ZELBasicVector3D<T> operator-(const typename ZELBasicVector3D<T>::value_type& s,
+                                        const ZELBasicVector3D<T>& a) noexcept {
     return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELSubOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a,
+                                        const ZELBasicVector3D<T>& b) noexcept {
     return ZELBasicVector3D<T>::zip(a, b, _ZELMulOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+constexpr ZELBasicVector3D<T> operator*(
+    const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
     return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELMulOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator*(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+constexpr ZELBasicVector3D<T> operator*(const typename ZELBasicVector3D<T>::value_type& s,
+                                        const ZELBasicVector3D<T>& a) noexcept {
     return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELMulOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
+constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a,
+                                        const ZELBasicVector3D<T>& b) noexcept {
     return ZELBasicVector3D<T>::zip(a, b, _ZELDivOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
+constexpr ZELBasicVector3D<T> operator/(
+    const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
     return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELDivOp());
 }
 template <class T>
-constexpr ZELBasicVector3D<T> operator/(const typename ZELBasicVector3D<T>::value_type& s, const ZELBasicVector3D<T>& a) noexcept {
+constexpr ZELBasicVector3D<T> operator/(const typename ZELBasicVector3D<T>::value_type& s,
+                                        const ZELBasicVector3D<T>& a) noexcept {
     return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELDivOp());
 }
 
@@ -332,14 +356,17 @@ constexpr T ZELDot(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) n
 
 /// The same sum for double, with x and y multiplied as one pair: bit-identical, and it keeps
 /// compilers from vectorising loops of dot products across elements with costly shuffles.
-inline double ZELDot(const ZELBasicVector3D<double>& a, const ZELBasicVector3D<double>& b) noexcept {
+inline double ZELDot(const ZELBasicVector3D<double>& a,
+                     const ZELBasicVector3D<double>& b) noexcept {
     const zel_internal::Pair p = zel_internal::loadPair(&a[0]) * zel_internal::loadPair(&b[0]);
     return (p[0] + p[1]) + a[2] * b[2];
 }
 
 template <class T>
-constexpr ZELBasicVector3D<T> ZELCross(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>(a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]);
+constexpr ZELBasicVector3D<T> ZELCross(const ZELBasicVector3D<T>& a,
+                                       const ZELBasicVector3D<T>& b) noexcept {
+    return ZELBasicVector3D<T>(a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
+                               a[0] * b[1] - a[1] * b[0]);
 }
 
 template <class T>
@@ -387,8 +414,8 @@ template <class T>
 inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& b,
                        const typename ZELBasicVector3D<T>::value_type& tol) noexcept {
     return zel_internal::nearRel(
-        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); }, [&] { return ZELLinfNorm(a); },
-        [&] { return ZELLinfNorm(b); });
+        tol, [&] { return a == b; }, [&] { return ZELLinfNorm(a - b); },
+        [&] { return ZELLinfNorm(a); }, [&] { return ZELLinfNorm(b); });
 }
 
 /// Writes the vector as a 3-element math vector: "[ ", each component followed by two spaces

@@ -76,17 +76,23 @@ public:
     /// @{
 
     constexpr ZELBasicXform3D() noexcept : ZELMath3D(), r_(), p_() {}
-    explicit ZELBasicXform3D(ZELMath3D::UninitializedType u) noexcept : ZELMath3D(u), r_(u), p_(u) {}
+    explicit ZELBasicXform3D(ZELMath3D::UninitializedType u) noexcept
+        : ZELMath3D(u), r_(u), p_(u) {}
     constexpr ZELBasicXform3D(ZELBasicXform3D const&) noexcept = default;
     /// Stores R and p as given.
-    ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept : ZELMath3D(), r_(R), p_(p) {}
+    ZELBasicXform3D(ZELBasicRotate3D<T> const& R, ZELBasicVector3D<T> const& p) noexcept
+        : ZELMath3D(), r_(R), p_(p) {}
     /// The rotation of q (its getRotate) and the position p.
     ZELBasicXform3D(ZELBasicQtn3D<T> const& q, ZELBasicVector3D<T> const& p) noexcept
         : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(p) {
         q.getRotate(r_);
     }
-    ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() { set(m, transposed); }
-    ZELBasicXform3D(T const (*a)[4], bool transposed) : ZELMath3D(), r_(), p_() { set(a, transposed); }
+    ZELBasicXform3D(ZELBasicMathMatrix<T> const& m, bool transposed) : ZELMath3D(), r_(), p_() {
+        set(m, transposed);
+    }
+    ZELBasicXform3D(T const (*a)[4], bool transposed) : ZELMath3D(), r_(), p_() {
+        set(a, transposed);
+    }
     /// The Denavit-Hartenberg link transform (see setDH).
     ZELBasicXform3D(T const& theta, T const& d, T const& alpha, T const& a) noexcept
         : ZELMath3D(), r_(ZELMath3D::Uninitialized), p_(ZELMath3D::Uninitialized) {
@@ -115,8 +121,11 @@ public:
     void getQtn(ZELBasicQtn3D<T>& q) const noexcept { q.setRotate(r_); }
     void setQtn(ZELBasicQtn3D<T> const& q) noexcept { q.getRotate(r_); }
     /// The rotation's operations of the same names, applied to the rotation only.
-    void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const { r_.getNSA(n, s, a); }
-    void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s, ZELBasicVector3D<T> const& a) {
+    void getNSA(ZELBasicVector3D<T>& n, ZELBasicVector3D<T>& s, ZELBasicVector3D<T>& a) const {
+        r_.getNSA(n, s, a);
+    }
+    void setNSA(ZELBasicVector3D<T> const& n, ZELBasicVector3D<T> const& s,
+                ZELBasicVector3D<T> const& a) {
         r_.setNSA(n, s, a);
     }
     void getEAA(ZELBasicVector3D<T>& axis, T& angle) const { r_.getEAA(axis, angle); }
@@ -137,11 +146,15 @@ public:
     ZELBasicVector3D<T> position() const noexcept { return p_; }
     void setPosition(ZELBasicVector3D<T> const& p) noexcept { p_ = p; }
     /// Position component c; the first argument only selects this overload.
-    T operator()(ZELMath3D::PositionIndex, ZELMath3D::CoordinateIndex c) const noexcept { return p_[c]; }
+    T operator()(ZELMath3D::PositionIndex, ZELMath3D::CoordinateIndex c) const noexcept {
+        return p_[c];
+    }
     ZELBasicVector3D<T> operator()(ZELMath3D::PositionIndex) const noexcept { return p_; }
     /// Rotation column d (N, S or A), and component c of it.
     ZELBasicVector3D<T> operator()(ZELMath3D::DirectionIndex d) const noexcept { return r_(d); }
-    T operator()(ZELMath3D::DirectionIndex d, ZELMath3D::CoordinateIndex c) const noexcept { return r_(d, c); }
+    T operator()(ZELMath3D::DirectionIndex d, ZELMath3D::CoordinateIndex c) const noexcept {
+        return r_(d, c);
+    }
 
     /// @}
     /// \name Matrices and arrays
@@ -177,8 +190,7 @@ public:
     /// R and p from a 4 × 4 array in the chosen layout, then R re-orthonormalised.
     void set(T const (*a)[4], bool transposed) {
         for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 3; ++c)
-                at(r_, r, c) = transposed ? a[c][r] : a[r][c];
+            for (int c = 0; c < 3; ++c) at(r_, r, c) = transposed ? a[c][r] : a[r][c];
             p_[r] = transposed ? a[3][r] : a[r][3];
         }
         r_.normalize();
@@ -186,8 +198,7 @@ public:
     /// The twelve scalars in flat order: R column by column, then p.
     void get(T* a) const noexcept {
         const T* R = zel_internal::RotationStorage::columns(r_);
-        for (int i = 0; i < 9; ++i)
-            a[i] = R[i];
+        for (int i = 0; i < 9; ++i) a[i] = R[i];
         a[9] = p_[0];
         a[10] = p_[1];
         a[11] = p_[2];
@@ -206,31 +217,38 @@ public:
     /// @{
 
     /// c = a·b.
-    static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+    static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a,
+                         ZELBasicXform3D const& b) noexcept {
         ZELBasicXform3D m(ZELMath3D::Uninitialized);  // c may be a or b
         const ZELBasicRotate3D<T>& A = a.r_;
         const ZELBasicRotate3D<T>& B = b.r_;
         for (int k = 0; k < 3; ++k)
             for (int r = 0; r < 3; ++r)
-                at(m.r_, r, k) = at(A, r, 0) * at(B, 0, k) + at(A, r, 1) * at(B, 1, k) + at(A, r, 2) * at(B, 2, k);
+                at(m.r_, r, k) = at(A, r, 0) * at(B, 0, k) + at(A, r, 1) * at(B, 1, k) +
+                    at(A, r, 2) * at(B, 2, k);
         for (int r = 0; r < 3; ++r)
-            m.p_[r] = at(A, r, 0) * b.p_[0] + at(A, r, 1) * b.p_[1] + at(A, r, 2) * b.p_[2] + a.p_[r];
+            m.p_[r] =
+                at(A, r, 0) * b.p_[0] + at(A, r, 1) * b.p_[1] + at(A, r, 2) * b.p_[2] + a.p_[r];
         c = m;
     }
     /// c = a·b⁻¹.
-    static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+    static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a,
+                       ZELBasicXform3D const& b) noexcept {
         ZELBasicXform3D m(ZELMath3D::Uninitialized);  // c may be a or b
         const ZELBasicRotate3D<T>& A = a.r_;
         const ZELBasicRotate3D<T>& B = b.r_;
         for (int k = 0; k < 3; ++k)
             for (int r = 0; r < 3; ++r)
-                at(m.r_, r, k) = at(A, r, 0) * at(B, k, 0) + at(A, r, 1) * at(B, k, 1) + at(A, r, 2) * at(B, k, 2);
+                at(m.r_, r, k) = at(A, r, 0) * at(B, k, 0) + at(A, r, 1) * at(B, k, 1) +
+                    at(A, r, 2) * at(B, k, 2);
         for (int r = 0; r < 3; ++r)
-            m.p_[r] = a.p_[r] - (b.p_[0] * at(m.r_, r, 0) + b.p_[1] * at(m.r_, r, 1) + b.p_[2] * at(m.r_, r, 2));
+            m.p_[r] = a.p_[r] -
+                (b.p_[0] * at(m.r_, r, 0) + b.p_[1] * at(m.r_, r, 1) + b.p_[2] * at(m.r_, r, 2));
         c = m;
     }
     /// y = R·x + p; y may be x.
-    static void multiply(ZELBasicVector3D<T>& y, ZELBasicXform3D const& a, ZELBasicVector3D<T> const& x) noexcept {
+    static void multiply(ZELBasicVector3D<T>& y, ZELBasicXform3D const& a,
+                         ZELBasicVector3D<T> const& x) noexcept {
         const ZELBasicRotate3D<T>& A = a.r_;
         const T x0 = x[0], x1 = x[1], x2 = x[2];
         const T y0 = at(A, 0, 0) * x0 + at(A, 0, 1) * x1 + at(A, 0, 2) * x2 + a.p_[0];
@@ -321,8 +339,7 @@ public:
         ZELCleanSinCos(angle, s, c);
         const int i = (static_cast<int>(k) + 1) % 3, j = (static_cast<int>(k) + 2) % 3;
         if (f == ZELMath3D::WorldFrame) {
-            for (int col = 0; col < 3; ++col)
-                turnPair(at(r_, i, col), at(r_, j, col), s, c);
+            for (int col = 0; col < 3; ++col) turnPair(at(r_, i, col), at(r_, j, col), s, c);
             turnPair(p_[i], p_[j], s, c);
         } else {
             for (int row = 0; row < 3; ++row) {
@@ -335,7 +352,8 @@ public:
     /// WorldFrame: this = x·this; LocalFrame: this = this·x.
     void move(ZELBasicXform3D const& x, ZELMath3D::ReferenceFrame f) {
         zel_internal::dispatchFrame(
-            f, zel_internal::kXformMoveFrame, [&] { multiply(*this, x, *this); }, [&] { multiply(*this, *this, x); });
+            f, zel_internal::kXformMoveFrame, [&] { multiply(*this, x, *this); },
+            [&] { multiply(*this, *this, x); });
     }
     /// v = R·v + p.
     void rotateVec(ZELBasicVector3D<T>& v) const noexcept { multiply(v, *this, v); }
@@ -344,10 +362,13 @@ public:
     /// \name Interpolation
     /// @{
 
-    static void slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
-    static void EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b);
+    static void slerp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a,
+                      ZELBasicXform3D const& b);
+    static void EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXform3D const& a,
+                          ZELBasicXform3D const& b);
     /// The same interpolation returned by value (the same bits).
-    static ZELBasicXform3D EAAInterp(T const& t, ZELBasicXform3D const& a, ZELBasicXform3D const& b) {
+    static ZELBasicXform3D EAAInterp(T const& t, ZELBasicXform3D const& a,
+                                     ZELBasicXform3D const& b) {
         ZELBasicXform3D out(ZELMath3D::Uninitialized);
         EAAInterp(out, t, a, b);
         return out;
@@ -360,7 +381,9 @@ public:
     friend bool operator==(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
         return a.p_ == b.p_ && a.r_ == b.r_;
     }
-    friend bool operator!=(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept { return !(a == b); }
+    friend bool operator!=(ZELBasicXform3D const& a, ZELBasicXform3D const& b) noexcept {
+        return !(a == b);
+    }
 
     /// @}
     /// \name Implementation of the free functions
@@ -368,9 +391,10 @@ public:
 
     /// ZELNearAbs (relative false) and ZELNearRel (relative true): the rotations as for
     /// ZELBasicRotate3D, then the positions by the 3-vector comparison with tolAxis.
-    static bool nearPose(ZELBasicXform3D const& a, ZELBasicXform3D const& b, T const& tolAngle, T const& tolAxis,
-                         bool relative) {
-        if (relative) return ZELNearRel(a.r_, b.r_, tolAngle, tolAxis) && ZELNearRel(a.p_, b.p_, tolAxis);
+    static bool nearPose(ZELBasicXform3D const& a, ZELBasicXform3D const& b, T const& tolAngle,
+                         T const& tolAxis, bool relative) {
+        if (relative)
+            return ZELNearRel(a.r_, b.r_, tolAngle, tolAxis) && ZELNearRel(a.p_, b.p_, tolAxis);
         return ZELNearAbs(a.r_, b.r_, tolAngle, tolAxis) && ZELNearAbs(a.p_, b.p_, tolAxis);
     }
     /// operator<<: the 4 × 4 matrix in the math matrix's format.
@@ -381,14 +405,15 @@ private:
     /// R from m[0..8] (column by column) and p from m[9..11], as given.
     void store(T const* m) noexcept {
         T* R = zel_internal::RotationStorage::columns(r_);
-        for (int i = 0; i < 9; ++i)
-            R[i] = m[i];
+        for (int i = 0; i < 9; ++i) R[i] = m[i];
         p_[0] = m[9];
         p_[1] = m[10];
         p_[2] = m[11];
     }
     /// R(r, c) of a rotation, through the rotation's one storage helper.
-    static T& at(ZELBasicRotate3D<T>& R, int r, int c) noexcept { return zel_internal::RotationStorage::at(R, r, c); }
+    static T& at(ZELBasicRotate3D<T>& R, int r, int c) noexcept {
+        return zel_internal::RotationStorage::at(R, r, c);
+    }
     static const T& at(ZELBasicRotate3D<T> const& R, int r, int c) noexcept {
         return zel_internal::RotationStorage::at(R, r, c);
     }
@@ -405,21 +430,24 @@ private:
 
 /// a·b: b applied first, so a chain of links composes from the base outwards.
 template <class T>
-inline ZELBasicXform3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
+inline ZELBasicXform3D<T> operator*(ZELBasicXform3D<T> const& a,
+                                    ZELBasicXform3D<T> const& b) noexcept {
     ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
     ZELBasicXform3D<T>::multiply(c, a, b);
     return c;
 }
 /// a·b⁻¹.
 template <class T>
-inline ZELBasicXform3D<T> operator/(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b) noexcept {
+inline ZELBasicXform3D<T> operator/(ZELBasicXform3D<T> const& a,
+                                    ZELBasicXform3D<T> const& b) noexcept {
     ZELBasicXform3D<T> c(ZELMath3D::Uninitialized);
     ZELBasicXform3D<T>::divide(c, a, b);
     return c;
 }
 /// The point x mapped by a: R·x + p.
 template <class T>
-inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a, ZELBasicVector3D<T> const& x) noexcept {
+inline ZELBasicVector3D<T> operator*(ZELBasicXform3D<T> const& a,
+                                     ZELBasicVector3D<T> const& x) noexcept {
     ZELBasicVector3D<T> y(ZELMath3D::Uninitialized);
     ZELBasicXform3D<T>::multiply(y, a, x);
     return y;

@@ -27,21 +27,24 @@ InArray jointArray(const Chain& chain, py::handle object, bool batch, const char
         throw py::type_error(std::string(what) + ": expected an array-like of numbers");
     }
     const py::ssize_t n = chain.joints();
-    const bool ok = (a.ndim() == 1 && a.shape(0) == n) || (batch && a.ndim() == 2 && a.shape(1) == n);
+    const bool ok =
+        (a.ndim() == 1 && a.shape(0) == n) || (batch && a.ndim() == 2 && a.shape(1) == n);
     if (!ok) {
         const std::string one = "(" + std::to_string(n) + ",)";
         throw py::value_error(std::string(what) + ": expected shape " + one +
-                              (batch ? " or (m, " + std::to_string(n) + ")" : std::string()) + ", got " + shapeText(a));
+                              (batch ? " or (m, " + std::to_string(n) + ")" : std::string()) +
+                              ", got " + shapeText(a));
     }
     return a;
 }
 
-ZELMathVector toVector(const InArray& a) { return ZELMathVector(a.data(), static_cast<std::size_t>(a.shape(0))); }
+ZELMathVector toVector(const InArray& a) {
+    return ZELMathVector(a.data(), static_cast<std::size_t>(a.shape(0)));
+}
 
 py::array_t<double> toArray(const ZELMathVector& v) {
     py::array_t<double> out(static_cast<py::ssize_t>(v.length()));
-    for (std::size_t i = 0; i < v.length(); ++i)
-        out.mutable_data()[i] = v[i];
+    for (std::size_t i = 0; i < v.length(); ++i) out.mutable_data()[i] = v[i];
     return out;
 }
 
@@ -49,8 +52,7 @@ py::array_t<double> toArray(const ZELMathVector& v) {
 // homogeneous matrix.
 void homogeneous(const double* pose, double* m) {
     for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c)
-            m[4 * r + c] = pose[3 * c + r];
+        for (int c = 0; c < 3; ++c) m[4 * r + c] = pose[3 * c + r];
         m[4 * r + 3] = pose[9 + r];
         m[12 + r] = 0.0;
     }
@@ -81,14 +83,14 @@ py::array_t<double> jacobian(const Chain& self, py::handle qObject) {
     const py::ssize_t n = self.joints();
     py::array_t<double> out({py::ssize_t(6), n});
     double* rows[6];
-    for (py::ssize_t r = 0; r < 6; ++r)
-        rows[r] = out.mutable_data() + r * n;
+    for (py::ssize_t r = 0; r < 6; ++r) rows[r] = out.mutable_data() + r * n;
     self.jacobianRows(q.data(), rows);
     return out;
 }
 
-py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedObject, double positionTolerance,
-                  double orientationTolerance, int maxIterations, double timeBudget, int restarts, py::object stream) {
+py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedObject,
+                  double positionTolerance, double orientationTolerance, int maxIterations,
+                  double timeBudget, int restarts, py::object stream) {
     const InArray seedArray = jointArray(self, seedObject, false, "KinematicChain.inverse (seed)");
     ZELIKOptions options;
     options.positionTolerance = positionTolerance;
@@ -98,8 +100,9 @@ py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedOb
     options.restarts = restarts;
     if (!stream.is_none()) {
         if (!py::isinstance<ZELRandomStream>(stream))
-            throw py::type_error("KinematicChain.inverse: stream must be a RandomStream or None, got " +
-                                 py::str(py::type::of(stream).attr("__name__")).cast<std::string>());
+            throw py::type_error(
+                "KinematicChain.inverse: stream must be a RandomStream or None, got " +
+                py::str(py::type::of(stream).attr("__name__")).cast<std::string>());
         options.stream = stream.cast<ZELRandomStream>();
     }
     const ZELMathVector seed = toVector(seedArray);
@@ -126,59 +129,81 @@ void bindKinematics(py::module_& m) {
         .def_readonly("converged", &ZELIKResult::converged, "Both errors within their tolerances.")
         .def_readonly("iterations", &ZELIKResult::iterations, "Iterations over all attempts.")
         .def_readonly("restarts", &ZELIKResult::restarts, "Restarts from random joint vectors.")
-        .def_readonly("position_error", &ZELIKResult::positionError, "Tool position error, length unit.")
-        .def_readonly("orientation_error", &ZELIKResult::orientationError, "Tool orientation error, radians.")
+        .def_readonly("position_error", &ZELIKResult::positionError,
+                      "Tool position error, length unit.")
+        .def_readonly("orientation_error", &ZELIKResult::orientationError,
+                      "Tool orientation error, radians.")
         .def_readonly("reason", &ZELIKResult::reason, "Why the solver stopped (IKReason).")
-        .def("__repr__", [](const ZELIKResult& r) {
-            return "IKResult(converged=" + std::string(r.converged ? "True" : "False") +
-                   ", iterations=" + std::to_string(r.iterations) + ", restarts=" + std::to_string(r.restarts) +
-                   ", position_error=" + py::repr(py::float_(r.positionError)).cast<std::string>() +
-                   ", orientation_error=" + py::repr(py::float_(r.orientationError)).cast<std::string>() +
-                   ", reason=" + py::repr(py::cast(r.reason)).cast<std::string>() + ")";
-        }, "IKResult(converged=..., ...).");
+        .def(
+            "__repr__",
+            [](const ZELIKResult& r) {
+                return "IKResult(converged=" + std::string(r.converged ? "True" : "False") +
+                    ", iterations=" + std::to_string(r.iterations) +
+                    ", restarts=" + std::to_string(r.restarts) + ", position_error=" +
+                    py::repr(py::float_(r.positionError)).cast<std::string>() +
+                    ", orientation_error=" +
+                    py::repr(py::float_(r.orientationError)).cast<std::string>() +
+                    ", reason=" + py::repr(py::cast(r.reason)).cast<std::string>() + ")";
+            },
+            "IKResult(converged=..., ...).");
 
     const double inf = std::numeric_limits<double>::infinity();
     const ZELIKOptions defaults;
-    py::class_<Chain>(m, "KinematicChain",
-                      "A serial arm of classic Denavit-Hartenberg links Rz(theta)*Tz(d)*Tx(a)*Rx(alpha): forward "
-                      "kinematics, the 6 x n geometric Jacobian of the tool point in base coordinates (rows vx vy "
-                      "vz wx wy wz) and deterministic inverse kinematics.")
+    py::class_<Chain>(
+        m, "KinematicChain",
+        "A serial arm of classic Denavit-Hartenberg links Rz(theta)*Tz(d)*Tx(a)*Rx(alpha): forward "
+        "kinematics, the 6 x n geometric Jacobian of the tool point in base coordinates (rows vx "
+        "vy "
+        "vz wx wy wz) and deterministic inverse kinematics.")
         .def(py::init<>(), "An empty chain with identity base and tool.")
         .def("add_revolute", &Chain::addRevolute, py::arg("d"), py::arg("a"), py::arg("alpha"),
              py::arg("offset") = 0.0, py::arg("lower") = -inf, py::arg("upper") = inf,
              "Appends a revolute link, theta = q + offset. DomainError when lower > upper.")
-        .def("add_prismatic", &Chain::addPrismatic, py::arg("theta"), py::arg("a"), py::arg("alpha"),
-             py::arg("offset") = 0.0, py::arg("lower") = -inf, py::arg("upper") = inf,
+        .def("add_prismatic", &Chain::addPrismatic, py::arg("theta"), py::arg("a"),
+             py::arg("alpha"), py::arg("offset") = 0.0, py::arg("lower") = -inf,
+             py::arg("upper") = inf,
              "Appends a prismatic link, d = q + offset. DomainError when lower > upper.")
         .def("set_base", &Chain::setBase, py::arg("base"), "The transform before the first link.")
-        .def("set_tool", &Chain::setTool, py::arg("tool"), "The transform from the last link to the tool.")
+        .def("set_tool", &Chain::setTool, py::arg("tool"),
+             "The transform from the last link to the tool.")
         .def("base", &Chain::base, "A copy of the base transform.")
         .def("tool", &Chain::tool, "A copy of the tool transform.")
         .def("joints", &Chain::joints, "The number of joints.")
         .def("lower", &Chain::lower, py::arg("i"), "The lower limit of joint i.")
         .def("upper", &Chain::upper, py::arg("i"), "The upper limit of joint i.")
         .def("is_prismatic", &Chain::isPrismatic, py::arg("i"), "Whether joint i is prismatic.")
-        .def("reach", &Chain::reach, "The length scale of the chain (sum of the link lengths and the tool offset).")
+        .def("reach", &Chain::reach,
+             "The length scale of the chain (sum of the link lengths and the tool offset).")
         .def("forward", &forward, py::arg("q"),
-             "The tool pose: an Xform3D for q of shape (n,), an (m, 4, 4) array of homogeneous matrices for "
-             "q of shape (m, n), computed in the library without the GIL. NaN joints give NaN poses.")
-        .def("frames", [](const Chain& self, py::handle q) {
-            std::vector<ZELXform3D> frames;
-            self.forward(toVector(jointArray(self, q, false, "KinematicChain.frames")), frames);
-            py::list out;
-            for (const ZELXform3D& x : frames)
-                out.append(py::cast(x));
-            return out;
-        }, py::arg("q"), "Every link frame (base * links 0..i), then the tool pose: a list of n + 1 Xform3D.")
-        .def("jacobian", &jacobian, py::arg("q"), "The (6, n) geometric Jacobian of the tool point, base frame.")
+             "The tool pose: an Xform3D for q of shape (n,), an (m, 4, 4) array of homogeneous "
+             "matrices for "
+             "q of shape (m, n), computed in the library without the GIL. NaN joints give NaN "
+             "poses.")
+        .def(
+            "frames",
+            [](const Chain& self, py::handle q) {
+                std::vector<ZELXform3D> frames;
+                self.forward(toVector(jointArray(self, q, false, "KinematicChain.frames")), frames);
+                py::list out;
+                for (const ZELXform3D& x : frames) out.append(py::cast(x));
+                return out;
+            },
+            py::arg("q"),
+            "Every link frame (base * links 0..i), then the tool pose: a list of n + 1 Xform3D.")
+        .def("jacobian", &jacobian, py::arg("q"),
+             "The (6, n) geometric Jacobian of the tool point, base frame.")
         .def("inverse", &inverse, py::arg("target"), py::arg("seed"),
              py::arg("position_tolerance") = defaults.positionTolerance,
              py::arg("orientation_tolerance") = defaults.orientationTolerance,
-             py::arg("max_iterations") = defaults.maxIterations, py::arg("time_budget") = defaults.timeBudget,
-             py::arg("restarts") = defaults.restarts, py::arg("stream") = py::none(),
-             "Joint values putting the tool at target, from seed: returns (q, IKResult). position_tolerance "
-             "0 means 1e-6 of reach(); time_budget in seconds (inf: none); stream: the RandomStream of the "
-             "restarts (None: the fixed default). The same arguments give the same bits, unless the time "
+             py::arg("max_iterations") = defaults.maxIterations,
+             py::arg("time_budget") = defaults.timeBudget, py::arg("restarts") = defaults.restarts,
+             py::arg("stream") = py::none(),
+             "Joint values putting the tool at target, from seed: returns (q, IKResult). "
+             "position_tolerance "
+             "0 means 1e-6 of reach(); time_budget in seconds (inf: none); stream: the "
+             "RandomStream of the "
+             "restarts (None: the fixed default). The same arguments give the same bits, unless "
+             "the time "
              "budget stopped the search.");
 }
 

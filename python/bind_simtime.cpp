@@ -20,8 +20,7 @@ namespace {
 using T = ZELSimTime;
 
 struct TimeObject {
-    PyObject_HEAD
-    T value;
+    PyObject_HEAD T value;
 };
 
 // The type, created once when the module is imported and kept for the life of the process.
@@ -65,14 +64,17 @@ bool timeOperand(PyObject* o, T& out) {
 
 T timeFrom(PyObject* o, const char* what) {
     T t;
-    if (!timeOperand(o, t)) throw py::type_error(std::string(what) + ": expected a SimTime, a float or an int");
+    if (!timeOperand(o, t))
+        throw py::type_error(std::string(what) + ": expected a SimTime, a float or an int");
     return t;
 }
 
 // The exception in flight as a Python error, by the module's translators (then pybind11's).
 PyObject* raiseCurrent() {
-    if (!py::detail::apply_exception_translators(py::detail::get_local_internals().registered_exception_translators) &&
-        !py::detail::apply_exception_translators(py::detail::get_internals().registered_exception_translators))
+    if (!py::detail::apply_exception_translators(
+            py::detail::get_local_internals().registered_exception_translators) &&
+        !py::detail::apply_exception_translators(
+            py::detail::get_internals().registered_exception_translators))
         PyErr_SetString(PyExc_SystemError, "unknown C++ exception in SimTime");
     return nullptr;
 }
@@ -115,8 +117,12 @@ PyObject* compareSlot(PyObject* a, PyObject* b, int op) {
     return guarded([&]() -> PyObject* {
         T x, y;
         if (!timeOperand(a, x) || !timeOperand(b, y)) Py_RETURN_NOTIMPLEMENTED;
-        const bool r = op == Py_LT ? x < y : op == Py_LE ? x <= y : op == Py_EQ ? x == y
-                     : op == Py_NE ? x != y : op == Py_GT ? x > y : x >= y;
+        const bool r = op == Py_LT ? x < y
+            : op == Py_LE          ? x <= y
+            : op == Py_EQ          ? x == y
+            : op == Py_NE          ? x != y
+            : op == Py_GT          ? x > y
+                                   : x >= y;
         return PyBool_FromLong(r);
     });
 }
@@ -132,7 +138,9 @@ PyObject* floatSlot(PyObject* a) { return PyFloat_FromDouble(valueOf(a).seconds(
 
 PyObject* reprSlot(PyObject* a) {
     const T& t = valueOf(a);
-    return PyUnicode_FromString(("SimTime(" + std::to_string(t.wholeSeconds()) + ", " + std::to_string(t.nanoseconds()) + ")").c_str());
+    return PyUnicode_FromString(("SimTime(" + std::to_string(t.wholeSeconds()) + ", " +
+                                 std::to_string(t.nanoseconds()) + ")")
+                                    .c_str());
 }
 
 PyObject* strSlot(PyObject* a) { return PyUnicode_FromString(streamed(valueOf(a)).c_str()); }
@@ -158,7 +166,9 @@ PyObject* newSlot(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
         PyObject* b = nullptr;
         if (n == 0) return newTime(type, T());
         if (n == 1) {
-            if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:SimTime", const_cast<char**>(names1), &a)) return nullptr;
+            if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:SimTime", const_cast<char**>(names1),
+                                             &a))
+                return nullptr;
             T t;
             if (timeOperand(a, t)) return newTime(type, t);
             const double s = PyFloat_AsDouble(a);  // anything else with __float__ (numpy floats)
@@ -169,8 +179,11 @@ PyObject* newSlot(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
             }
             return newTime(type, fromSeconds(s));
         }
-        if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:SimTime", const_cast<char**>(names2), &a, &b)) return nullptr;
-        if (!PyLong_Check(a) || !PyLong_Check(b)) throw py::type_error("SimTime(sec, nsec): expected two ints");
+        if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:SimTime", const_cast<char**>(names2), &a,
+                                         &b))
+            return nullptr;
+        if (!PyLong_Check(a) || !PyLong_Check(b))
+            throw py::type_error("SimTime(sec, nsec): expected two ints");
         const long long sec = PyLong_AsLongLong(a);
         if (sec == -1 && PyErr_Occurred()) throw py::error_already_set();
         return newTime(type, T(static_cast<std::int64_t>(sec), clampedNanoseconds(b)));
@@ -205,18 +218,24 @@ PyObject* formatMethod(PyObject* self, PyObject* precision) {
 }
 PyObject* reduceMethod(PyObject* self, PyObject*) {
     const T& t = valueOf(self);
-    return Py_BuildValue("(O(Li))", reinterpret_cast<PyObject*>(gTimeType), static_cast<long long>(t.wholeSeconds()),
-                         t.nanoseconds());
+    return Py_BuildValue("(O(Li))", reinterpret_cast<PyObject*>(gTimeType),
+                         static_cast<long long>(t.wholeSeconds()), t.nanoseconds());
 }
 
-PyObject* wholeSecondsGetter(PyObject* self, void*) { return PyLong_FromLongLong(valueOf(self).wholeSeconds()); }
-PyObject* nanosecondsGetter(PyObject* self, void*) { return PyLong_FromLong(valueOf(self).nanoseconds()); }
+PyObject* wholeSecondsGetter(PyObject* self, void*) {
+    return PyLong_FromLongLong(valueOf(self).wholeSeconds());
+}
+PyObject* nanosecondsGetter(PyObject* self, void*) {
+    return PyLong_FromLong(valueOf(self).nanoseconds());
+}
 
 PyMethodDef kMethods[] = {
     {"seconds", &secondsMethod, METH_NOARGS, "The value in float seconds."},
     {"__floor__", &floorMethod, METH_NOARGS, "The nearest whole second at or below (a SimTime)."},
     {"__ceil__", &ceilMethod, METH_NOARGS, "The nearest whole second at or above (a SimTime)."},
-    {"fmod", &fmodMethod, METH_O, "a.fmod(divisor) is a - w*b, with w the whole seconds of a / b (the sign of a); raises as / does."},
+    {"fmod", &fmodMethod, METH_O,
+     "a.fmod(divisor) is a - w*b, with w the whole seconds of a / b (the sign of a); raises as / "
+     "does."},
     {"format", &formatMethod, METH_O,
      "The text output with `precision` digits after the point (at most 9)."},
     {"__copy__", &copyMethod, METH_NOARGS, "The time itself (immutable)."},
@@ -225,8 +244,10 @@ PyMethodDef kMethods[] = {
     {nullptr, nullptr, 0, nullptr}};
 
 PyGetSetDef kProperties[] = {
-    {"whole_seconds", &wholeSecondsGetter, nullptr, "The whole seconds of the canonical form.", nullptr},
-    {"nanoseconds", &nanosecondsGetter, nullptr, "The nanoseconds of the canonical form (sign of the value).", nullptr},
+    {"whole_seconds", &wholeSecondsGetter, nullptr, "The whole seconds of the canonical form.",
+     nullptr},
+    {"nanoseconds", &nanosecondsGetter, nullptr,
+     "The nanoseconds of the canonical form (sign of the value).", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 template <class F>
@@ -239,32 +260,37 @@ void* slot(F f) {
 void bindSimTime(py::module_& m) {
     static const char* const doc =
         "SimTime(), SimTime(seconds), SimTime(sec, nsec)\n\n"
-        "An exact simulation time: whole seconds (64-bit) and nanoseconds. Sums, products and quotients are "
-        "exact to 1 ns; results beyond the range saturate. Float seconds are rounded to the nearest nanosecond "
-        "(ValueError for NaN and infinities); (sec, nsec) raises DomainError when |nsec| >= 1e9, and a nanosecond "
-        "count of the opposite sign to sec is taken in the direction of sec. A float or int operand of an operator "
-        "converts as SimTime(seconds); / raises ZeroDivideError for a zero divisor and DivisionOverflowError "
+        "An exact simulation time: whole seconds (64-bit) and nanoseconds. Sums, products and "
+        "quotients are "
+        "exact to 1 ns; results beyond the range saturate. Float seconds are rounded to the "
+        "nearest nanosecond "
+        "(ValueError for NaN and infinities); (sec, nsec) raises DomainError when |nsec| >= 1e9, "
+        "and a nanosecond "
+        "count of the opposite sign to sec is taken in the direction of sec. A float or int "
+        "operand of an operator "
+        "converts as SimTime(seconds); / raises ZeroDivideError for a zero divisor and "
+        "DivisionOverflowError "
         "beyond the largest time. Immutable and hashable.";
-    static PyType_Slot slots[] = {
-        {Py_tp_doc, const_cast<char*>(doc)},
-        {Py_tp_new, slot(&newSlot)},
-        {Py_tp_dealloc, slot(&deallocSlot)},
-        {Py_tp_repr, slot(&reprSlot)},
-        {Py_tp_str, slot(&strSlot)},
-        {Py_tp_hash, slot(&hashSlot)},
-        {Py_tp_richcompare, slot(&compareSlot)},
-        {Py_tp_methods, kMethods},
-        {Py_tp_getset, kProperties},
-        {Py_nb_add, slot(&binarySlot<&add>)},
-        {Py_nb_subtract, slot(&binarySlot<&subtract>)},
-        {Py_nb_multiply, slot(&binarySlot<&multiply>)},
-        {Py_nb_true_divide, slot(&binarySlot<&divide>)},
-        {Py_nb_negative, slot(&unarySlot<&negate>)},
-        {Py_nb_positive, slot(&unarySlot<&identity>)},
-        {Py_nb_absolute, slot(&unarySlot<&absolute>)},
-        {Py_nb_float, slot(&floatSlot)},
-        {0, nullptr}};
-    static PyType_Spec spec = {"zelmath.SimTime", sizeof(TimeObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
+    static PyType_Slot slots[] = {{Py_tp_doc, const_cast<char*>(doc)},
+                                  {Py_tp_new, slot(&newSlot)},
+                                  {Py_tp_dealloc, slot(&deallocSlot)},
+                                  {Py_tp_repr, slot(&reprSlot)},
+                                  {Py_tp_str, slot(&strSlot)},
+                                  {Py_tp_hash, slot(&hashSlot)},
+                                  {Py_tp_richcompare, slot(&compareSlot)},
+                                  {Py_tp_methods, kMethods},
+                                  {Py_tp_getset, kProperties},
+                                  {Py_nb_add, slot(&binarySlot<&add>)},
+                                  {Py_nb_subtract, slot(&binarySlot<&subtract>)},
+                                  {Py_nb_multiply, slot(&binarySlot<&multiply>)},
+                                  {Py_nb_true_divide, slot(&binarySlot<&divide>)},
+                                  {Py_nb_negative, slot(&unarySlot<&negate>)},
+                                  {Py_nb_positive, slot(&unarySlot<&identity>)},
+                                  {Py_nb_absolute, slot(&unarySlot<&absolute>)},
+                                  {Py_nb_float, slot(&floatSlot)},
+                                  {0, nullptr}};
+    static PyType_Spec spec = {"zelmath.SimTime", sizeof(TimeObject), 0,
+                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
     PyObject* type = PyType_FromSpec(&spec);
     if (type == nullptr) throw py::error_already_set();
     gTimeType = reinterpret_cast<PyTypeObject*>(type);
@@ -274,12 +300,18 @@ void bindSimTime(py::module_& m) {
     cls.attr("max") = py::reinterpret_steal<py::object>(newTime(scl_numeric_limits<T>::max()));
     cls.attr("min") = py::reinterpret_steal<py::object>(newTime(scl_numeric_limits<T>::min()));
     m.add_object("SimTime", cls);
-    gTimeType = reinterpret_cast<PyTypeObject*>(cls.inc_ref().ptr());  // kept for the life of the process
+    gTimeType =
+        reinterpret_cast<PyTypeObject*>(cls.inc_ref().ptr());  // kept for the life of the process
 
-    m.def("ratio", [](py::handle a, py::handle b) { return ratio(timeFrom(a.ptr(), "ratio"), timeFrom(b.ptr(), "ratio")); },
-          py::arg("a"), py::arg("b"),
-          "a / b as a float: the double nearest to the exact quotient of the two times (the same bits as the "
-          "C++ ratio); ZeroDivideError for a zero b.");
+    m.def(
+        "ratio",
+        [](py::handle a, py::handle b) {
+            return ratio(timeFrom(a.ptr(), "ratio"), timeFrom(b.ptr(), "ratio"));
+        },
+        py::arg("a"), py::arg("b"),
+        "a / b as a float: the double nearest to the exact quotient of the two times (the same "
+        "bits as the "
+        "C++ ratio); ZeroDivideError for a zero b.");
 }
 
 }  // namespace zelmath_python

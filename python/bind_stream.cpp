@@ -68,63 +68,102 @@ Stream fromState(const std::string& text) { return Stream::FromState(text); }
 
 void bindStream(py::module_& m) {
     py::enum_<ZELStreamEngine>(m, "StreamEngine", "The engine behind a RandomStream.")
-        .value("CLASSIC", ZELStreamEngine::Classic, "A numbered stream of the process-wide generator.")
-        .value("MRG32K3A", ZELStreamEngine::MRG32k3a, "L'Ecuyer's combined multiple recursive generator MRG32k3a.")
+        .value("CLASSIC", ZELStreamEngine::Classic,
+               "A numbered stream of the process-wide generator.")
+        .value("MRG32K3A", ZELStreamEngine::MRG32k3a,
+               "L'Ecuyer's combined multiple recursive generator MRG32k3a.")
         .value("PHILOX", ZELStreamEngine::Philox, "The counter-based Philox4x32-10.");
 
-    py::class_<Stream>(m, "RandomStream",
-                       "A stream of uniform numbers held by value: MRG32k3a (stream k starts k * 2**127 steps in, "
-                       "substream j a further j * 2**76), Philox4x32-10 (key = seed, counter = (block, stream); "
-                       "substream j starts at block j * 2**32), or a numbered stream of RandomGenerator "
-                       "(classic). Copies and pickles continue exactly where the original was.")
-        .def_static("mrg32k3a", [](py::handle stream, py::handle substream, py::handle seed) {
-            return Stream::MRG32k3a(unsignedArg(stream, "stream"), unsignedArg(substream, "substream"), packageSeed(seed));
-        }, py::arg("stream") = 0, py::arg("substream") = 0,
-           py::arg("package_seed") = py::make_tuple(12345, 12345, 12345, 12345, 12345, 12345),
-           "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed (three "
-           "components below 4294967087, three below 4294944443, neither half all zero; else DomainError).")
-        .def_static("philox", [](py::handle seed, py::handle stream, py::handle substream) {
-            return Stream::Philox(unsignedArg(seed, "seed"), unsignedArg(stream, "stream"),
-                                  unsignedArg(substream, "substream"));
-        }, py::arg("seed"), py::arg("stream") = 0, py::arg("substream") = 0,
-           "Philox4x32-10 stream `stream` keyed by the 64-bit `seed`, substream `substream` (below 2**32).")
-        .def_static("classic", [](py::handle stream) { return Stream::Classic(streamNumber(stream)); }, py::arg("stream"),
-           "Stream `stream` of RandomGenerator.instance() (shared state; draws equal get_random_number(stream); "
-           "numbers outside 1..2000 mean stream 1).")
-        .def("next", [](Stream& s) { return s.next(); }, "The next number.")
+    py::class_<Stream>(
+        m, "RandomStream",
+        "A stream of uniform numbers held by value: MRG32k3a (stream k starts k * 2**127 steps in, "
+        "substream j a further j * 2**76), Philox4x32-10 (key = seed, counter = (block, stream); "
+        "substream j starts at block j * 2**32), or a numbered stream of RandomGenerator "
+        "(classic). Copies and pickles continue exactly where the original was.")
+        .def_static(
+            "mrg32k3a",
+            [](py::handle stream, py::handle substream, py::handle seed) {
+                return Stream::MRG32k3a(unsignedArg(stream, "stream"),
+                                        unsignedArg(substream, "substream"), packageSeed(seed));
+            },
+            py::arg("stream") = 0, py::arg("substream") = 0,
+            py::arg("package_seed") = py::make_tuple(12345, 12345, 12345, 12345, 12345, 12345),
+            "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed "
+            "(three "
+            "components below 4294967087, three below 4294944443, neither half all zero; else "
+            "DomainError).")
+        .def_static(
+            "philox",
+            [](py::handle seed, py::handle stream, py::handle substream) {
+                return Stream::Philox(unsignedArg(seed, "seed"), unsignedArg(stream, "stream"),
+                                      unsignedArg(substream, "substream"));
+            },
+            py::arg("seed"), py::arg("stream") = 0, py::arg("substream") = 0,
+            "Philox4x32-10 stream `stream` keyed by the 64-bit `seed`, substream `substream` "
+            "(below 2**32).")
+        .def_static(
+            "classic", [](py::handle stream) { return Stream::Classic(streamNumber(stream)); },
+            py::arg("stream"),
+            "Stream `stream` of RandomGenerator.instance() (shared state; draws equal "
+            "get_random_number(stream); "
+            "numbers outside 1..2000 mean stream 1).")
+        .def(
+            "next", [](Stream& s) { return s.next(); }, "The next number.")
         .def("random", &numbers, py::arg("count"),
              "The next `count` numbers as a float64 numpy array, equal to `count` calls of next().")
-        .def("advance", [](Stream& s, py::handle n) { s.advance(unsignedArg(n, "n")); }, py::arg("n"),
-             "Moves on as if `n` numbers had been drawn (O(log n) for MRG32k3a, O(1) for Philox).")
-        .def("reset_stream", [](Stream& s) { s.resetStream(); }, "Back to the start of the stream (substream 0).")
-        .def("reset_substream", [](Stream& s) {
-            s.resetSubstream();
-            raiseIfWarned();
-        }, "Back to the start of the current substream (a classic stream warns and stays).")
-        .def("next_substream", [](Stream& s) {
-            s.nextSubstream();
-            raiseIfWarned();
-        }, "On to the start of the next substream (a classic stream warns and stays).")
-        .def("set_antithetic", [](Stream& s, bool on) {
-            s.setAntithetic(on);
-            raiseIfWarned();
-        }, py::arg("on") = true,
-           "Antithetic output (1 - u) on or off from the next draw on (a classic stream cannot switch it off: "
-           "it warns and stays).")
-        .def_property_readonly("antithetic", &Stream::antithetic, "Whether the output is antithetic.")
+        .def(
+            "advance", [](Stream& s, py::handle n) { s.advance(unsignedArg(n, "n")); },
+            py::arg("n"),
+            "Moves on as if `n` numbers had been drawn (O(log n) for MRG32k3a, O(1) for Philox).")
+        .def(
+            "reset_stream", [](Stream& s) { s.resetStream(); },
+            "Back to the start of the stream (substream 0).")
+        .def(
+            "reset_substream",
+            [](Stream& s) {
+                s.resetSubstream();
+                raiseIfWarned();
+            },
+            "Back to the start of the current substream (a classic stream warns and stays).")
+        .def(
+            "next_substream",
+            [](Stream& s) {
+                s.nextSubstream();
+                raiseIfWarned();
+            },
+            "On to the start of the next substream (a classic stream warns and stays).")
+        .def(
+            "set_antithetic",
+            [](Stream& s, bool on) {
+                s.setAntithetic(on);
+                raiseIfWarned();
+            },
+            py::arg("on") = true,
+            "Antithetic output (1 - u) on or off from the next draw on (a classic stream cannot "
+            "switch it off: "
+            "it warns and stays).")
+        .def_property_readonly("antithetic", &Stream::antithetic,
+                               "Whether the output is antithetic.")
         .def_property_readonly("engine", &Stream::engine, "The engine (StreamEngine).")
         .def_property_readonly("stream_index", &Stream::streamIndex, "The stream number.")
-        .def_property_readonly("substream_index", &Stream::substreamIndex, "The substream number (0 for classic).")
+        .def_property_readonly("substream_index", &Stream::substreamIndex,
+                               "The substream number (0 for classic).")
         .def("state", &Stream::state, "The whole state as one line of text (see from_state).")
         .def_static("from_state", &fromState, py::arg("text"),
                     "The stream saved by state(); DomainError for any other text.")
-        .def("__copy__", [](const Stream& s) { return Stream(s); }, "An independent copy at the same position.")
-        .def("__deepcopy__", [](const Stream& s, py::dict) { return Stream(s); }, py::arg("memo"),
-             "An independent copy at the same position.")
-        .def("__repr__", [](const Stream& s) { return "RandomStream.from_state('" + s.state() + "')"; })
+        .def(
+            "__copy__", [](const Stream& s) { return Stream(s); },
+            "An independent copy at the same position.")
+        .def(
+            "__deepcopy__", [](const Stream& s, py::dict) { return Stream(s); }, py::arg("memo"),
+            "An independent copy at the same position.")
+        .def("__repr__",
+             [](const Stream& s) { return "RandomStream.from_state('" + s.state() + "')"; })
         .def(py::pickle([](const Stream& s) { return py::make_tuple(s.state()); },
                         [](const py::tuple& t) {
-                            if (t.size() != 1) throw py::value_error("a pickled RandomStream holds one state text");
+                            if (t.size() != 1)
+                                throw py::value_error(
+                                    "a pickled RandomStream holds one state text");
                             return fromState(t[0].cast<std::string>());
                         }));
 }

@@ -33,8 +33,8 @@ void warnOnAssert(const char* category, const char* message, const char* file, i
     if (!Py_IsInitialized()) return;
     py::gil_scoped_acquire gil;
     if (PyErr_Occurred()) return;  // an earlier report is already on its way as an error
-    const std::string text = std::string(message) + " (" + category + ", " + file + "(" +
-                             std::to_string(line) + "))";
+    const std::string text =
+        std::string(message) + " (" + category + ", " + file + "(" + std::to_string(line) + "))";
     PyErr_WarnEx(gAssertionWarning, text.c_str(), 1);
 }
 
@@ -69,10 +69,12 @@ InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape,
     }
     if (!ok) {
         std::string want = "(";
-        for (py::ssize_t extent : shape) want += (extent < 0 ? std::string("n") : std::to_string(extent)) + ", ";
+        for (py::ssize_t extent : shape)
+            want += (extent < 0 ? std::string("n") : std::to_string(extent)) + ", ";
         want = want.substr(0, want.size() - 2) + (shape.size() == 1 ? ",)" : ")");
         std::string got = "(";
-        for (py::ssize_t i = 0; i < a.ndim(); ++i) got += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
+        for (py::ssize_t i = 0; i < a.ndim(); ++i)
+            got += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
         got += a.ndim() == 1 ? ",)" : ")";
         throw py::type_error(std::string(what) + ": expected shape " + want + ", got " + got);
     }
@@ -91,31 +93,39 @@ void shapeMismatch(const char* what, const std::string& a, const std::string& b)
 
 double finiteOr(double x, const char* what) {
     if (!std::isfinite(x))
-        throw py::value_error(std::string(what) + " must be finite, got " + py::repr(py::float_(x)).cast<std::string>());
+        throw py::value_error(std::string(what) + " must be finite, got " +
+                              py::repr(py::float_(x)).cast<std::string>());
     return x;
 }
 
 void bindErrors(py::module_& m) {
     py::handle builtins = PyEval_GetBuiltins();
-    auto builtin = [&](const char* name) { return py::reinterpret_borrow<py::object>(PyDict_GetItemString(builtins.ptr(), name)); };
-    gError = newClass(m, "Error", "Base of every error zelmath raises.", py::make_tuple(builtin("Exception")));
+    auto builtin = [&](const char* name) {
+        return py::reinterpret_borrow<py::object>(PyDict_GetItemString(builtins.ptr(), name));
+    };
+    gError = newClass(m, "Error", "Base of every error zelmath raises.",
+                      py::make_tuple(builtin("Exception")));
     py::object error = py::reinterpret_borrow<py::object>(gError);
     gZeroDivide = newClass(m, "ZeroDivideError", "Division of a SimTime by zero.",
                            py::make_tuple(error, builtin("ZeroDivisionError")));
-    gDomain = newClass(m, "DomainError",
-                       "A value outside its domain: a SimTime nanosecond count of 1e9 or more in magnitude; a "
-                       "RandomStream package seed, substream or state text.",
-                       py::make_tuple(error, builtin("ValueError")));
+    gDomain = newClass(
+        m, "DomainError",
+        "A value outside its domain: a SimTime nanosecond count of 1e9 or more in magnitude; a "
+        "RandomStream package seed, substream or state text.",
+        py::make_tuple(error, builtin("ValueError")));
     gOverflow = newClass(m, "DivisionOverflowError", "A SimTime quotient beyond the largest time.",
                          py::make_tuple(error, builtin("OverflowError")));
-    gZeroVector = newClass(m, "ZeroVectorError", "A vector or rotation axis of zero length where a direction is needed.",
+    gZeroVector = newClass(m, "ZeroVectorError",
+                           "A vector or rotation axis of zero length where a direction is needed.",
                            py::make_tuple(error));
-    gNumeric = newClass(m, "NumericError", "A numeric failure: normalising a quaternion of zero length.",
-                        py::make_tuple(error));
-    gAssertionWarning = newClass(m, "AssertionWarning",
-                                 "A programming error reported by the library (an axis or frame outside its set); "
-                                 "the operation returned without effect.",
-                                 py::make_tuple(builtin("UserWarning")));
+    gNumeric =
+        newClass(m, "NumericError", "A numeric failure: normalising a quaternion of zero length.",
+                 py::make_tuple(error));
+    gAssertionWarning =
+        newClass(m, "AssertionWarning",
+                 "A programming error reported by the library (an axis or frame outside its set); "
+                 "the operation returned without effect.",
+                 py::make_tuple(builtin("UserWarning")));
 
     py::register_exception_translator([](std::exception_ptr p) {
         try {
@@ -137,14 +147,16 @@ void bindErrors(py::module_& m) {
 
     scl_set_assert_handler(&warnOnAssert);
     // Back to the default handler before the interpreter goes away.
-    py::module_::import("atexit").attr("register")(py::cpp_function([] { scl_set_assert_handler(nullptr); }));
+    py::module_::import("atexit").attr("register")(
+        py::cpp_function([] { scl_set_assert_handler(nullptr); }));
 }
 
 }  // namespace zelmath_python
 
 PYBIND11_MODULE(_zelmath, m) {
-    m.doc() = "ZELMath from Python: linear algebra, 3D rigid-body geometry, exact simulation time and "
-              "reproducible random variates, with the same bits as the C++ library.";
+    m.doc() =
+        "ZELMath from Python: linear algebra, 3D rigid-body geometry, exact simulation time and "
+        "reproducible random variates, with the same bits as the C++ library.";
     m.attr("__version__") = ZELMATH_PYTHON_VERSION;
     zelmath_python::bindErrors(m);
     zelmath_python::bindLinalg(m);

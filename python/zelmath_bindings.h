@@ -95,7 +95,8 @@ void scalarOperators(Cls& cls) {
         .def(double() - py::self, "The scalar minus every element.")
         .def(py::self * double(), "Scales every element.")
         .def(double() * py::self, "Scales every element.")
-        .def(py::self / double(), "Divides every element by a scalar (IEEE rules for a zero divisor).")
+        .def(py::self / double(),
+             "Divides every element by a scalar (IEEE rules for a zero divisor).")
         .def(double() / py::self, "The scalar divided by every element.");
 }
 
@@ -103,10 +104,13 @@ void scalarOperators(Cls& cls) {
 template <class Cls, class F>
 void arrayProtocol(Cls& cls, F toArray, const char* doc) {
     using T = typename Cls::type;
-    cls.def("__array__", [toArray](const T& self, py::object dtype, py::object) {
-        py::array out = toArray(self);
-        return dtype.is_none() ? out : out.attr("astype")(dtype).template cast<py::array>();
-    }, py::arg("dtype") = py::none(), py::arg("copy") = py::none(), doc);
+    cls.def(
+        "__array__",
+        [toArray](const T& self, py::object dtype, py::object) {
+            py::array out = toArray(self);
+            return dtype.is_none() ? out : out.attr("astype")(dtype).template cast<py::array>();
+        },
+        py::arg("dtype") = py::none(), py::arg("copy") = py::none(), doc);
 }
 
 /// The value a const getter writes into its out-parameter, e.g. got<ZELRotate3D, &ZELXform3D::getRotate>.

@@ -35,7 +35,9 @@ T built(void (T::*set)(A...), typename std::decay<A>::type... args) {
 inline Q qtn(M3::AxisType k, double angle) { return built(&Q::setCAA, k, angle); }
 inline Q qtn(const V& axis, double angle) { return built(&Q::setEAA, axis, angle); }
 inline R3 rot(M3::AxisType k, double angle) { return built(&R3::setCAA, k, angle); }
-inline R3 rpy(double roll, double pitch, double yaw) { return built(&R3::setRPY, roll, pitch, yaw); }
+inline R3 rpy(double roll, double pitch, double yaw) {
+    return built(&R3::setRPY, roll, pitch, yaw);
+}
 /// A rotation that commutes with no coordinate rotation.
 inline R3 general() { return rpy(0.3, -0.7, 1.9); }
 
@@ -57,7 +59,8 @@ inline double maxDiff(const Q& a, const Q& b) {
 /// Largest difference of the nine scalars.
 inline double maxDiff(const R3& a, const R3& b) {
     double m = 0;
-    for (auto d : {M3::NDirection, M3::SDirection, M3::ADirection}) m = std::max(m, ZELLinfNorm(a(d) - b(d)));
+    for (auto d : {M3::NDirection, M3::SDirection, M3::ADirection})
+        m = std::max(m, ZELLinfNorm(a(d) - b(d)));
     return m;
 }
 /// Largest difference of the twelve scalars.

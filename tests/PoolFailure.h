@@ -10,7 +10,8 @@
 // std::bad_alloc; `allocations()` tells how many were asked for so far.
 class PoolFailure {
 public:
-    explicit PoolFailure(std::size_t k) : previous_(ZELPoolAllocator::setFailureHook(&PoolFailure::hook)) {
+    explicit PoolFailure(std::size_t k)
+        : previous_(ZELPoolAllocator::setFailureHook(&PoolFailure::hook)) {
         failAt() = k;
         count() = 0;
     }

@@ -11,7 +11,9 @@ namespace model {
 
 constexpr std::uint32_t A = 0x12B9B0A5u, C = 0x1B0C88A5u;
 
-inline std::uint32_t seedOfStream(int k) { return 0x40E00000u * static_cast<std::uint32_t>(k) + 1u; }
+inline std::uint32_t seedOfStream(int k) {
+    return 0x40E00000u * static_cast<std::uint32_t>(k) + 1u;
+}
 
 // The state that steps to `next` (A's inverse modulo 2^32 by Newton's iteration).
 inline std::uint32_t predecessor(std::uint32_t next) {
@@ -26,7 +28,9 @@ struct Stream {
     double next() { return static_cast<double>(nextState()) / 4294967295.0; }
 };
 // The state whose uniform number is closest to u.
-inline std::uint32_t stateFor(double u) { return static_cast<std::uint32_t>(u * 4294967295.0 + 0.5); }
+inline std::uint32_t stateFor(double u) {
+    return static_cast<std::uint32_t>(u * 4294967295.0 + 0.5);
+}
 
 // Makes the singleton's `stream` deliver the state `next` at its next draw and continue along the
 // generator's sequence from there. Returns a model positioned like the stream.

@@ -51,7 +51,8 @@ double betaI(double a, double b, double x) {
     if (x <= 0.0) return 0.0;
     if (x >= 1.0) return 1.0;
     if (x > (a + 1.0) / (a + b + 2.0)) return 1.0 - betaI(b, a, 1.0 - x);
-    const double logPrefix = std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log1p(-x);
+    const double logPrefix =
+        std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log1p(-x);
     double c = 1.0, d = 1.0 / (1.0 - (a + b) * x / (a + 1.0)), h = d;
     for (int m = 1; m < 10000; ++m) {
         for (int even = 1; even >= 0; --even) {
@@ -105,7 +106,8 @@ void expectKs(std::vector<double> x, const Cdf& cdf, const char* what) {
         std::size_t j = i;
         while (j < x.size() && x[j] == x[i]) ++j;
         const double f = cdf(x[i]), below = cdf(std::nextafter(x[i], -HUGE_VAL));
-        d = std::max({d, std::fabs(static_cast<double>(j) / N - f), std::fabs(static_cast<double>(i) / N - below)});
+        d = std::max({d, std::fabs(static_cast<double>(j) / N - f),
+                      std::fabs(static_cast<double>(i) / N - below)});
         i = j;
     }
     const double root = std::sqrt(static_cast<double>(N));
@@ -114,7 +116,8 @@ void expectKs(std::vector<double> x, const Cdf& cdf, const char* what) {
 
 // Chi-square over the given values' probabilities (values not listed fall into a remainder cell)
 // against the 1 - 1e-6 quantile of its degrees of freedom, found by bisection on gammaP.
-void expectChiSquare(const std::vector<double>& x, const std::map<double, double>& pmf, const char* what) {
+void expectChiSquare(const std::vector<double>& x, const std::map<double, double>& pmf,
+                     const char* what) {
     std::map<double, double> seen;
     for (double v : x) ++seen[pmf.count(v) ? v : HUGE_VAL];
     double rest = 1.0, chi2 = 0.0;
@@ -123,11 +126,14 @@ void expectChiSquare(const std::vector<double>& x, const std::map<double, double
         chi2 += (seen[value] - N * p) * (seen[value] - N * p) / (N * p);
     }
     int cells = static_cast<int>(pmf.size());
-    if (rest * N > 1.0) chi2 += (seen[HUGE_VAL] - N * rest) * (seen[HUGE_VAL] - N * rest) / (N * rest), ++cells;
-    else EXPECT_EQ(seen[HUGE_VAL], 0.0) << what;
+    if (rest * N > 1.0)
+        chi2 += (seen[HUGE_VAL] - N * rest) * (seen[HUGE_VAL] - N * rest) / (N * rest), ++cells;
+    else
+        EXPECT_EQ(seen[HUGE_VAL], 0.0) << what;
     const double k = (cells - 1) / 2.0;
     double lo = 0.0, hi = 1000.0;
-    for (int i = 0; i < 200; ++i) ((1.0 - gammaP(k, (lo + hi) / 4.0)) > 1e-6 ? lo : hi) = (lo + hi) / 2.0;
+    for (int i = 0; i < 200; ++i)
+        ((1.0 - gammaP(k, (lo + hi) / 4.0)) > 1e-6 ? lo : hi) = (lo + hi) / 2.0;
     EXPECT_LT(chi2, lo) << what;
 }
 
@@ -144,27 +150,51 @@ ZELRandomStream mrg(std::uint64_t stream) { return ZELRandomStream::MRG32k3a(str
 
 TEST(DistributionStatistics, ClosedFormLaws) {
     ZELUniformDistribution uniform(-2.0, 3.0);
-    expectKs(sample(uniform, philox(1)), [](double x) { return std::clamp((x + 2.0) / 5.0, 0.0, 1.0); }, "uniform");
+    expectKs(
+        sample(uniform, philox(1)), [](double x) { return std::clamp((x + 2.0) / 5.0, 0.0, 1.0); },
+        "uniform");
     ZELExponentialDistribution exponential(2.5);
-    expectKs(sample(exponential, mrg(2)), [](double x) { return x < 0 ? 0.0 : -std::expm1(-x / 2.5); }, "exponential");
+    expectKs(
+        sample(exponential, mrg(2)), [](double x) { return x < 0 ? 0.0 : -std::expm1(-x / 2.5); },
+        "exponential");
     ZELTriangularDistribution triangular(1.0, 2.0, 5.0);
-    expectKs(sample(triangular, philox(3)), [](double x) {
-        return x <= 1.0 ? 0.0 : x <= 2.0 ? (x - 1) * (x - 1) / 4.0 : x < 5.0 ? 1.0 - (5 - x) * (5 - x) / 12.0 : 1.0;
-    }, "triangular");
+    expectKs(
+        sample(triangular, philox(3)),
+        [](double x) {
+            return x <= 1.0 ? 0.0
+                : x <= 2.0  ? (x - 1) * (x - 1) / 4.0
+                : x < 5.0   ? 1.0 - (5 - x) * (5 - x) / 12.0
+                            : 1.0;
+        },
+        "triangular");
     ZELWeibullDistribution weibull(2.0, 0.7);
-    expectKs(sample(weibull, mrg(4)), [](double x) { return x < 0 ? 0.0 : -std::expm1(-std::pow(x / 2.0, 0.7)); }, "weibull");
+    expectKs(
+        sample(weibull, mrg(4)),
+        [](double x) { return x < 0 ? 0.0 : -std::expm1(-std::pow(x / 2.0, 0.7)); }, "weibull");
 }
 
 TEST(DistributionStatistics, NormalFamilyIncludingBounds) {
     ZELNormalDistribution normal(10.0, 3.0);
-    expectKs(sample(normal, philox(5)), [](double x) { return drawnNormalCdf((x - 10.0) / 3.0); }, "normal");
-    expectKs(sample(normal, ZELRandomStream::Classic(7)), [](double x) { return drawnNormalCdf((x - 10.0) / 3.0); }, "normal, stream 7");
+    expectKs(
+        sample(normal, philox(5)), [](double x) { return drawnNormalCdf((x - 10.0) / 3.0); },
+        "normal");
+    expectKs(
+        sample(normal, ZELRandomStream::Classic(7)),
+        [](double x) { return drawnNormalCdf((x - 10.0) / 3.0); }, "normal, stream 7");
     const double m = 3.0, s = 1.5, v = std::log(s * s / (m * m) + 1.0), mu = std::log(m) - 0.5 * v;
     ZELLogNormalDistribution logNormal(m, s);
-    expectKs(sample(logNormal, mrg(6)), [&](double x) { return x <= 0 ? 0.0 : drawnNormalCdf((std::log(x) - mu) / std::sqrt(v)); }, "log-normal");
+    expectKs(
+        sample(logNormal, mrg(6)),
+        [&](double x) { return x <= 0 ? 0.0 : drawnNormalCdf((std::log(x) - mu) / std::sqrt(v)); },
+        "log-normal");
     normal.SetBounds(8.0, 16.0);  // redrawn until inside: the truncated law
     const double f0 = drawnNormalCdf(-2.0 / 3.0), f1 = drawnNormalCdf(2.0);
-    expectKs(sample(normal, philox(8)), [&](double x) { return std::clamp((drawnNormalCdf((x - 10.0) / 3.0) - f0) / (f1 - f0), 0.0, 1.0); }, "bounded");
+    expectKs(
+        sample(normal, philox(8)),
+        [&](double x) {
+            return std::clamp((drawnNormalCdf((x - 10.0) / 3.0) - f0) / (f1 - f0), 0.0, 1.0);
+        },
+        "bounded");
 }
 
 // Shapes on both sides of 1 and at 1 (each of the three methods), Erlang as the gamma of k phases
@@ -175,16 +205,20 @@ TEST(DistributionStatistics, GammaFamily) {
         ZELGammaDistribution gamma(alpha, 2.0);
         // GS yields 0 for P = b U1 <= 0.01 when 1/alpha >= 7: an atom holding the law below 0.01^(1/alpha) beta.
         const double cut = alpha <= 1.0 / 7.0 ? 2.0 * std::pow(0.01, 1.0 / alpha) : 0.0;
-        const Cdf cdf = [=](double x) { return x < 0.0 ? 0.0 : gammaP(alpha, std::max(x, cut) / 2.0); };
+        const Cdf cdf = [=](double x) {
+            return x < 0.0 ? 0.0 : gammaP(alpha, std::max(x, cut) / 2.0);
+        };
         expectKs(sample(gamma, philox(10)), cdf, "gamma, Philox");
         expectKs(sample(gamma, ZELRandomStream::Classic(11)), cdf, "gamma, stream 11");
     }
     ZELErlangDistribution erlang(6.0, 3);
-    expectKs(sample(erlang, mrg(12)), [](double x) { return gammaP(3.0, x * 3.0 / 6.0); }, "erlang");
+    expectKs(
+        sample(erlang, mrg(12)), [](double x) { return gammaP(3.0, x * 3.0 / 6.0); }, "erlang");
     const std::pair<double, double> betas[] = {{2.0, 3.0}, {0.5, 0.5}, {1.0, 0.25}, {0.7, 4.0}};
     for (const auto& [a, b] : betas) {
         ZELBetaDistribution beta(a, b);
-        expectKs(sample(beta, philox(13)), [a = a, b = b](double x) { return betaI(a, b, x); }, "beta");
+        expectKs(
+            sample(beta, philox(13)), [a = a, b = b](double x) { return betaI(a, b, x); }, "beta");
     }
 }
 
@@ -195,14 +229,24 @@ TEST(DistributionStatistics, CountsAndTables) {
     }
     const double values[] = {-1.0, 2.0, 7.0, 8.0}, weights[] = {2.0, 1.0, 4.0, 3.0};
     ZELUserDiscDistribution disc(values, weights, 4);
-    expectChiSquare(sample(disc, philox(15)), {{-1.0, 0.2}, {2.0, 0.1}, {7.0, 0.4}, {8.0, 0.3}}, "user table");
+    expectChiSquare(sample(disc, philox(15)), {{-1.0, 0.2}, {2.0, 0.1}, {7.0, 0.4}, {8.0, 0.3}},
+                    "user table");
     ZELUsrDist usr(weights, 4);  // returns the selected entry's probability
-    expectChiSquare(sample(usr, ZELRandomStream::Classic(1)), {{0.2, 0.2}, {0.1, 0.1}, {0.4, 0.4}, {0.3, 0.3}}, "weights");
-    const double edges[] = {0.0, 1.0, 4.0, 5.0}, mass[] = {0.0, 0.5, 0.25, 0.25};  // cum 0, .5, .75, 1
+    expectChiSquare(sample(usr, ZELRandomStream::Classic(1)),
+                    {{0.2, 0.2}, {0.1, 0.1}, {0.4, 0.4}, {0.3, 0.3}}, "weights");
+    const double edges[] = {0.0, 1.0, 4.0, 5.0},
+                 mass[] = {0.0, 0.5, 0.25, 0.25};  // cum 0, .5, .75, 1
     ZELUserContDistribution cont(edges, mass, 4);
-    expectKs(sample(cont, mrg(16)), [](double x) {
-        return x <= 0 ? 0.0 : x <= 1 ? 0.5 * x : x <= 4 ? 0.5 + 0.25 * (x - 1) / 3 : x <= 5 ? 0.75 + 0.25 * (x - 4) : 1.0;
-    }, "piecewise-linear table");
+    expectKs(
+        sample(cont, mrg(16)),
+        [](double x) {
+            return x <= 0 ? 0.0
+                : x <= 1  ? 0.5 * x
+                : x <= 4  ? 0.5 + 0.25 * (x - 1) / 3
+                : x <= 5  ? 0.75 + 0.25 * (x - 4)
+                          : 1.0;
+        },
+        "piecewise-linear table");
 }
 
 }  // namespace

@@ -18,7 +18,8 @@
 namespace {
 
 constexpr int S = 42;  // the stream the tests force
-const double Inf = std::numeric_limits<double>::infinity(), NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity(),
+             NaN = std::numeric_limits<double>::quiet_NaN();
 
 ZELRandomGenerator& gen() { return *ZELRandomGenerator::Instance(); }
 model::Stream force(std::uint32_t next) { return model::forceNext(S, next); }
@@ -64,7 +65,8 @@ TEST(Distributions, ClosedFormDrawsFollowTheirFormulasToTheBit) {
     force(0xFFFFFFFFu);  // U1 = 1: exactly the mean
     EXPECT_EQ(ZELNormalDistribution(10.0, 2.0).getRandomVariate(S), 10.0);
     const auto [u1, u2] = forcePair(0x5555'0000u);  // the angle factor is 3.14527, not pi
-    EXPECT_EQ(ZELNormalDistribution(0.0, 1.0).getRandomVariate(S), std::cos(3.14527 * u2) * std::sqrt(-2.0 * std::log(u1)));
+    EXPECT_EQ(ZELNormalDistribution(0.0, 1.0).getRandomVariate(S),
+              std::cos(3.14527 * u2) * std::sqrt(-2.0 * std::log(u1)));
     EXPECT_NEAR(ZELLogNormalDistribution(4.0, 0.0).getRandomVariate(S), 4.0, 1e-15);
     const double bad = ZELLogNormalDistribution(0.0, 1.0).getRandomVariate(S);  // NaN, 0 or inf
     EXPECT_FALSE(std::isfinite(bad) && bad != 0.0) << bad;
@@ -76,7 +78,9 @@ TEST(Distributions, GammaUsesTheExponentialAndMethodsGsAndGbWithTheirEarlyZeros)
     // alpha = 0.1: P = b U1 <= 0.01 yields 0 after one uniform; just above it, P^10 beta.
     ZELGammaDistribution tiny(0.1, 3.0);
     const double bTiny = (std::exp(1.0) + 0.1) / std::exp(1.0);
-    EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(tiny.getRandomVariate(S), 0.0); }, model::stateFor(0.0095 / bTiny)), 1);
+    EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(tiny.getRandomVariate(S), 0.0); },
+                            model::stateFor(0.0095 / bTiny)),
+              1);
     u = forceU(0.015 / bTiny);
     EXPECT_EQ(tiny.getRandomVariate(S), std::pow(bTiny * u, 1.0 / 0.1) * 3.0);
     EXPECT_EQ(ZELGammaDistribution(0.0, 1.0).getRandomVariate(S), 0.0);
@@ -96,10 +100,13 @@ TEST(Distributions, BetaIsTheRatioOfTwoGammaDrawsInOrder) {
     for (auto shapes : {std::pair<double, double>{1.0, 0.25}, {2.0, 3.0}, {0.5, 0.5}}) {
         force(0x1357'9BDFu);
         const double y1 = ZELGammaDistribution(shapes.first, 1.0).getRandomVariate(S);
-        const double y2 = ZELGammaDistribution(shapes.second, 1.0).getRandomVariate(S), after = gen().GetRandomNumber(S);
+        const double y2 = ZELGammaDistribution(shapes.second, 1.0).getRandomVariate(S),
+                     after = gen().GetRandomNumber(S);
         force(0x1357'9BDFu);
-        EXPECT_EQ((shapes.first == 1.0 ? ZELBetaDistribution() : ZELBetaDistribution(shapes.first, shapes.second))
-                      .getRandomVariate(S), y1 / (y1 + y2));  // the default shapes are 1 and 0.25
+        EXPECT_EQ((shapes.first == 1.0 ? ZELBetaDistribution()
+                                       : ZELBetaDistribution(shapes.first, shapes.second))
+                      .getRandomVariate(S),
+                  y1 / (y1 + y2));  // the default shapes are 1 and 0.25
         EXPECT_EQ(gen().GetRandomNumber(S), after);
     }
     EXPECT_EQ(ZELBetaDistribution(0.0, 1.0).getRandomVariate(S), 0.0);
@@ -119,19 +126,26 @@ TEST(Distributions, ErlangWeibullAndPoissonTakeTheirCountOfUniforms) {
     EXPECT_EQ(uniformsTaken([&] { EXPECT_TRUE(std::signbit(erlang.getRandomVariate(S))); }), 0);
 
     const double w = forceU(std::exp(-4.0));
-    EXPECT_EQ(ZELWeibullDistribution(2.0, 0.5).getRandomVariate(S), 2.0 * std::pow(-std::log(w), 1.0 / 0.5));
-    EXPECT_EQ(uniformsTaken([] { EXPECT_EQ(ZELWeibullDistribution().getRandomVariate(S), 0.0); }), 0);
-    EXPECT_EQ(uniformsTaken([] { EXPECT_EQ(ZELWeibullDistribution(2.0, -1.0).getRandomVariate(S), 0.0); }), 0);
+    EXPECT_EQ(ZELWeibullDistribution(2.0, 0.5).getRandomVariate(S),
+              2.0 * std::pow(-std::log(w), 1.0 / 0.5));
+    EXPECT_EQ(uniformsTaken([] { EXPECT_EQ(ZELWeibullDistribution().getRandomVariate(S), 0.0); }),
+              0);
+    EXPECT_EQ(uniformsTaken(
+                  [] { EXPECT_EQ(ZELWeibullDistribution(2.0, -1.0).getRandomVariate(S), 0.0); }),
+              0);
 
     ZELPoissonDistribution poisson(1.0);
     forcePair(model::stateFor(0.5));  // 0.5 >= exp(-1) goes on, 0.5 * next < exp(-1) stops: 1
     EXPECT_EQ(poisson.getRandomVariate(S), 1.0);
     // lambda 0 takes one uniform unless it is 1 (p == L goes on, last line); exp(-lambda)
     // underflowing runs to the cap; exp(-lambda) >= 1 or NaN ends at the first uniform.
-    const std::pair<double, double> cases[] = {{0.0, 0.0}, {1000.0, 32366.0}, {Inf, 32366.0}, {-5.0, 0.0}, {NaN, 0.0}};
+    const std::pair<double, double> cases[] = {
+        {0.0, 0.0}, {1000.0, 32366.0}, {Inf, 32366.0}, {-5.0, 0.0}, {NaN, 0.0}};
     for (const auto& c : cases) {
         poisson.SetDistParameters(c.first);
-        EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(poisson.getRandomVariate(S), c.second); }), c.second + 1) << c.first;
+        EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(poisson.getRandomVariate(S), c.second); }),
+                  c.second + 1)
+            << c.first;
     }
     poisson.SetDistParameters(0.0);
     EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(poisson.getRandomVariate(S), 1.0); }, 0xFFFFFFFFu), 2);
@@ -144,7 +158,8 @@ std::vector<std::pair<std::unique_ptr<ZELRNDistribution>, int>> oneOfEach() {
     std::vector<std::pair<std::unique_ptr<ZELRNDistribution>, int>> all;
     const auto add = [&all](ZELRNDistribution* d, int uniforms) { all.emplace_back(d, uniforms); };
     add(new ZELUniformDistribution(2.0, 3.0), 1), add(new ZELExponentialDistribution(1.0), 1);
-    add(new ZELTriangularDistribution(1.0, 2.0, 3.0), 1), add(new ZELNormalDistribution(5.0, 1.0), 2);
+    add(new ZELTriangularDistribution(1.0, 2.0, 3.0), 1),
+        add(new ZELNormalDistribution(5.0, 1.0), 2);
     add(new ZELLogNormalDistribution(1.0, 0.5), 2), add(new ZELWeibullDistribution(1.0, 1.5), 1);
     add(new ZELGammaDistribution(1.0, 1.0), 1), add(new ZELErlangDistribution(2.0, 4), 4);
     add(new ZELGammaDistribution(0.5, 1.0), 0), add(new ZELGammaDistribution(2.5, 1.0), 0);
@@ -180,25 +195,32 @@ TEST(Distributions, DrawsRepeatUntilTheBoundsAcceptAndCopiesKeepTheBounds) {
 }
 
 TEST(Distributions, UserTablesSelectTheFirstEntryStrictlyAboveTheUniform) {
-    const double values[] = {10, 20, 30}, scaled[] = {2, 2, 4}, zeros[] = {0, 0, 0};  // probabilities 1/4, 1/4, 1/2
+    const double values[] = {10, 20, 30}, scaled[] = {2, 2, 4},
+                 zeros[] = {0, 0, 0};  // probabilities 1/4, 1/4, 1/2
     auto source = std::make_unique<ZELUserDiscDistribution>(values, scaled, 3);
     ZELUserDiscDistribution disc(values, zeros, 1);
     disc = *source;
     source.reset();  // a copy owns its table
-    const std::pair<std::uint32_t, double> cases[] = {{model::stateFor(0.1), 10.0}, {1073741823u, 10.0},
-        {1073741824u, 20.0}, {model::stateFor(0.7), 30.0}, {0xFFFFFFFFu, -1.0}, {0u, 10.0}};  // 0.25 = 2^30 / (2^32 - 1)
+    const std::pair<std::uint32_t, double> cases[] = {
+        {model::stateFor(0.1), 10.0}, {1073741823u, 10.0}, {1073741824u, 20.0},
+        {model::stateFor(0.7), 30.0}, {0xFFFFFFFFu, -1.0}, {0u, 10.0}};  // 0.25 = 2^30 / (2^32 - 1)
     for (const auto& c : cases) {
         force(c.first);
         EXPECT_EQ(ZELUserDiscDistribution(disc).getRandomVariate(S), c.second) << c.first;
     }
-    EXPECT_EQ(uniformsTaken([&] { EXPECT_EQ(ZELUserDiscDistribution(values, scaled, 0).getRandomVariate(S), -1.0); }), 1);
+    EXPECT_EQ(uniformsTaken([&] {
+                  EXPECT_EQ(ZELUserDiscDistribution(values, scaled, 0).getRandomVariate(S), -1.0);
+              }),
+              1);
     EXPECT_EQ(ZELUserDiscDistribution(values, zeros, 3).getRandomVariate(S), -1.0);
     EXPECT_EQ(ZELUserDiscDistribution(nullptr, nullptr, -4).getRandomVariate(S), -1.0);
 
-    const double edges[] = {0.0, 10.0, 20.0}, mass[] = {0.0, 1.0, 3.0}, atom[] = {1.0, 3.0};  // cum 0, 0.25, 1
+    const double edges[] = {0.0, 10.0, 20.0}, mass[] = {0.0, 1.0, 3.0},
+                 atom[] = {1.0, 3.0};  // cum 0, 0.25, 1
     ZELUserContDistribution cont(edges, mass, 3);
     const double u = forceU(0.625);
-    EXPECT_EQ(ZELUserContDistribution(cont).getRandomVariate(S), 10.0 + (u - 0.25) / (1.0 - 0.25) * (20.0 - 10.0));
+    EXPECT_EQ(ZELUserContDistribution(cont).getRandomVariate(S),
+              10.0 + (u - 0.25) / (1.0 - 0.25) * (20.0 - 10.0));
     force(0xFFFFFFFFu);
     EXPECT_EQ(cont.getRandomVariate(S), 20.0);
     force(model::stateFor(0.2));  // the first value is an atom of mass 0.25
@@ -235,8 +257,9 @@ TEST(Distributions, DrawsWithoutAGeneratorYieldZero) {
     EXPECT_EQ(none, nullptr);
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(drawn[i], i == 4 ? 1.0 : 0.0) << all[i].first->IsA();
-    EXPECT_EQ(static_cast<ZELUsrDist&>(*all.back().first).weights()[1], 0.75);  // normalised even so
-    EXPECT_NE(ZELRandomGenerator::Instance(), nullptr);                          // the next call tries again
+    EXPECT_EQ(static_cast<ZELUsrDist&>(*all.back().first).weights()[1],
+              0.75);                                     // normalised even so
+    EXPECT_NE(ZELRandomGenerator::Instance(), nullptr);  // the next call tries again
 }
 
 // A stream object applies each distribution's own transformation: through Classic(k) every
@@ -246,7 +269,9 @@ TEST(Distributions, DrawsWithoutAGeneratorYieldZero) {
 TEST(Distributions, StreamObjectsApplyTheSameTransformationAsNumberedStreams) {
     for (const auto& entry : oneOfEach()) {
         ZELRNDistribution& d = *entry.first;
-        const int k = dynamic_cast<ZELUsrDist*>(&d) != nullptr ? 1 : S;  // ZELUsrDist always draws from stream 1
+        const int k = dynamic_cast<ZELUsrDist*>(&d) != nullptr
+            ? 1
+            : S;  // ZELUsrDist always draws from stream 1
         std::vector<double> v(64), numbered(300), single(300), block(300);
         for (double& x : v) x = d.getRandomVariate(k);
         std::sort(v.begin(), v.end());
@@ -256,13 +281,22 @@ TEST(Distributions, StreamObjectsApplyTheSameTransformationAsNumberedStreams) {
             draw();
             return gen().GetRandomNumber(k);
         };
-        const double after = fromStart([&] { for (double& x : numbered) x = d.getRandomVariate(k); });
+        const double after = fromStart([&] {
+            for (double& x : numbered) x = d.getRandomVariate(k);
+        });
         ZELRandomStream classic = ZELRandomStream::Classic(k);
-        EXPECT_EQ(fromStart([&] { for (double& x : single) x = d.getRandomVariate(classic); }), after) << d.IsA();
-        EXPECT_EQ(fromStart([&] { d.getRandomVariates(classic, block.data(), block.size()); }), after) << d.IsA();
+        EXPECT_EQ(fromStart([&] {
+                      for (double& x : single) x = d.getRandomVariate(classic);
+                  }),
+                  after)
+            << d.IsA();
+        EXPECT_EQ(fromStart([&] { d.getRandomVariates(classic, block.data(), block.size()); }),
+                  after)
+            << d.IsA();
         EXPECT_TRUE(numbered == single && numbered == block) << d.IsA();
 
-        for (ZELRandomStream stream : {ZELRandomStream::Philox(99, 3), ZELRandomStream::MRG32k3a(2, 1)}) {
+        for (ZELRandomStream stream :
+             {ZELRandomStream::Philox(99, 3), ZELRandomStream::MRG32k3a(2, 1)}) {
             ZELRandomStream copy(stream);
             for (double& x : single) x = d.getRandomVariate(stream);
             d.getRandomVariates(copy, block.data(), block.size());
@@ -276,7 +310,10 @@ TEST(Distributions, StreamObjectsApplyTheSameTransformationAsNumberedStreams) {
               std::cos(3.14527 * u3) * std::sqrt(-2.0 * std::log(u2)) * 3.0 + 1.0);
     const double values[] = {10, 20, 30}, probabilities[] = {1, 1, 2};
     const double u4 = numbers.next();
-    EXPECT_EQ(ZELUserDiscDistribution(values, probabilities, 3).getRandomVariate(philox), u4 < 0.25 ? 10 : u4 < 0.5 ? 20 : 30);
+    EXPECT_EQ(ZELUserDiscDistribution(values, probabilities, 3).getRandomVariate(philox),
+              u4 < 0.25      ? 10
+                  : u4 < 0.5 ? 20
+                             : 30);
 }
 
 // Parameters with which no draw could end, and bounds that reject everything, give NaN and one
@@ -293,12 +330,18 @@ TEST(Distributions, DrawsThatCannotEndReportAndYieldNaN) {
     ZELBetaDistribution bZero(0.0, 0.0), bNaN(NaN, 1.0), bInf(1.0, Inf), bTiny(1e-300, 1e-300);
     // (distribution, report, uniform numbers a numbered draw takes: -1 when many)
     const std::tuple<ZELRNDistribution*, const char*, std::int64_t> cases[] = {
-        {&empty, "Bounds reject every draw", 0}, {&outside, "Bounds reject every draw", ZELRNDistribution::MaxRejections},
-        {&endless, "No draw ends with these parameters", 0}, {&tooMany, "No draw ends with these parameters", 0},
-        {&gNaN, "No draw ends with these parameters", 0}, {&gInf, "No draw ends with these parameters", 0},
-        {&gHuge, "No draw ends with these parameters", 0}, {&gNegative, "No draw ends with these parameters", 0},
-        {&bZero, "No draw ends with these parameters", 0}, {&bNaN, "No draw ends with these parameters", 0},
-        {&bInf, "No draw ends with these parameters", 0}, {&bTiny, "No draw ends with these parameters", -1}};
+        {&empty, "Bounds reject every draw", 0},
+        {&outside, "Bounds reject every draw", ZELRNDistribution::MaxRejections},
+        {&endless, "No draw ends with these parameters", 0},
+        {&tooMany, "No draw ends with these parameters", 0},
+        {&gNaN, "No draw ends with these parameters", 0},
+        {&gInf, "No draw ends with these parameters", 0},
+        {&gHuge, "No draw ends with these parameters", 0},
+        {&gNegative, "No draw ends with these parameters", 0},
+        {&bZero, "No draw ends with these parameters", 0},
+        {&bNaN, "No draw ends with these parameters", 0},
+        {&bInf, "No draw ends with these parameters", 0},
+        {&bTiny, "No draw ends with these parameters", -1}};
     ZELRandomStream philox = ZELRandomStream::Philox(1);
     for (const auto& [d, message, uniforms] : cases) {
         gen().ResetStream(S);
@@ -310,10 +353,12 @@ TEST(Distributions, DrawsThatCannotEndReportAndYieldNaN) {
         const std::vector<AssertReport> reports = recorder.take();
         ASSERT_EQ(reports.size(), 2u) << d->IsA();
         for (const AssertReport& r : reports)
-            EXPECT_TRUE(r.category == "Software" && r.message == message && r.file == "ZELRandomMD.m/src/ZELRNDistribution");
+            EXPECT_TRUE(r.category == "Software" && r.message == message &&
+                        r.file == "ZELRandomMD.m/src/ZELRNDistribution");
     }
     ZELBetaDistribution small(1e-3, 1e-3);
-    ZELGammaDistribution large(1e300, 1.0), negative(-1.0, 1.0);  // a negative shape above -e still ends
+    ZELGammaDistribution large(1e300, 1.0),
+        negative(-1.0, 1.0);  // a negative shape above -e still ends
     for (int i = 0; i < 2000; ++i) {
         EXPECT_FALSE(std::isnan(small.getRandomVariate(philox)));
         EXPECT_TRUE(std::isfinite(large.getRandomVariate(philox)));

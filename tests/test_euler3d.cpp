@@ -21,7 +21,8 @@ bool hasAxes(const E3& e, M3::AxisType k0, M3::AxisType k1, M3::AxisType k2) {
 }
 
 TEST(Euler3D, EachSetterChangesOnlyItsPartAndComparisonSeesEveryValue) {
-    EXPECT_TRUE(E3() == E3::Identity && anglesOf(E3()) == V() && hasAxes(E3(), M3::ZAxis, M3::YAxis, M3::ZAxis));
+    EXPECT_TRUE(E3() == E3::Identity && anglesOf(E3()) == V() &&
+                hasAxes(E3(), M3::ZAxis, M3::YAxis, M3::ZAxis));
     E3 e(0.1, M3::XAxis, 0.2, M3::YAxis, 0.3, M3::ZAxis);
     e.setAngles(1, 2, 3);
     EXPECT_TRUE(anglesOf(e) == V(1, 2, 3) && hasAxes(e, M3::XAxis, M3::YAxis, M3::ZAxis));
@@ -31,7 +32,8 @@ TEST(Euler3D, EachSetterChangesOnlyItsPartAndComparisonSeesEveryValue) {
     double a;
     M3::AxisType k;
     e.get(1, a, k);
-    EXPECT_TRUE(anglesOf(e) == V(1, 0.5, 3) && hasAxes(e, M3::ZAxis, M3::YAxis, M3::ZAxis) && a == 0.5 && k == M3::YAxis);
+    EXPECT_TRUE(anglesOf(e) == V(1, 0.5, 3) && hasAxes(e, M3::ZAxis, M3::YAxis, M3::ZAxis) &&
+                a == 0.5 && k == M3::YAxis);
     E3 other = e;
     other.set(2, 3, M3::XAxis);  // differs in one axis only
     EXPECT_TRUE(other != e && !(other == e));

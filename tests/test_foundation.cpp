@@ -47,11 +47,13 @@ bool caughtAs(const Error& error) {
 // Thrown by value, then caught as each of its bases, with message, file, line and UTF-8 what().
 template <class Error, class... Bases>
 void expectCaughtAsItselfAnd() {
-    const Error original(std::wstring(L"m\u00e9ssage ") + static_cast<wchar_t>(0x1F600), "foundation/here", 42);
+    const Error original(std::wstring(L"m\u00e9ssage ") + static_cast<wchar_t>(0x1F600),
+                         "foundation/here", 42);
     try {
         throw Error(original);  // a copy, as every throw site makes
     } catch (const Error& e) {
-        EXPECT_TRUE(e.message() == original.message() && e.file() == "foundation/here" && e.line() == 42);
+        EXPECT_TRUE(e.message() == original.message() && e.file() == "foundation/here" &&
+                    e.line() == 42);
         EXPECT_STREQ(e.what(), "m\xc3\xa9ssage \xf0\x9f\x98\x80");
     }
     EXPECT_TRUE((caughtAs<Bases>(original) && ...));
@@ -60,7 +62,8 @@ void expectCaughtAsItselfAnd() {
 }  // namespace
 
 TEST(Errors, EveryClassIsCaughtAlongItsBasesWithItsOrigin) {
-    expectCaughtAsItselfAnd<ZELENumericError, ZELERuntimeError, ZELException, std::exception, ZELMsgBase>();
+    expectCaughtAsItselfAnd<ZELENumericError, ZELERuntimeError, ZELException, std::exception,
+                            ZELMsgBase>();
     expectCaughtAsItselfAnd<ZELEZeroDivide, ZELERuntimeError, ZELMessage>();
     expectCaughtAsItselfAnd<ZELEOverflowError, ZELERuntimeError, ZELMsgData>();
     expectCaughtAsItselfAnd<ZELEZeroVector, ZELERuntimeError, ZELException>();
@@ -75,7 +78,8 @@ TEST(AssertHook, HandlerReceivesReportsAndTheDefaultPrintsThem) {
         _scl_do_assert("Software", "Invalid reference frame", "publicinterfaces/ZELRotate3D", 802);
         const auto reports = recorder.take();
         ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(reports[0].category + reports[0].message + reports[0].file, "SoftwareInvalid reference framepublicinterfaces/ZELRotate3D");
+        EXPECT_EQ(reports[0].category + reports[0].message + reports[0].file,
+                  "SoftwareInvalid reference framepublicinterfaces/ZELRotate3D");
         EXPECT_EQ(reports[0].line, 802);
     }
     // The recorder put back the default, which reports to stderr and returns as null.
@@ -106,7 +110,10 @@ TEST(Mutex, IsRecursiveAndExcludesOtherThreads) {
     mutex.lock();
     mutex.unlock();
     std::atomic<bool> acquired{false};
-    std::thread other([&] { ZELSysFastMutexLock::LockGuard g(mutex); acquired = true; });
+    std::thread other([&] {
+        ZELSysFastMutexLock::LockGuard g(mutex);
+        acquired = true;
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(acquired.load());
     mutex.unlock();
@@ -118,7 +125,9 @@ TEST(Iterators, ConstIteratorsHoldPlainValuesAndMeetMutableOnes) {
     const double values[] = {1, 4, 9, 16};
     ZELMathVector v(values, 4);
     const ZELMathVector& cv = v;
-    static_assert(std::is_same<std::iterator_traits<ZELMathVector::const_iterator>::value_type, double>::value, "");
+    static_assert(std::is_same<std::iterator_traits<ZELMathVector::const_iterator>::value_type,
+                               double>::value,
+                  "");
     ZELMathVector steps(4, 0.0);
     std::adjacent_difference(cv.begin(), cv.end(), steps.begin());  // keeps a value_type copy
     EXPECT_EQ(steps, ZELMathVector(std::vector<double>{1, 3, 5, 7}.data(), 4));
@@ -130,7 +139,8 @@ TEST(Iterators, ConstIteratorsHoldPlainValuesAndMeetMutableOnes) {
     *v.begin() = 10;
     EXPECT_EQ(*c, 10);
     using Reverse = scl_reverse_iterator<ZELMathVector::const_iterator>;
-    EXPECT_EQ(std::vector<double>(Reverse(cv.end()), Reverse(cv.begin())), (std::vector<double>{16, 9, 4, 10}));
+    EXPECT_EQ(std::vector<double>(Reverse(cv.end()), Reverse(cv.begin())),
+              (std::vector<double>{16, 9, 4, 10}));
 }
 
 TEST(PoolAllocator, BlocksAreAlignedDistinctAndReused) {
@@ -150,7 +160,8 @@ TEST(PoolAllocator, BlocksAreAlignedDistinctAndReused) {
     auto sorted = blocks;
     std::sort(sorted.begin(), sorted.end());
     for (std::size_t i = 1; i < sorted.size(); ++i)
-        EXPECT_GE(sorted[i].first, sorted[i - 1].first + std::max<std::size_t>(sorted[i - 1].second, 1));
+        EXPECT_GE(sorted[i].first,
+                  sorted[i - 1].first + std::max<std::size_t>(sorted[i - 1].second, 1));
     for (auto& b : blocks) pool->deallocate(b.first, b.second);
     pool->deallocate(nullptr, 64);
 }
@@ -175,7 +186,8 @@ TEST(PoolAllocator, ThreadsNeverShareALiveBlock) {
                 live.erase(live.begin());
             }
         }
-        for (auto& block : live) release(block);  // cached blocks return to the shared lists at exit
+        for (auto& block : live)
+            release(block);  // cached blocks return to the shared lists at exit
     };
     for (int generation = 0; generation < 2; ++generation) {
         std::vector<std::thread> threads;

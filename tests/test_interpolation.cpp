@@ -87,14 +87,16 @@ TEST(Interpolation, TransformsInterpolateRotationAndPositionTogether) {
     const X a(rot(M3::XAxis, 0.4), V(1, 2, 3));
     X b(rot(M3::YAxis, -1.2), V(-3, 0, 5));
     b.rotate(M3::ZAxis, 0.5, M3::LocalFrame);
-    for (auto interp : {&X::slerp, static_cast<void (*)(X&, const double&, const X&, const X&)>(&X::EAAInterp)}) {
+    for (auto interp :
+         {&X::slerp, static_cast<void (*)(X&, const double&, const X&, const X&)>(&X::EAAInterp)}) {
         X out, start, end, aliasA = a, aliasB = b;
         interp(start, 0.0, a, b);
         interp(end, 1.0, a, b);
         interp(out, 0.25, a, b);
         interp(aliasA, 0.25, aliasA, b);
         interp(aliasB, 0.25, a, aliasB);
-        EXPECT_TRUE(maxDiff(start, a) < 1e-15 && maxDiff(end, b) < 1e-15 && out.position() == V(0, 1.5, 3.5));
+        EXPECT_TRUE(maxDiff(start, a) < 1e-15 && maxDiff(end, b) < 1e-15 &&
+                    out.position() == V(0, 1.5, 3.5));
         EXPECT_TRUE(aliasA == out && aliasB == out);
     }
     // pi - 0.1 and pi + 0.1 about z: their quaternions (s >= 0 both) have a negative dot

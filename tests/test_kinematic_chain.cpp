@@ -28,7 +28,8 @@ bool sameBits(const ZELXform3D& a, const ZELXform3D& b) {
 // An arm with everything the chain supports: offsets, a prismatic joint (1), a base and a tool.
 struct Mixed {
     const double theta[4] = {0.1, 0.3, -0.2, 0.0}, d[4] = {0.2, 0.25, 0.0, 0.15};  // offsets for q
-    const double alpha[4] = {arms::kPi / 2, -arms::kPi / 2, 0.4, arms::kPi / 2}, a[4] = {0.05, 0.1, 0.3, 0.0};
+    const double alpha[4] = {arms::kPi / 2, -arms::kPi / 2, 0.4, arms::kPi / 2},
+                 a[4] = {0.05, 0.1, 0.3, 0.0};
     const ZELXform3D base{0.3, 0.1, -0.2, 0.05}, tool{-0.4, 0.12, 0.7, 0.03};
     ZELKinematicChain chain;
     Mixed() {
@@ -44,8 +45,7 @@ struct Mixed {
     // The setDH transforms multiplied by hand, base first.
     ZELXform3D byHand(const ZELMathVector& q, int links = 4, bool withTool = true) const {
         ZELXform3D x = base;
-        for (int k = 0; k < links; ++k)
-            x *= ZELXform3D(th(k, q), dd(k, q), alpha[k], a[k]);
+        for (int k = 0; k < links; ++k) x *= ZELXform3D(th(k, q), dd(k, q), alpha[k], a[k]);
         return withTool ? x * tool : x;
     }
 };
@@ -69,7 +69,8 @@ TEST(KinematicChain, ForwardIsTheSetDHProductToTheBit) {
     Mixed m;
     std::vector<ZELXform3D> frames;
     for (int n = 0; n < 50; ++n) {
-        const ZELMathVector q = vec({std::sin(n * 1.3), 0.5 * std::fabs(std::cos(n * 0.7)), 3 * std::sin(n * 0.9), n * 0.4});
+        const ZELMathVector q = vec({std::sin(n * 1.3), 0.5 * std::fabs(std::cos(n * 0.7)),
+                                     3 * std::sin(n * 0.9), n * 0.4});
         EXPECT_TRUE(sameBits(m.chain.forward(q), m.byHand(q, 4)));
         m.chain.forward(q, frames);
         ASSERT_EQ(frames.size(), 5u);
@@ -92,7 +93,8 @@ ZELMathMatrix derivativeJacobian(const Mixed& m, const ZELMathVector& q) {
         ZELMathMatrix g = m.base.toZELBasicMathMatrix();
         for (int k = 0; k < 4; ++k) {
             if (k != i) {
-                g = g * ZELXform3D(m.th(k, q), m.dd(k, q), m.alpha[k], m.a[k]).toZELBasicMathMatrix();
+                g = g *
+                    ZELXform3D(m.th(k, q), m.dd(k, q), m.alpha[k], m.a[k]).toZELBasicMathMatrix();
                 continue;
             }
             ZELXform3D rz;
@@ -100,13 +102,15 @@ ZELMathMatrix derivativeJacobian(const Mixed& m, const ZELMathVector& q) {
             ZELMathMatrix motion(4, 4, 0.0);
             motion(k == 1 ? 2 : 0, k == 1 ? 3 : 1) = k == 1 ? 1.0 : -1.0;
             motion(1, 0) = k == 1 ? 0.0 : 1.0;
-            g = g * rz.toZELBasicMathMatrix() * motion * ZELXform3D(0.0, m.dd(k, q), m.alpha[k], m.a[k]).toZELBasicMathMatrix();
+            g = g * rz.toZELBasicMathMatrix() * motion *
+                ZELXform3D(0.0, m.dd(k, q), m.alpha[k], m.a[k]).toZELBasicMathMatrix();
         }
         g = g * m.tool.toZELBasicMathMatrix();
-        auto w = [&](int r, int c) { return g(r, 0) * total(c, 0) + g(r, 1) * total(c, 1) + g(r, 2) * total(c, 2); };
+        auto w = [&](int r, int c) {
+            return g(r, 0) * total(c, 0) + g(r, 1) * total(c, 1) + g(r, 2) * total(c, 2);
+        };
         const double column[6] = {g(0, 3), g(1, 3), g(2, 3), w(2, 1), w(0, 2), w(1, 0)};
-        for (int r = 0; r < 6; ++r)
-            j(r, i) = column[r];
+        for (int r = 0; r < 6; ++r) j(r, i) = column[r];
     }
     return j;
 }
@@ -114,13 +118,13 @@ ZELMathMatrix derivativeJacobian(const Mixed& m, const ZELMathVector& q) {
 TEST(KinematicChain, JacobianAgreesWithTheDerivativeOfTheTransformsAndWithFiniteDifferences) {
     Mixed m;
     for (int n = 0; n < 40; ++n) {
-        const ZELMathVector q = vec({std::sin(n * 1.1), 0.4 * std::fabs(std::sin(n * 0.3)), 2 * std::cos(n), n * 0.3});
+        const ZELMathVector q =
+            vec({std::sin(n * 1.1), 0.4 * std::fabs(std::sin(n * 0.3)), 2 * std::cos(n), n * 0.3});
         const ZELMathMatrix j = m.chain.jacobian(q);
         ASSERT_TRUE(j.rows() == 6 && j.cols() == 4);
         const ZELMathMatrix ref = derivativeJacobian(m, q);
         for (int r = 0; r < 6; ++r)
-            for (int c = 0; c < 4; ++c)
-                EXPECT_NEAR(j(r, c), ref(r, c), 1e-14) << r << "," << c;
+            for (int c = 0; c < 4; ++c) EXPECT_NEAR(j(r, c), ref(r, c), 1e-14) << r << "," << c;
         // Central differences of the pose: the position directly, the rotation through dR·Rᵀ.
         const double h = 1e-6;
         const ZELXform3D x0 = m.chain.forward(q);
@@ -131,11 +135,16 @@ TEST(KinematicChain, JacobianAgreesWithTheDerivativeOfTheTransformsAndWithFinite
             const ZELXform3D xp = m.chain.forward(qp), xm = m.chain.forward(qm);
             const ZELVector3D dp = (xp.position() - xm.position()) / (2 * h);
             const ZELRotate3D dr = (xp / x0).rotation(), drm = (xm / x0).rotation();
-            auto diff = [&](M3::DirectionIndex col, M3::CoordinateIndex row) { return (dr(col, row) - drm(col, row)) / (2 * h); };
-            const double fd[6] = {dp[0], dp[1], dp[2], diff(M3::SDirection, M3::ZCoord), diff(M3::ADirection, M3::XCoord),
+            auto diff = [&](M3::DirectionIndex col, M3::CoordinateIndex row) {
+                return (dr(col, row) - drm(col, row)) / (2 * h);
+            };
+            const double fd[6] = {dp[0],
+                                  dp[1],
+                                  dp[2],
+                                  diff(M3::SDirection, M3::ZCoord),
+                                  diff(M3::ADirection, M3::XCoord),
                                   diff(M3::NDirection, M3::YCoord)};
-            for (int r = 0; r < 6; ++r)
-                EXPECT_NEAR(j(r, c), fd[r], 1e-8) << r << "," << c;
+            for (int r = 0; r < 6; ++r) EXPECT_NEAR(j(r, c), fd[r], 1e-8) << r << "," << c;
         }
     }
     // A prismatic column is its axis over zero; the empty chain has a 6 × 0 Jacobian.
@@ -194,7 +203,9 @@ TEST(KinematicChain, InverseSolvesReachablePosesInMetresAndMillimetresReproducib
         EXPECT_EQ(metres.converged, 200) << arm.name;
         const Solved again = solveSample(arm, 1.0, 200);
         ASSERT_EQ(metres.bits.size(), again.bits.size());
-        EXPECT_EQ(std::memcmp(metres.bits.data(), again.bits.data(), metres.bits.size() * sizeof(double)), 0);
+        EXPECT_EQ(
+            std::memcmp(metres.bits.data(), again.bits.data(), metres.bits.size() * sizeof(double)),
+            0);
         EXPECT_EQ(solveSample(arm, 1000.0, 200).converged, 200) << arm.name;
     }
 }
@@ -203,7 +214,9 @@ TEST(KinematicChain, InverseWithPrismaticJointsBaseAndTool) {
     Mixed m;  // four joints: the targets are poses of the arm itself
     for (int n = 0; n < 30; ++n) {
         ZELMathVector q;
-        const ZELXform3D goal = m.chain.forward(vec({std::sin(n * 1.7), 0.45 * std::fabs(std::sin(n * 0.4)), 2.5 * std::cos(n * 2.1), std::sin(n * 0.9)}));
+        const ZELXform3D goal =
+            m.chain.forward(vec({std::sin(n * 1.7), 0.45 * std::fabs(std::sin(n * 0.4)),
+                                 2.5 * std::cos(n * 2.1), std::sin(n * 0.9)}));
         EXPECT_TRUE(m.chain.inverse(goal, ZELMathVector(4, 0.0), q).converged) << n;
         double position, angle;
         poseDistance(m.chain.forward(q), goal, position, angle);
@@ -224,7 +237,9 @@ TEST(KinematicChain, BadInput) {
             if (call == 3) chain.inverse(ZELXform3D(), five, q);
             ADD_FAILURE() << "no throw from call " << call;
         } catch (const ZELEDomainError& e) {
-            EXPECT_NE(std::string(e.what()).find("length 5 for a chain of 6 joints"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("length 5 for a chain of 6 joints"),
+                      std::string::npos)
+                << e.what();
         }
     }
     // Limits: lower above upper, or NaN, throws and leaves the chain as it was.
@@ -242,7 +257,8 @@ TEST(KinematicChain, BadInput) {
     bad.setPosition(ZELVector3D(kInf, 0, 0));
     ZELIKOptions nanTolerance;
     nanTolerance.orientationTolerance = kNaN;
-    const ZELIKResult results[] = {chain.inverse(bad, six, q), chain.inverse(ZELXform3D(), vec({0, 0, kNaN, 0, 0, 0}), q),
+    const ZELIKResult results[] = {chain.inverse(bad, six, q),
+                                   chain.inverse(ZELXform3D(), vec({0, 0, kNaN, 0, 0, 0}), q),
                                    chain.inverse(ZELXform3D(), six, q, nanTolerance)};
     for (const ZELIKResult& r : results) {
         EXPECT_TRUE(r.reason == ZELIKReason::InvalidInput && !r.converged && r.iterations == 0);
@@ -251,8 +267,7 @@ TEST(KinematicChain, BadInput) {
     // A seed outside the limits is clamped into them.
     const ZELXform3D goal = chain.forward(vec({0.5, 0.4, -0.3, 0.2, 0.6, -0.1}));
     EXPECT_TRUE(chain.inverse(goal, vec({100, -100, 100, -100, 100, -100}), q).converged);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_TRUE(q[i] >= chain.lower(i) && q[i] <= chain.upper(i));
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(q[i] >= chain.lower(i) && q[i] <= chain.upper(i));
     // Out of reach: the best pose found, never converged, bounded work.
     ZELXform3D far;
     far.setPosition(ZELVector3D(5, 0, 0));
@@ -278,10 +293,11 @@ TEST(KinematicChain, SameBitsOnEveryBuild) {
     chain.forward(q).get(pose);
     const ZELMathMatrix j = chain.jacobian(q);
     ZELMathVector solved;
-    const ZELIKResult r = chain.inverse(chain.forward(vec({-0.2, 0.5, 0.4, -1.0, 0.8, -0.6, 0.1})), arms::middle(arms::sevenAxis()), solved);
+    const ZELIKResult r = chain.inverse(chain.forward(vec({-0.2, 0.5, 0.4, -1.0, 0.8, -0.6, 0.1})),
+                                        arms::middle(arms::sevenAxis()), solved);
     char text[256];
-    std::snprintf(text, sizeof text, "%a %a %a %a | %a %a %a | %a %a %d", pose[0], pose[5], pose[9], pose[11], j(0, 0),
-                  j(2, 3), j(5, 6), solved[0], solved[6], r.iterations);
+    std::snprintf(text, sizeof text, "%a %a %a %a | %a %a %a | %a %a %d", pose[0], pose[5], pose[9],
+                  pose[11], j(0, 0), j(2, 3), j(5, 6), solved[0], solved[6], r.iterations);
     // And every bit of 50 PUMA 560 solves, restarts included (FNV-1a of the joint values and counts).
     std::uint64_t hash = 14695981039346656037ULL;
     for (double x : solveSample(arms::puma560(), 1.0, 50).bits) {
@@ -290,7 +306,10 @@ TEST(KinematicChain, SameBitsOnEveryBuild) {
         hash = (hash ^ b) * 1099511628211ULL;
     }
     EXPECT_EQ(hash, 8527711875449675499ULL);
-    EXPECT_STREQ(text, "-0x1.c1bae6e6348ccp-1 -0x1.0902e0805c947p-1 -0x1.900dd99b5754cp-2 0x1.7b2e12cdfdcadp-1 | 0x1.17bd8e7deee16p-1 -0x1.966be6c0cda02p-2 0x1.6e4942b77e323p-1 | 0x1.5f8f6008ab589p-4 0x1.1fe0bdbb8426dp-2 6");
+    EXPECT_STREQ(text,
+                 "-0x1.c1bae6e6348ccp-1 -0x1.0902e0805c947p-1 -0x1.900dd99b5754cp-2 "
+                 "0x1.7b2e12cdfdcadp-1 | 0x1.17bd8e7deee16p-1 -0x1.966be6c0cda02p-2 "
+                 "0x1.6e4942b77e323p-1 | 0x1.5f8f6008ab589p-4 0x1.1fe0bdbb8426dp-2 6");
 }
 
 }  // namespace

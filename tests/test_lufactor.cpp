@@ -138,7 +138,8 @@ double refCondition(const RefLU& f, double norm) {
         double s = 0.0;
         for (int j = k + 1; j <= n; ++j) s += z(j) * f.at(k, j);
         z(k) = z(k) - s;
-        if (std::fabs(z(k)) > std::fabs(f.at(k, k))) rescale(std::fabs(f.at(k, k)) / std::fabs(z(k)));
+        if (std::fabs(z(k)) > std::fabs(f.at(k, k)))
+            rescale(std::fabs(f.at(k, k)) / std::fabs(z(k)));
         z(k) = f.at(k, k) != 0 ? z(k) / f.at(k, k) : 1.0;
     }
     rescale(1.0 / l1());
@@ -146,12 +147,15 @@ double refCondition(const RefLU& f, double norm) {
 }
 
 // The same bits, or both NaN (the payload of a NaN is not part of the result).
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0 || (a != a && b != b); }
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0 || (a != a && b != b);
+}
 
 ZELMathMatrix toMatrix(const Dense& d, int n) { return ZELMathMatrix(d.data(), n, n); }
 
 ::testing::AssertionResult matchesReference(const ZELLUFactor& f, const RefLU& r) {
-    if (f.fail() != r.fail || f.good() == r.fail) return ::testing::AssertionFailure() << "flags differ";
+    if (f.fail() != r.fail || f.good() == r.fail)
+        return ::testing::AssertionFailure() << "flags differ";
     if (f.getPivot() != r.pivot) return ::testing::AssertionFailure() << "pivot vectors differ";
     for (int i = 0; i < r.n * r.n; ++i)
         if (!sameBits(f.getLU()(i / r.n, i % r.n), r.a[i]))
@@ -160,13 +164,15 @@ ZELMathMatrix toMatrix(const Dense& d, int n) { return ZELMathMatrix(d.data(), n
 }
 
 // Column j of x has the bits of the plain solve of column j of the n x w right-hand side rhs.
-::testing::AssertionResult solvesMatch(const ZELMathMatrix& x, const RefLU& r, const Dense& rhs, int w) {
+::testing::AssertionResult solvesMatch(const ZELMathMatrix& x, const RefLU& r, const Dense& rhs,
+                                       int w) {
     for (int j = 0; j < w; ++j) {
         Dense e(r.n);
         for (int i = 0; i < r.n; ++i) e[i] = rhs[i * w + j];
         const Dense col = refSolve(r, e);
         for (int i = 0; i < r.n; ++i)
-            if (!sameBits(x(i, j), col[i])) return ::testing::AssertionFailure() << "(" << i << ", " << j << ")";
+            if (!sameBits(x(i, j), col[i]))
+                return ::testing::AssertionFailure() << "(" << i << ", " << j << ")";
     }
     return ::testing::AssertionSuccess();
 }
@@ -217,7 +223,8 @@ TEST(LUFactor, WorkedExamplesGiveTheDocumentedFactorsSolutionsAndText) {
     const ZELLUFactor f(ZELMathMatrix(v, 2, 2));
     EXPECT_TRUE(f.good() && !f.fail());
     EXPECT_EQ(f.getPivot(), std::vector<int>({2}));
-    EXPECT_TRUE(f[0][0] == 6.0 && f[0][1] == 3.0 && f[1][0] == 4.0 / 6.0 && f[1][1] == 3.0 - (4.0 / 6.0) * 3.0);
+    EXPECT_TRUE(f[0][0] == 6.0 && f[0][1] == 3.0 && f[1][0] == 4.0 / 6.0 &&
+                f[1][1] == 3.0 - (4.0 / 6.0) * 3.0);
     const double exchange[] = {0, 1, 1, 0};
     EXPECT_TRUE(determinant(f) == -6.0 && determinant(ZELMathMatrix(exchange, 2, 2)) == -1.0);
 
@@ -237,7 +244,8 @@ TEST(LUFactor, WorkedExamplesGiveTheDocumentedFactorsSolutionsAndText) {
     os << ZELLUFactor(ZELMathMatrix(&five, 1, 1)) << f;
     EXPECT_EQ(os.str(),
               "\n The LU matrix is 1X1:\n[\n             5 \n]\nThe pivot vector is [ ]\n"
-              "\n The LU matrix is 2X2:\n[\n             6              3 \n      0.666667              1 \n]\n"
+              "\n The LU matrix is 2X2:\n[\n             6              3 \n      0.666667         "
+              "     1 \n]\n"
               "The pivot vector is [ 2 ]\n");
 }
 
@@ -263,10 +271,12 @@ TEST(LUFactor, MatchesThePlainColumnLoopBitForBit) {
             for (double& v : b) v = g();
             for (int i = 0; i < n; ++i) id[i * n + i] = 1.0;
             for (int i = 0; i < n * 11; ++i) bm[i] = (i / 11) % 4 == 1 ? 0.0 : g();
-            ASSERT_TRUE(solvesMatch(ZELMathMatrix(solve(f, ZELMathVector(b.data(), n)), n, 1), r, b, 1));
+            ASSERT_TRUE(
+                solvesMatch(ZELMathMatrix(solve(f, ZELMathVector(b.data(), n)), n, 1), r, b, 1));
             ASSERT_TRUE(solvesMatch(inverse(f), r, id, n));
             ASSERT_TRUE(solvesMatch(solve(f, ZELMathMatrix(bm.data(), n, 11)), r, bm, 11));
-            ASSERT_TRUE(sameBits(f.condition(), refCondition(r, ZELL1Norm(toMatrix(a, n))))) << "n = " << n;
+            ASSERT_TRUE(sameBits(f.condition(), refCondition(r, ZELL1Norm(toMatrix(a, n)))))
+                << "n = " << n;
         }
     }
 }
@@ -311,7 +321,9 @@ TEST(LUFactor, PivotsFailAtAnAbsolute1eMinus5UnlessAThresholdRelativeToTheNormIs
     }
     // The threshold is tol * |A|_1 (here 4 * 0.25 = 1), compared with <=; absolute when asked.
     const double d[] = {4, 0, 0, 1};
-    auto fails = [&d](double tol, bool relative) { return ZELLUFactor(ZELMathMatrix(d, 2, 2), false, tol, relative).fail(); };
+    auto fails = [&d](double tol, bool relative) {
+        return ZELLUFactor(ZELMathMatrix(d, 2, 2), false, tol, relative).fail();
+    };
     EXPECT_TRUE(fails(0.25, true) && !fails(0.2, true) && !fails(0.25, false) && fails(1.0, false));
     // A negative or NaN tolerance counts as 0: zero pivots still fail, nothing else does.
     const double zero[] = {0, 0, 0, 1};
@@ -338,7 +350,8 @@ TEST(LUFactor, AFailureStopsAtOnceAndTheSolversAnswerWithNaNs) {
     // Singular and zero matrices fail, infinite ones do not (a NaN pivot never fails); all give
     // NaN solutions of the right shape.
     const double inf[] = {Inf, Inf, Inf, Inf};
-    for (const ZELMathMatrix& a : {ZELMathMatrix(w, 3, 3), ZELMathMatrix(inf, 2, 2), ZELMathMatrix(3, 3, 0.0)}) {
+    for (const ZELMathMatrix& a :
+         {ZELMathMatrix(w, 3, 3), ZELMathMatrix(inf, 2, 2), ZELMathMatrix(3, 3, 0.0)}) {
         ZELLUFactor h(a, true);
         EXPECT_NE(h.fail(), std::isinf(a(0, 0)));
         const ZELMathVector x = solve(h, ZELMathVector(a.rows(), 1.0));
@@ -362,7 +375,8 @@ TEST(LUFactor, EmptyNonSquareAndSelfReferencingInputsBehaveAsDocumented) {
 
     const double wide[] = {4, 3, 9, 6, 3, -9};  // extra columns are carried along, ignored
     const ZELLUFactor f(ZELMathMatrix(wide, 2, 3));
-    EXPECT_TRUE(f.good() && f.getLU()(0, 2) == 9.0 && f.getLU()(1, 2) == -9.0 && determinant(f) == -6.0);
+    EXPECT_TRUE(f.good() && f.getLU()(0, 2) == 9.0 && f.getLU()(1, 2) == -9.0 &&
+                determinant(f) == -6.0);
     const double tall[] = {1, 2, 3, 4, 5, 6};  // missing columns are zeros: fails
     const ZELLUFactor g(ZELMathMatrix(tall, 3, 2));
     EXPECT_TRUE(g.fail() && g.getLU().cols() == 3);
@@ -398,9 +412,12 @@ TEST(LUFactor, CopyingIsReportedAssignmentCopiesAndMovesTakeOverTheState) {
     EXPECT_TRUE(ZELNearAbs(h, f, 0.0) && h.getIdentity().rows() == 2);
 
     std::vector<ZELLUFactor> many;  // a growing container keeps every factorisation
-    for (int k = 1; k <= 40; ++k) many.emplace_back(ZELMathMatrix(std::vector<double>{1, 2, 3, k * 1.0}.data(), 2, 2));
     for (int k = 1; k <= 40; ++k)
-        EXPECT_TRUE((many[k - 1].good() || k == 6) && std::fabs(determinant(many[k - 1]) - (k - 6.0)) < 1e-13) << k;
+        many.emplace_back(ZELMathMatrix(std::vector<double>{1, 2, 3, k * 1.0}.data(), 2, 2));
+    for (int k = 1; k <= 40; ++k)
+        EXPECT_TRUE((many[k - 1].good() || k == 6) &&
+                    std::fabs(determinant(many[k - 1]) - (k - 6.0)) < 1e-13)
+            << k;
     EXPECT_TRUE(rec.take().empty());
 }
 
@@ -413,7 +430,8 @@ TEST(LUFactor, TriangularSubstitutionsReadOnlyTheirTriangle) {
     const double u[] = {2, 1, 1, NaN, 4, 2, NaN, NaN, 8};
     ZELMathVector y(b, 3);
     const ZELMathVector copy = solveUpper(ZELMathMatrix(u, 3, 3), y);
-    EXPECT_TRUE(y[2] == 1.25 && y[1] == (4.0 - 2.0 * 1.25) / 4.0 && y[0] == (1.0 - (y[1] + 1.25)) / 2.0);
+    EXPECT_TRUE(y[2] == 1.25 && y[1] == (4.0 - 2.0 * 1.25) / 4.0 &&
+                y[0] == (1.0 - (y[1] + 1.25)) / 2.0);
     EXPECT_TRUE(copy == y);
     ZELMathVector empty;
     EXPECT_EQ(solveUpper(ZELMathMatrix(u, 3, 3), empty).length(), 0u);
@@ -421,7 +439,8 @@ TEST(LUFactor, TriangularSubstitutionsReadOnlyTheirTriangle) {
 
 TEST(LUFactor, ConditionEstimatesAreComputedOnceAndResetByFactor) {
     const double id[] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, x[] = {0, 1, 1, 0}, one[] = {-3e-5};
-    for (const ZELMathMatrix& a : {ZELMathMatrix(id, 3, 3), ZELMathMatrix(x, 2, 2), ZELMathMatrix(one, 1, 1)}) {
+    for (const ZELMathMatrix& a :
+         {ZELMathMatrix(id, 3, 3), ZELMathMatrix(x, 2, 2), ZELMathMatrix(one, 1, 1)}) {
         ZELLUFactor f(a, true);
         EXPECT_TRUE(f.condition() == 1.0 && std::fabs(f.conditionHigham() - 1.0) < 1e-15);
     }

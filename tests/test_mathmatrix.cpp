@@ -43,9 +43,15 @@ Rows elems(const ZELMathMatrix& m) {
 }
 
 ZELMathVector vec(std::vector<double> v) { return ZELMathVector(v.data(), v.size()); }
-std::vector<double> elems(const ZELMathVector& v) { return std::vector<double>(v.begin(), v.end()); }
+std::vector<double> elems(const ZELMathVector& v) {
+    return std::vector<double>(v.begin(), v.end());
+}
 
-std::string text(const ZELMathMatrix& m) { std::ostringstream os; os << m; return os.str(); }
+std::string text(const ZELMathMatrix& m) {
+    std::ostringstream os;
+    os << m;
+    return os.str();
+}
 
 // Values of widely different magnitudes (a different summation order would show) and signed zeros.
 ZELMathMatrix randomMatrix(std::mt19937_64& gen, std::size_t r, std::size_t c) {
@@ -79,7 +85,8 @@ TEST(MathMatrix, ConstructorsGiveTheDocumentedShapesRowCapacitiesAndElements) {
     EXPECT_EQ(m.fromOne(2, 1), 4.0);
     EXPECT_EQ(&m.fromOne(1, 3), &m(0, 2));
     EXPECT_EQ(elems(m.col(1)), (std::vector<double>{2, 5}));
-    EXPECT_EQ(elems(ZELMathMatrix(vec({1, 2, 3, 4, 5, 6, 7}), 3, 2)), (Rows{{1, 2}, {3, 4}, {5, 6}}));
+    EXPECT_EQ(elems(ZELMathMatrix(vec({1, 2, 3, 4, 5, 6, 7}), 3, 2)),
+              (Rows{{1, 2}, {3, 4}, {5, 6}}));
     ZELMathMatrix grown = m;
     grown.resize(9, 3);
     grown.resize(1, 3);
@@ -170,7 +177,8 @@ TEST(MathMatrix, ElementWiseFormsAreTheRowwiseVectorOperations) {
     rowwise(a - b, [](V x, V y) { return x - y; });
     rowwise(elementProduct(a, b), [](V x, V y) { return x * y; });
     // The element-wise tags between two matrices; _ZELMulOp alone names the matrix product.
-    rowwise(ZELMathMatrix(a, ZELMathMatrix(a.rows(), a.cols(), 4.0), _ZELDivOp()), [](V x, V) { return x / 4.0; });
+    rowwise(ZELMathMatrix(a, ZELMathMatrix(a.rows(), a.cols(), 4.0), _ZELDivOp()),
+            [](V x, V) { return x / 4.0; });
     EXPECT_EQ(ZELMathMatrix(a, transpose(a), _ZELMulOp()), a * transpose(a));
     EXPECT_EQ(ZELMathMatrix(a, transpose(a), _ZELMulOp()).cols(), a.rows());
     rowwise(a + s, [s](V x, V) { return x + s; });
@@ -203,8 +211,9 @@ TEST(MathMatrix, ProductsAndTransposeFollowTheDefinitions) {
 
 TEST(MathMatrix, ProductsMatchTheDotProductDefinitionBitForBitOverManyShapes) {
     std::mt19937_64 gen(20240611);
-    const std::size_t shapes[][3] = {{1, 1, 1}, {2, 3, 4},  {4, 4, 4},   {5, 1, 7},  {7, 9, 3},
-                                     {8, 8, 8}, {13, 17, 11}, {16, 16, 16}, {33, 31, 65}, {70, 64, 5}};
+    const std::size_t shapes[][3] = {{1, 1, 1},    {2, 3, 4},  {4, 4, 4},    {5, 1, 7},
+                                     {7, 9, 3},    {8, 8, 8},  {13, 17, 11}, {16, 16, 16},
+                                     {33, 31, 65}, {70, 64, 5}};
     for (const auto& s : shapes) {
         const ZELMathMatrix a = randomMatrix(gen, s[0], s[1]);
         const ZELMathMatrix b = randomMatrix(gen, s[1], s[2]);
@@ -214,7 +223,8 @@ TEST(MathMatrix, ProductsMatchTheDotProductDefinitionBitForBitOverManyShapes) {
         for (std::size_t j = 0; j < s[2]; ++j) {
             const ZELMathVector column = b.col(j);
             for (std::size_t i = 0; i < s[0]; ++i)
-                ASSERT_TRUE(sameBits(p(i, j), ZELDot(a.row(i), column))) << s[0] << "x" << s[1] << "x" << s[2];
+                ASSERT_TRUE(sameBits(p(i, j), ZELDot(a.row(i), column)))
+                    << s[0] << "x" << s[1] << "x" << s[2];
         }
 
         const ZELMathVector x = randomMatrix(gen, 1, s[1]).row(0);
@@ -249,7 +259,8 @@ TEST(MathMatrix, ComparisonsNormsAndNearComparisonsWorkRowByRow) {
     EXPECT_EQ(ZELLinfNorm(a), 4.0);
     EXPECT_EQ(ZELL1Norm(ZELMathMatrix()) + ZELLinfNorm(ZELMathMatrix()), 0.0);
     EXPECT_EQ(ZELLinfNorm(mat({{kNaN, -3}})), 3.0);
-    EXPECT_FALSE(ZELNearAbs(mat({{1, 2}}), mat({{1, 2}, {3, 4}}), 0));  // tolerance 0 compares shapes
+    EXPECT_FALSE(
+        ZELNearAbs(mat({{1, 2}}), mat({{1, 2}, {3, 4}}), 0));  // tolerance 0 compares shapes
     EXPECT_TRUE(ZELNearAbs(mat({{1, 2}}), mat({{1, 2}, {3, 4}}), 0.1));
     EXPECT_TRUE(ZELNearAbs(a, a + 0.0625, 0.1));
     EXPECT_FALSE(ZELNearAbs(a, a + 0.125, 0.1));
@@ -283,7 +294,8 @@ TEST(MathMatrix, CheckedModeReportsShapesThatDoNotFitAndTouchesNothing) {
     EXPECT_EQ(a, ZELMathMatrix(8, 8, 2.0));
     std::vector<AssertReport> reports = recorder.take();
     ASSERT_EQ(reports.size(), 9u);
-    for (const AssertReport& r : reports) EXPECT_EQ(r.message + " " + r.file, "Size mismatch foundation/internal/ZELSizeCheck");
+    for (const AssertReport& r : reports)
+        EXPECT_EQ(r.message + " " + r.file, "Size mismatch foundation/internal/ZELSizeCheck");
     EXPECT_EQ(fewerRows + a, ZELMathMatrix(7, 8, 3.0));
     EXPECT_EQ(fewerCols * fewerRows, ZELMathMatrix(8, 8, 7.0));
     EXPECT_EQ(ofSeven * fewerCols, ZELMathVector(7, 7.0));  // a shorter row vector sums fewer rows

@@ -31,7 +31,11 @@ ZELMathVector vec(Elems v) { return ZELMathVector(v.data(), v.size()); }
 Elems elems(const ZELMathVector& v) { return Elems(v.begin(), v.end()); }
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-std::string text(const ZELMathVector& v) { std::ostringstream os; os << v; return os.str(); }
+std::string text(const ZELMathVector& v) {
+    std::ostringstream os;
+    os << v;
+    return os.str();
+}
 
 }  // namespace
 
@@ -123,7 +127,8 @@ TEST(MathVector, ElementWiseFormsAgreeWithTheScalarOperationBitForBit) {
         const ZELMathVector a = vec(x), b = vec(y);
         const auto check = [&](const ZELMathVector& r, auto f) {
             ASSERT_EQ(r.length(), n);
-            for (std::size_t i = 0; i < n; ++i) ASSERT_TRUE(sameBits(r[i], f(x[i], y[i]))) << n << " " << i;
+            for (std::size_t i = 0; i < n; ++i)
+                ASSERT_TRUE(sameBits(r[i], f(x[i], y[i]))) << n << " " << i;
         };
         check(-a, [](double p, double) { return -p; });
         check(a + b, [](double p, double q) { return p + q; });
@@ -140,8 +145,11 @@ TEST(MathVector, ElementWiseFormsAgreeWithTheScalarOperationBitForBit) {
         check(s / a, [s](double p, double) { return s / p; });
         ZELMathVector m = a;
         check(((m += b) -= s) *= b, [s](double p, double q) { return ((p + q) - s) * q; });
-        check(((m /= b) += s) -= b, [s](double p, double q) { return ((((((p + q) - s) * q) / q) + s) - q); });
-        check((m *= s) /= s, [s](double p, double q) { return ((((((((p + q) - s) * q) / q) + s) - q) * s) / s); });
+        check(((m /= b) += s) -= b,
+              [s](double p, double q) { return ((((((p + q) - s) * q) / q) + s) - q); });
+        check((m *= s) /= s, [s](double p, double q) {
+            return ((((((((p + q) - s) * q) / q) + s) - q) * s) / s);
+        });
     }
     ZELMathVector v = vec({1, 2});
     ++v;
@@ -172,7 +180,8 @@ TEST(MathVector, OrderingIsEveryElementBelowNotLexicographic) {
 
 TEST(MathVector, NormsSumInIndexOrderAndNearComparisonsFollowTheTolerance) {
     const ZELMathVector empty, v = vec({-3, 2, -5});
-    EXPECT_EQ(ZELL1Norm(empty) + ZELLinfNorm(empty) + ZELMinAbsValue(empty) + ZELDot(empty, empty), 0.0);
+    EXPECT_EQ(ZELL1Norm(empty) + ZELLinfNorm(empty) + ZELMinAbsValue(empty) + ZELDot(empty, empty),
+              0.0);
     EXPECT_EQ(ZELMinAbsValue(v), 2.0);
     EXPECT_EQ(ZELLinfNorm(v), 5.0);
     EXPECT_EQ(ZELL1Norm(v), 10.0);
@@ -226,7 +235,8 @@ TEST(MathVector, CheckedModeReportsSizesThatDoNotFitAndTouchesNothing) {
 TEST(MathVector, PrintsElementsWithTwoSpacesAndNaNsAsText) {
     EXPECT_EQ(text(vec({1, 2.5})), "[ 1  2.5  ]\n");
     EXPECT_EQ(text(ZELMathVector()), "[ ]\n");
-    EXPECT_EQ(text(vec({kNaN, 1, -kNaN, std::numeric_limits<double>::signaling_NaN()})), "[ NaN   1  NaN   NaN   ]\n");
+    EXPECT_EQ(text(vec({kNaN, 1, -kNaN, std::numeric_limits<double>::signaling_NaN()})),
+              "[ NaN   1  NaN   NaN   ]\n");
     EXPECT_EQ(text(vec({kInf, -kInf})), "[ inf  -inf  ]\n");
     std::ostringstream os;
     os << std::fixed << std::setprecision(2) << vec({1, -0.125});

@@ -38,8 +38,10 @@ TEST(Qtn3D, EveryProductFormRoundsAsTheHamiltonFormulaAndAcceptsAliases) {
         V a, b;
         p.get(as, a);
         q.get(bs, b);
-        const Q ref(as * bs - (a[0] * b[0] + a[1] * b[1] + a[2] * b[2]), (as * b[0] + bs * a[0]) + (a[1] * b[2] - a[2] * b[1]),
-                    (as * b[1] + bs * a[1]) + (a[2] * b[0] - a[0] * b[2]), (as * b[2] + bs * a[2]) + (a[0] * b[1] - a[1] * b[0]));
+        const Q ref(as * bs - (a[0] * b[0] + a[1] * b[1] + a[2] * b[2]),
+                    (as * b[0] + bs * a[0]) + (a[1] * b[2] - a[2] * b[1]),
+                    (as * b[1] + bs * a[1]) + (a[2] * b[0] - a[0] * b[2]),
+                    (as * b[2] + bs * a[2]) + (a[0] * b[1] - a[1] * b[0]));
         ASSERT_EQ(p * q, ref);
         Q qc = q, x1, x2 = p, x3 = p, x4 = q, x5 = p, x6 = p, x7 = q;
         qc.conjugate();
@@ -57,7 +59,8 @@ TEST(Qtn3D, EveryProductFormRoundsAsTheHamiltonFormulaAndAcceptsAliases) {
 
 TEST(Qtn3D, NormsFloorTinySumsAndNormalizeRefusesThem) {
     const Q q(0, 3, 4, 0), tiny(std::sqrt(1e-21), 0, 0, 0);
-    EXPECT_TRUE(ZELL2NormSqr(q) == 25 && ZELL2Norm(q) == 5 && ZELL1Norm(q) == 7 && ZELLinfNorm(q) == 4);
+    EXPECT_TRUE(ZELL2NormSqr(q) == 25 && ZELL2Norm(q) == 5 && ZELL1Norm(q) == 7 &&
+                ZELLinfNorm(q) == 4);
     EXPECT_EQ(ZELL1Norm(Q(2, -3, 0, 0)), std::sqrt(13.0));
     EXPECT_TRUE(ZELL2NormSqr(tiny) > 0 && tiny.norm() == 0 && ZELL2Norm(tiny) == 0);
     EXPECT_TRUE(ZELL1Norm(Q(0, 3e-11, 4e-11, 0)) == 0 && ZELLinfNorm(Q(0, 3e-11, 0, 0)) == 0);
@@ -84,8 +87,10 @@ TEST(Qtn3D, NormsFloorTinySumsAndNormalizeRefusesThem) {
 }
 
 TEST(Qtn3D, MatrixConversionsRoundTripInEveryBranchWithPositiveScalar) {
-    EXPECT_TRUE(rot(M3::XAxis, kPi).toQtn() == Q(0, 1, 0, 0) && rot(M3::YAxis, kPi).toQtn() == Q(0, 0, 1, 0) &&
-                rot(M3::ZAxis, kPi).toQtn() == Q(0, 0, 0, 1) && R3::Identity.toQtn() == Q::Identity);
+    EXPECT_TRUE(rot(M3::XAxis, kPi).toQtn() == Q(0, 1, 0, 0) &&
+                rot(M3::YAxis, kPi).toQtn() == Q(0, 0, 1, 0) &&
+                rot(M3::ZAxis, kPi).toQtn() == Q(0, 0, 0, 1) &&
+                R3::Identity.toQtn() == Q::Identity);
     R3 R;
     Q(0, 1, 0, 0).getRotate(R);
     EXPECT_EQ(R, rot(M3::XAxis, kPi));
@@ -126,7 +131,8 @@ TEST(Qtn3D, AccurateConversionKeepsFullPrecisionWhereTheSpecifiedOneLosesHalf) {
             Q a, b;
             a.setRotateAccurate(R);
             b.setRotate(R);
-            EXPECT_LE(std::min(maxDiff(a, q), maxDiff(a, -q)), 2 * kEps) << angle << " " << axis;  // s = 0 at pi
+            EXPECT_LE(std::min(maxDiff(a, q), maxDiff(a, -q)), 2 * kEps)
+                << angle << " " << axis;  // s = 0 at pi
             EXPECT_GE(scalarOf(a), 0.0);
             EXPECT_LE(std::min(maxDiff(b, q), maxDiff(b, -q)), 2e-8) << angle;
         }
@@ -147,7 +153,9 @@ TEST(Qtn3D, EquivalentAxisAndAngleFoldTheSignIntoTheAxis) {
         V axis;
         double angle;
     } cases[] = {
-        {Q::Identity, V(0, 0, 1), 0.0}, {Q(-1, 0, 0, 0), V(0, 0, 1), 0.0}, {Q(0, 0, 0, 1), V(0, 0, 1), kPi},
+        {Q::Identity, V(0, 0, 1), 0.0},
+        {Q(-1, 0, 0, 0), V(0, 0, 1), 0.0},
+        {Q(0, 0, 0, 1), V(0, 0, 1), kPi},
         {Q(0, 0, 0, -3), V(0, 0, -3), kPi},  // s == 0: no folding, no normalisation
         {Q(-0.6, 0, 0.8, 0), V(0, -1, 0), 2 * std::acos(0.6)},
     };
@@ -181,7 +189,8 @@ TEST(Qtn3D, NearComparisonsCompareAnglesThenAxesAndTreatMinusQAsQ) {
 TEST(Qtn3D, OtherOrientationFormsGoThroughTheRotationMatrix) {
     EXPECT_TRUE(qtn(M3::ZAxis, kPi) == Q(0, 0, 0, 1) && qtn(M3::XAxis, -kPi) == Q(0, -1, 0, 0));
     EXPECT_EQ(qtn(V(0, 0, 2), kPi / 2), qtn(M3::ZAxis, kPi / 2));
-    EXPECT_TRUE(qtn(V(0, 0, 0), 0.0) == Q::Identity && qtn(static_cast<M3::AxisType>(7), 0.0) == Q::Identity);
+    EXPECT_TRUE(qtn(V(0, 0, 0), 0.0) == Q::Identity &&
+                qtn(static_cast<M3::AxisType>(7), 0.0) == Q::Identity);
     Q e(0.5, 0.5, 0.5, 0.5);
     EXPECT_THROW(e.setEAA(V(0, 0, 0), 1.0), ZELEZeroVector);  // after storing the axis
     EXPECT_EQ(e, Q(0.5, 0, 0, 0));
@@ -204,7 +213,8 @@ TEST(Qtn3D, OtherOrientationFormsGoThroughTheRotationMatrix) {
         V out = x, w = x;
         Q::multiply(out, u, out);
         u.rotateVec(w);
-        EXPECT_TRUE(out == u * x && w == out && ZELNearAbs(out, X(u, V()) * x, 1e-14));  // as the matrix turns it
+        EXPECT_TRUE(out == u * x && w == out &&
+                    ZELNearAbs(out, X(u, V()) * x, 1e-14));  // as the matrix turns it
     }
     // NaN passes through the conversions without a crash.
     R3 R;
@@ -229,7 +239,8 @@ TEST(Qtn3D, FrameRelativeRotationsEqualTheProductsToTheBit) {
                     byAxis.rotate(k, angle, f);
                     byQtn.rotate(r, f);
                     byVector.rotate(axis, angle, f);
-                    EXPECT_TRUE(byAxis == expect && byQtn == expect && byVector == expect) << k << angle << f;
+                    EXPECT_TRUE(byAxis == expect && byQtn == expect && byVector == expect)
+                        << k << angle << f;
                 }
             }
         }

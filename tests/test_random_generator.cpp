@@ -82,8 +82,9 @@ TEST(RandomGenerator, AntitheticOutputIsTheExactComplementAndNewSeedsWaitForARes
     EXPECT_EQ(g.GetRandomNumber(3), m3.next());
     g.SetAntithetic(3);
     for (int i = 0; i < 200; ++i) ASSERT_EQ(g.GetRandomNumber(3), 1.0 - m3.next());
-    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.next());  // neighbours stay plain
-    g.ResetStream(3);  // a reset keeps the flag
+    EXPECT_EQ(g.GetRandomNumber(4),
+              model::Stream{model::seedOfStream(4)}.next());  // neighbours stay plain
+    g.ResetStream(3);                                         // a reset keeps the flag
     EXPECT_EQ(g.GetRandomNumber(3), 1.0 - model::Stream{model::seedOfStream(3)}.next());
     g.SetInitialSeed(5, 0xDEADBEEFu);
     EXPECT_EQ(g.GetInitialSeed(5), static_cast<int>(0xDEADBEEFu));
@@ -105,7 +106,8 @@ TEST(RandomGenerator, StreamCountsBelowOneMeanOneAndStreamsBeyondTheTableStartFr
     for (int n : {0, -3}) {
         TestGenerator one(n);
         model::Stream m{model::seedOfStream(1)};
-        EXPECT_TRUE(one.GetNumberOfStreams() == 1 && one.GetRandomNumber(1) == m.next() && one.GetRandomNumber(2) == m.next());
+        EXPECT_TRUE(one.GetNumberOfStreams() == 1 && one.GetRandomNumber(1) == m.next() &&
+                    one.GetRandomNumber(2) == m.next());
     }
 }
 
@@ -146,7 +148,8 @@ TEST(RandomGenerator, OutOfRangeStreamNumbersMeanStreamOneAndAreReportedWhenStri
 
 TEST(RandomGenerator, CopiesOwnTheirStreamsAndTheSingletonIsRebuiltAfterItsDestruction) {
     ZELRandomGenerator* g = ZELRandomGenerator::Instance();
-    ASSERT_TRUE(g != nullptr && ZELRandomGenerator::Instance() == g && g->GetNumberOfStreams() == 2000);
+    ASSERT_TRUE(g != nullptr && ZELRandomGenerator::Instance() == g &&
+                g->GetNumberOfStreams() == 2000);
     {
         TestGenerator a(3), c(2500);
         a.GetRandomNumber(2);
@@ -188,7 +191,8 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
     EXPECT_EQ(g.GetDrawCount(4), 0u);
     g.AdvanceStream(4, ~0ull);  // 2^64 - 1 steps: 2^32 - 1 modulo the period
     EXPECT_EQ(g.GetDrawCount(4), 0xFFFFFFFFu);
-    EXPECT_EQ(g.GetRandomNumber(4), model::Stream{model::seedOfStream(4)}.x / 4294967295.0);  // a whole period
+    EXPECT_EQ(g.GetRandomNumber(4),
+              model::Stream{model::seedOfStream(4)}.x / 4294967295.0);  // a whole period
     EXPECT_EQ(g.GetDrawCount(4), 0u);
     EXPECT_TRUE(recorder.take().empty());  // the check is off by default
 
@@ -196,7 +200,8 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
         draws();
         const std::vector<AssertReport> r = recorder.take();
         for (const AssertReport& a : r)
-            EXPECT_TRUE(a.category == "Software" && a.message == "Stream ran into the next stream" &&
+            EXPECT_TRUE(a.category == "Software" &&
+                        a.message == "Stream ran into the next stream" &&
                         a.file == "ZELRandomMD.m/src/ZELRandomGenerator");
         return r.size();
     };
@@ -204,18 +209,39 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
     EXPECT_TRUE(ZELRandomGenerator::GetOverrunCheck());
     for (int round = 0; round < 2; ++round) {
         g.ResetStream(7);
-        EXPECT_EQ(reportsAfter([&] { g.AdvanceStream(7, ZELRandomGenerator::StreamLength - 1); g.GetRandomNumber(7); }), 0u);
+        EXPECT_EQ(reportsAfter([&] {
+                      g.AdvanceStream(7, ZELRandomGenerator::StreamLength - 1);
+                      g.GetRandomNumber(7);
+                  }),
+                  0u);
         EXPECT_EQ(g.GetDrawCount(7), ZELRandomGenerator::StreamLength);
         double u = 0.0;
         EXPECT_EQ(reportsAfter([&] { u = g.GetRandomNumber(7); }), 1u);  // draw 2^21 + 1
-        EXPECT_EQ(u, model::Stream{model::seedOfStream(8)}.next());  // stream 8's first number
-        EXPECT_EQ(reportsAfter([&] { g.GetRandomNumbers(7, block, 5); g.AdvanceStream(7, 9); }), 0u);
+        EXPECT_EQ(u, model::Stream{model::seedOfStream(8)}.next());      // stream 8's first number
+        EXPECT_EQ(reportsAfter([&] {
+                      g.GetRandomNumbers(7, block, 5);
+                      g.AdvanceStream(7, 9);
+                  }),
+                  0u);
     }
-    EXPECT_EQ(reportsAfter([&] { g.GetRandomNumbers(8, block, 1); g.AdvanceStream(8, 1u << 22); }), 1u);
+    EXPECT_EQ(reportsAfter([&] {
+                  g.GetRandomNumbers(8, block, 1);
+                  g.AdvanceStream(8, 1u << 22);
+              }),
+              1u);
     ZELRandomGenerator::SetOverrunCheck(false);
-    EXPECT_EQ(reportsAfter([&] { g.ResetStream(9); g.AdvanceStream(9, 3u << 21); }), 0u);
-    ZELRandomGenerator::SetOverrunCheck(true);  // a stream already past 2^21 reports at its next draw
-    EXPECT_EQ(reportsAfter([&] { g.GetRandomNumber(9); g.GetRandomNumber(9); }), 1u);
+    EXPECT_EQ(reportsAfter([&] {
+                  g.ResetStream(9);
+                  g.AdvanceStream(9, 3u << 21);
+              }),
+              0u);
+    ZELRandomGenerator::SetOverrunCheck(
+        true);  // a stream already past 2^21 reports at its next draw
+    EXPECT_EQ(reportsAfter([&] {
+                  g.GetRandomNumber(9);
+                  g.GetRandomNumber(9);
+              }),
+              1u);
     ZELRandomGenerator::SetOverrunCheck(false);
 }
 

@@ -62,12 +62,15 @@ double philoxU(std::uint32_t w0, std::uint32_t w1) {
 }
 
 // The numbers of a Philox stream from block `block` on, from the pure block function.
-std::vector<double> philoxReference(std::uint64_t seed, std::uint64_t stream, std::uint64_t block, std::size_t n) {
+std::vector<double> philoxReference(std::uint64_t seed, std::uint64_t stream, std::uint64_t block,
+                                    std::size_t n) {
     std::vector<double> out;
-    const std::array<std::uint32_t, 2> key{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32)};
+    const std::array<std::uint32_t, 2> key{static_cast<std::uint32_t>(seed),
+                                           static_cast<std::uint32_t>(seed >> 32)};
     auto lo = [](std::uint64_t v) { return static_cast<std::uint32_t>(v); };
     for (; out.size() < n; ++block) {
-        const Words w = ZELRandomStream::PhiloxBlock({lo(block), lo(block >> 32), lo(stream), lo(stream >> 32)}, key);
+        const Words w = ZELRandomStream::PhiloxBlock(
+            {lo(block), lo(block >> 32), lo(stream), lo(stream >> 32)}, key);
         out.push_back(philoxU(w[0], w[1]));
         if (out.size() < n) out.push_back(philoxU(w[2], w[3]));
     }
@@ -89,24 +92,29 @@ std::vector<double> block(ZELRandomStream& s, std::size_t n) {
 TEST(RandomStreamMrg, PublishedStatesAndNumbers) {
     EXPECT_EQ(mrgState(ZELRandomStream::MRG32k3a(1)),
               (State6{3692455944u, 1366884236u, 2968912127u, 335948734u, 4161675175u, 475798818u}));
-    EXPECT_EQ(mrgState(ZELRandomStream::MRG32k3a(2)),
-              (State6{1015873554u, 1310354410u, 2249465273u, 994084013u, 2912484720u, 3876682925u}));
+    EXPECT_EQ(
+        mrgState(ZELRandomStream::MRG32k3a(2)),
+        (State6{1015873554u, 1310354410u, 2249465273u, 994084013u, 2912484720u, 3876682925u}));
 
     ZELRandomStream s0 = ZELRandomStream::MRG32k3a();
     s0.advance(35);
-    EXPECT_EQ(mrgState(s0), (State6{1040577685u, 3747037609u, 277208355u, 1712706441u, 627445683u, 2408037141u}));
+    EXPECT_EQ(mrgState(s0),
+              (State6{1040577685u, 3747037609u, 277208355u, 1712706441u, 627445683u, 2408037141u}));
     EXPECT_EQ(sig13(s0.next()), "0.07941673614985");
 
     ZELRandomStream s2 = ZELRandomStream::MRG32k3a(2);
-    const char* stream2[] = {"0.7285097861965", "0.9655872822837", "0.9961841304801", "0.1149884161813", "0.9731454191297"};
+    const char* stream2[] = {"0.7285097861965", "0.9655872822837", "0.9961841304801",
+                             "0.1149884161813", "0.9731454191297"};
     for (const char* expected : stream2) EXPECT_EQ(sig13(s2.next()), expected);
     ZELRandomStream s24 = ZELRandomStream::MRG32k3a(2, 4);
-    const char* sub4[] = {"0.1734545396358", "0.03286351608942", "0.2643169129682", "0.3059403602117", "0.5476303035177"};
+    const char* sub4[] = {"0.1734545396358", "0.03286351608942", "0.2643169129682",
+                          "0.3059403602117", "0.5476303035177"};
     for (const char* expected : sub4) EXPECT_EQ(sig13(s24.next()), expected);
 }
 
 TEST(RandomStreamMrg, EqualsTheReferencePackageBitForBit) {
-    for (const auto& start : {std::array<std::uint64_t, 2>{0, 0}, {3, 0}, {5, 7}, {1000003, 123456789}}) {
+    for (const auto& start :
+         {std::array<std::uint64_t, 2>{0, 0}, {3, 0}, {5, 7}, {1000003, 123456789}}) {
         ZELRandomStream s = ZELRandomStream::MRG32k3a(start[0], start[1], {1, 2, 3, 4, 5, 6});
         ReferenceMrg ref(mrgState(s));
         ZELRandomStream t = s;
@@ -129,7 +137,8 @@ TEST(RandomStreamMrg, JumpsAgreeWithSteps) {
         ASSERT_EQ(mrgState(a), mrgState(b)) << n;
     }
     ZELRandomStream a = ZELRandomStream::MRG32k3a(4);
-    for (int i = 0; i < 4096; ++i) a.advance(std::uint64_t{1} << 63), a.advance(std::uint64_t{1} << 63);  // 2^76
+    for (int i = 0; i < 4096; ++i)
+        a.advance(std::uint64_t{1} << 63), a.advance(std::uint64_t{1} << 63);  // 2^76
     ZELRandomStream b = ZELRandomStream::MRG32k3a(4);
     b.nextSubstream();
     EXPECT_EQ(mrgState(a), mrgState(b));
@@ -146,10 +155,12 @@ TEST(RandomStreamMrg, JumpsAgreeWithSteps) {
 }
 
 TEST(RandomStreamPhilox, PublishedBlocks) {
-    EXPECT_EQ(ZELRandomStream::PhiloxBlock({0, 0, 0, 0}, {0, 0}), (Words{0x6627e8d5, 0xe169c58d, 0xbc57ac4c, 0x9b00dbd8}));
+    EXPECT_EQ(ZELRandomStream::PhiloxBlock({0, 0, 0, 0}, {0, 0}),
+              (Words{0x6627e8d5, 0xe169c58d, 0xbc57ac4c, 0x9b00dbd8}));
     EXPECT_EQ(ZELRandomStream::PhiloxBlock({~0u, ~0u, ~0u, ~0u}, {~0u, ~0u}),
               (Words{0x408f276d, 0x41c83b0e, 0xa20bc7c6, 0x6d5451fd}));
-    EXPECT_EQ(ZELRandomStream::PhiloxBlock({0x243f6a88, 0x85a308d3, 0x13198a2e, 0x03707344}, {0xa4093822, 0x299f31d0}),
+    EXPECT_EQ(ZELRandomStream::PhiloxBlock({0x243f6a88, 0x85a308d3, 0x13198a2e, 0x03707344},
+                                           {0xa4093822, 0x299f31d0}),
               (Words{0xd16cfe09, 0x94fdcceb, 0x5001e420, 0x24126ea1}));
 }
 
@@ -158,8 +169,8 @@ TEST(RandomStreamPhilox, KeyCounterAndWordOrder) {
     // (block low, block high, stream low, stream high), words in order.
     ZELRandomStream t = ZELRandomStream::FromState(
         "ZELRandomStream philox seed " + std::to_string(0x299f31d0a4093822ull) + " stream " +
-        std::to_string(0x0370734413198a2eull) + " substream 0 block " + std::to_string(0x85a308d3243f6a88ull) +
-        " word 0 antithetic 0");
+        std::to_string(0x0370734413198a2eull) + " substream 0 block " +
+        std::to_string(0x85a308d3243f6a88ull) + " word 0 antithetic 0");
     EXPECT_EQ(t.next(), philoxU(0xd16cfe09, 0x94fdcceb));
     EXPECT_EQ(t.next(), philoxU(0x5001e420, 0x24126ea1));
     ZELRandomStream zero = ZELRandomStream::Philox(0);
@@ -187,10 +198,13 @@ TEST(RandomStreamPhilox, EveryWordOnceAcrossBlockAndBufferEdges) {
         got.push_back(s.next());
     }
     ASSERT_LE(got.size(), ref.size());
-    EXPECT_EQ(got, std::vector<double>(ref.begin(), ref.begin() + static_cast<std::ptrdiff_t>(got.size())));
+    EXPECT_EQ(
+        got,
+        std::vector<double>(ref.begin(), ref.begin() + static_cast<std::ptrdiff_t>(got.size())));
     // The block counter carries into its high word.
-    const ZELRandomStream edge = ZELRandomStream::FromState("ZELRandomStream philox seed 9 stream 1 substream 0 block " +
-                                                           std::to_string(0xFFFFFFFEull) + " word 2 antithetic 0");
+    const ZELRandomStream edge =
+        ZELRandomStream::FromState("ZELRandomStream philox seed 9 stream 1 substream 0 block " +
+                                   std::to_string(0xFFFFFFFEull) + " word 2 antithetic 0");
     ZELRandomStream e1 = edge, e2 = edge;
     std::vector<double> expected = philoxReference(9, 1, 0xFFFFFFFEull, 40);
     expected.erase(expected.begin());
@@ -227,7 +241,8 @@ TEST(RandomStream, ResetsAndSubstreams) {
         s.resetSubstream();
         EXPECT_EQ(draws(s, 10), sub1);
         s.nextSubstream();
-        ZELRandomStream fresh = philox ? ZELRandomStream::Philox(11, 2, 2) : ZELRandomStream::MRG32k3a(2, 2);
+        ZELRandomStream fresh =
+            philox ? ZELRandomStream::Philox(11, 2, 2) : ZELRandomStream::MRG32k3a(2, 2);
         EXPECT_EQ(s.substreamIndex(), 2u);
         EXPECT_EQ(draws(s, 10), draws(fresh, 10));
         s.resetStream();
@@ -238,7 +253,8 @@ TEST(RandomStream, ResetsAndSubstreams) {
 }
 
 TEST(RandomStream, AntitheticOutputAndStateTextContinueExactly) {
-    for (ZELRandomStream s : {ZELRandomStream::Philox(~0ull, ~0ull, 0xFFFFFFFFu), ZELRandomStream::MRG32k3a(3, 9, {7, 8, 9, 10, 11, 12})}) {
+    for (ZELRandomStream s : {ZELRandomStream::Philox(~0ull, ~0ull, 0xFFFFFFFFu),
+                              ZELRandomStream::MRG32k3a(3, 9, {7, 8, 9, 10, 11, 12})}) {
         ZELRandomStream plain = s;
         s.setAntithetic(true);
         const std::vector<double> a = draws(s, 100), p = draws(plain, 100);
@@ -270,7 +286,8 @@ TEST(RandomStream, AntitheticOutputAndStateTextContinueExactly) {
     ZELRandomStream z = ZELRandomStream::Philox(0);
     z.setAntithetic(true);
     EXPECT_EQ(z.next(), philoxU(~0x6627e8d5u, ~0xe169c58du));
-    EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(2000).state()).streamIndex(), 2000u);
+    EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(2000).state()).streamIndex(),
+              2000u);
     EXPECT_EQ(ZELRandomStream::FromState(ZELRandomStream::Classic(-3).state()).streamIndex(), 1u);
 }
 
@@ -283,31 +300,55 @@ TEST(RandomStream, BadInputIsRefusedAndChangesNothing) {
             EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
         }
     };
-    expectRefusal([] { ZELRandomStream::MRG32k3a(0, 0, {4294967087u, 1, 1, 1, 1, 1}); }, "component 0 (4294967087)");
-    expectRefusal([] { ZELRandomStream::MRG32k3a(0, 0, {1, 1, 1, 1, 4294944443u, 1}); }, "component 4 (4294944443)");
+    expectRefusal(
+        [] {
+            ZELRandomStream::MRG32k3a(0, 0, {4294967087u, 1, 1, 1, 1, 1});
+        },
+        "component 0 (4294967087)");
+    expectRefusal(
+        [] {
+            ZELRandomStream::MRG32k3a(0, 0, {1, 1, 1, 1, 4294944443u, 1});
+        },
+        "component 4 (4294944443)");
     expectRefusal([] { ZELRandomStream::MRG32k3a(0, 0, {0, 0, 0, 1, 1, 1}); }, "components 0 to 2");
     expectRefusal([] { ZELRandomStream::MRG32k3a(0, 0, {1, 0, 0, 0, 0, 0}); }, "components 3 to 5");
     EXPECT_NO_THROW(ZELRandomStream::MRG32k3a(0, 0, {4294967086u, 0, 0, 0, 0, 4294944442u}));
     expectRefusal([] { ZELRandomStream::MRG32k3a(0, std::uint64_t{1} << 51); }, "Substream");
     expectRefusal([] { ZELRandomStream::Philox(0, 0, std::uint64_t{1} << 32); }, "Substream");
 
-    const std::string philox = "ZELRandomStream philox seed 1 stream 2 substream 3 block 4 word 0 antithetic 0";
-    const std::string mrg = "ZELRandomStream mrg32k3a seed 1 2 3 4 5 6 stream 0 substream 0 state 1 1 1 1 1 1 antithetic 0";
-    ZELRandomStream::FromState(philox), ZELRandomStream::FromState(mrg);  // the texts edited below are states
+    const std::string philox =
+        "ZELRandomStream philox seed 1 stream 2 substream 3 block 4 word 0 antithetic 0";
+    const std::string mrg =
+        "ZELRandomStream mrg32k3a seed 1 2 3 4 5 6 stream 0 substream 0 state 1 1 1 1 1 1 "
+        "antithetic 0";
+    ZELRandomStream::FromState(philox),
+        ZELRandomStream::FromState(mrg);  // the texts edited below are states
     auto edit = [](std::string text, const std::string& from, const std::string& to) {
         return text.replace(text.find(from), from.size(), to);
     };
     ZELRandomStream kept = ZELRandomStream::MRG32k3a(5);
     const std::string keptState = kept.state();
-    for (const std::string& bad :
-         {std::string(), philox + " ", " " + philox, philox.substr(0, philox.size() - 2), philox + " 1",
-          edit(philox, "philox", "mt19937"), edit(philox, "word 0", "word 1"), edit(philox, "antithetic 0", "antithetic 2"),
-          edit(philox, "substream 3", "substream 4294967296"), edit(philox, "seed 1", "seed 18446744073709551616"),
-          edit(philox, "seed 1", "seed -1"), edit(philox, "seed 1", "seed  1"), edit(philox, "block 4", "block 4x"),
-          edit(mrg, "state 1 1 1", "state 0 0 0"), edit(mrg, "state 1 1 1", "state 1 1 4294967087"),
-          edit(mrg, "1 1 1 1 1 1", "1 1 1 1 1"), edit(mrg, "seed 1 2 3", "seed 0 0 0"),
-          std::string("ZELRandomStream classic stream"), std::string("ZELRandomStream classic stream 1x"),
-          std::string("ZELRandomStream classic stream 99999999999"), std::string("ZELRandomStream classic stream -")}) {
+    for (const std::string& bad : {std::string(),
+                                   philox + " ",
+                                   " " + philox,
+                                   philox.substr(0, philox.size() - 2),
+                                   philox + " 1",
+                                   edit(philox, "philox", "mt19937"),
+                                   edit(philox, "word 0", "word 1"),
+                                   edit(philox, "antithetic 0", "antithetic 2"),
+                                   edit(philox, "substream 3", "substream 4294967296"),
+                                   edit(philox, "seed 1", "seed 18446744073709551616"),
+                                   edit(philox, "seed 1", "seed -1"),
+                                   edit(philox, "seed 1", "seed  1"),
+                                   edit(philox, "block 4", "block 4x"),
+                                   edit(mrg, "state 1 1 1", "state 0 0 0"),
+                                   edit(mrg, "state 1 1 1", "state 1 1 4294967087"),
+                                   edit(mrg, "1 1 1 1 1 1", "1 1 1 1 1"),
+                                   edit(mrg, "seed 1 2 3", "seed 0 0 0"),
+                                   std::string("ZELRandomStream classic stream"),
+                                   std::string("ZELRandomStream classic stream 1x"),
+                                   std::string("ZELRandomStream classic stream 99999999999"),
+                                   std::string("ZELRandomStream classic stream -")}) {
         EXPECT_THROW(kept = ZELRandomStream::FromState(bad), ZELEDomainError) << '"' << bad << '"';
         EXPECT_EQ(kept.state(), keptState);
     }
@@ -343,7 +384,8 @@ TEST(RandomStream, ClassicForwardsToTheGenerator) {
 }
 
 TEST(RandomStream, TwoThreadsTwoStreamsGiveTheirOwnSequences) {
-    const ZELRandomStream start[2] = {ZELRandomStream::Philox(2024, 1), ZELRandomStream::MRG32k3a(1)};
+    const ZELRandomStream start[2] = {ZELRandomStream::Philox(2024, 1),
+                                      ZELRandomStream::MRG32k3a(1)};
     constexpr std::size_t n = 200000;
     std::vector<double> expected[2], got[2];
     for (int t = 0; t < 2; ++t) {

@@ -65,7 +65,8 @@ TEST(RandomThreads, EightThreadsOnTheirOwnStreamsEachKeepTheirSequence) {
             mismatches[t] += g->GetRandomNumber(stream) != m.next();
         }
         const double u1 = m.next(), u2 = m.next();  // a distribution object shared by all threads
-        mismatches[t] += normal.getRandomVariate(stream) != std::cos(3.14527 * u2) * std::sqrt(-2.0 * std::log(u1));
+        mismatches[t] += normal.getRandomVariate(stream) !=
+            std::cos(3.14527 * u2) * std::sqrt(-2.0 * std::log(u1));
     });
     for (int t = 0; t < Threads; ++t) EXPECT_EQ(mismatches[t], 0) << "stream " << 600 + t;
 }

@@ -21,7 +21,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 bool sameBits(const ZELMathMatrix& a, const ZELMathMatrix& b) {
     if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
     for (std::size_t i = 0; i < a.rows(); ++i)
-        if (a.cols() != 0 && std::memcmp(a[i].data(), b[i].data(), a.cols() * sizeof(double)) != 0) return false;
+        if (a.cols() != 0 && std::memcmp(a[i].data(), b[i].data(), a.cols() * sizeof(double)) != 0)
+            return false;
     return true;
 }
 
@@ -37,7 +38,8 @@ std::vector<double> placeholderModel(const ZELReplication& rep) {
     return {sum / draws, second, static_cast<double>(rep.index())};
 }
 
-ZELReplicationOptions withEngine(ZELStreamEngine engine, unsigned threads, std::uint64_t first = 0) {
+ZELReplicationOptions withEngine(ZELStreamEngine engine, unsigned threads,
+                                 std::uint64_t first = 0) {
     ZELReplicationOptions o;
     o.engine = engine;
     o.packageSeed = {1, 2, 3, 4, 5, 6};
@@ -51,25 +53,30 @@ class ReplicationsEngines : public ::testing::TestWithParam<ZELStreamEngine> {};
 
 TEST_P(ReplicationsEngines, SameBitsForAnyThreadCountAndAnySplit) {
     const ZELStreamEngine engine = GetParam();
-    const ZELReplicationResults one = ZELRunReplications(100, placeholderModel, withEngine(engine, 1));
+    const ZELReplicationResults one =
+        ZELRunReplications(100, placeholderModel, withEngine(engine, 1));
     ASSERT_EQ(one.count(), 100u);
     ASSERT_EQ(one.outputs(), 3u);
     for (unsigned threads : {2u, 4u}) {
-        const ZELReplicationResults many = ZELRunReplications(100, placeholderModel, withEngine(engine, threads));
+        const ZELReplicationResults many =
+            ZELRunReplications(100, placeholderModel, withEngine(engine, threads));
         EXPECT_TRUE(sameBits(one.values(), many.values())) << threads << " threads";
         EXPECT_EQ(one.summary(), many.summary()) << threads << " threads";
     }
-    const ZELReplicationResults head = ZELRunReplications(37, placeholderModel, withEngine(engine, 3, 0));
-    const ZELReplicationResults tail = ZELRunReplications(63, placeholderModel, withEngine(engine, 2, 37));
+    const ZELReplicationResults head =
+        ZELRunReplications(37, placeholderModel, withEngine(engine, 3, 0));
+    const ZELReplicationResults tail =
+        ZELRunReplications(63, placeholderModel, withEngine(engine, 2, 37));
     EXPECT_EQ(tail.first(), 37u);
     EXPECT_EQ(tail.values()(0, 2), 37.0);
-    const ZELReplicationResults joined = ZELReplicationResults::Join({head, ZELReplicationResults(), tail});
+    const ZELReplicationResults joined =
+        ZELReplicationResults::Join({head, ZELReplicationResults(), tail});
     EXPECT_TRUE(sameBits(one.values(), joined.values()));
     EXPECT_EQ(one.summary({"mean draw", "second"}), joined.summary({"mean draw", "second"}));
     // Row r is replication r, keyed by (source, r) and nothing else.
     ZELRandomStream expected = engine == ZELStreamEngine::Philox
-                                   ? ZELRandomStream::Philox(0x123456789abcdefULL, 7, 42)
-                                   : ZELRandomStream::MRG32k3a(7, 42, {1, 2, 3, 4, 5, 6});
+        ? ZELRandomStream::Philox(0x123456789abcdefULL, 7, 42)
+        : ZELRandomStream::MRG32k3a(7, 42, {1, 2, 3, 4, 5, 6});
     EXPECT_EQ(one.values()(42, 1), expected.next());
     EXPECT_EQ(one.nanCount(1), 10u);
     EXPECT_EQ(one.nanCount(0), 0u);
@@ -123,17 +130,22 @@ TEST(Replications, AThrowingModelNamesTheLowestFailingReplicationAfterEveryThrea
             ZELReplicationOptions o;
             o.threads = threads;
             o.first = 1000;
-            ZELRunReplications(400, [&](const ZELReplication& rep) {
-                ++running;
-                volatile double x = 0.0;
-                for (int i = 0; i < 20000; ++i) x = x + 1.0;
-                --running;
-                if (rep.index() == 1130 || rep.index() == 1170) throw std::runtime_error("jam at the saw");
-                return std::vector<double>{x};
-            }, o);
+            ZELRunReplications(
+                400,
+                [&](const ZELReplication& rep) {
+                    ++running;
+                    volatile double x = 0.0;
+                    for (int i = 0; i < 20000; ++i) x = x + 1.0;
+                    --running;
+                    if (rep.index() == 1130 || rep.index() == 1170)
+                        throw std::runtime_error("jam at the saw");
+                    return std::vector<double>{x};
+                },
+                o);
             ADD_FAILURE() << "no error";
         } catch (const ZELERuntimeError& e) {
-            EXPECT_NE(std::string(e.what()).find("replication 1130"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("replication 1130"), std::string::npos)
+                << e.what();
             EXPECT_NE(std::string(e.what()).find("jam at the saw"), std::string::npos) << e.what();
             EXPECT_EQ(running.load(), 0);
         }
@@ -144,9 +156,12 @@ TEST(Replications, ADifferentNumberOfOutputsNamesBothCounts) {
     ZELReplicationOptions o;
     o.threads = 2;
     try {
-        ZELRunReplications(50, [](const ZELReplication& rep) {
-            return std::vector<double>(rep.index() == 17 || rep.index() == 40 ? 3 : 2, 1.0);
-        }, o);
+        ZELRunReplications(
+            50,
+            [](const ZELReplication& rep) {
+                return std::vector<double>(rep.index() == 17 || rep.index() == 40 ? 3 : 2, 1.0);
+            },
+            o);
         ADD_FAILURE() << "no error";
     } catch (const ZELEDomainError& e) {
         const std::string what = e.what();
@@ -207,32 +222,43 @@ struct Quantile {
     double p, dof, t;
 };
 const Quantile kQuantiles[] = {
-    {0.975, 1, 12.706204736174693}, {0.975, 2, 4.3026527297494618}, {0.975, 3, 3.1824463052837084},
-    {0.975, 5, 2.5705818356363148}, {0.975, 9, 2.262157162798205}, {0.975, 30, 2.0422724563012379},
-    {0.975, 100, 1.9839715185235519}, {0.975, 999, 1.9623414611334496}, {0.975, 10000, 1.9602012398906259},
-    {0.975, 100000, 1.9599877075346093}, {0.975, 1000000, 1.9599663568141067}, {0.975, kInf, 1.9599639845400539},
-    {0.995, 1, 63.656741162871524}, {0.995, 2, 9.9248432009182886}, {0.995, 3, 5.8409093097333554},
-    {0.995, 5, 4.0321429835552272}, {0.995, 9, 3.2498355415921257}, {0.995, 30, 2.749995653567225},
-    {0.995, 100, 2.6258905214380176}, {0.995, 999, 2.5807596372676365}, {0.995, 10000, 2.5763210466685286},
-    {0.995, 100000, 2.575878469908375}, {0.995, 1000000, 2.5758342201053338}, {0.995, kInf, 2.5758293035489005},
-    {0.9, 1, 3.0776835371752541}, {0.9, 2, 1.885618083164127}, {0.9, 3, 1.6377443536962103},
-    {0.9, 5, 1.4758840488244813}, {0.9, 9, 1.3830287383966325}, {0.9, 30, 1.3104150253913957},
-    {0.9, 100, 1.2900747613465161}, {0.9, 999, 1.2823995700373974}, {0.9, 10000, 1.2816362297304777},
-    {0.9, 100000, 1.2815600314493611}, {0.9, 1000000, 1.2815524121299386}, {0.9, kInf, 1.2815515655446006},
-    {0.6, 1, 0.32491969623290625}, {0.6, 2, 0.28867513459481282}, {0.6, 3, 0.27667066233268985},
-    {0.6, 5, 0.26718086570414507}, {0.6, 9, 0.26095533647391095}, {0.6, 30, 0.25560536495191271},
-    {0.6, 100, 0.25402218245822776}, {0.6, 999, 0.25341458333036731}, {0.6, 10000, 0.25335384344572679},
-    {0.6, 100000, 0.25334777715717989}, {0.6, 1000000, 0.25334717053784162}, {0.6, kInf, 0.25334710313579974},
-    {0.9995, 1, 636.61924876878973}, {0.9995, 2, 31.599054576445363}, {0.9995, 3, 12.923978636687964},
-    {0.9995, 5, 6.8688266258812751}, {0.9995, 9, 4.7809125859312179}, {0.9995, 30, 3.6459586350420628},
-    {0.9995, 100, 3.3904913111642636}, {0.9995, 999, 3.3002924403987667}, {0.9995, 10000, 3.2914999659416357},
-    {0.9995, 100000, 3.2906240314119137}, {0.9995, 1000000, 3.2905364612487221}, {0.9995, kInf, 3.2905267314919258},
+    {0.975, 1, 12.706204736174693},        {0.975, 2, 4.3026527297494618},
+    {0.975, 3, 3.1824463052837084},        {0.975, 5, 2.5705818356363148},
+    {0.975, 9, 2.262157162798205},         {0.975, 30, 2.0422724563012379},
+    {0.975, 100, 1.9839715185235519},      {0.975, 999, 1.9623414611334496},
+    {0.975, 10000, 1.9602012398906259},    {0.975, 100000, 1.9599877075346093},
+    {0.975, 1000000, 1.9599663568141067},  {0.975, kInf, 1.9599639845400539},
+    {0.995, 1, 63.656741162871524},        {0.995, 2, 9.9248432009182886},
+    {0.995, 3, 5.8409093097333554},        {0.995, 5, 4.0321429835552272},
+    {0.995, 9, 3.2498355415921257},        {0.995, 30, 2.749995653567225},
+    {0.995, 100, 2.6258905214380176},      {0.995, 999, 2.5807596372676365},
+    {0.995, 10000, 2.5763210466685286},    {0.995, 100000, 2.575878469908375},
+    {0.995, 1000000, 2.5758342201053338},  {0.995, kInf, 2.5758293035489005},
+    {0.9, 1, 3.0776835371752541},          {0.9, 2, 1.885618083164127},
+    {0.9, 3, 1.6377443536962103},          {0.9, 5, 1.4758840488244813},
+    {0.9, 9, 1.3830287383966325},          {0.9, 30, 1.3104150253913957},
+    {0.9, 100, 1.2900747613465161},        {0.9, 999, 1.2823995700373974},
+    {0.9, 10000, 1.2816362297304777},      {0.9, 100000, 1.2815600314493611},
+    {0.9, 1000000, 1.2815524121299386},    {0.9, kInf, 1.2815515655446006},
+    {0.6, 1, 0.32491969623290625},         {0.6, 2, 0.28867513459481282},
+    {0.6, 3, 0.27667066233268985},         {0.6, 5, 0.26718086570414507},
+    {0.6, 9, 0.26095533647391095},         {0.6, 30, 0.25560536495191271},
+    {0.6, 100, 0.25402218245822776},       {0.6, 999, 0.25341458333036731},
+    {0.6, 10000, 0.25335384344572679},     {0.6, 100000, 0.25334777715717989},
+    {0.6, 1000000, 0.25334717053784162},   {0.6, kInf, 0.25334710313579974},
+    {0.9995, 1, 636.61924876878973},       {0.9995, 2, 31.599054576445363},
+    {0.9995, 3, 12.923978636687964},       {0.9995, 5, 6.8688266258812751},
+    {0.9995, 9, 4.7809125859312179},       {0.9995, 30, 3.6459586350420628},
+    {0.9995, 100, 3.3904913111642636},     {0.9995, 999, 3.3002924403987667},
+    {0.9995, 10000, 3.2914999659416357},   {0.9995, 100000, 3.2906240314119137},
+    {0.9995, 1000000, 3.2905364612487221}, {0.9995, kInf, 3.2905267314919258},
 };
 
 TEST(Replications, StudentTQuantileMatchesHighPrecisionValues) {
     for (const Quantile& q : kQuantiles) {
         const double tolerance = (q.dof <= 100.0 ? 4e-15 : 1e-13) * q.t;
-        EXPECT_NEAR(ZELReplicationResults::StudentTQuantile(q.p, q.dof), q.t, tolerance) << q.p << " " << q.dof;
+        EXPECT_NEAR(ZELReplicationResults::StudentTQuantile(q.p, q.dof), q.t, tolerance)
+            << q.p << " " << q.dof;
         EXPECT_NEAR(ZELReplicationResults::StudentTQuantile(1.0 - q.p, q.dof), -q.t, tolerance);
     }
     EXPECT_NEAR(ZELReplicationResults::StudentTQuantile(0.975, 1.0), 12.7062047361747, 1e-12);

@@ -19,8 +19,8 @@
 namespace {
 
 struct Site {
-    const char* what;      // the operation that reports
-    const char* kind;      // exception class, or "Software" for the assertion hook
+    const char* what;  // the operation that reports
+    const char* kind;  // exception class, or "Software" for the assertion hook
     const char* message;
     const char* file;
     int line;
@@ -64,11 +64,12 @@ std::vector<Site> everySite() {
     using Limits = scl_numeric_limits<ZELSimTime>;
     return {
         {"3-vector normalize", typeid(ZELEZeroVector).name(), "The vector has zero length",
-         "publicinterfaces/ZELVector3D", 378, throws<ZELEZeroVector>([] { ZELVector3D().normalize(); })},
-        {"quaternion normalize", typeid(ZELENumericError).name(), "Zero length quaternion", kQtn, 207,
-         throws<ZELENumericError>([] { ZELQtn3D(0, 0, 0, 0).normalize(); })},
-        {"time from (s, ns)", typeid(ZELEDomainError).name(), "Nanosecond domain violation", kTime, 114,
-         throws<ZELEDomainError>([] { ZELSimTime(1, 1000000000); })},
+         "publicinterfaces/ZELVector3D", 378,
+         throws<ZELEZeroVector>([] { ZELVector3D().normalize(); })},
+        {"quaternion normalize", typeid(ZELENumericError).name(), "Zero length quaternion", kQtn,
+         207, throws<ZELENumericError>([] { ZELQtn3D(0, 0, 0, 0).normalize(); })},
+        {"time from (s, ns)", typeid(ZELEDomainError).name(), "Nanosecond domain violation", kTime,
+         114, throws<ZELEDomainError>([] { ZELSimTime(1, 1000000000); })},
         {"time / 0", typeid(ZELEZeroDivide).name(), "ZELSimTime divide by zero", kTime, 160,
          throws<ZELEZeroDivide>([] { (void)(ZELSimTime(1, 0) / ZELSimTime()); })},
         {"time ratio by 0", typeid(ZELEZeroDivide).name(), "ZELSimTime divide by zero", kTime, 160,
@@ -77,8 +78,10 @@ std::vector<Site> everySite() {
          "ZELSimTimeMD.m/src/ZELSimTimeP", 100,
          throws<ZELEOverflowError>([] { (void)(Limits::max() / ZELSimTime(0, 500000000)); })},
 
-        {"rotation setCAA", "Software", "Invalid rotation axis", kRot, 449, [r]() mutable { r.setCAA(badAxis, 1); }},
-        {"rotation setEuler", "Software", "Invalid rotation axis", kRot, 471, [r]() mutable { r.setEuler(badEuler); }},
+        {"rotation setCAA", "Software", "Invalid rotation axis", kRot, 449,
+         [r]() mutable { r.setCAA(badAxis, 1); }},
+        {"rotation setEuler", "Software", "Invalid rotation axis", kRot, 471,
+         [r]() mutable { r.setEuler(badEuler); }},
         {"rotation rotate(k) frame", "Software", "Invalid reference frame", kRot, 802,
          [r]() mutable { r.rotate(ZELMath3D::XAxis, 1, badFrame); }},
         {"rotation rotate(k) axis", "Software", "Invalid rotation axis", kRot, 803,
@@ -88,8 +91,10 @@ std::vector<Site> everySite() {
         {"rotation rotate(R)", "Software", "Invalid reference frame", kRot, 851,
          [r]() mutable { r.rotate(ZELRotate3D(), badFrame); }},
 
-        {"quaternion setCAA", "Software", "Invalid rotation axis", kQtn, 267, [q]() mutable { q.setCAA(badAxis, 1); }},
-        {"quaternion setEuler", "Software", "Invalid rotation axis", kQtn, 299, [q]() mutable { q.setEuler(badEuler); }},
+        {"quaternion setCAA", "Software", "Invalid rotation axis", kQtn, 267,
+         [q]() mutable { q.setCAA(badAxis, 1); }},
+        {"quaternion setEuler", "Software", "Invalid rotation axis", kQtn, 299,
+         [q]() mutable { q.setEuler(badEuler); }},
         {"quaternion rotate(q)", "Software", "Invalid reference frame.", kQtn, 334,
          [q]() mutable { q.rotate(ZELQtn3D(), badFrame); }},
         {"quaternion rotate(axis)", "Software", "Invalid reference frame.", kQtn, 334,
@@ -110,32 +115,49 @@ std::vector<Site> everySite() {
         {"transform move", "Software", "Invalid reference frame", kXf, 345,
          [x]() mutable { x.move(ZELXform3D(), badFrame); }},
         // The transform's orientation setters are the rotation's own.
-        {"transform setCAA", "Software", "Invalid rotation axis", kRot, 449, [x]() mutable { x.setCAA(badAxis, 1); }},
-        {"transform setEuler", "Software", "Invalid rotation axis", kRot, 471, [x]() mutable { x.setEuler(badEuler); }},
+        {"transform setCAA", "Software", "Invalid rotation axis", kRot, 449,
+         [x]() mutable { x.setCAA(badAxis, 1); }},
+        {"transform setEuler", "Software", "Invalid rotation axis", kRot, 471,
+         [x]() mutable { x.setEuler(badEuler); }},
 
-        {"LU copy", "Software", "This constructor is not yet implemented", "protectedinterfaces/ZELLUFactor", 86,
-         [] { const ZELLUFactor f; const ZELLUFactor g(f); }},
-        {"time infinity", "Software", "No infinity value", kLimits, 125, [] { (void)Limits::infinity(); }},
-        {"time quiet_NaN", "Software", "No quiet_NaN value", kLimits, 134, [] { (void)Limits::quiet_NaN(); }},
-        {"time signaling_NaN", "Software", "No signaling_NaN value", kLimits, 143, [] { (void)Limits::signaling_NaN(); }},
-        {"MRG32k3a package seed", typeid(ZELEDomainError).name(), "Invalid MRG32k3a package seed: components 0 to 2 are all zero", kStream, 176,
-         throws<ZELEDomainError>([] { ZELRandomStream::MRG32k3a(0, 0, {{0, 0, 0, 1, 1, 1}}); })},
-        {"Philox substream", typeid(ZELEDomainError).name(), "Substream out of range: Philox substream 4294967296 is not below 2^32", kStream, 197,
+        {"LU copy", "Software", "This constructor is not yet implemented",
+         "protectedinterfaces/ZELLUFactor", 86,
+         [] {
+             const ZELLUFactor f;
+             const ZELLUFactor g(f);
+         }},
+        {"time infinity", "Software", "No infinity value", kLimits, 125,
+         [] { (void)Limits::infinity(); }},
+        {"time quiet_NaN", "Software", "No quiet_NaN value", kLimits, 134,
+         [] { (void)Limits::quiet_NaN(); }},
+        {"time signaling_NaN", "Software", "No signaling_NaN value", kLimits, 143,
+         [] { (void)Limits::signaling_NaN(); }},
+        {"MRG32k3a package seed", typeid(ZELEDomainError).name(),
+         "Invalid MRG32k3a package seed: components 0 to 2 are all zero", kStream, 176,
+         throws<ZELEDomainError>([] {
+             ZELRandomStream::MRG32k3a(0, 0, {{0, 0, 0, 1, 1, 1}});
+         })},
+        {"Philox substream", typeid(ZELEDomainError).name(),
+         "Substream out of range: Philox substream 4294967296 is not below 2^32", kStream, 197,
          throws<ZELEDomainError>([] { ZELRandomStream::Philox(1, 0, std::uint64_t(1) << 32); })},
-        {"stream state text", typeid(ZELEDomainError).name(), "Not a random stream state: expected ZELRandomStream", kStream, 398,
+        {"stream state text", typeid(ZELEDomainError).name(),
+         "Not a random stream state: expected ZELRandomStream", kStream, 398,
          throws<ZELEDomainError>([] { ZELRandomStream::FromState("not a state"); })},
         {"classic substream", "Software", "A classic stream has no substreams", kStream, 307,
          [] { ZELRandomStream::Classic(1).nextSubstream(); }},
-        {"classic antithetic off", "Software", "A classic stream cannot switch antithetic output off", kStream, 341,
+        {"classic antithetic off", "Software",
+         "A classic stream cannot switch antithetic output off", kStream, 341,
          [] { ZELRandomStream::Classic(1).setAntithetic(false); }},
-        {"strict stream number", "Software", "Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator", 165,
+        {"strict stream number", "Software", "Invalid stream number",
+         "ZELRandomMD.m/src/ZELRandomGenerator", 165,
          [] {
              ZELRandomGenerator::SetStrictStreams(true);
              TestGenerator g;
              (void)g.GetRandomNumber(0);
              ZELRandomGenerator::SetStrictStreams(false);
          }},
-        {"stream overrun", "Software", "Stream ran into the next stream", "ZELRandomMD.m/src/ZELRandomGenerator", 180,
+        {"stream overrun", "Software", "Stream ran into the next stream",
+         "ZELRandomMD.m/src/ZELRandomGenerator", 180,
          [] {
              ZELRandomGenerator::SetOverrunCheck(true);
              TestGenerator g;
@@ -143,38 +165,47 @@ std::vector<Site> everySite() {
              (void)g.GetRandomNumber(1);
              ZELRandomGenerator::SetOverrunCheck(false);
          }},
-        {"empty bounds", "Software", "Bounds reject every draw", "ZELRandomMD.m/src/ZELRNDistribution", 70,
+        {"empty bounds", "Software", "Bounds reject every draw",
+         "ZELRandomMD.m/src/ZELRNDistribution", 70,
          [] {
              ZELNormalDistribution d(0.0, 1.0);
              d.SetBounds(10.0, 5.0);
              (void)d.getRandomVariate(1);
          }},
-        {"endless gamma", "Software", "No draw ends with these parameters", "ZELRandomMD.m/src/ZELRNDistribution", 60,
+        {"endless gamma", "Software", "No draw ends with these parameters",
+         "ZELRandomMD.m/src/ZELRNDistribution", 60,
          [] { (void)ZELGammaDistribution(std::nan(""), 1.0).getRandomVariate(1); }},
         {"replication output count", typeid(ZELEDomainError).name(),
-         "ZELRunReplications: replication 1 returned 2 outputs, but the first replication (0) returned 1", "ZELRandomMD.m/src/ZELReplications", 50,
-         throws<ZELEDomainError>([] {
+         "ZELRunReplications: replication 1 returned 2 outputs, but the first replication (0) "
+         "returned 1",
+         "ZELRandomMD.m/src/ZELReplications", 50, throws<ZELEDomainError>([] {
              ZELReplicationOptions o;
              o.threads = 1;
-             ZELRunReplications(2, [](const ZELReplication& r) { return std::vector<double>(r.index() + 1, 0.0); }, o);
+             ZELRunReplications(
+                 2, [](const ZELReplication& r) { return std::vector<double>(r.index() + 1, 0.0); },
+                 o);
          })},
-        {"failing model", typeid(ZELERuntimeError).name(), "ZELRunReplications: replication 0 failed: broken",
-         "ZELRandomMD.m/src/ZELReplications", 190,
-         throws<ZELERuntimeError>([] {
-             ZELRunReplications(1, [](const ZELReplication&) -> std::vector<double> { throw std::runtime_error("broken"); });
+        {"failing model", typeid(ZELERuntimeError).name(),
+         "ZELRunReplications: replication 0 failed: broken", "ZELRandomMD.m/src/ZELReplications",
+         190, throws<ZELERuntimeError>([] {
+             ZELRunReplications(1, [](const ZELReplication&) -> std::vector<double> {
+                 throw std::runtime_error("broken");
+             });
          })},
-        {"missing output", typeid(ZELEDomainError).name(), "ZELReplicationResults: output 3 does not exist (the study has 0 outputs)",
+        {"missing output", typeid(ZELEDomainError).name(),
+         "ZELReplicationResults: output 3 does not exist (the study has 0 outputs)",
          "ZELRandomMD.m/src/ZELReplicationResults", 18,
          throws<ZELEDomainError>([] { (void)ZELReplicationResults().mean(3); })},
-        {"chain joint index", typeid(ZELEDomainError).name(), "ZELKinematicChain: joint index 2 outside 0..0",
-         "kinematics/ZELKinematicChain", 141, throws<ZELEDomainError>([] {
+        {"chain joint index", typeid(ZELEDomainError).name(),
+         "ZELKinematicChain: joint index 2 outside 0..0", "kinematics/ZELKinematicChain", 141,
+         throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
              (void)c.lower(2);
          })},
         {"chain joint vector", typeid(ZELEDomainError).name(),
-         "ZELKinematicChain: forward: joint vector of length 2 for a chain of 1 joints", "kinematics/ZELKinematicChain", 151,
-         throws<ZELEDomainError>([] {
+         "ZELKinematicChain: forward: joint vector of length 2 for a chain of 1 joints",
+         "kinematics/ZELKinematicChain", 151, throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
              (void)c.forward(ZELMathVector(2, 0.0));
@@ -189,8 +220,10 @@ TEST(ReportSites, EveryReportNamesItsClassMessageFileAndLine) {
         const std::vector<AssertReport> reports = recorder.take();
         ASSERT_EQ(reports.size(), 1u) << site.what;
         const AssertReport& got = reports[0];
-        EXPECT_EQ(got.category + "|" + got.message + "|" + got.file + "|" + std::to_string(got.line),
-                  std::string(site.kind) + "|" + site.message + "|" + site.file + "|" + std::to_string(site.line))
+        EXPECT_EQ(
+            got.category + "|" + got.message + "|" + got.file + "|" + std::to_string(got.line),
+            std::string(site.kind) + "|" + site.message + "|" + site.file + "|" +
+                std::to_string(site.line))
             << site.what;
     }
 }

@@ -39,8 +39,10 @@ TEST(Rotate3D, QuarterTurnsAreExactAndRawAccessKeepsRowsAndColumnsApart) {
     const R3 r = rot(M3::ZAxis, kPi / 2);
     EXPECT_TRUE(hasColumns(r, V(0, 1, 0), V(-1, 0, 0), V(0, 0, 1)));
     EXPECT_TRUE(hasColumns(rot(M3::XAxis, kPi), V(1, 0, 0), V(0, -1, 0), V(0, 0, -1)));
-    EXPECT_TRUE(rot(M3::XAxis, kPi / 2) * V::UnitY == V::UnitZ && rot(M3::YAxis, kPi / 2) * V::UnitZ == V::UnitX);
-    EXPECT_TRUE(rpy(kPi / 2, 0, 0) * V::UnitX == V::UnitY && rpy(0, kPi / 2, 0) * V::UnitZ == V::UnitX &&
+    EXPECT_TRUE(rot(M3::XAxis, kPi / 2) * V::UnitY == V::UnitZ &&
+                rot(M3::YAxis, kPi / 2) * V::UnitZ == V::UnitX);
+    EXPECT_TRUE(rpy(kPi / 2, 0, 0) * V::UnitX == V::UnitY &&
+                rpy(0, kPi / 2, 0) * V::UnitZ == V::UnitX &&
                 rpy(0, 0, kPi / 2) * V::UnitY == V::UnitZ);
     double m[3][3], mt[3][3];
     double* rows[] = {m[0], m[1], m[2]};
@@ -52,22 +54,26 @@ TEST(Rotate3D, QuarterTurnsAreExactAndRawAccessKeepsRowsAndColumnsApart) {
     EXPECT_TRUE(R3(crowsT, true) == r && R3(rows, false) == r);
     ZELMathMatrix mm(4, 4, 9.0);
     r.get(mm, false);
-    EXPECT_TRUE(mm(0, 1) == -1 && mm(3, 3) == 9 && mm(0, 3) == 9);  // only the 3 by 3 block is written
-    EXPECT_EQ(R3(mm, false), r);                                       // extra rows and columns are ignored
+    EXPECT_TRUE(mm(0, 1) == -1 && mm(3, 3) == 9 &&
+                mm(0, 3) == 9);   // only the 3 by 3 block is written
+    EXPECT_EQ(R3(mm, false), r);  // extra rows and columns are ignored
     r.get(mm, true);
     EXPECT_TRUE(R3(mm, true) == r && mm(1, 0) == -1 && r.toZELBasicMathMatrix()(0, 1) == -1);
     std::ostringstream os;
     os << r;
     auto f = [](const std::string& s) { return std::string(14 - s.size(), ' ') + s + " "; };
-    EXPECT_EQ(os.str(), "3X3:\n[\n" + f("0") + f("-1") + f("0") + "\n" + f("1") + f("0") + f("0") + "\n" + f("0") +
-                            f("0") + f("1") + "\n]\n");
+    EXPECT_EQ(os.str(),
+              "3X3:\n[\n" + f("0") + f("-1") + f("0") + "\n" + f("1") + f("0") + f("0") + "\n" +
+                  f("0") + f("0") + f("1") + "\n]\n");
 }
 
 TEST(Rotate3D, EveryProductFormSumsInTheSameOrderAndAcceptsItsOwnObject) {
     const R3 a = general(), b = rot(M3::XAxis, 0.4);
     // The product summed column by column as a(r,0)*b(0,c) + a(r,1)*b(1,c) + a(r,2)*b(2,c).
     V cols[3];
-    for (int c = 0; c < 9; ++c) cols[c / 3][c % 3] = at(a, c % 3, 0) * at(b, 0, c / 3) + at(a, c % 3, 1) * at(b, 1, c / 3) + at(a, c % 3, 2) * at(b, 2, c / 3);
+    for (int c = 0; c < 9; ++c)
+        cols[c / 3][c % 3] = at(a, c % 3, 0) * at(b, 0, c / 3) + at(a, c % 3, 1) * at(b, 1, c / 3) +
+            at(a, c % 3, 2) * at(b, 2, c / 3);
     const R3 ab = rawMatrix(cols[0], cols[1], cols[2]);
     EXPECT_TRUE(a * b == ab && a * b != b * a);
     EXPECT_EQ(a / transposeOf(b), ab);
@@ -89,17 +95,19 @@ TEST(Rotate3D, EveryProductFormSumsInTheSameOrderAndAcceptsItsOwnObject) {
     EXPECT_TRUE(s1 == a * a && s2 == a * a && s3 == a * a && maxDiff(s4, R3::Identity) < 1e-15);
     R3 twice = a;
     twice.invert();
-    EXPECT_EQ(twice * V(1, 2, 3), V(ZELDot(a(M3::NDirection), V(1, 2, 3)), ZELDot(a(M3::SDirection), V(1, 2, 3)),
-                                    ZELDot(a(M3::ADirection), V(1, 2, 3))));
+    EXPECT_EQ(twice * V(1, 2, 3),
+              V(ZELDot(a(M3::NDirection), V(1, 2, 3)), ZELDot(a(M3::SDirection), V(1, 2, 3)),
+                ZELDot(a(M3::ADirection), V(1, 2, 3))));
     twice.invert();
     EXPECT_EQ(twice, a);
     const V v(0.5, -2, 3);
     V out, w = v;
     R3::multiply(out, a, v);
     a.rotateVec(w);
-    EXPECT_EQ(out, V(at(a, 0, 0) * v[0] + at(a, 0, 1) * v[1] + at(a, 0, 2) * v[2],
-                     at(a, 1, 0) * v[0] + at(a, 1, 1) * v[1] + at(a, 1, 2) * v[2],
-                     at(a, 2, 0) * v[0] + at(a, 2, 1) * v[1] + at(a, 2, 2) * v[2]));
+    EXPECT_EQ(out,
+              V(at(a, 0, 0) * v[0] + at(a, 0, 1) * v[1] + at(a, 0, 2) * v[2],
+                at(a, 1, 0) * v[0] + at(a, 1, 1) * v[1] + at(a, 1, 2) * v[2],
+                at(a, 2, 0) * v[0] + at(a, 2, 1) * v[1] + at(a, 2, 2) * v[2]));
     EXPECT_TRUE(a * v == out && w == out);
     const R3 nan = rawMatrix(V::UnitX, V(0, kNaN, 0), V::UnitZ);
     EXPECT_TRUE(!(nan == nan) && nan != nan);
@@ -111,7 +119,8 @@ TEST(Rotate3D, NormalizeIsOnePassOfClassicalGramSchmidtWithTheIdentityAsFallback
         EXPECT_EQ(fromColumns(n, V(0, 1, 0), V(0, 0, 1)), R3::Identity);
     EXPECT_EQ(fromColumns(V(1, 0, 0), V(1, 0, 0), V(0, 0, 1)), R3::Identity);
     EXPECT_EQ(fromColumns(V(1, 0, 0), V(0, 1, 0), V(1, 1, 0)), R3::Identity);
-    EXPECT_TRUE(hasColumns(fromColumns(V(-1e-7, 0, 0), V(0, 1, 0), V(0, 0, 1)), V(-1, 0, 0), V(0, 1, 0), V(0, 0, 1)));
+    EXPECT_TRUE(hasColumns(fromColumns(V(-1e-7, 0, 0), V(0, 1, 0), V(0, 0, 1)), V(-1, 0, 0),
+                           V(0, 1, 0), V(0, 0, 1)));
     EXPECT_EQ(fromColumns(V(1, 0, 0), V(0, 1, 0), V(0, 0, -1)).det(), -1.0);  // handedness is kept
     // A skewed frame: every column by the classical rule, both projections of A taken from A.
     const V n(2, 0.1, -0.2), s(0.3, 3, 0.2), a(0.1, -0.4, 4);
@@ -122,7 +131,8 @@ TEST(Rotate3D, NormalizeIsOnePassOfClassicalGramSchmidtWithTheIdentityAsFallback
                            u3 / std::sqrt(ZELL2NormSqr(u3))));
     EXPECT_LT(maxDiff(skew * transposeOf(skew), R3::Identity), 4 * kEps);
     const double cols[9] = {2, 0.1, -0.2, 0.3, 3, 0.2, 0.1, -0.4, 4};
-    EXPECT_EQ(R3(ZELMathMatrix(cols, 3, 3), true), skew);  // the transposed flag reads rows as columns
+    EXPECT_EQ(R3(ZELMathMatrix(cols, 3, 3), true),
+              skew);  // the transposed flag reads rows as columns
     for (double bad : {kNaN, kInf, -kInf, 1e300, 4.9e-324}) {  // non-finite entries: no crash
         const double row0[3] = {bad, 0, 0}, row1[3] = {0, 1, bad}, row2[3] = {0, 0, 1};
         const double* rows[3] = {row0, row1, row2};
@@ -138,7 +148,8 @@ TEST(Rotate3D, AxisAngleSettersBuildTheRightHandedRotation) {
     EXPECT_EQ(r, general());
     r.setEAA(V(), -0.0);  // a zero angle never looks at the axis
     EXPECT_EQ(r, R3::Identity);
-    for (const V& z : {V(0, 0, 2), V(0, 0, 1e200)}) EXPECT_EQ(built(&R3::setEAA, z, kPi / 2), rot(M3::ZAxis, kPi / 2));
+    for (const V& z : {V(0, 0, 2), V(0, 0, 1e200)})
+        EXPECT_EQ(built(&R3::setEAA, z, kPi / 2), rot(M3::ZAxis, kPi / 2));
     const V axis(1, -2, 0.5);
     r.setEAA(axis, 0.8);
     EXPECT_LT(ZELLinfNorm(r * axis - axis), 1e-15);  // the axis stays fixed
@@ -173,12 +184,14 @@ std::array<double, 3> referenceRPY(const R3& r) {
 void expectSameRPY(const R3& r) {
     const std::array<double, 3> expected = referenceRPY(r), got = r.rpy();
     ASSERT_EQ(std::memcmp(expected.data(), got.data(), sizeof expected), 0)
-        << got[0] << " " << got[1] << " " << got[2] << " vs " << expected[0] << " " << expected[1] << " " << expected[2];
+        << got[0] << " " << got[1] << " " << got[2] << " vs " << expected[0] << " " << expected[1]
+        << " " << expected[2];
 }
 
 TEST(Rotate3D, GetRPYAgreesWithThePlainRuleToTheBitEvenForNonRotations) {
     std::mt19937_64 gen(7);
-    std::uniform_real_distribution<double> angle(-kPi, kPi), unit(-1, 1), wide(-5, 5), tiny(-2e-15, 2e-15);
+    std::uniform_real_distribution<double> angle(-kPi, kPi), unit(-1, 1), wide(-5, 5),
+        tiny(-2e-15, 2e-15);
     for (int i = 0; i < 20000; ++i) {
         expectSameRPY(rpy(angle(gen), angle(gen), angle(gen)));
         // Triples whose L1 norm lies at or next to 3 pi / 2, where the two candidates tie.
@@ -190,8 +203,10 @@ TEST(Rotate3D, GetRPYAgreesWithThePlainRuleToTheBitEvenForNonRotations) {
         for (double& x : m) x = (i % 2) ? wide(gen) : unit(gen);
         expectSameRPY(rawMatrix(V(m), V(m + 3), V(m + 6)));
     }
-    for (const R3& r : {rawMatrix(V(kNaN, 0, 0), V(0, 1, 0), V(0, 0, 1)), rawMatrix(V(1, 0, 0), V(0, kNaN, 0), V(0, 0, 1)),
-                        rawMatrix(V(kInf, 1, -kInf), V(0, 1, 0), V(0, 0, 1)), rawMatrix(V(1, 0, 0), V(0, 1e300, 0), V(0, 0, 1)),
+    for (const R3& r : {rawMatrix(V(kNaN, 0, 0), V(0, 1, 0), V(0, 0, 1)),
+                        rawMatrix(V(1, 0, 0), V(0, kNaN, 0), V(0, 0, 1)),
+                        rawMatrix(V(kInf, 1, -kInf), V(0, 1, 0), V(0, 0, 1)),
+                        rawMatrix(V(1, 0, 0), V(0, 1e300, 0), V(0, 0, 1)),
                         rpy(0.0, kPi / 2 - 50 * kEps, 0.2), rpy(0.3, -kPi / 2, 0.2)})
         expectSameRPY(r);
     // The singular branch, and the smaller of the two triples even beyond pitch pi/2.

@@ -24,7 +24,9 @@ const ZELSimTime kMin = scl_numeric_limits<ZELSimTime>::min();
 
 // The exact value in nanoseconds, and whether the fields are in canonical form.
 __extension__ typedef __int128 Nanos;
-Nanos ns(const ZELSimTime& t) { return static_cast<Nanos>(t.wholeSeconds()) * 1000000000 + t.nanoseconds(); }
+Nanos ns(const ZELSimTime& t) {
+    return static_cast<Nanos>(t.wholeSeconds()) * 1000000000 + t.nanoseconds();
+}
 Nanos saturated(Nanos v) { return v < ns(kMin) ? ns(kMin) : v > ns(kMax) ? ns(kMax) : v; }
 bool canonical(const ZELSimTime& t) {
     const std::int64_t s = t.wholeSeconds(), n = t.nanoseconds();
@@ -32,15 +34,26 @@ bool canonical(const ZELSimTime& t) {
 }
 
 // Mixed signs around zero and one second, and the ends of the range.
-const ZELSimTime kGrid[] = {kMin, ZELSimTime(INT64_MIN, 0), ZELSimTime(-2, -999999999), ZELSimTime(-1, 0),
-                            ZELSimTime(0, -1), ZELSimTime(), ZELSimTime(0, 1), ZELSimTime(0, 999999999),
-                            ZELSimTime(1, 500000000), ZELSimTime(INT64_MAX, 0), kMax};
+const ZELSimTime kGrid[] = {kMin,
+                            ZELSimTime(INT64_MIN, 0),
+                            ZELSimTime(-2, -999999999),
+                            ZELSimTime(-1, 0),
+                            ZELSimTime(0, -1),
+                            ZELSimTime(),
+                            ZELSimTime(0, 1),
+                            ZELSimTime(0, 999999999),
+                            ZELSimTime(1, 500000000),
+                            ZELSimTime(INT64_MAX, 0),
+                            kMax};
 
 TEST(SimTime, DoublesRoundToTheNanosecondAndNanosecondsTurnTowardTheSeconds) {
-    const double in[] = {1.5, -1.5, 2.9999999996, -0.25, 5e-10, -6e-10, 0.9999999999, 1e15 + 0.5, -9223372036854775808.0};
-    const ZELSimTime out[] = {ZELSimTime(1, 500000000), ZELSimTime(-1, -499999999), ZELSimTime(3, 0),
-                              ZELSimTime(0, -249999999), ZELSimTime(0, 1), ZELSimTime(), ZELSimTime(1, 0),
-                              ZELSimTime(1000000000000000, 500000000), ZELSimTime(INT64_MIN, 0)};
+    const double in[] = {1.5,          -1.5,       2.9999999996,          -0.25, 5e-10, -6e-10,
+                         0.9999999999, 1e15 + 0.5, -9223372036854775808.0};
+    const ZELSimTime out[] = {ZELSimTime(1, 500000000), ZELSimTime(-1, -499999999),
+                              ZELSimTime(3, 0),         ZELSimTime(0, -249999999),
+                              ZELSimTime(0, 1),         ZELSimTime(),
+                              ZELSimTime(1, 0),         ZELSimTime(1000000000000000, 500000000),
+                              ZELSimTime(INT64_MIN, 0)};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(ZELSimTime(in[i]), out[i]) << in[i];
     // NaN gives zero; infinities and doubles beyond the range saturate.
     EXPECT_EQ(ZELSimTime(std::numeric_limits<double>::quiet_NaN()), ZELSimTime());
@@ -102,11 +115,12 @@ TEST(SimTime, FloatingPointFunctionsConvertTheDoubleResultBack) {
     EXPECT_EQ(pow(ZELSimTime(2, 0), ZELSimTime(10, 0)), ZELSimTime(1024, 0));
     EXPECT_EQ(atan2(ZELSimTime(1, 0), ZELSimTime(1, 0)), ZELSimTime(0, 785398163));
     EXPECT_EQ(atan(ZELSimTime(-1, 0)), ZELSimTime(0, -785398162));  // 1 ns toward zero
-    EXPECT_EQ(sqrt(ZELSimTime(-1, 0)), ZELSimTime());                // NaN
-    EXPECT_EQ(log(ZELSimTime()), kMin);                              // -inf
+    EXPECT_EQ(sqrt(ZELSimTime(-1, 0)), ZELSimTime());               // NaN
+    EXPECT_EQ(log(ZELSimTime()), kMin);                             // -inf
 }
 
-std::string print(const ZELSimTime& t, std::streamsize precision, std::ios_base::fmtflags flags = {}, int width = 0) {
+std::string print(const ZELSimTime& t, std::streamsize precision,
+                  std::ios_base::fmtflags flags = {}, int width = 0) {
     std::ostringstream os;
     os.flags(flags);
     os.precision(precision);
@@ -126,7 +140,8 @@ TEST(SimTimeOutput, DigitsAreThoseOfPrintfWithTheCarryIntoTheSeconds) {
         char text[32];
         std::snprintf(text, sizeof text, "%.*f", precision, static_cast<double>(n) / 1e9);
         const std::string expected = (text[0] == '1' ? "8" : "7") + std::string(text + 1);
-        ASSERT_EQ(print(ZELSimTime(7, static_cast<int>(n)), precision), expected) << n << " at " << precision;
+        ASSERT_EQ(print(ZELSimTime(7, static_cast<int>(n)), precision), expected)
+            << n << " at " << precision;
         ASSERT_EQ(print(ZELSimTime(-7, -static_cast<int>(n)), precision), "-" + expected);
     }
     EXPECT_EQ(print(ZELSimTime(0, -1), 6), "-0.000000");
@@ -166,7 +181,9 @@ TEST(SimTimeOutput, GoesToTheBufferWhateverTheStreamState) {
         FixedBuffer buffer(room);
         std::ostream os(&buffer);
         os << std::setw(10) << ZELSimTime(-1, -500000000);
-        EXPECT_TRUE(os.fail() && os.bad() && buffer.taken() == std::string(" -1.500000", static_cast<std::size_t>(room))) << buffer.taken();
+        EXPECT_TRUE(os.fail() && os.bad() &&
+                    buffer.taken() == std::string(" -1.500000", static_cast<std::size_t>(room)))
+            << buffer.taken();
     }
     std::ostream unbuffered(nullptr);
     unbuffered << std::setw(4) << ZELSimTime(1, 0);  // receives nothing, and nothing breaks
@@ -179,7 +196,9 @@ TEST(SimTimeLimits, MissingValuesAssertAndReturnZero) {
     EXPECT_TRUE(Limits::infinity() == ZELSimTime() && Limits::quiet_NaN() == ZELSimTime() &&
                 Limits::signaling_NaN() == ZELSimTime());
     EXPECT_EQ(recorder.take().size(), 3u);  // what each report says: test_report_sites.cpp
-    static_assert(Limits::digits == 93 && Limits::digits10 == 27 && Limits::epsilon() == ZELSimTime(0, 1), "");
+    static_assert(
+        Limits::digits == 93 && Limits::digits10 == 27 && Limits::epsilon() == ZELSimTime(0, 1),
+        "");
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ void divMod(const Big& n, const Big& d, Big& q, Big& r) {
 const Big kBillion = big(1000000000);
 bool negative(const ZELSimTime& t) { return t.wholeSeconds() < 0 || t.nanoseconds() < 0; }
 Big magnitude(const ZELSimTime& t) {  // |t| in nanoseconds (plain 128-bit: below 2^94)
-    const U128 sec = t.wholeSeconds() < 0 ? 0 - static_cast<std::uint64_t>(t.wholeSeconds()) : t.wholeSeconds();
+    const U128 sec =
+        t.wholeSeconds() < 0 ? 0 - static_cast<std::uint64_t>(t.wholeSeconds()) : t.wholeSeconds();
     return big(sec * 1000000000u + static_cast<unsigned>(std::abs(t.nanoseconds())));
 }
 
@@ -76,17 +77,27 @@ bool timeOf(const Big& ns, bool neg, std::uint64_t limit, ZELSimTime& t) {
     const std::uint64_t sec = s[0] | static_cast<std::uint64_t>(s[1]) << 32;
     if ((s[2] | s[3] | s[4] | s[5] | s[6] | s[7]) || sec > limit) return false;
     const auto nsec = static_cast<int>(n[0]);
-    t = neg ? ZELSimTime(static_cast<std::int64_t>(0 - sec), -nsec) : ZELSimTime(static_cast<std::int64_t>(sec), nsec);
+    t = neg ? ZELSimTime(static_cast<std::int64_t>(0 - sec), -nsec)
+            : ZELSimTime(static_cast<std::int64_t>(sec), nsec);
     return true;
 }
 
 // Every seconds bit length, both signs, edge nanoseconds and the ends of the range.
 std::vector<ZELSimTime> operands() {
     std::mt19937_64 rng(20240611);
-    std::vector<ZELSimTime> v = {ZELSimTime(), ZELSimTime(0, 1), ZELSimTime(0, -1), ZELSimTime(0, 999999999),
-                                 ZELSimTime(1, 0), ZELSimTime(-1, 0), ZELSimTime(0, 500000000),
-                                 ZELSimTime(999999999, 999999999), ZELSimTime(3037000500, 0), kMax, kMin,
-                                 ZELSimTime(INT64_MIN, 0), ZELSimTime(INT64_MAX - 1, 5)};
+    std::vector<ZELSimTime> v = {ZELSimTime(),
+                                 ZELSimTime(0, 1),
+                                 ZELSimTime(0, -1),
+                                 ZELSimTime(0, 999999999),
+                                 ZELSimTime(1, 0),
+                                 ZELSimTime(-1, 0),
+                                 ZELSimTime(0, 500000000),
+                                 ZELSimTime(999999999, 999999999),
+                                 ZELSimTime(3037000500, 0),
+                                 kMax,
+                                 kMin,
+                                 ZELSimTime(INT64_MIN, 0),
+                                 ZELSimTime(INT64_MAX - 1, 5)};
     for (int i = 0; i < 200; ++i) {
         const int bits = static_cast<int>(rng() % 64);
         const auto sec = bits == 0 ? 0 : static_cast<std::int64_t>(rng() >> (64 - bits));
@@ -104,7 +115,9 @@ std::vector<ZELSimTime> operands() {
     const auto m = static_cast<std::uint64_t>(std::ldexp(std::frexp(std::fabs(d), &exp2), 53));
     const int e = exp2 - 53;
     const Big lhs = shiftLeft(magnitude(a), 2 + (e < 0 ? -e : 0));
-    auto side = [&](std::uint64_t k) { return shiftLeft(mul(big(k), magnitude(b)), e > 0 ? e : 0); };
+    auto side = [&](std::uint64_t k) {
+        return shiftLeft(mul(big(k), magnitude(b)), e > 0 ? e : 0);
+    };
     const Big hi = side(4 * m + 2), lo = side(m == std::uint64_t{1} << 52 ? 4 * m - 1 : 4 * m - 2);
     const bool even = (m & 1) == 0;
     if ((less(lhs, hi) || (even && lhs == hi)) && (less(lo, lhs) || (even && lhs == lo)) &&
@@ -142,9 +155,11 @@ TEST(SimTimeMulDiv, EveryPairOfOperandsMatchesTheOracle) {
 }
 
 TEST(SimTimeMulDiv, RatioRoundsTiesToEvenAndSeesTheRemainderBeyondTheTie) {
-    EXPECT_EQ(ratio(ZELSimTime(9007199, 254740993), ZELSimTime(0, 1)), 9007199254740992.0);  // 2^53 + 1
+    EXPECT_EQ(ratio(ZELSimTime(9007199, 254740993), ZELSimTime(0, 1)),
+              9007199254740992.0);  // 2^53 + 1
     EXPECT_EQ(ratio(ZELSimTime(9007199, 254740995), ZELSimTime(0, -1)), -9007199254740996.0);
-    const ZELSimTime aboveTie(1237940039285380412, 338077697), divisor(274, 877906944);  // (2^53+1)2^37+1, 2^38
+    const ZELSimTime aboveTie(1237940039285380412, 338077697),
+        divisor(274, 877906944);  // (2^53+1)2^37+1, 2^38
     EXPECT_EQ(ratio(aboveTie, divisor), 4503599627370497.0);
     EXPECT_FALSE(std::signbit(ratio(ZELSimTime(), ZELSimTime(-2, 0))));  // a zero time has no sign
 }

@@ -70,7 +70,8 @@ TEST(Vector3D, ProductsAndNormsFollowTheirFormulas) {
     EXPECT_EQ(ZELCross(V::UnitX, V::UnitY), V::UnitZ);
     expectExact(ZELCross(V(1, 2, 3), V(4, 5, 6)), -3, 6, -3);
     const V v(-3, 2, 3);
-    EXPECT_TRUE(ZELLinfNorm(v) == 3 && ZELL1Norm(v) == 8 && ZELSum(v) == 2 && ZELAbs(v) == V(3, 2, 3));
+    EXPECT_TRUE(ZELLinfNorm(v) == 3 && ZELL1Norm(v) == 8 && ZELSum(v) == 2 &&
+                ZELAbs(v) == V(3, 2, 3));
     EXPECT_TRUE(ZELL2NormSqr(V(1, 2, 2)) == 9 && ZELL2Norm(V(1, 2, 2)) == 3);
     // The infinity norm passes over a NaN in y or z, not in x.
     EXPECT_EQ(ZELLinfNorm(V(1, kNaN, -2)), 2);
@@ -88,11 +89,13 @@ TEST(Vector3D, ProductsAndNormsFollowTheirFormulas) {
 TEST(Vector3D, NearComparisonsMeasureTheInfinityNormOfTheDifference) {
     const V a(1, 1, 1), b(1, 1, 1.05);
     EXPECT_TRUE(ZELNearAbs(a, b, 0.1) && !ZELNearAbs(a, b, 0.01));
-    EXPECT_TRUE(!ZELNearAbs(a, b, 0.0) && ZELNearAbs(a, a, -1.0));  // a tolerance <= 0: exact equality
-    EXPECT_TRUE(ZELNearRel(V(100, 0, 0), V(101, 0, 0), 0.01) && !ZELNearRel(V(1, 0, 0), V(2, 0, 0), 0.4));
+    EXPECT_TRUE(!ZELNearAbs(a, b, 0.0) &&
+                ZELNearAbs(a, a, -1.0));  // a tolerance <= 0: exact equality
+    EXPECT_TRUE(ZELNearRel(V(100, 0, 0), V(101, 0, 0), 0.01) &&
+                !ZELNearRel(V(1, 0, 0), V(2, 0, 0), 0.4));
     EXPECT_TRUE(ZELNearRel(V(), V(), 1e-12) && ZELNearRel(a, a, 0.0) && !ZELNearRel(a, b, 0.0));
     EXPECT_TRUE(!ZELNearAbs(a, a, kNaN) && !ZELNearRel(a, a, kNaN));  // a NaN tolerance: never near
-    EXPECT_TRUE(ZELNearAbs(V(0, kNaN, 0), V(), 0.5));  // a NaN in y is passed over...
+    EXPECT_TRUE(ZELNearAbs(V(0, kNaN, 0), V(), 0.5));   // a NaN in y is passed over...
     EXPECT_FALSE(ZELNearAbs(V(kNaN, 0, 0), V(), 0.5));  // ...one in x is not
     EXPECT_FALSE(ZELNearAbs(V(0, kNaN, 0), V(0, kNaN, 0), 0.0));
 }
@@ -115,12 +118,14 @@ TEST(Vector3D, NormalizeGivesAUnitVectorOrThrowsAndKeepsTheValue) {
     // Just above epsilon, and components whose squares overflow, still give unit vectors;
     // NaN and infinite components are not caught: IEEE arithmetic decides.
     const double big = std::numeric_limits<double>::max();
-    V small(0, 2 * kEps, 0), huge(0, -7e182, 0), maxed(big, -big, 0), nan(1, kNaN, 0), inf(kInf, 1, 0);
+    V small(0, 2 * kEps, 0), huge(0, -7e182, 0), maxed(big, -big, 0), nan(1, kNaN, 0),
+        inf(kInf, 1, 0);
     for (V* u : {&small, &huge, &maxed, &nan, &inf}) u->normalize();
     expectExact(small, 0, 1, 0);
     expectExact(huge, 0, -1, 0);
     expectExact(maxed, 1 / std::sqrt(2.0), -1 / std::sqrt(2.0), 0);
-    EXPECT_TRUE(std::isnan(nan.x()) && std::isnan(nan.z()) && std::isnan(inf.x()) && inf.y() == 0.0);
+    EXPECT_TRUE(std::isnan(nan.x()) && std::isnan(nan.z()) && std::isnan(inf.x()) &&
+                inf.y() == 0.0);
 }
 
 TEST(Vector3D, CleanedSinesMakeQuarterTurnsOfTheCoordinatesExact) {
@@ -138,7 +143,8 @@ TEST(Vector3D, CleanedSinesMakeQuarterTurnsOfTheCoordinatesExact) {
     v.setSpherical(kPi / 2, kPi / 2, 2);
     expectExact(v, 0, 2, 0);
     v.setSpherical(0.3, 0.4, 2);
-    expectExact(v, (std::cos(0.3) * 2) * std::sin(0.4), (std::sin(0.3) * 2) * std::sin(0.4), std::cos(0.4) * 2);
+    expectExact(v, (std::cos(0.3) * 2) * std::sin(0.4), (std::sin(0.3) * 2) * std::sin(0.4),
+                std::cos(0.4) * 2);
     v.setCylindrical(kPi / 2, 2, 5);
     expectExact(v, 0, 2, 5);
     double theta, phi, r;

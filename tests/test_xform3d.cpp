@@ -84,14 +84,16 @@ TEST(Xform3D, MatrixArrayAndFlatLayoutsRoundTrip) {
     // Reading a matrix re-orthonormalises the rotation and ignores the fourth row.
     const double skewed[4][4] = {{2, 1, 1, 5}, {0, 3, 1, 6}, {0, 0, 5, 7}, {9, 9, 9, 9}};
     EXPECT_EQ(X(skewed, false), translation(V(5, 6, 7)));
-    const double broken[4][4] = {{kNaN, 0, 0, kInf}, {0, kInf, 0, 0}, {0, 0, 1, -kInf}, {0, 0, 0, 1}};
+    const double broken[4][4] = {
+        {kNaN, 0, 0, kInf}, {0, kInf, 0, 0}, {0, 0, 1, -kInf}, {0, 0, 0, 1}};
     X y(broken, true);  // non-finite input passes through without a crash
     y *= y;
     std::ostringstream os;
     os << translation(V(1, 2, 3));
     auto f = [](int n) { return std::string(13, ' ') + std::to_string(n) + " "; };
-    EXPECT_EQ(os.str(), "4X4:\n[\n" + f(1) + f(0) + f(0) + f(1) + "\n" + f(0) + f(1) + f(0) + f(2) + "\n" + f(0) + f(0) +
-                            f(1) + f(3) + "\n" + f(0) + f(0) + f(0) + f(1) + "\n]\n");
+    EXPECT_EQ(os.str(),
+              "4X4:\n[\n" + f(1) + f(0) + f(0) + f(1) + "\n" + f(0) + f(1) + f(0) + f(2) + "\n" +
+                  f(0) + f(0) + f(1) + f(3) + "\n" + f(0) + f(0) + f(0) + f(1) + "\n]\n");
 }
 
 TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
@@ -113,7 +115,8 @@ TEST(Xform3D, CompositionRoundsAsTheRotationsOwnProducts) {
         X::multiply(m6, x, m6);
         m7.postMultiply(y);
         EXPECT_TRUE(m1 == xy && m2 == x / y && m3 == y * x && m4 == x * x && m6 == xy && m7 == xy);
-        for (const X& near : {x * y / y, x / y * y, x * c * x, m5 * x}) EXPECT_LT(maxDiff(near, x), 1e-14);
+        for (const X& near : {x * y / y, x / y * y, x * c * x, m5 * x})
+            EXPECT_LT(maxDiff(near, x), 1e-14);
         const V p(0.5, -1, 2);
         V out = p;
         x.rotateVec(out);
@@ -125,9 +128,11 @@ TEST(Xform3D, NearComparisonTakesTheRotationFirstAndThePositionWithTheAxisTolera
     const X a = translation(V(1, 1, 1)), b = translation(V(1, 1, 1.5));
     EXPECT_TRUE(!ZELNearAbs(a, b, 1.0, 0.1) && ZELNearAbs(a, b, 0.1, 1.0));
     EXPECT_TRUE(ZELNearRel(a, b, 0.1, 0.34) && !ZELNearRel(a, b, 0.1, 0.33));
-    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0) && !ZELNearAbs(a, b, 1.0, 0.0));  // zero angle tolerance: exact rotations
+    EXPECT_TRUE(ZELNearAbs(a, b, 0.0, 1.0) &&
+                !ZELNearAbs(a, b, 1.0, 0.0));  // zero angle tolerance: exact rotations
     const X r1 = turn(M3::XAxis, 0.3), r2 = turn(M3::XAxis, 0.31);
-    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9) && !ZELNearAbs(r1, r2, 0.005, 1.0) && !ZELNearRel(r1, r2, 0.03, 1e-9));
+    EXPECT_TRUE(ZELNearAbs(r1, r2, 0.02, 1e-9) && !ZELNearAbs(r1, r2, 0.005, 1.0) &&
+                !ZELNearRel(r1, r2, 0.03, 1e-9));
 }
 
 TEST(Xform3D, DenavitHartenbergIsRzTzTxRxWithExactQuarterTurns) {
@@ -137,12 +142,14 @@ TEST(Xform3D, DenavitHartenbergIsRzTzTxRxWithExactQuarterTurns) {
     x.setDH(kPi / 2, 0, 0, 1);
     EXPECT_TRUE(x(M3::NDirection) == V(0, 1, 0) && x.position() == V(0, 1, 0));
     const X y(kPi / 2, 0.5, -kPi / 2, 2);
-    EXPECT_TRUE(y(M3::SDirection) == V(0, 0, -1) && y(M3::ADirection) == V(-1, 0, 0) && y.position() == V(0, 2, 0.5));
+    EXPECT_TRUE(y(M3::SDirection) == V(0, 0, -1) && y(M3::ADirection) == V(-1, 0, 0) &&
+                y.position() == V(0, 2, 0.5));
     std::mt19937_64 g(6);
     std::uniform_real_distribution<double> ang(-kPi, kPi), len(-1, 1);
     for (int n = 0; n < 50; ++n) {
         const double theta = ang(g), d = len(g), alpha = ang(g), a = len(g);
-        const X chain = turn(M3::ZAxis, theta) * translation(V(0, 0, d)) * translation(V(a, 0, 0)) * turn(M3::XAxis, alpha);
+        const X chain = turn(M3::ZAxis, theta) * translation(V(0, 0, d)) * translation(V(a, 0, 0)) *
+            turn(M3::XAxis, alpha);
         EXPECT_LT(maxDiff(X(theta, d, alpha, a), chain), 1e-15);
     }
 }
@@ -188,19 +195,30 @@ TEST(Xform3D, WorldFrameMotionTurnsThePositionAndLocalFrameMotionDoesNot) {
 template <class T>
 struct Kind {
     static constexpr bool isQ = std::is_same<T, Q>::value, isX = std::is_same<T, X>::value;
-    static constexpr const char* file = isQ ? "publicinterfaces/ZELQtn3D" : isX ? "publicinterfaces/ZELXform3D" : "publicinterfaces/ZELRotate3D";
-    static constexpr const char* frameMessage = isQ ? "Invalid reference frame." : "Invalid reference frame";
+    static constexpr const char* file = isQ ? "publicinterfaces/ZELQtn3D"
+        : isX                               ? "publicinterfaces/ZELXform3D"
+                                            : "publicinterfaces/ZELRotate3D";
+    static constexpr const char* frameMessage =
+        isQ ? "Invalid reference frame." : "Invalid reference frame";
     static T sample() { return T(general(), V(1, 2, 3)); }
 };
 template <>
-Q Kind<Q>::sample() { return Q(0.5, 0.5, -0.5, 0.5); }
+Q Kind<Q>::sample() {
+    return Q(0.5, 0.5, -0.5, 0.5);
+}
 template <>
-R3 Kind<R3>::sample() { return general(); }
+R3 Kind<R3>::sample() {
+    return general();
+}
 int composeInFrame(R3& x, M3::ReferenceFrame f) { return x.rotate(general(), f), 1; }
 int composeInFrame(Q& x, M3::ReferenceFrame f) { return x.rotate(Q(0, 1, 0, 0), f), 1; }
-int composeInFrame(X& x, M3::ReferenceFrame f) { return x.move(X(general(), V()), f), x.translate(V(1, 0, 0), f), 2; }
+int composeInFrame(X& x, M3::ReferenceFrame f) {
+    return x.move(X(general(), V()), f), x.translate(V(1, 0, 0), f), 2;
+}
 R3 afterInvalidCAA(const R3&) { return R3::Identity; }
-Q afterInvalidCAA(const Q& q) { return Q(std::cos(0.25), vectorOf(q).x(), vectorOf(q).y(), vectorOf(q).z()); }  // s stored
+Q afterInvalidCAA(const Q& q) {
+    return Q(std::cos(0.25), vectorOf(q).x(), vectorOf(q).y(), vectorOf(q).z());
+}  // s stored
 X afterInvalidCAA(const X& x) { return X(R3::Identity, x.position()); }
 
 template <class T>
@@ -208,9 +226,11 @@ class InvalidEnumerations : public ::testing::Test {};
 using OrientationTypes = ::testing::Types<R3, Q, X>;
 TYPED_TEST_SUITE(InvalidEnumerations, OrientationTypes, );
 
-void expectReports(const std::vector<AssertReport>& reports, std::size_t count, const char* message) {
+void expectReports(const std::vector<AssertReport>& reports, std::size_t count,
+                   const char* message) {
     ASSERT_EQ(reports.size(), count);
-    for (const AssertReport& r : reports) EXPECT_TRUE(r.category == "Software" && r.message == message) << r.message;
+    for (const AssertReport& r : reports)
+        EXPECT_TRUE(r.category == "Software" && r.message == message) << r.message;
 }
 
 TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContractSaysSo) {
@@ -249,7 +269,8 @@ TYPED_TEST(InvalidEnumerations, AreReportedAndChangeNothingExceptWhereTheContrac
     EXPECT_EQ(x, afterInvalidCAA(before));
     reports = rec.take();
     expectReports(reports, 1, "Invalid rotation axis");
-    EXPECT_EQ(reports[0].file, (std::is_same<TypeParam, Q>::value ? K::file : "publicinterfaces/ZELRotate3D"));
+    EXPECT_EQ(reports[0].file,
+              (std::is_same<TypeParam, Q>::value ? K::file : "publicinterfaces/ZELRotate3D"));
 }
 
 }  // namespace

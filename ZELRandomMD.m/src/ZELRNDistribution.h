@@ -63,7 +63,9 @@ public:
         return x;
     }
     /// `n` variates from a stream object, identical to `n` calls of getRandomVariate(stream).
-    void getRandomVariates(ZELRandomStream& stream, double* out, std::size_t n) { drawFrom(stream, out, n); }
+    void getRandomVariates(ZELRandomStream& stream, double* out, std::size_t n) {
+        drawFrom(stream, out, n);
+    }
 
     /// Raw draws a draw rejects in a row before it gives up (see above).
     static constexpr std::uint32_t MaxRejections = 1u << 24;
@@ -112,24 +114,24 @@ private:
 /// private raw draw `doGetRandomVariate(stream)` and the transformation `rawDraw`, written once
 /// over a source of uniform numbers (see ZEL_DEFINE_PARAMETRIC_DISTRIBUTION). What follows the
 /// macro is public.
-#define ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(Class)                                 \
-    KOB_DECLARE_COMPONENT(Class)                                                   \
-                                                                                   \
-public:                                                                            \
-    Class(const Class&) noexcept = default;                                        \
-    Class& operator=(const Class&) noexcept = default;                             \
-    ~Class() override;                                                             \
-    using ZELRNDistribution::getRandomVariate;                                     \
-    double getRandomVariate(int stream) override;                                  \
-                                                                                   \
-protected:                                                                         \
-    void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override;   \
-                                                                                   \
-private:                                                                           \
-    double doGetRandomVariate(int stream);                                         \
-    template <class Uniforms>                                                      \
-    double rawDraw(Uniforms& uniforms);                                            \
-                                                                                   \
+#define ZEL_DECLARE_PARAMETRIC_DISTRIBUTION(Class)                               \
+    KOB_DECLARE_COMPONENT(Class)                                                 \
+                                                                                 \
+public:                                                                          \
+    Class(const Class&) noexcept = default;                                      \
+    Class& operator=(const Class&) noexcept = default;                           \
+    ~Class() override;                                                           \
+    using ZELRNDistribution::getRandomVariate;                                   \
+    double getRandomVariate(int stream) override;                                \
+                                                                                 \
+protected:                                                                       \
+    void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override; \
+                                                                                 \
+private:                                                                         \
+    double doGetRandomVariate(int stream);                                       \
+    template <class Uniforms>                                                    \
+    double rawDraw(Uniforms& uniforms);                                          \
+                                                                                 \
 public:
 
 /// @}

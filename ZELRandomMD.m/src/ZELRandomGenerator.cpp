@@ -32,11 +32,17 @@ constexpr std::uint64_t kCountMask = ~std::uint64_t{0} << 32;
 // The largest word whose count lies within the stream.
 constexpr std::uint64_t kLastInStream = ZELRandomGenerator::StreamLength << 32 | 0xFFFFFFFFu;
 
-inline bool unchecked(std::uint64_t word) noexcept { return word <= g_unchecked.load(std::memory_order_relaxed); }
+inline bool unchecked(std::uint64_t word) noexcept {
+    return word <= g_unchecked.load(std::memory_order_relaxed);
+}
 
-inline std::uint32_t stateOf(std::uint64_t word) noexcept { return static_cast<std::uint32_t>(word); }
+inline std::uint32_t stateOf(std::uint64_t word) noexcept {
+    return static_cast<std::uint32_t>(word);
+}
 inline std::uint64_t countOf(std::uint64_t word) noexcept { return word >> 32; }
-inline std::uint64_t makeWord(std::uint64_t count, std::uint32_t state) noexcept { return count << 32 | state; }
+inline std::uint64_t makeWord(std::uint64_t count, std::uint32_t state) noexcept {
+    return count << 32 | state;
+}
 
 // The word after one draw (the count's carry out of the word is dropped: modulo 2^32).
 inline std::uint64_t stepWord(std::uint64_t word) noexcept {
@@ -50,7 +56,8 @@ struct Jump {
     std::uint32_t mul = 1u, add = 0u;
 
     explicit Jump(std::uint64_t steps) noexcept {
-        std::uint32_t curMul = ZELRandomGenerator::Multiplier, curAdd = ZELRandomGenerator::Increment;
+        std::uint32_t curMul = ZELRandomGenerator::Multiplier,
+                      curAdd = ZELRandomGenerator::Increment;
         for (steps &= 0xFFFFFFFFull; steps != 0; steps >>= 1) {
             if (steps & 1u) {
                 mul = mul * curMul;
@@ -102,7 +109,8 @@ struct ZELRandomGenerator::StreamArrays {
           current(new StreamState[static_cast<std::size_t>(n)]),
           flags(new std::atomic<unsigned char>[static_cast<std::size_t>(n)]) {}
 
-    void set(int j, std::uint32_t seed, std::uint64_t word, unsigned char flag, bool reported) noexcept {
+    void set(int j, std::uint32_t seed, std::uint64_t word, unsigned char flag,
+             bool reported) noexcept {
         initial[j].store(seed, std::memory_order_relaxed);
         current[j].x.store(word, std::memory_order_relaxed);
         current[j].overrunReported.store(reported, std::memory_order_relaxed);
@@ -189,9 +197,13 @@ ZELRandomGenerator::~ZELRandomGenerator() {
     _Instance.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
 }
 
-void ZELRandomGenerator::SetStrictStreams(bool on) noexcept { g_strictStreams.store(on, std::memory_order_relaxed); }
+void ZELRandomGenerator::SetStrictStreams(bool on) noexcept {
+    g_strictStreams.store(on, std::memory_order_relaxed);
+}
 
-bool ZELRandomGenerator::GetStrictStreams() noexcept { return g_strictStreams.load(std::memory_order_relaxed); }
+bool ZELRandomGenerator::GetStrictStreams() noexcept {
+    return g_strictStreams.load(std::memory_order_relaxed);
+}
 
 int ZELRandomGenerator::invalidStream() {
     if (g_strictStreams.load(std::memory_order_relaxed))
@@ -213,7 +225,8 @@ void ZELRandomGenerator::checkOverrun(int j, std::uint64_t word) {
         zel_internal::report(zel_internal::kStreamOverrun);
 }
 
-[[gnu::noinline, gnu::cold]] double ZELRandomGenerator::checkedNumber(int j, std::uint64_t word, double u) {
+[[gnu::noinline, gnu::cold]] double ZELRandomGenerator::checkedNumber(int j, std::uint64_t word,
+                                                                      double u) {
     checkOverrun(j, word);
     return u;
 }
@@ -222,7 +235,8 @@ double ZELRandomGenerator::GetRandomNumber(int stream) {
     const int j = index(stream);
     const std::uint64_t word = advance(_currentSeeds[j].x, stepWord).after;
     const double u = toUniform(stateOf(word), _antitheticFlags[j].load(std::memory_order_relaxed));
-    if (!unchecked(word)) return checkedNumber(j, word, u);  // a tail call keeps the common path lean
+    if (!unchecked(word))
+        return checkedNumber(j, word, u);  // a tail call keeps the common path lean
     return u;
 }
 
@@ -263,6 +277,7 @@ void ZELRandomGenerator::SetInitialSeed(int stream, unsigned int seed) {
 
 void ZELRandomGenerator::ResetStream(int stream) {
     const int j = index(stream);
-    _currentSeeds[j].x.store(makeWord(0, _initialSeeds[j].load(std::memory_order_relaxed)), std::memory_order_relaxed);
+    _currentSeeds[j].x.store(makeWord(0, _initialSeeds[j].load(std::memory_order_relaxed)),
+                             std::memory_order_relaxed);
     _currentSeeds[j].overrunReported.store(false, std::memory_order_relaxed);
 }

@@ -54,9 +54,9 @@ void applyMod(const Mat& a, std::uint32_t* v) noexcept {
 }
 
 struct MrgJumps {
-    Mat step1[64], step2[64];     // 2^e
+    Mat step1[64], step2[64];                        // 2^e
     Mat sub1[kSubstreamBits], sub2[kSubstreamBits];  // 2^(76+e)
-    Mat str1[64], str2[64];       // 2^(127+e)
+    Mat str1[64], str2[64];                          // 2^(127+e)
 
     MrgJumps() noexcept {
         Mat a1{0, 1, 0, 0, 0, 1, kM1 - 810728u, 1403580u, 0};
@@ -125,10 +125,10 @@ inline void philoxEight(const std::uint32_t key[2], std::uint64_t stream, std::u
             lo[l] = static_cast<std::uint32_t>(b);
             hi[l] = static_cast<std::uint32_t>(b >> 32);
         }
-        x[g][0] = _mm_setr_epi32(static_cast<int>(lo[0]), static_cast<int>(lo[1]), static_cast<int>(lo[2]),
-                                 static_cast<int>(lo[3]));
-        x[g][1] = _mm_setr_epi32(static_cast<int>(hi[0]), static_cast<int>(hi[1]), static_cast<int>(hi[2]),
-                                 static_cast<int>(hi[3]));
+        x[g][0] = _mm_setr_epi32(static_cast<int>(lo[0]), static_cast<int>(lo[1]),
+                                 static_cast<int>(lo[2]), static_cast<int>(lo[3]));
+        x[g][1] = _mm_setr_epi32(static_cast<int>(hi[0]), static_cast<int>(hi[1]),
+                                 static_cast<int>(hi[2]), static_cast<int>(hi[3]));
         x[g][2] = _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(stream)));
         x[g][3] = _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(stream >> 32)));
     }
@@ -165,8 +165,8 @@ inline void philoxEight(const std::uint32_t key[2], std::uint64_t stream, std::u
 #endif
 
 // The words of `n` consecutive blocks from `block` on (the block number wraps modulo 2^64).
-void philoxWords(const std::uint32_t key[2], std::uint64_t stream, std::uint64_t block, std::size_t n,
-                 std::uint32_t* out) noexcept {
+void philoxWords(const std::uint32_t key[2], std::uint64_t stream, std::uint64_t block,
+                 std::size_t n, std::uint32_t* out) noexcept {
     std::size_t b = 0;
 #if defined(__SSE2__)
     for (; b + 8 <= n; b += 8) philoxEight(key, stream, block + b, out + 4 * b);
@@ -197,9 +197,9 @@ void ZELRandomStream::checkPackageSeed(const std::array<std::uint32_t, 6>& seed)
     for (int i = 0; i < 6; ++i) {
         const std::uint64_t m = i < 3 ? kM1 : kM2;
         if (seed[i] >= m)
-            refuse(zel_internal::kStreamPackageSeed, L"component " + wnum(i) + L" (" + wnum(seed[i]) +
-                                                         L") is not below " + (i < 3 ? L"m1 = " : L"m2 = ") +
-                                                         wnum(m));
+            refuse(zel_internal::kStreamPackageSeed,
+                   L"component " + wnum(i) + L" (" + wnum(seed[i]) + L") is not below " +
+                       (i < 3 ? L"m1 = " : L"m2 = ") + wnum(m));
     }
     for (int h = 0; h < 2; ++h)
         if (seed[3 * h] == 0 && seed[3 * h + 1] == 0 && seed[3 * h + 2] == 0)
@@ -231,9 +231,11 @@ ZELRandomStream ZELRandomStream::MRG32k3a(std::uint64_t stream, std::uint64_t su
     return s;
 }
 
-ZELRandomStream ZELRandomStream::Philox(std::uint64_t seed, std::uint64_t stream, std::uint64_t substream) {
+ZELRandomStream ZELRandomStream::Philox(std::uint64_t seed, std::uint64_t stream,
+                                        std::uint64_t substream) {
     if (substream >> 32 != 0)
-        refuse(zel_internal::kStreamSubstream, L"Philox substream " + wnum(substream) + L" is not below 2^32");
+        refuse(zel_internal::kStreamSubstream,
+               L"Philox substream " + wnum(substream) + L" is not below 2^32");
     ZELRandomStream s;
     s._engine = ZELStreamEngine::Philox;
     s._stream = stream;
@@ -249,13 +251,14 @@ ZELRandomStream ZELRandomStream::Classic(int stream) {
     s._engine = ZELStreamEngine::Classic;
     s._classic = stream;  // kept as given, so that strict stream numbers report it at each draw
     const ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
-    const int n = generator != nullptr ? generator->GetNumberOfStreams() : ZELRandomGenerator::SeedTableSize;
+    const int n =
+        generator != nullptr ? generator->GetNumberOfStreams() : ZELRandomGenerator::SeedTableSize;
     s._stream = stream >= 1 && stream <= n ? static_cast<std::uint64_t>(stream) : 1u;
     return s;
 }
 
-std::array<std::uint32_t, 4> ZELRandomStream::PhiloxBlock(const std::array<std::uint32_t, 4>& counter,
-                                                          const std::array<std::uint32_t, 2>& key) noexcept {
+std::array<std::uint32_t, 4> ZELRandomStream::PhiloxBlock(
+    const std::array<std::uint32_t, 4>& counter, const std::array<std::uint32_t, 2>& key) noexcept {
     std::array<std::uint32_t, 4> x = counter;
     philoxScalar(x.data(), key[0], key[1]);
     return x;
@@ -278,22 +281,21 @@ void ZELRandomStream::philoxRefill() noexcept { philoxSeek(_bufBlock + PhiloxBuf
 
 void ZELRandomStream::next(double* out, std::size_t n) {
     switch (_engine) {
-    case ZELStreamEngine::Classic: {
-        ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
-        if (generator != nullptr)
-            generator->GetRandomNumbers(_classic, out, n);
-        else
-            for (std::size_t i = 0; i < n; ++i) out[i] = 0.0;
-        return;
-    }
-    case ZELStreamEngine::MRG32k3a:
-        if (_antithetic)
-            for (std::size_t i = 0; i < n; ++i) out[i] = 1.0 - mrgNext();
-        else
-            for (std::size_t i = 0; i < n; ++i) out[i] = mrgNext();
-        return;
-    case ZELStreamEngine::Philox:
-        break;
+        case ZELStreamEngine::Classic: {
+            ZELRandomGenerator* generator = ZELRandomGenerator::Instance();
+            if (generator != nullptr)
+                generator->GetRandomNumbers(_classic, out, n);
+            else
+                for (std::size_t i = 0; i < n; ++i) out[i] = 0.0;
+            return;
+        }
+        case ZELStreamEngine::MRG32k3a:
+            if (_antithetic)
+                for (std::size_t i = 0; i < n; ++i) out[i] = 1.0 - mrgNext();
+            else
+                for (std::size_t i = 0; i < n; ++i) out[i] = mrgNext();
+            return;
+        case ZELStreamEngine::Philox: break;
     }
     // Philox: the rest of the buffer, then whole blocks straight from the block function (in
     // chunks that stay in the first-level cache), then the buffer again.
@@ -319,77 +321,77 @@ void ZELRandomStream::next(double* out, std::size_t n) {
 
 void ZELRandomStream::advance(std::uint64_t n) {
     switch (_engine) {
-    case ZELStreamEngine::Classic:
-        if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance()) generator->AdvanceStream(_classic, n);
-        return;
-    case ZELStreamEngine::MRG32k3a: {
-        const MrgJumps& j = MrgJumps::get();
-        jump(_cg, n, j.step1, j.step2);
-        return;
-    }
-    case ZELStreamEngine::Philox: {
-        // Position in numbers: two per block.
-        const std::uint64_t half = _pos / 2;  // numbers used from the buffer, 0 .. 2 * blocks
-        const std::uint64_t sum = half % 2 + n % 2;
-        const std::uint64_t block = _bufBlock + half / 2 + n / 2 + sum / 2;
-        philoxSeek(block, static_cast<unsigned>(2 * (sum % 2)));
-        return;
-    }
+        case ZELStreamEngine::Classic:
+            if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance())
+                generator->AdvanceStream(_classic, n);
+            return;
+        case ZELStreamEngine::MRG32k3a: {
+            const MrgJumps& j = MrgJumps::get();
+            jump(_cg, n, j.step1, j.step2);
+            return;
+        }
+        case ZELStreamEngine::Philox: {
+            // Position in numbers: two per block.
+            const std::uint64_t half = _pos / 2;  // numbers used from the buffer, 0 .. 2 * blocks
+            const std::uint64_t sum = half % 2 + n % 2;
+            const std::uint64_t block = _bufBlock + half / 2 + n / 2 + sum / 2;
+            philoxSeek(block, static_cast<unsigned>(2 * (sum % 2)));
+            return;
+        }
     }
 }
 
 void ZELRandomStream::resetStream() {
     switch (_engine) {
-    case ZELStreamEngine::Classic:
-        if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance()) generator->ResetStream(_classic);
-        return;
-    case ZELStreamEngine::MRG32k3a:
-        _substream = 0;
-        for (int i = 0; i < 6; ++i) _bg[i] = _cg[i] = _ig[i];
-        return;
-    case ZELStreamEngine::Philox:
-        _substream = 0;
-        philoxSeek(0, 0);
-        return;
+        case ZELStreamEngine::Classic:
+            if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance())
+                generator->ResetStream(_classic);
+            return;
+        case ZELStreamEngine::MRG32k3a:
+            _substream = 0;
+            for (int i = 0; i < 6; ++i) _bg[i] = _cg[i] = _ig[i];
+            return;
+        case ZELStreamEngine::Philox:
+            _substream = 0;
+            philoxSeek(0, 0);
+            return;
     }
 }
 
 void ZELRandomStream::resetSubstream() {
     switch (_engine) {
-    case ZELStreamEngine::Classic:
-        zel_internal::report(zel_internal::kClassicNoSubstreams);
-        return;
-    case ZELStreamEngine::MRG32k3a:
-        for (int i = 0; i < 6; ++i) _cg[i] = _bg[i];
-        return;
-    case ZELStreamEngine::Philox:
-        philoxSeek(_substream << 32, 0);
-        return;
+        case ZELStreamEngine::Classic:
+            zel_internal::report(zel_internal::kClassicNoSubstreams);
+            return;
+        case ZELStreamEngine::MRG32k3a:
+            for (int i = 0; i < 6; ++i) _cg[i] = _bg[i];
+            return;
+        case ZELStreamEngine::Philox: philoxSeek(_substream << 32, 0); return;
     }
 }
 
 void ZELRandomStream::nextSubstream() {
     switch (_engine) {
-    case ZELStreamEngine::Classic:
-        zel_internal::report(zel_internal::kClassicNoSubstreams);
-        return;
-    case ZELStreamEngine::MRG32k3a: {
-        // The last substream's successor is the next stream's first; the numbering wraps with it.
-        const MrgJumps& j = MrgJumps::get();
-        applyMod<kM1>(j.sub1[0], _bg);
-        applyMod<kM2>(j.sub2[0], _bg + 3);
-        for (int i = 0; i < 6; ++i) _cg[i] = _bg[i];
-        _substream = (_substream + 1) & ((std::uint64_t{1} << kSubstreamBits) - 1);
-        if (_substream == 0) {
-            ++_stream;
-            for (int i = 0; i < 6; ++i) _ig[i] = _bg[i];
+        case ZELStreamEngine::Classic:
+            zel_internal::report(zel_internal::kClassicNoSubstreams);
+            return;
+        case ZELStreamEngine::MRG32k3a: {
+            // The last substream's successor is the next stream's first; the numbering wraps with it.
+            const MrgJumps& j = MrgJumps::get();
+            applyMod<kM1>(j.sub1[0], _bg);
+            applyMod<kM2>(j.sub2[0], _bg + 3);
+            for (int i = 0; i < 6; ++i) _cg[i] = _bg[i];
+            _substream = (_substream + 1) & ((std::uint64_t{1} << kSubstreamBits) - 1);
+            if (_substream == 0) {
+                ++_stream;
+                for (int i = 0; i < 6; ++i) _ig[i] = _bg[i];
+            }
+            return;
         }
-        return;
-    }
-    case ZELStreamEngine::Philox:
-        _substream = (_substream + 1) & 0xFFFFFFFFu;
-        philoxSeek(_substream << 32, 0);
-        return;
+        case ZELStreamEngine::Philox:
+            _substream = (_substream + 1) & 0xFFFFFFFFu;
+            philoxSeek(_substream << 32, 0);
+            return;
     }
 }
 
@@ -399,7 +401,8 @@ void ZELRandomStream::setAntithetic(bool on) {
             zel_internal::report(zel_internal::kClassicAntitheticOff);
             return;
         }
-        if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance()) generator->SetAntithetic(_classic);
+        if (ZELRandomGenerator* generator = ZELRandomGenerator::Instance())
+            generator->SetAntithetic(_classic);
     }
     _antithetic = on;
     _flip = on ? 0xFFFFFFFFu : 0u;
@@ -415,22 +418,21 @@ std::string ZELRandomStream::state() const {
     std::ostringstream out;
     out << "ZELRandomStream ";
     switch (_engine) {
-    case ZELStreamEngine::Classic:
-        out << "classic stream " << _classic;
-        break;
-    case ZELStreamEngine::MRG32k3a:
-        out << "mrg32k3a seed";
-        for (std::uint32_t v : _seed) out << ' ' << v;
-        out << " stream " << _stream << " substream " << _substream << " state";
-        for (std::uint32_t v : _cg) out << ' ' << v;
-        out << " antithetic " << (_antithetic ? 1 : 0);
-        break;
-    case ZELStreamEngine::Philox: {
-        const std::uint64_t seed = (static_cast<std::uint64_t>(_key[1]) << 32) | _key[0];
-        out << "philox seed " << seed << " stream " << _stream << " substream " << _substream << " block "
-            << _bufBlock + _pos / 4 << " word " << _pos % 4 << " antithetic " << (_antithetic ? 1 : 0);
-        break;
-    }
+        case ZELStreamEngine::Classic: out << "classic stream " << _classic; break;
+        case ZELStreamEngine::MRG32k3a:
+            out << "mrg32k3a seed";
+            for (std::uint32_t v : _seed) out << ' ' << v;
+            out << " stream " << _stream << " substream " << _substream << " state";
+            for (std::uint32_t v : _cg) out << ' ' << v;
+            out << " antithetic " << (_antithetic ? 1 : 0);
+            break;
+        case ZELStreamEngine::Philox: {
+            const std::uint64_t seed = (static_cast<std::uint64_t>(_key[1]) << 32) | _key[0];
+            out << "philox seed " << seed << " stream " << _stream << " substream " << _substream
+                << " block " << _bufBlock + _pos / 4 << " word " << _pos % 4 << " antithetic "
+                << (_antithetic ? 1 : 0);
+            break;
+        }
     }
     return out.str();
 }
@@ -499,20 +501,23 @@ ZELRandomStream ZELRandomStream::FromState(const std::string& text) {
     if (engine == "mrg32k3a") {
         in.expect("seed");
         std::array<std::uint32_t, 6> seed{};
-        for (auto& v : seed) v = static_cast<std::uint32_t>(in.number(0xFFFFFFFFu, "a seed component"));
+        for (auto& v : seed)
+            v = static_cast<std::uint32_t>(in.number(0xFFFFFFFFu, "a seed component"));
         in.expect("stream");
         const std::uint64_t stream = in.number(any, "a stream number");
         in.expect("substream");
         const std::uint64_t substream = in.number(any, "a substream number");
         in.expect("state");
         std::array<std::uint32_t, 6> c{};
-        for (auto& v : c) v = static_cast<std::uint32_t>(in.number(0xFFFFFFFFu, "a state component"));
+        for (auto& v : c)
+            v = static_cast<std::uint32_t>(in.number(0xFFFFFFFFu, "a state component"));
         in.expect("antithetic");
         const bool anti = in.number(1, "0 or 1") != 0;
         in.end();
         for (int i = 0; i < 6; ++i)
             if (c[i] >= (i < 3 ? kM1 : kM2)) in.fail("state components below their moduli");
-        if ((c[0] | c[1] | c[2]) == 0 || (c[3] | c[4] | c[5]) == 0) in.fail("a state half not all zero");
+        if ((c[0] | c[1] | c[2]) == 0 || (c[3] | c[4] | c[5]) == 0)
+            in.fail("a state half not all zero");
         s = MRG32k3a(stream, substream, seed);
         for (int i = 0; i < 6; ++i) s._cg[i] = c[i];
         s.setAntithetic(anti);

@@ -67,23 +67,27 @@ enum class ZELStreamEngine { Classic, MRG32k3a, Philox };
 class ZELMATH_EXPORT ZELRandomStream {
 public:
     /// The MRG32k3a package seed of the reference package.
-    static constexpr std::array<std::uint32_t, 6> DefaultPackageSeed{{12345u, 12345u, 12345u, 12345u, 12345u, 12345u}};
+    static constexpr std::array<std::uint32_t, 6> DefaultPackageSeed{
+        {12345u, 12345u, 12345u, 12345u, 12345u, 12345u}};
 
     /// MRG32k3a stream `stream`, substream `substream` (below 2^51). ZELEDomainError names the
     /// first bad package seed component (one at or above its modulus, or a half all zero) or a
     /// substream out of range.
-    static ZELRandomStream MRG32k3a(std::uint64_t stream = 0, std::uint64_t substream = 0,
-                                    const std::array<std::uint32_t, 6>& packageSeed = DefaultPackageSeed);
+    static ZELRandomStream MRG32k3a(
+        std::uint64_t stream = 0, std::uint64_t substream = 0,
+        const std::array<std::uint32_t, 6>& packageSeed = DefaultPackageSeed);
     /// Philox4x32-10 stream `stream` of key `seed`, substream `substream` (below 2^32, else
     /// ZELEDomainError).
-    static ZELRandomStream Philox(std::uint64_t seed, std::uint64_t stream = 0, std::uint64_t substream = 0);
+    static ZELRandomStream Philox(std::uint64_t seed, std::uint64_t stream = 0,
+                                  std::uint64_t substream = 0);
     /// Stream `stream` of the process-wide generator (out-of-range numbers mean stream 1, as
     /// there).
     static ZELRandomStream Classic(int stream);
 
     /// The Philox4x32-10 block function: the four words of block `counter` under `key`.
-    static std::array<std::uint32_t, 4> PhiloxBlock(const std::array<std::uint32_t, 4>& counter,
-                                                    const std::array<std::uint32_t, 2>& key) noexcept;
+    static std::array<std::uint32_t, 4> PhiloxBlock(
+        const std::array<std::uint32_t, 4>& counter,
+        const std::array<std::uint32_t, 2>& key) noexcept;
 
     /// The next number.
     inline double next();
@@ -153,8 +157,10 @@ private:
 inline double ZELRandomStream::mrgNext() noexcept {
     // x1 <- (1403580 x1[n-2] - 810728 x1[n-3]) mod m1, x2 <- (527612 x2[n-1] - 1370589 x2[n-3])
     // mod m2, each written with a non-negative left side so that the remainder is the residue.
-    const std::uint64_t p1 = (1403580u * static_cast<std::uint64_t>(_cg[1]) + 810728u * (kM1 - _cg[0])) % kM1;
-    const std::uint64_t p2 = (527612u * static_cast<std::uint64_t>(_cg[5]) + 1370589u * (kM2 - _cg[3])) % kM2;
+    const std::uint64_t p1 =
+        (1403580u * static_cast<std::uint64_t>(_cg[1]) + 810728u * (kM1 - _cg[0])) % kM1;
+    const std::uint64_t p2 =
+        (527612u * static_cast<std::uint64_t>(_cg[5]) + 1370589u * (kM2 - _cg[3])) % kM2;
     _cg[0] = _cg[1];
     _cg[1] = _cg[2];
     _cg[2] = static_cast<std::uint32_t>(p1);
@@ -162,7 +168,8 @@ inline double ZELRandomStream::mrgNext() noexcept {
     _cg[4] = _cg[5];
     _cg[5] = static_cast<std::uint32_t>(p2);
     constexpr double norm = 1.0 / 4294967088.0;
-    return p1 > p2 ? static_cast<double>(p1 - p2) * norm : static_cast<double>(p1 + kM1 - p2) * norm;
+    return p1 > p2 ? static_cast<double>(p1 - p2) * norm
+                   : static_cast<double>(p1 + kM1 - p2) * norm;
 }
 
 inline double ZELRandomStream::philoxNext() noexcept {

@@ -25,12 +25,15 @@ std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin()
 // Halley steps on the lower tail 0.5 erfc(-x / sqrt 2), which the library's erfc computes to a
 // few units in the last place.
 double normalLowerQuantile(double p) {
-    static const double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
-                               1.383577518672690e+02, -3.066479806614716e+01, 2.506628277459239e+00};
-    static const double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
-                               6.680131188771972e+01, -1.328068155288572e+01};
-    static const double c[] = {-7.784894002430293e-03, -3.223964580411365e-01, -2.400758277161838e+00,
-                               -2.549732539343734e+00, 4.374664141464968e+00, 2.938163982698783e+00};
+    static const double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,
+                               -2.759285104469687e+02, 1.383577518672690e+02,
+                               -3.066479806614716e+01, 2.506628277459239e+00};
+    static const double b[] = {-5.447609879822406e+01, 1.615858368580409e+02,
+                               -1.556989798598866e+02, 6.680131188771972e+01,
+                               -1.328068155288572e+01};
+    static const double c[] = {-7.784894002430293e-03, -3.223964580411365e-01,
+                               -2.400758277161838e+00, -2.549732539343734e+00,
+                               4.374664141464968e+00,  2.938163982698783e+00};
     static const double d[] = {7.784695709041462e-03, 3.224671290700398e-01, 2.445134137142996e+00,
                                3.754408661907416e+00};
     const double pLow = 0.02425;
@@ -69,8 +72,14 @@ double normalUpperQuantile(double q) { return -normalLowerQuantile(q); }
 double betaHalf(double a) {
     if (a < 100.0) return std::sqrt(kPi) * (std::tgamma(a) / std::tgamma(a + 0.5));
     const double r = 1.0 / a;
-    const double s = 1.0 + r * (-1.0 / 8.0 + r * (1.0 / 128.0 + r * (5.0 / 1024.0 + r * (-21.0 / 32768.0 +
-                     r * (-399.0 / 262144.0 + r * (869.0 / 4194304.0))))));
+    const double s = 1.0 +
+        r *
+            (-1.0 / 8.0 +
+             r *
+                 (1.0 / 128.0 +
+                  r *
+                      (5.0 / 1024.0 +
+                       r * (-21.0 / 32768.0 + r * (-399.0 / 262144.0 + r * (869.0 / 4194304.0))))));
     return std::sqrt(kPi) / (std::sqrt(a) * s);
 }
 
@@ -134,7 +143,8 @@ double cornishFisher(double z, double nu, double* error = nullptr) {
     const double g1 = (z2 + 1.0) * z / 4.0;
     const double g2 = ((5.0 * z2 + 16.0) * z2 + 3.0) * z / 96.0;
     const double g3 = (((3.0 * z2 + 19.0) * z2 + 17.0) * z2 - 15.0) * z / 384.0;
-    const double g4 = ((((79.0 * z2 + 776.0) * z2 + 1482.0) * z2 - 1920.0) * z2 - 945.0) * z / 92160.0;
+    const double g4 =
+        ((((79.0 * z2 + 776.0) * z2 + 1482.0) * z2 - 1920.0) * z2 - 945.0) * z / 92160.0;
     if (error != nullptr) *error = std::fabs(g4) / (nu * nu * nu * nu * nu);
     return z + (g1 + (g2 + (g3 + g4 / nu) / nu) / nu) / nu;
 }
@@ -163,7 +173,10 @@ double studentUpperQuantile(double q, double nu) {
     if (!(t > lo && t < hi)) t = 0.5 * (lo + hi);
     for (int iteration = 0; iteration < 200; ++iteration) {
         const double tail = dist.upperTail(t);
-        if (tail > q) lo = t; else hi = t;
+        if (tail > q)
+            lo = t;
+        else
+            hi = t;
         double next = t + (std::log(tail) - std::log(q)) * tail / dist.density(t);
         if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
         const bool done = std::fabs(next - t) <= 2.0 * std::numeric_limits<double>::epsilon() * t;
@@ -243,11 +256,12 @@ ZELReplicationResults ZELReplicationResults::Join(const std::vector<ZELReplicati
         }
         if (part.first() != next)
             domainError("Join: part " + std::to_string(p) + " starts at replication " +
-                        std::to_string(part.first()) + ", the parts before it end before replication " +
-                        std::to_string(next));
+                        std::to_string(part.first()) +
+                        ", the parts before it end before replication " + std::to_string(next));
         if (part.outputs() != outputs)
             domainError("Join: part " + std::to_string(p) + " has " +
-                        std::to_string(part.outputs()) + " outputs, the first part " + std::to_string(outputs));
+                        std::to_string(part.outputs()) + " outputs, the first part " +
+                        std::to_string(outputs));
         next += part.count();
         rows += part.count();
     }
@@ -269,14 +283,17 @@ std::size_t ZELReplicationResults::checkedOutput(std::size_t j) const {
 
 double ZELReplicationResults::mean(std::size_t j) const { return _mean[checkedOutput(j)]; }
 double ZELReplicationResults::stdDev(std::size_t j) const { return _stdDev[checkedOutput(j)]; }
-std::size_t ZELReplicationResults::nanCount(std::size_t j) const { return count() - _valid[checkedOutput(j)]; }
+std::size_t ZELReplicationResults::nanCount(std::size_t j) const {
+    return count() - _valid[checkedOutput(j)];
+}
 
 double ZELReplicationResults::halfWidth(std::size_t j, double level) const {
     checkedOutput(j);
     if (!(level > 0.0 && level < 1.0)) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.17g", level);
-        domainError(std::string("ZELReplicationResults: confidence level ") + buffer + " is not between 0 and 1");
+        domainError(std::string("ZELReplicationResults: confidence level ") + buffer +
+                    " is not between 0 and 1");
     }
     const std::size_t m = _valid[j];
     if (m < 2) return kNaN;
@@ -284,22 +301,24 @@ double ZELReplicationResults::halfWidth(std::size_t j, double level) const {
     return t * _stdDev[j] / std::sqrt(static_cast<double>(m));
 }
 
-std::string ZELReplicationResults::summary(const std::vector<std::string>& names, double level) const {
-    if (count() == 0) return "No replications: the study is empty, there is nothing to summarise.\n";
-    std::string out = "Replications " + std::to_string(_first) + " to " + std::to_string(_first + count() - 1) +
-                      " (" + std::to_string(count()) + "), ";
+std::string ZELReplicationResults::summary(const std::vector<std::string>& names,
+                                           double level) const {
+    if (count() == 0)
+        return "No replications: the study is empty, there is nothing to summarise.\n";
+    std::string out = "Replications " + std::to_string(_first) + " to " +
+        std::to_string(_first + count() - 1) + " (" + std::to_string(count()) + "), ";
     appendFormatted(out, "%g", 100.0 * level);
     out += " % confidence intervals (Student t)\n";
     char line[128];
-    std::snprintf(line, sizeof line, "%-20s %16s %16s %16s %16s %16s %8s\n", "output", "mean", "std dev",
-                  "half-width", "low", "high", "NaN");
+    std::snprintf(line, sizeof line, "%-20s %16s %16s %16s %16s %16s %8s\n", "output", "mean",
+                  "std dev", "half-width", "low", "high", "NaN");
     out += line;
     for (std::size_t j = 0; j < _outputs; ++j) {
         std::string name = j < names.size() ? names[j] : "output " + std::to_string(j);
         if (name.size() < 20) name.resize(20, ' ');
         const double h = halfWidth(j, level);
-        std::snprintf(line, sizeof line, " %16.10g %16.10g %16.10g %16.10g %16.10g %8zu\n", _mean[j], _stdDev[j], h,
-                      _mean[j] - h, _mean[j] + h, nanCount(j));
+        std::snprintf(line, sizeof line, " %16.10g %16.10g %16.10g %16.10g %16.10g %8zu\n",
+                      _mean[j], _stdDev[j], h, _mean[j] - h, _mean[j] + h, nanCount(j));
         out += name + line;
     }
     return out;

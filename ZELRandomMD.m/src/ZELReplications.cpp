@@ -22,8 +22,15 @@ std::wstring fromUtf8(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
-        unsigned long cp = length == 1 ? byte : length == 2 ? (byte & 0x1Fu) : length == 3 ? (byte & 0x0Fu) : (byte & 0x07u);
+        std::size_t length = byte < 0x80 ? 1
+            : (byte >> 5) == 0x6         ? 2
+            : (byte >> 4) == 0xE         ? 3
+            : (byte >> 3) == 0x1E        ? 4
+                                         : 0;
+        unsigned long cp = length == 1 ? byte
+            : length == 2              ? (byte & 0x1Fu)
+            : length == 3              ? (byte & 0x0Fu)
+                                       : (byte & 0x07u);
         bool ok = length != 0 && i + length <= text.size();
         for (std::size_t k = 1; ok && k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
@@ -116,7 +123,10 @@ struct Pool {
 }  // namespace
 
 ZELReplication::ZELReplication(std::uint64_t index, const ZELReplicationOptions& options) noexcept
-    : _index(index), _engine(options.engine), _packageSeed(options.packageSeed), _seed(options.seed) {}
+    : _index(index),
+      _engine(options.engine),
+      _packageSeed(options.packageSeed),
+      _seed(options.seed) {}
 
 ZELRandomStream ZELReplication::stream(std::uint64_t source) const {
     if (_engine == ZELStreamEngine::Philox) return ZELRandomStream::Philox(_seed, source, _index);
@@ -125,8 +135,9 @@ ZELRandomStream ZELReplication::stream(std::uint64_t source) const {
 
 void ZELReplicationBatch::Check(std::uint64_t n, const ZELReplicationOptions& options) {
     if (options.engine == ZELStreamEngine::Classic)
-        domainError("the Classic engine's streams are shared by the whole process and cannot "
-                    "be keyed by replication; use MRG32k3a or Philox");
+        domainError(
+            "the Classic engine's streams are shared by the whole process and cannot "
+            "be keyed by replication; use MRG32k3a or Philox");
     if (n > 0 && options.first > std::numeric_limits<std::uint64_t>::max() - (n - 1))
         domainError("replications " + std::to_string(options.first) + " + " + std::to_string(n) +
                     " go beyond the largest index 2^64 - 1");
@@ -182,18 +193,20 @@ ZELReplicationResults ZELReplicationBatch::results() const {
     const std::uint64_t mismatch = firstMismatch(k);
     if (mismatch < count()) ThrowMismatch(_first + mismatch, _rows[mismatch].size(), _first, k);
     ZELMathMatrix values(_rows.size(), k, ZELUninitialized);
-    for (std::size_t i = 0; i < _rows.size(); ++i) std::copy(_rows[i].begin(), _rows[i].end(), values[i].data());
+    for (std::size_t i = 0; i < _rows.size(); ++i)
+        std::copy(_rows[i].begin(), _rows[i].end(), values[i].data());
     return ZELReplicationResults(std::move(values), _first);
 }
 
 void ZELReplicationBatch::ThrowFailure(std::uint64_t index, const std::string& what) {
-    zel_internal::raise<ZELERuntimeError>(zel_internal::kReplicationFailed,
-                                          L"replication " + widen(std::to_string(index)) + L" failed: " + fromUtf8(what));
+    zel_internal::raise<ZELERuntimeError>(
+        zel_internal::kReplicationFailed,
+        L"replication " + widen(std::to_string(index)) + L" failed: " + fromUtf8(what));
 }
 
-void ZELReplicationBatch::ThrowMismatch(std::uint64_t index, std::size_t outputs, std::uint64_t firstIndex,
-                                        std::size_t firstOutputs) {
+void ZELReplicationBatch::ThrowMismatch(std::uint64_t index, std::size_t outputs,
+                                        std::uint64_t firstIndex, std::size_t firstOutputs) {
     domainError("replication " + std::to_string(index) + " returned " + std::to_string(outputs) +
-                " outputs, but the first replication (" + std::to_string(firstIndex) + ") returned " +
-                std::to_string(firstOutputs));
+                " outputs, but the first replication (" + std::to_string(firstIndex) +
+                ") returned " + std::to_string(firstOutputs));
 }

@@ -99,10 +99,12 @@ public:
     /// Runs replications options.first .. options.first + n - 1 as `call(model, replication)`
     /// on the pool; stops at the first failure (every thread joined). Throws ZELEDomainError
     /// for the input refused before any model runs, and rethrows a progress callback's error.
-    static ZELReplicationBatch Run(std::uint64_t n, Call call, void* model, const ZELReplicationOptions& options);
+    static ZELReplicationBatch Run(std::uint64_t n, Call call, void* model,
+                                   const ZELReplicationOptions& options);
     /// Run for any callable model: a function, a lambda, an object with operator().
     template <class Model>
-    static ZELReplicationBatch RunModel(std::uint64_t n, Model& model, const ZELReplicationOptions& options) {
+    static ZELReplicationBatch RunModel(std::uint64_t n, Model& model,
+                                        const ZELReplicationOptions& options) {
         if constexpr (std::is_function_v<Model>) {
             Model* pointer = &model;
             return RunModel(n, pointer, options);
@@ -110,7 +112,8 @@ public:
             Call call = [](void* m, const ZELReplication& replication) -> std::vector<double> {
                 return (*static_cast<Model*>(m))(replication);
             };
-            return Run(n, call, const_cast<void*>(static_cast<const void*>(std::addressof(model))), options);
+            return Run(n, call, const_cast<void*>(static_cast<const void*>(std::addressof(model))),
+                       options);
         }
     }
     /// Refuses (ZELEDomainError) a study that no replication could run: the checks of Run.
@@ -135,8 +138,8 @@ public:
 
     /// The errors of a study, worded once for every runner.
     [[noreturn]] static void ThrowFailure(std::uint64_t index, const std::string& what);
-    [[noreturn]] static void ThrowMismatch(std::uint64_t index, std::size_t outputs, std::uint64_t firstIndex,
-                                           std::size_t firstOutputs);
+    [[noreturn]] static void ThrowMismatch(std::uint64_t index, std::size_t outputs,
+                                           std::uint64_t firstIndex, std::size_t firstOutputs);
 
 private:
     ZELReplicationBatch() = default;
@@ -154,7 +157,8 @@ private:
 /// every time); it is called from several threads at once, so it must not share mutable state
 /// without synchronising it. See the top of this file for failures and reproducibility.
 template <class Model>
-ZELReplicationResults ZELRunReplications(std::uint64_t n, Model&& model, const ZELReplicationOptions& options = {}) {
+ZELReplicationResults ZELRunReplications(std::uint64_t n, Model&& model,
+                                         const ZELReplicationOptions& options = {}) {
     return ZELReplicationBatch::RunModel(n, model, options).results();
 }
 

@@ -18,7 +18,8 @@ class ZELMATH_EXPORT ZELUniformDistribution : public ZELRNDistribution {
 
 public:
     ZELUniformDistribution() noexcept : _min(0.0), _max(1.0) {}
-    ZELUniformDistribution(double minimum, double maximum) noexcept : _min(minimum), _max(maximum) {}
+    ZELUniformDistribution(double minimum, double maximum) noexcept
+        : _min(minimum), _max(maximum) {}
     ZELUniformDistribution(const ZELUniformDistribution&) noexcept = default;
     ZELUniformDistribution& operator=(const ZELUniformDistribution&) noexcept = default;
     ~ZELUniformDistribution() override;

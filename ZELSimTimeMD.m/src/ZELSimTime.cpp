@@ -17,9 +17,13 @@ void checkDivisor(const ZELSimTime& b) {
 
 }  // namespace
 
-void ZELSimTime::throwDomainError_() { zel_internal::raise<ZELEDomainError>(zel_internal::kNanosecondDomain); }
+void ZELSimTime::throwDomainError_() {
+    zel_internal::raise<ZELEDomainError>(zel_internal::kNanosecondDomain);
+}
 
-ZELSimTime operator*(const ZELSimTime& a, const ZELSimTime& b) noexcept { return ZELSimTimeP::multiply(a, b); }
+ZELSimTime operator*(const ZELSimTime& a, const ZELSimTime& b) noexcept {
+    return ZELSimTimeP::multiply(a, b);
+}
 
 ZELSimTime operator/(const ZELSimTime& a, const ZELSimTime& b) {
     checkDivisor(b);
@@ -79,12 +83,14 @@ std::uint32_t fractionDigits(std::uint32_t nsec, unsigned precision, bool& carry
         ++digits;
     } else if (rest == unit / 2) {
         char text[16];  // "0.ddd" or "1.000"; "0" or "1" at precision 0
-        std::snprintf(text, sizeof text, "%.*f", static_cast<int>(precision), static_cast<double>(nsec) / 1e9);
+        std::snprintf(text, sizeof text, "%.*f", static_cast<int>(precision),
+                      static_cast<double>(nsec) / 1e9);
         if (text[0] == '1') {
             digits = kPow10[precision];
         } else if (precision > 0) {
             digits = 0;
-            for (const char* c = text + 2; *c; ++c) digits = digits * 10 + static_cast<std::uint32_t>(*c - '0');
+            for (const char* c = text + 2; *c; ++c)
+                digits = digits * 10 + static_cast<std::uint32_t>(*c - '0');
         }
     }
     if (digits == kPow10[precision]) {
@@ -106,12 +112,14 @@ std::ostream& operator<<(std::ostream& os, const ZELSimTime& t) {
     if (os.tie() && os.good()) os.tie()->flush();
 
     const std::streamsize requested = os.precision();
-    const unsigned precision = requested < 0 || requested > 9 ? 9u : static_cast<unsigned>(requested);
+    const unsigned precision =
+        requested < 0 || requested > 9 ? 9u : static_cast<unsigned>(requested);
 
     const std::int64_t sec = t.wholeSeconds();
     const int nsec = t.nanoseconds();
     const bool negative = sec < 0 || (sec == 0 && nsec < 0);
-    std::uint64_t wholeSeconds = sec < 0 ? 0 - static_cast<std::uint64_t>(sec) : static_cast<std::uint64_t>(sec);
+    std::uint64_t wholeSeconds =
+        sec < 0 ? 0 - static_cast<std::uint64_t>(sec) : static_cast<std::uint64_t>(sec);
     bool carry = false;
     std::uint32_t fraction =
         fractionDigits(static_cast<std::uint32_t>(nsec < 0 ? -nsec : nsec), precision, carry);

@@ -123,7 +123,8 @@ public:
     }
 
     /// From whole seconds and nanoseconds; throws ZELEDomainError when |nsec| >= 1e9.
-    constexpr ZELSimTime(std::int64_t sec, int nsec) : sec_(sec), nsec_(checkedNanoseconds_(sec, nsec)) {}
+    constexpr ZELSimTime(std::int64_t sec, int nsec)
+        : sec_(sec), nsec_(checkedNanoseconds_(sec, nsec)) {}
 
     /// Same as the constructor; on a throw the value is unchanged.
     void set(std::int64_t sec, int nsec) {
@@ -157,7 +158,8 @@ public:
     constexpr ZELSimTime operator+() const noexcept { return *this; }
     constexpr ZELSimTime operator-() const noexcept {
         // -(-2^63 s - x) does not fit: saturate to the largest time.
-        return sec_ == std::numeric_limits<std::int64_t>::min() ? largest_() : ZELSimTime(-sec_, -nsec_, Raw{});
+        return sec_ == std::numeric_limits<std::int64_t>::min() ? largest_()
+                                                                : ZELSimTime(-sec_, -nsec_, Raw{});
     }
 
     /// The sum of the seconds can only leave the range when both have the same sign, and then the
@@ -179,7 +181,8 @@ public:
         if (__builtin_expect(__builtin_sub_overflow(sec_, b.sec_, &s), 0)) {
             const std::int32_t n = nsec_ - b.nsec_;
             if (sec_ == 0 && n < 0)
-                return *this = ZELSimTime(std::numeric_limits<std::int64_t>::max(), n + NanosecondsPerSecond, Raw{});
+                return *this = ZELSimTime(std::numeric_limits<std::int64_t>::max(),
+                                          n + NanosecondsPerSecond, Raw{});
             return *this = sec_ < 0 ? smallest_() : largest_();
         }
         sec_ = s;
@@ -188,7 +191,9 @@ public:
         return *this;
     }
     ZELSimTime& operator*=(const ZELSimTime& b) noexcept { return *this = *this * b; }
-    ZELSimTime& operator/=(const ZELSimTime& b) { return *this = *this / b; }  // unchanged on a throw
+    ZELSimTime& operator/=(const ZELSimTime& b) {
+        return *this = *this / b;
+    }  // unchanged on a throw
 
     friend constexpr bool operator==(const ZELSimTime& a, const ZELSimTime& b) noexcept {
         return a.sec_ == b.sec_ && a.nsec_ == b.nsec_;
@@ -206,13 +211,16 @@ private:
     friend class ZELSimTimeP;
 
     /// Fields taken as they are (callers guarantee the canonical form).
-    constexpr ZELSimTime(std::int64_t sec, std::int32_t nsec, Raw) noexcept : sec_(sec), nsec_(nsec) {}
+    constexpr ZELSimTime(std::int64_t sec, std::int32_t nsec, Raw) noexcept
+        : sec_(sec), nsec_(nsec) {}
 
     static constexpr ZELSimTime largest_() noexcept {
-        return ZELSimTime(std::numeric_limits<std::int64_t>::max(), NanosecondsPerSecond - 1, Raw{});
+        return ZELSimTime(std::numeric_limits<std::int64_t>::max(), NanosecondsPerSecond - 1,
+                          Raw{});
     }
     static constexpr ZELSimTime smallest_() noexcept {
-        return ZELSimTime(std::numeric_limits<std::int64_t>::min(), -(NanosecondsPerSecond - 1), Raw{});
+        return ZELSimTime(std::numeric_limits<std::int64_t>::min(), -(NanosecondsPerSecond - 1),
+                          Raw{});
     }
 
     /// The nanoseconds for (sec, nsec), turned toward the sign of sec; throws when out of domain.
@@ -256,10 +264,16 @@ private:
     std::int32_t nsec_;
 };
 
-inline constexpr bool operator!=(const ZELSimTime& a, const ZELSimTime& b) noexcept { return !(a == b); }
+inline constexpr bool operator!=(const ZELSimTime& a, const ZELSimTime& b) noexcept {
+    return !(a == b);
+}
 inline constexpr bool operator>(const ZELSimTime& a, const ZELSimTime& b) noexcept { return b < a; }
-inline constexpr bool operator<=(const ZELSimTime& a, const ZELSimTime& b) noexcept { return !(b < a); }
-inline constexpr bool operator>=(const ZELSimTime& a, const ZELSimTime& b) noexcept { return !(a < b); }
+inline constexpr bool operator<=(const ZELSimTime& a, const ZELSimTime& b) noexcept {
+    return !(b < a);
+}
+inline constexpr bool operator>=(const ZELSimTime& a, const ZELSimTime& b) noexcept {
+    return !(a < b);
+}
 
 inline ZELSimTime operator+(const ZELSimTime& a, const ZELSimTime& b) noexcept {
     ZELSimTime r = a;
@@ -274,9 +288,7 @@ inline ZELSimTime operator-(const ZELSimTime& a, const ZELSimTime& b) noexcept {
 
 // ---- exact functions ----------------------------------------------------------------------------
 
-inline ZELSimTime abs(const ZELSimTime& a) noexcept {
-    return a.sec_ < 0 || a.nsec_ < 0 ? -a : a;
-}
+inline ZELSimTime abs(const ZELSimTime& a) noexcept { return a.sec_ < 0 || a.nsec_ < 0 ? -a : a; }
 
 inline ZELSimTime ceil(const ZELSimTime& a) noexcept {
     if (a.nsec_ <= 0) return ZELSimTime(a.sec_, 0, ZELSimTime::Raw{});

@@ -18,5 +18,9 @@ ZELSimTime scl_numeric_limits<ZELSimTime>::signaling_NaN() noexcept {
 }
 
 // The constants must hold before any code of the library runs.
-static_assert(scl_numeric_limits<ZELSimTime>::max().wholeSeconds() == scl_numeric_limits<std::int64_t>::max(), "");
-static_assert(scl_numeric_limits<ZELSimTime>::digits == 93 && scl_numeric_limits<ZELSimTime>::digits10 == 27, "");
+static_assert(scl_numeric_limits<ZELSimTime>::max().wholeSeconds() ==
+                  scl_numeric_limits<std::int64_t>::max(),
+              "");
+static_assert(scl_numeric_limits<ZELSimTime>::digits == 93 &&
+                  scl_numeric_limits<ZELSimTime>::digits10 == 27,
+              "");

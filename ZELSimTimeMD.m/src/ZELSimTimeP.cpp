@@ -12,7 +12,8 @@ namespace {
 __extension__ typedef unsigned __int128 Wide;
 
 constexpr std::uint64_t kNano = 1000000000u;
-constexpr std::uint64_t kMaxSeconds = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+constexpr std::uint64_t kMaxSeconds =
+    static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
 // |t| as an unsigned count of whole seconds (the smallest time's 2^63 fits) and nanoseconds.
 struct Magnitude {
@@ -55,7 +56,8 @@ void divMod(Wide n, Wide d, Wide& q, Wide& r) {
 
 // The whole seconds of a quotient must fit the largest time.
 void checkQuotientSeconds(Wide seconds) {
-    if (seconds > kMaxSeconds) zel_internal::raise<ZELEOverflowError>(zel_internal::kTimeDivisionOverflow);
+    if (seconds > kMaxSeconds)
+        zel_internal::raise<ZELEOverflowError>(zel_internal::kTimeDivisionOverflow);
 }
 
 // Number of significant bits of v != 0.
@@ -66,7 +68,8 @@ int bitLength(Wide v) {
 
 }  // namespace
 
-ZELSimTime ZELSimTimeP::fromMagnitude_(std::uint64_t sec, std::int32_t nsec, bool negative) noexcept {
+ZELSimTime ZELSimTimeP::fromMagnitude_(std::uint64_t sec, std::int32_t nsec,
+                                       bool negative) noexcept {
     // Two's complement negation in unsigned arithmetic; the result (at least -2^63) is a valid
     // seconds count, converted back by value.
     const std::uint64_t mask = 0 - static_cast<std::uint64_t>(negative);
@@ -86,7 +89,8 @@ ZELSimTime ZELSimTimeP::multiply(const ZELSimTime& a, const ZELSimTime& b) noexc
     // fit 64 bits and no splitting is needed.
     if (ma.sec < kNano && mb.sec < kNano) {
         const std::uint64_t low = ma.nsec * mb.nsec / kNano + ma.nsec * mb.sec + mb.nsec * ma.sec;
-        return fromMagnitude_(ma.sec * mb.sec + low / kNano, static_cast<std::int32_t>(low % kNano), negative);
+        return fromMagnitude_(ma.sec * mb.sec + low / kNano, static_cast<std::int32_t>(low % kNano),
+                              negative);
     }
 
     // With A = Ahi*1e9 + Alo and B = Bhi*1e9 + Blo, the product in nanoseconds,
@@ -97,7 +101,8 @@ ZELSimTime ZELSimTimeP::multiply(const ZELSimTime& a, const ZELSimTime& b) noexc
     const std::uint64_t bHi = mb.sec / kNano, bLo = mb.sec % kNano;
     const std::uint64_t low = ma.nsec * mb.nsec / kNano + ma.nsec * bLo + mb.nsec * aLo;
     const auto nsec = static_cast<std::int32_t>(low % kNano);
-    const Wide sec = static_cast<Wide>(ma.sec) * mb.sec + ma.nsec * bHi + mb.nsec * aHi + low / kNano;
+    const Wide sec =
+        static_cast<Wide>(ma.sec) * mb.sec + ma.nsec * bHi + mb.nsec * aHi + low / kNano;
 
     if (sec > (negative ? kMaxSeconds + 1 : kMaxSeconds))
         return negative ? ZELSimTime::smallest_() : ZELSimTime::largest_();
@@ -126,8 +131,8 @@ ZELSimTime ZELSimTimeP::remainder(const ZELSimTime& a, const ZELSimTime& b) {
     divMod(na, nb, q, r);
     checkQuotientSeconds(q);
     // r <= na, so the remainder with the sign of a is a time.
-    return fromMagnitude_(static_cast<std::uint64_t>(r / kNano), static_cast<std::int32_t>(r % kNano),
-                          signMask(a) != 0);
+    return fromMagnitude_(static_cast<std::uint64_t>(r / kNano),
+                          static_cast<std::int32_t>(r % kNano), signMask(a) != 0);
 }
 
 double ZELSimTimeP::ratio(const ZELSimTime& a, const ZELSimTime& b) noexcept {

@@ -14,14 +14,19 @@ int main(int argc, char** argv) {
     options.threads = 1;
     MPI_Barrier(MPI_COMM_WORLD);
     const double start = MPI_Wtime();
-    const ZELReplicationResults r = ZELRunReplicationsMPI(MPI_COMM_WORLD, 200, [](const ZELReplication& rep) {
-        ZELRandomStream s = rep.stream(0);
-        double sum = 0.0;
-        for (int i = 0; i < 350000; ++i) sum += s.next();
-        return std::vector<double>{sum};
-    }, options);
+    const ZELReplicationResults r = ZELRunReplicationsMPI(
+        MPI_COMM_WORLD, 200,
+        [](const ZELReplication& rep) {
+            ZELRandomStream s = rep.stream(0);
+            double sum = 0.0;
+            for (int i = 0; i < 350000; ++i) sum += s.next();
+            return std::vector<double>{sum};
+        },
+        options);
     const double took = MPI_Wtime() - start;
-    if (rank == 0) std::printf("ranks %d: %zu replications in %.3f s (mean %.6f)\n", size, r.count(), took, r.mean(0));
+    if (rank == 0)
+        std::printf("ranks %d: %zu replications in %.3f s (mean %.6f)\n", size, r.count(), took,
+                    r.mean(0));
     MPI_Finalize();
     return 0;
 }

@@ -14,10 +14,11 @@ int main(int argc, char** argv) {
     MPI_Comm_size(MPI_COMM_WORLD, &size);
     ZELReplicationOptions options;
     options.threads = 1;  // one thread per rank: start as many ranks as cores
-    const ZELReplicationResults results = ZELRunReplicationsMPI(MPI_COMM_WORLD, 1000, production_line::shift, options);
+    const ZELReplicationResults results =
+        ZELRunReplicationsMPI(MPI_COMM_WORLD, 1000, production_line::shift, options);
     if (rank == 0)
-        std::printf("Two-machine line on %d MPI ranks: %zu replications\n\n%s\n", size, results.count(),
-                    results.summary(production_line::Outputs).c_str());
+        std::printf("Two-machine line on %d MPI ranks: %zu replications\n\n%s\n", size,
+                    results.count(), results.summary(production_line::Outputs).c_str());
     MPI_Finalize();
     return 0;
 }

@@ -38,8 +38,8 @@ struct PoolThreadCache {
     std::uint32_t counts[Classes];
     char* bumpBegin;
     char* bumpEnd;
-    bool live;      ///< registered for the exit handler and not yet past it: frees may be cached
-    bool retired;   ///< past the exit handler: every block goes to the shared lists
+    bool live;     ///< registered for the exit handler and not yet past it: frees may be cached
+    bool retired;  ///< past the exit handler: every block goes to the shared lists
 };
 
 /// The calling thread's cache.

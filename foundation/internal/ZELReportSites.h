@@ -47,7 +47,9 @@ template <class Error>
 }
 
 /// Hands the site's report to the assertion hook, which returns.
-inline void report(const AssertSite& site) { _scl_do_assert("Software", site.message, site.file, site.line); }
+inline void report(const AssertSite& site) {
+    _scl_do_assert("Software", site.message, site.file, site.line);
+}
 
 }  // namespace zel_internal
 

@@ -31,17 +31,39 @@ public:
     constexpr reference operator[](difference_type n) const noexcept { return p_[n]; }
     constexpr pointer base() const noexcept { return p_; }
 
-    constexpr Derived& operator++() noexcept { ++p_; return self(); }
-    constexpr Derived operator++(int) noexcept { Derived t = self(); ++p_; return t; }
-    constexpr Derived& operator--() noexcept { --p_; return self(); }
-    constexpr Derived operator--(int) noexcept { Derived t = self(); --p_; return t; }
-    constexpr Derived& operator+=(difference_type n) noexcept { p_ += n; return self(); }
-    constexpr Derived& operator-=(difference_type n) noexcept { p_ -= n; return self(); }
+    constexpr Derived& operator++() noexcept {
+        ++p_;
+        return self();
+    }
+    constexpr Derived operator++(int) noexcept {
+        Derived t = self();
+        ++p_;
+        return t;
+    }
+    constexpr Derived& operator--() noexcept {
+        --p_;
+        return self();
+    }
+    constexpr Derived operator--(int) noexcept {
+        Derived t = self();
+        --p_;
+        return t;
+    }
+    constexpr Derived& operator+=(difference_type n) noexcept {
+        p_ += n;
+        return self();
+    }
+    constexpr Derived& operator-=(difference_type n) noexcept {
+        p_ -= n;
+        return self();
+    }
     friend constexpr Derived operator+(Derived i, difference_type n) noexcept { return i += n; }
     friend constexpr Derived operator+(difference_type n, Derived i) noexcept { return i += n; }
     friend constexpr Derived operator-(Derived i, difference_type n) noexcept { return i -= n; }
     // Non-template friends: a mutable iterator meets a const one here through its conversion.
-    friend constexpr difference_type operator-(Derived a, Derived b) noexcept { return a.p_ - b.p_; }
+    friend constexpr difference_type operator-(Derived a, Derived b) noexcept {
+        return a.p_ - b.p_;
+    }
     friend constexpr bool operator==(Derived a, Derived b) noexcept { return a.p_ == b.p_; }
     friend constexpr bool operator!=(Derived a, Derived b) noexcept { return a.p_ != b.p_; }
     friend constexpr bool operator<(Derived a, Derived b) noexcept { return a.p_ < b.p_; }

@@ -10,7 +10,8 @@
 namespace zel_internal {
 
 /// The copy constructor, which is not supported (the copy is left unfactored).
-constexpr AssertSite kLUCopyNotImplemented{"This constructor is not yet implemented", "protectedinterfaces/ZELLUFactor", 86};
+constexpr AssertSite kLUCopyNotImplemented{"This constructor is not yet implemented",
+                                           "protectedinterfaces/ZELLUFactor", 86};
 
 }  // namespace zel_internal
 

@@ -16,7 +16,8 @@ namespace zel_internal {
 /// WorldFrame: world(); LocalFrame: local(); any other value: reports `invalid` and calls
 /// neither.
 template <class World, class Local>
-inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const AssertSite& invalid, World world, Local local) {
+inline void dispatchFrame(ZELMath3D::ReferenceFrame f, const AssertSite& invalid, World world,
+                          Local local) {
     if (f == ZELMath3D::WorldFrame) {
         world();
     } else if (f == ZELMath3D::LocalFrame) {

@@ -14,18 +14,22 @@ namespace zel_internal {
 // ---- 3-vector -----------------------------------------------------------------------------------
 /// normalize() of a vector not longer than the machine epsilon (ZELEZeroVector); also the zero
 /// axis of every axis-angle setter and rotate, which normalise through it.
-constexpr ThrowSite kVectorZeroLength{L"The vector has zero length", "publicinterfaces/ZELVector3D", 378};
+constexpr ThrowSite kVectorZeroLength{L"The vector has zero length", "publicinterfaces/ZELVector3D",
+                                      378};
 
 // ---- rotation matrix (the transform's setCAA and setEuler are the rotation's) ------------------
 constexpr AssertSite kRotateCAAAxis{"Invalid rotation axis", "publicinterfaces/ZELRotate3D", 449};
 constexpr AssertSite kRotateEulerAxis{"Invalid rotation axis", "publicinterfaces/ZELRotate3D", 471};
 /// rotate(k, angle, f): the frame, then the axis.
-constexpr AssertSite kRotateTurnFrame{"Invalid reference frame", "publicinterfaces/ZELRotate3D", 802};
+constexpr AssertSite kRotateTurnFrame{"Invalid reference frame", "publicinterfaces/ZELRotate3D",
+                                      802};
 constexpr AssertSite kRotateTurnAxis{"Invalid rotation axis", "publicinterfaces/ZELRotate3D", 803};
 /// rotate(axis, angle, f).
-constexpr AssertSite kRotateAxisAngleFrame{"Invalid reference frame", "publicinterfaces/ZELRotate3D", 828};
+constexpr AssertSite kRotateAxisAngleFrame{"Invalid reference frame",
+                                           "publicinterfaces/ZELRotate3D", 828};
 /// rotate(b, f).
-constexpr AssertSite kRotateComposeFrame{"Invalid reference frame", "publicinterfaces/ZELRotate3D", 851};
+constexpr AssertSite kRotateComposeFrame{"Invalid reference frame", "publicinterfaces/ZELRotate3D",
+                                         851};
 
 // ---- quaternion (its frame message ends with a full stop) --------------------------------------
 /// normalize() and set(s, v) with a norm not above Tolerance (ZELENumericError).
@@ -39,8 +43,10 @@ constexpr AssertSite kQtnTurnFrame{"Invalid reference frame.", "publicinterfaces
 constexpr AssertSite kQtnTurnAxis{"Invalid rotation axis", "publicinterfaces/ZELQtn3D", 345};
 
 // ---- transform ----------------------------------------------------------------------------------
-constexpr AssertSite kXformTranslateFrame{"Invalid reference frame", "publicinterfaces/ZELXform3D", 295};
-constexpr AssertSite kXformAxisAngleFrame{"Invalid reference frame", "publicinterfaces/ZELXform3D", 314};
+constexpr AssertSite kXformTranslateFrame{"Invalid reference frame", "publicinterfaces/ZELXform3D",
+                                          295};
+constexpr AssertSite kXformAxisAngleFrame{"Invalid reference frame", "publicinterfaces/ZELXform3D",
+                                          314};
 /// rotate(k, angle, f): the frame, then the axis (one line for both).
 constexpr AssertSite kXformTurnFrame{"Invalid reference frame", "publicinterfaces/ZELXform3D", 324};
 constexpr AssertSite kXformTurnAxis{"Invalid rotation axis", "publicinterfaces/ZELXform3D", 324};

@@ -26,13 +26,17 @@ std::vector<double> model(const ZELReplication& rep) {
     ZELRandomStream s = rep.stream(2);
     double sum = 0.0;
     for (int i = 0; i < 100 + static_cast<int>(rep.index() % 5) * 100; ++i) sum += s.next();
-    return {sum, rep.index() % 9 == 4 ? std::numeric_limits<double>::quiet_NaN() : rep.stream(5).next()};
+    return {sum,
+            rep.index() % 9 == 4 ? std::numeric_limits<double>::quiet_NaN() : rep.stream(5).next()};
 }
 
 bool sameBits(const ZELReplicationResults& a, const ZELReplicationResults& b) {
-    if (a.count() != b.count() || a.outputs() != b.outputs() || a.first() != b.first()) return false;
+    if (a.count() != b.count() || a.outputs() != b.outputs() || a.first() != b.first())
+        return false;
     for (std::size_t i = 0; i < a.count(); ++i)
-        if (std::memcmp(a.values()[i].data(), b.values()[i].data(), a.outputs() * sizeof(double)) != 0) return false;
+        if (std::memcmp(a.values()[i].data(), b.values()[i].data(), a.outputs() * sizeof(double)) !=
+            0)
+            return false;
     return a.summary() == b.summary();
 }
 
@@ -50,9 +54,12 @@ int main(int argc, char** argv) {
         options.threads = 1;
         const ZELReplicationResults reference = ZELRunReplications(101, model, options);
         options.threads = 2;
-        check(sameBits(ZELRunReplicationsMPI(MPI_COMM_WORLD, 101, model, options), reference), "same bits", rank);
-        check(ZELRunReplicationsMPI(MPI_COMM_WORLD, 1, model, options).count() == 1, "one replication", rank);
-        check(ZELRunReplicationsMPI(MPI_COMM_WORLD, 0, model, options).count() == 0, "no replications", rank);
+        check(sameBits(ZELRunReplicationsMPI(MPI_COMM_WORLD, 101, model, options), reference),
+              "same bits", rank);
+        check(ZELRunReplicationsMPI(MPI_COMM_WORLD, 1, model, options).count() == 1,
+              "one replication", rank);
+        check(ZELRunReplicationsMPI(MPI_COMM_WORLD, 0, model, options).count() == 0,
+              "no replications", rank);
     }
     // Replication 70 lies in the last rank's block when there are two: every rank reports it.
     try {
@@ -62,7 +69,8 @@ int main(int argc, char** argv) {
         });
         check(false, "a throwing model gives an error", rank);
     } catch (const ZELERuntimeError& e) {
-        check(std::strstr(e.what(), "replication 70 failed: tool broke") != nullptr, e.what(), rank);
+        check(std::strstr(e.what(), "replication 70 failed: tool broke") != nullptr, e.what(),
+              rank);
     }
     try {
         ZELRunReplicationsMPI(MPI_COMM_WORLD, 90, [](const ZELReplication& rep) {
@@ -70,11 +78,13 @@ int main(int argc, char** argv) {
         });
         check(false, "a changing output count gives an error", rank);
     } catch (const ZELEDomainError& e) {
-        check(std::strstr(e.what(), "replication 60 returned 3 outputs") != nullptr, e.what(), rank);
+        check(std::strstr(e.what(), "replication 60 returned 3 outputs") != nullptr, e.what(),
+              rank);
     }
     int all = 0;
     MPI_Allreduce(&failures, &all, 1, MPI_INT, MPI_SUM, MPI_COMM_WORLD);
-    if (rank == 0) std::printf("ZELRunReplicationsMPI: %s\n", all == 0 ? "all checks passed" : "FAILED");
+    if (rank == 0)
+        std::printf("ZELRunReplicationsMPI: %s\n", all == 0 ? "all checks passed" : "FAILED");
     MPI_Finalize();
     return all == 0 ? 0 : 1;
 }

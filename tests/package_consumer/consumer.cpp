@@ -62,9 +62,10 @@ int main() {
     const ZELMathMatrix jac = arm.jacobian(ZELMathVector(joints, 6));
     ZELMathVector solved;
     const ZELIKResult ik = arm.inverse(pose, ZELMathVector(6, 0.0), solved);
-    std::printf("%a %a %a | %a %a %a | %a %a %a %d %d\n", pose(ZELMath3D::Position, ZELMath3D::XCoord),
-                pose(ZELMath3D::ADirection, ZELMath3D::YCoord), pose(ZELMath3D::Position, ZELMath3D::ZCoord),
-                jac(0, 0), jac(2, 2), jac(4, 5), solved[0], solved[2], solved[5], ik.iterations,
-                static_cast<int>(ik.reason));
+    std::printf("%a %a %a | %a %a %a | %a %a %a %d %d\n",
+                pose(ZELMath3D::Position, ZELMath3D::XCoord),
+                pose(ZELMath3D::ADirection, ZELMath3D::YCoord),
+                pose(ZELMath3D::Position, ZELMath3D::ZCoord), jac(0, 0), jac(2, 2), jac(4, 5),
+                solved[0], solved[2], solved[5], ik.iterations, static_cast<int>(ik.reason));
     return lu.good() ? 0 : 1;
 }

@@ -60,30 +60,31 @@ private:
 /// ZELRNDistribution, the destructor, the raw draw from a numbered stream, and the draw pattern
 /// (the raw draw repeated until DistValueOK accepts its value) for both kinds of stream. The
 /// class's source file defines `rawDraw`.
-#define ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(Class)                                          \
-    KOB_DEFINE_COMPONENT(Class, ZELRNDistribution)                                         \
-    Class::~Class() = default;                                                             \
-    double Class::doGetRandomVariate(int stream) {                                         \
-        zel_internal::NumberedUniforms uniforms(stream);                                   \
-        return rawDraw(uniforms);                                                          \
-    }                                                                                      \
-    double Class::getRandomVariate(int stream) {                                           \
-        return drawAccepted([&] { return doGetRandomVariate(stream); });                   \
-    }                                                                                      \
-    void Class::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) {            \
-        zel_internal::StreamUniforms uniforms(stream);                                     \
-        for (std::size_t i = 0; i < n; ++i) out[i] = drawAccepted([&] { return rawDraw(uniforms); }); \
+#define ZEL_DEFINE_PARAMETRIC_DISTRIBUTION(Class)                               \
+    KOB_DEFINE_COMPONENT(Class, ZELRNDistribution)                              \
+    Class::~Class() = default;                                                  \
+    double Class::doGetRandomVariate(int stream) {                              \
+        zel_internal::NumberedUniforms uniforms(stream);                        \
+        return rawDraw(uniforms);                                               \
+    }                                                                           \
+    double Class::getRandomVariate(int stream) {                                \
+        return drawAccepted([&] { return doGetRandomVariate(stream); });        \
+    }                                                                           \
+    void Class::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) { \
+        zel_internal::StreamUniforms uniforms(stream);                          \
+        for (std::size_t i = 0; i < n; ++i)                                     \
+            out[i] = drawAccepted([&] { return rawDraw(uniforms); });           \
     }
 
 /// The same for the distributions without acceptance bounds (the uniform and the tables), whose
 /// `rawDraw` is the whole draw.
-#define ZEL_DEFINE_DIRECT_DISTRIBUTION_DRAWS(Class)                              \
-    double Class::getRandomVariate(int stream) {                                 \
-        zel_internal::NumberedUniforms uniforms(stream);                         \
-        return rawDraw(uniforms);                                                \
-    }                                                                            \
-    void Class::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) {  \
-        zel_internal::StreamUniforms uniforms(stream);                           \
+#define ZEL_DEFINE_DIRECT_DISTRIBUTION_DRAWS(Class)                             \
+    double Class::getRandomVariate(int stream) {                                \
+        zel_internal::NumberedUniforms uniforms(stream);                        \
+        return rawDraw(uniforms);                                               \
+    }                                                                           \
+    void Class::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) { \
+        zel_internal::StreamUniforms uniforms(stream);                          \
         for (std::size_t i = 0; i < n; ++i) out[i] = rawDraw(uniforms);         \
     }
 
