@@ -4,7 +4,7 @@
 # Built when MPI for C++ is found (Debian: libopenmpi-dev, openmpi-bin); ZELMATH_BUILD_MPI=OFF
 # leaves it out. Without MPI it is skipped with a message and nothing else changes.
 find_package(MPI COMPONENTS CXX QUIET)
-option(ZELMATH_BUILD_MPI "Build the MPI component ZELMath::mpi (needs MPI: Debian libopenmpi-dev, openmpi-bin)" ${MPI_CXX_FOUND})
+option(ZELMATH_BUILD_MPI "Build the MPI component ZELMath::mpi when MPI is found (Debian: libopenmpi-dev, openmpi-bin)" ON)
 set(ZELMATH_MPI_BUILT FALSE)
 if(NOT ZELMATH_BUILD_MPI)
   message(STATUS "MPI component: off (ZELMATH_BUILD_MPI=OFF)")
