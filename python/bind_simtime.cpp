@@ -289,9 +289,9 @@ void bindSimTime(py::module_& m) {
                                   {Py_nb_absolute, slot(&unarySlot<&absolute>)},
                                   {Py_nb_float, slot(&floatSlot)},
                                   {0, nullptr}};
-    static PyType_Spec spec = {"zelmath.SimTime", sizeof(TimeObject), 0,
-                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
-    PyObject* type = PyType_FromSpec(&spec);
+    static PyType_Spec typeSpec = {"zelmath.SimTime", sizeof(TimeObject), 0,
+                                   Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
+    PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr) throw py::error_already_set();
     gTimeType = reinterpret_cast<PyTypeObject*>(type);
     py::object cls = py::reinterpret_steal<py::object>(type);
