@@ -9,6 +9,7 @@
 #   ZELSimTimeMD.m        foundation
 #   ZELRandomMD.m         foundation publicinterfaces protectedinterfaces
 #   kinematics            every family above
+#   simulation            foundation publicinterfaces protectedinterfaces ZELSimTimeMD.m ZELRandomMD.m
 # ZELMath.h (the umbrella) includes everything. A family's internal/ folder counts as the family.
 #
 # Report sites: each family declares its sites in <family>/internal/ZEL*ReportSites.h, naming
@@ -26,11 +27,12 @@ allowed() {
         ZELSimTimeMD.m) echo "foundation ZELSimTimeMD.m" ;;
         ZELRandomMD.m) echo "foundation publicinterfaces protectedinterfaces ZELRandomMD.m" ;;
         kinematics) echo "foundation publicinterfaces protectedinterfaces ZELSimTimeMD.m ZELRandomMD.m kinematics" ;;
+        simulation) echo "foundation publicinterfaces protectedinterfaces ZELSimTimeMD.m ZELRandomMD.m simulation" ;;
         *) echo "" ;;
     esac
 }
 
-families="foundation publicinterfaces protectedinterfaces ZELSimTimeMD.m ZELRandomMD.m kinematics"
+families="foundation publicinterfaces protectedinterfaces ZELSimTimeMD.m ZELRandomMD.m kinematics simulation"
 files=$(for d in $families; do [ -d "$d" ] && find "$d" -name '*.h' -o -name '*.cpp'; done | sort)
 status=0
 fail() {

@@ -15,45 +15,6 @@ namespace {
 
 std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-// UTF-8 text (a model's what()) as a wide string; bytes that are not UTF-8 become U+FFFD, so
-// that the message survives the round trip through the library's wide messages.
-std::wstring fromUtf8(const std::string& text) {
-    std::wstring out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = byte < 0x80 ? 1
-            : (byte >> 5) == 0x6         ? 2
-            : (byte >> 4) == 0xE         ? 3
-            : (byte >> 3) == 0x1E        ? 4
-                                         : 0;
-        unsigned long cp = length == 1 ? byte
-            : length == 2              ? (byte & 0x1Fu)
-            : length == 3              ? (byte & 0x0Fu)
-                                       : (byte & 0x07u);
-        bool ok = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; ok && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            ok = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3Fu);
-        }
-        static const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-            out += static_cast<wchar_t>(0xFFFD);
-            ++i;
-            continue;
-        }
-        if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(cp);
-        }
-        i += length;
-    }
-    return out;
-}
-
 [[noreturn]] void domainError(const std::string& message) {
     zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationRefused, widen(message));
 }
@@ -199,9 +160,9 @@ ZELReplicationResults ZELReplicationBatch::results() const {
 }
 
 void ZELReplicationBatch::ThrowFailure(std::uint64_t index, const std::string& what) {
-    zel_internal::raise<ZELERuntimeError>(
-        zel_internal::kReplicationFailed,
-        L"replication " + widen(std::to_string(index)) + L" failed: " + fromUtf8(what));
+    zel_internal::raise<ZELERuntimeError>(zel_internal::kReplicationFailed,
+                                          L"replication " + widen(std::to_string(index)) +
+                                              L" failed: " + zel_internal::fromUtf8(what));
 }
 
 void ZELReplicationBatch::ThrowMismatch(std::uint64_t index, std::size_t outputs,

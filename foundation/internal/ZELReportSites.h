@@ -46,6 +46,51 @@ template <class Error>
     throw Error(std::wstring(site.message) + L": " + detail, site.file, site.line);
 }
 
+/// UTF-8 text as a wide string; bytes that are not UTF-8 become U+FFFD, so that any text (a
+/// number, a user's what()) survives the trip into the library's wide messages.
+inline std::wstring fromUtf8(const std::string& text) {
+    std::wstring out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t length = byte < 0x80 ? 1
+            : (byte >> 5) == 0x6         ? 2
+            : (byte >> 4) == 0xE         ? 3
+            : (byte >> 3) == 0x1E        ? 4
+                                         : 0;
+        unsigned long cp = length == 1 ? byte
+            : length == 2              ? (byte & 0x1Fu)
+            : length == 3              ? (byte & 0x0Fu)
+                                       : (byte & 0x07u);
+        bool ok = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; ok && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            ok = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3Fu);
+        }
+        static const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+            out += static_cast<wchar_t>(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(cp);
+        }
+        i += length;
+    }
+    return out;
+}
+
+/// Throws an Error made from the site, its message followed by ": " and `detail` (UTF-8 text).
+template <class Error>
+[[noreturn]] inline void raise(const ThrowSite& site, const std::string& detail) {
+    raise<Error>(site, fromUtf8(detail));
+}
+
 /// Hands the site's report to the assertion hook, which returns.
 inline void report(const AssertSite& site) {
     _scl_do_assert("Software", site.message, site.file, site.line);
