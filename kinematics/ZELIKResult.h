@@ -11,13 +11,15 @@
 enum class ZELIKReason : int {
     Converged = 0,  ///< both errors within their tolerances
     IterationLimit =
-        1,            ///< every attempt (the seed and all restarts) used its iterations or stalled
-    TimeLimit = 2,    ///< the time budget ran out first
-    InvalidInput = 3  ///< a NaN or infinite value in the target, the seed or the options
+        1,             ///< every attempt (the seed and all restarts) used its iterations or stalled
+    TimeLimit = 2,     ///< the time budget ran out first
+    InvalidInput = 3,  ///< a NaN or infinite value in the target or the seed, or bad options
+    Interrupted = 4    ///< the options' interrupt asked to stop
 };
 
 /// What ZELKinematicChain::inverse reports. The errors are those of the joint vector it wrote
-/// (the best one found when it did not converge).
+/// (the best one found when it did not converge). `converged` means both errors are finite and
+/// within their tolerances (the position error alone with ZELIKOptions::positionOnly).
 struct ZELIKResult {
     bool converged = false;
     /// Iterations taken over all attempts.

@@ -61,6 +61,7 @@
 #include "publicinterfaces/internal/ZELFrameDispatch.h"
 #include "publicinterfaces/internal/ZELGeometryReportSites.h"
 #include "publicinterfaces/internal/ZELRotationStorage.h"
+#include "publicinterfaces/internal/ZELTransformKernel.h"
 
 #include <iosfwd>
 
@@ -219,17 +220,10 @@ public:
     /// c = a·b.
     static void multiply(ZELBasicXform3D& c, ZELBasicXform3D const& a,
                          ZELBasicXform3D const& b) noexcept {
-        ZELBasicXform3D m(ZELMath3D::Uninitialized);  // c may be a or b
-        const ZELBasicRotate3D<T>& A = a.r_;
-        const ZELBasicRotate3D<T>& B = b.r_;
-        for (int k = 0; k < 3; ++k)
-            for (int r = 0; r < 3; ++r)
-                at(m.r_, r, k) = at(A, r, 0) * at(B, 0, k) + at(A, r, 1) * at(B, 1, k) +
-                    at(A, r, 2) * at(B, 2, k);
-        for (int r = 0; r < 3; ++r)
-            m.p_[r] =
-                at(A, r, 0) * b.p_[0] + at(A, r, 1) * b.p_[1] + at(A, r, 2) * b.p_[2] + a.p_[r];
-        c = m;
+        T m[12];  // c may be a or b
+        zel_internal::composeXform(zel_internal::RotationStorage::columns(a.r_), &a.p_[0],
+                                   zel_internal::RotationStorage::columns(b.r_), &b.p_[0], m);
+        c.store(m);
     }
     /// c = a·b⁻¹.
     static void divide(ZELBasicXform3D& c, ZELBasicXform3D const& a,
@@ -288,18 +282,8 @@ public:
         T st, ct, sa, ca;
         ZELCleanSinCos(theta, st, ct);
         ZELCleanSinCos(alpha, sa, ca);
-        at(r_, 0, 0) = ct;
-        at(r_, 1, 0) = st;
-        at(r_, 2, 0) = T(0);
-        at(r_, 0, 1) = -ca * st;
-        at(r_, 1, 1) = ca * ct;
-        at(r_, 2, 1) = sa;
-        at(r_, 0, 2) = sa * st;
-        at(r_, 1, 2) = -sa * ct;
-        at(r_, 2, 2) = ca;
-        p_[0] = a * ct;
-        p_[1] = a * st;
-        p_[2] = d;
+        zel_internal::dhLink(st, ct, d, a, sa, ca, zel_internal::RotationStorage::columns(r_),
+                             &p_[0]);
     }
     /// WorldFrame: p = p + v; LocalFrame: p = p + R·v.
     void translate(ZELBasicVector3D<T> const& v, ZELMath3D::ReferenceFrame f) {

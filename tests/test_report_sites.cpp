@@ -210,6 +210,39 @@ std::vector<Site> everySite() {
              c.addRevolute(0, 1, 0);
              (void)c.forward(ZELMathVector(2, 0.0));
          })},
+        {"chain inverse stream", typeid(ZELEDomainError).name(),
+         "ZELKinematicChain: inverse: the restarts cannot draw from classic stream 3 (its "
+         "position lives in the process-wide generator, so two calls would draw different "
+         "restarts); use an MRG32k3a or Philox stream",
+         "kinematics/ZELKinematicChainInverse", 56, throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             ZELIKOptions o;
+             o.stream = ZELRandomStream::Classic(3);
+             ZELMathVector q;
+             (void)c.inverse(ZELXform3D(), ZELMathVector(1, 0.0), q, o);
+         })},
+        {"chain inverse reach", typeid(ZELEDomainError).name(),
+         "ZELKinematicChain: inverse: the chain's reach is inf (link lengths too large to "
+         "measure a position error against)",
+         "kinematics/ZELKinematicChainInverse", 63, throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(1e308, 1e308, 0);
+             ZELMathVector q;
+             (void)c.inverse(ZELXform3D(), ZELMathVector(1, 0.0), q);
+         })},
+        {"chain inverse target", typeid(ZELEDomainError).name(),
+         "ZELKinematicChain: inverse: the target's rotation is not a rotation (columns off "
+         "orthonormal by 0.75, more than 1e-06, or a reflection)",
+         "kinematics/ZELKinematicChainInverse", 81, throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             const double halved[12] = {0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5, 1, 0, 0};
+             ZELXform3D target;
+             target.setScalars(halved);
+             ZELMathVector q;
+             (void)c.inverse(target, ZELMathVector(1, 0.0), q);
+         })},
     };
 }
 

@@ -8,6 +8,9 @@
 
 #include "foundation/internal/ZELReportSites.h"
 
+#include <cstdio>
+#include <string>
+
 namespace zel_internal {
 
 /// addRevolute with a non-finite link parameter (ZELEDomainError).
@@ -20,6 +23,22 @@ constexpr ThrowSite kChainJointLimits{L"ZELKinematicChain", "kinematics/ZELKinem
 constexpr ThrowSite kChainJointIndex{L"ZELKinematicChain", "kinematics/ZELKinematicChain", 141};
 /// A joint vector whose length is not the number of joints (ZELEDomainError).
 constexpr ThrowSite kChainJointVector{L"ZELKinematicChain", "kinematics/ZELKinematicChain", 151};
+/// inverse on a chain whose reach is not finite (ZELEDomainError).
+constexpr ThrowSite kChainInverseReach{L"ZELKinematicChain", "kinematics/ZELKinematicChainInverse",
+                                       63};
+/// inverse with a classic stream for the restarts (ZELEDomainError).
+constexpr ThrowSite kChainInverseStream{L"ZELKinematicChain", "kinematics/ZELKinematicChainInverse",
+                                        56};
+/// inverse towards a target whose rotation is not a rotation (ZELEDomainError).
+constexpr ThrowSite kChainInverseTarget{L"ZELKinematicChain", "kinematics/ZELKinematicChainInverse",
+                                        81};
+
+/// A number in a report's detail, with every digit that tells it apart ("%.17g").
+inline std::string detailNumber(double x) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", x);
+    return buffer;
+}
 
 }  // namespace zel_internal
 
