@@ -26,7 +26,9 @@
 /// metres. Steps are clamped to the joint limits. When an attempt stalls (at a singularity, a
 /// limit or a local minimum) the solver restarts from a joint vector drawn uniformly within the
 /// limits from the options' random stream (revolute joints without limits: [−π, π]; prismatic
-/// joints without limits: offset ± reach). See ZELIKOptions for determinism and the time budget.
+/// joints without limits: offset ± reach). See ZELIKOptions for determinism, the time budget,
+/// position-only solving and interrupting a search. Converged means both errors are finite and
+/// within their tolerances.
 ///
 /// Bad input:
 ///   - a joint vector (q or seed) of the wrong length throws ZELEDomainError naming both
@@ -34,8 +36,12 @@
 ///   - a lower limit above the upper one, a NaN limit, or a non-finite link parameter throws
 ///     ZELEDomainError when the joint is added, and the chain is left as it was;
 ///   - NaN or infinite joint values give NaN poses from `forward` and `jacobian`, not an error;
-///   - `inverse` with a NaN or infinite value in the target or the seed, NaN tolerances, a NaN
-///     budget or a negative iteration or restart count returns reason InvalidInput and leaves q
+///   - `inverse` with a NaN or infinite value in the target or the seed, a negative or NaN
+///     tolerance, a NaN budget or a negative iteration or restart count returns reason
+///     InvalidInput and leaves q untouched;
+///   - `inverse` towards a target whose rotation is not a rotation (columns off orthonormal by
+///     more than 1e-6, or a reflection: normalize() it first), on a chain whose reach is
+///     infinite, or with a classic stream for the restarts throws ZELEDomainError and leaves q
 ///     untouched;
 ///   - a seed outside the limits is clamped into them before the first step;
 ///   - an unreachable target ends with the best joint vector found and converged == false,

@@ -37,8 +37,8 @@ double rigidityError(const double* x) noexcept {
     double worst = 0.0;
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j <= i; ++j) {
-            const double dot = x[3 * i] * x[3 * j] + x[3 * i + 1] * x[3 * j + 1] +
-                x[3 * i + 2] * x[3 * j + 2];
+            const double dot =
+                x[3 * i] * x[3 * j] + x[3 * i + 1] * x[3 * j + 1] + x[3 * i + 2] * x[3 * j + 2];
             worst = std::fmax(worst, std::fabs(dot - (i == j ? 1.0 : 0.0)));
         }
     const double det = x[0] * (x[4] * x[8] - x[5] * x[7]) - x[3] * (x[1] * x[8] - x[2] * x[7]) +
@@ -132,7 +132,7 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
 
     double pose[12];
     zel_internal::PoseError err{}, trialErr{}, bestErr{};
-    bestErr.cost = std::numeric_limits<double>::infinity();
+    bool haveBest = false;  // the first pose measured is the best so far, whatever its cost
     // The error at the joint vector x; position only: the orientation takes no part in the cost.
     auto measure = [&](const double* x, zel_internal::PoseError& e) {
         forwardScalars(x, pose);
@@ -148,7 +148,8 @@ ZELIKResult ZELKinematicChain::inverse(const ZELXform3D& target, const ZELMathVe
              (e.orientation <= orientationTolerance && std::isfinite(e.orientation)));
     };
     auto keepBest = [&] {
-        if (err.cost < bestErr.cost) {
+        if (!haveBest || err.cost < bestErr.cost) {
+            haveBest = true;
             bestErr = err;
             for (std::size_t i = 0; i < n; ++i) best[i] = cur[i];
         }

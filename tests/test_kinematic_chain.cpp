@@ -1,7 +1,9 @@
 // The kinematic chain: forward kinematics against the setDH transforms composed by hand (to the
 // bit), the Jacobian against an independent derivative and finite differences, inverse
-// kinematics (success, accuracy, reproducibility, units) and bad input.
+// kinematics (success, accuracy, reproducibility, units, joint limits, singular seeds, the rule
+// that ends a slow attempt, half turns, position only) and bad input.
 #include "RobotArms.h"
+#include "kinematics/internal/ZELPoseError.h"
 
 #include <gtest/gtest.h>
 
@@ -257,13 +259,41 @@ TEST(KinematicChain, BadInput) {
     bad.setPosition(ZELVector3D(kInf, 0, 0));
     ZELIKOptions nanTolerance;
     nanTolerance.orientationTolerance = kNaN;
+    ZELIKOptions negative;
+    negative.positionTolerance = -1.0;
     const ZELIKResult results[] = {chain.inverse(bad, six, q),
                                    chain.inverse(ZELXform3D(), vec({0, 0, kNaN, 0, 0, 0}), q),
-                                   chain.inverse(ZELXform3D(), six, q, nanTolerance)};
+                                   chain.inverse(ZELXform3D(), six, q, nanTolerance),
+                                   chain.inverse(ZELXform3D(), six, q, negative)};
     for (const ZELIKResult& r : results) {
         EXPECT_TRUE(r.reason == ZELIKReason::InvalidInput && !r.converged && r.iterations == 0);
         EXPECT_EQ(std::memcmp(q.data(), before.data(), 6 * sizeof(double)), 0);
     }
+    // Not a rotation (a scaled one, a reflection), a classic stream, an infinite reach: refused,
+    // q untouched.
+    const double scaled[12] = {0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5, 0.4, 0, 0.4};
+    const double mirrored[12] = {1, 0, 0, 0, 1, 0, 0, 0, -1, 0.4, 0, 0.4};
+    for (const double* x : {scaled, mirrored}) {
+        ZELXform3D notRigid;
+        notRigid.setScalars(x);
+        EXPECT_THROW(chain.inverse(notRigid, six, q), ZELEDomainError);
+    }
+    ZELIKOptions classic;
+    classic.stream = ZELRandomStream::Classic(3);
+    EXPECT_THROW(chain.inverse(ZELXform3D(), six, q, classic), ZELEDomainError);
+    ZELKinematicChain huge;
+    huge.addRevolute(1e308, 1e308, 0);
+    EXPECT_TRUE(std::isinf(huge.reach()));
+    EXPECT_THROW(huge.inverse(ZELXform3D(), ZELMathVector(1, 0.0), q), ZELEDomainError);
+    EXPECT_EQ(std::memcmp(q.data(), before.data(), 6 * sizeof(double)), 0);
+    // Converged means finite errors, whatever the tolerance: a target too far to measure.
+    ZELXform3D beyond;
+    beyond.setPosition(ZELVector3D(1e200, 0, 0));
+    ZELIKOptions anything;
+    anything.positionTolerance = kInf;
+    anything.restarts = 0;
+    const ZELIKResult inf = chain.inverse(beyond, six, q, anything);
+    EXPECT_TRUE(!inf.converged && std::isinf(inf.positionError));
     // A seed outside the limits is clamped into them.
     const ZELXform3D goal = chain.forward(vec({0.5, 0.4, -0.3, 0.2, 0.6, -0.1}));
     EXPECT_TRUE(chain.inverse(goal, vec({100, -100, 100, -100, 100, -100}), q).converged);
@@ -283,6 +313,183 @@ TEST(KinematicChain, BadInput) {
     noTime.timeBudget = 0.0;
     EXPECT_EQ(chain.inverse(far, six, q, noTime).reason, ZELIKReason::TimeLimit);
     EXPECT_EQ(chain.inverse(chain.forward(six), six, q, noTime).reason, ZELIKReason::Converged);
+}
+
+// Targets whose joint k sits exactly at its upper limit, from seeds with joint k at that limit:
+// while the error pulls joint k outwards, the other joints must do its share (a step that moves
+// it would be clamped away and make little progress).
+TEST(KinematicChain, InverseWorksAroundAJointHeldAtItsLimit) {
+    for (int k : {0, 5}) {
+        const arms::Arm arm = arms::sevenAxis();
+        std::mt19937_64 g(7);
+        int fromSeed = 0, iterations = 0;
+        for (int n = 0; n < 100; ++n) {
+            const ZELMathVector target = arms::randomJoints(arm, g);
+            arms::Arm limited = arm;
+            limited.links[static_cast<std::size_t>(k)].upper = target[k];
+            const ZELKinematicChain chain = arms::chain(limited);
+            ZELMathVector seed = arms::middle(arm), q;
+            seed[k] = target[k];
+            const ZELIKResult r = chain.inverse(chain.forward(target), seed, q);
+            ASSERT_TRUE(r.converged) << k << " " << n;
+            EXPECT_LE(q[k], target[k]);
+            fromSeed += r.restarts == 0;
+            iterations += r.iterations;
+        }
+        // About 85 of 100 converge from the seed, in about 18 iterations each on average.
+        EXPECT_GE(fromSeed, 75) << k;
+        EXPECT_LE(iterations, 4000) << k;
+    }
+}
+
+// A planar two-link arm (1 m, 1 m) stretched out along x is singular: no joint motion moves the
+// tool along x. From exactly there the target (1, 0) cannot be approached and the solver must
+// restart; from a seed bent by a hair it is slow at first but gets there without a restart.
+TEST(KinematicChain, InverseRestartsFromASingularSeedButNotFromOneNearIt) {
+    ZELKinematicChain planar;
+    planar.addRevolute(0, 1, 0);
+    planar.addRevolute(0, 1, 0);
+    ZELXform3D target;
+    target.setPosition(ZELVector3D(1, 0, 0));
+    ZELIKOptions positionOnly;
+    positionOnly.positionOnly = true;
+    ZELMathVector q;
+    ZELIKResult r = planar.inverse(target, ZELMathVector(2, 0.0), q, positionOnly);
+    EXPECT_TRUE(r.converged && r.restarts == 1) << r.restarts;
+    // The elbow at +-120 degrees, the shoulder at -+60 (mod 2 pi).
+    EXPECT_NEAR(std::cos(q[1]), -0.5, 1e-5);
+    EXPECT_NEAR(std::cos(q[0]), 0.5, 1e-5);
+    for (double bend : {1e-3, 1e-6, 1e-9}) {
+        r = planar.inverse(target, vec({0.0, bend}), q, positionOnly);
+        EXPECT_TRUE(r.converged && r.restarts == 0) << bend;
+        EXPECT_NEAR(q[1], 2 * arms::kPi / 3, 1e-5) << bend;
+        EXPECT_NEAR(q[0], -arms::kPi / 3, 1e-5) << bend;
+    }
+}
+
+// An attempt ends after three accepted steps in a row that each remove less than 1% of the cost.
+// The cost after m iterations is read from runs limited to m iterations (the solver is
+// deterministic, so they follow the same steps), and the rule applied to them predicts where the
+// unlimited attempt stops: an unreachable target, so that the attempt can only end by the rule.
+TEST(KinematicChain, InverseEndsAnAttemptAfterThreeSlowSteps) {
+    ZELKinematicChain planar;
+    planar.addRevolute(0, 1, 0);
+    planar.addRevolute(0, 1, 0);
+    for (const ZELVector3D& far : {ZELVector3D(3, 0.5, 0), ZELVector3D(-1, 2.5, 0)}) {
+        ZELXform3D target;
+        target.setPosition(far);
+        ZELIKOptions o;
+        o.positionOnly = true;
+        o.restarts = 0;
+        ZELMathVector q;
+        const ZELIKResult all = planar.inverse(target, vec({0.3, 1.0}), q, o);
+        ASSERT_TRUE(!all.converged && all.iterations < 50) << all.iterations;
+        int slow = 0, predicted = -1;
+        double before = 0.0;
+        for (int m = 0; m <= all.iterations && predicted < 0; ++m) {
+            o.maxIterations = m;
+            const double e = planar.inverse(target, vec({0.3, 1.0}), q, o).positionError / 2.0;
+            const double cost = e * e;
+            if (m > 0) {
+                ASSERT_LT(cost, before) << m;  // every iteration here accepts a step
+                slow = cost > 0.99 * before ? slow + 1 : 0;
+                EXPECT_TRUE(std::fabs(cost / before - 0.99) > 1e-6) << "too close to call";
+                if (slow == 3) predicted = m;
+            }
+            before = cost;
+        }
+        EXPECT_EQ(all.iterations, predicted);
+    }
+}
+
+// The rotation vector of a half turn, where the skew part of the rotation vanishes: the angle
+// is pi and the axis the turn's own (either sign), to the last few bits.
+TEST(KinematicChain, RotationErrorOfAHalfTurn) {
+    const double r = std::sqrt(0.5), t = std::sqrt(1.0 / 3.0);
+    const double axes[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {r, r, 0}, {0, -r, r}, {t, t, t}};
+    for (const auto& u : axes)
+        for (double angle : {arms::kPi, arms::kPi - 1e-9, arms::kPi - 1e-7}) {
+            ZELRotate3D turn;
+            turn.setEAA(ZELVector3D(u[0], u[1], u[2]), angle);
+            const ZELMathMatrix m = turn.toZELBasicMathMatrix();
+            double e[9], w[3];
+            for (int c = 0; c < 3; ++c)
+                for (int row = 0; row < 3; ++row) e[3 * c + row] = m(row, c);
+            const double got = zel_internal::rotationLog(e, w);
+            EXPECT_NEAR(got, angle, 1e-8);
+            const double dot = w[0] * u[0] + w[1] * u[1] + w[2] * u[2];
+            const double sign = angle == arms::kPi ? (dot < 0 ? -1.0 : 1.0) : 1.0;
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(w[i], sign * angle * u[i], 1e-8) << i;
+        }
+    // And the solver turns the tool of a PUMA 560 by a half turn about its own axis.
+    const ZELKinematicChain puma = arms::chain(arms::puma560());
+    const ZELMathVector q0 = vec({0.3, 0.4, -0.5, 0.2, 0.6, 0.1});
+    ZELXform3D flipped = puma.forward(q0);
+    flipped.rotate(ZELMath3D::ZAxis, arms::kPi, ZELMath3D::LocalFrame);
+    ZELMathVector q;
+    const ZELIKResult r1 = puma.inverse(flipped, q0, q);
+    EXPECT_TRUE(r1.converged && r1.restarts == 0);
+}
+
+// Position only: a planar two-link arm against the closed-form solution, and a five-axis arm
+// (a PUMA 560 without its last joint) that cannot take an arbitrary orientation.
+TEST(KinematicChain, InversePositionOnly) {
+    ZELKinematicChain planar;
+    planar.addRevolute(0, 1, 0);
+    planar.addRevolute(0, 0.5, 0, 0, 0, arms::kPi);  // elbow on one side only
+    ZELIKOptions o;
+    o.positionOnly = true;
+    for (int n = 0; n < 20; ++n) {
+        const double x = 0.6 + 0.04 * n, phi = 0.3 * n - 2.0;
+        const double c2 = (x * x - 1.25) / 1.0;  // (x^2 - l1^2 - l2^2) / (2 l1 l2)
+        const double q2 = std::acos(c2);
+        const double q1 = phi - std::atan2(0.5 * std::sin(q2), 1 + 0.5 * c2);
+        ZELXform3D target;
+        target.setRPY(1.0, -0.5, 2.0);  // an orientation the arm cannot take
+        target.setPosition(ZELVector3D(x * std::cos(phi), x * std::sin(phi), 0));
+        ZELMathVector q;
+        const ZELIKResult r = planar.inverse(target, vec({0.0, 0.1}), q, o);
+        ASSERT_TRUE(r.converged) << n;
+        EXPECT_NEAR(q[1], q2, 1e-5) << n;
+        EXPECT_NEAR(std::remainder(q[0] - q1, 2 * arms::kPi), 0.0, 1e-5) << n;
+        EXPECT_LE(r.positionError, 1e-6 * planar.reach());
+        EXPECT_GT(r.orientationError, 0.1);  // reported, though not part of the goal
+        EXPECT_FALSE(planar.inverse(target, vec({0.0, 0.1}), q).converged);
+    }
+    arms::Arm five = arms::puma560();
+    five.links.pop_back();
+    const ZELKinematicChain chain = arms::chain(five);
+    std::mt19937_64 g(21);
+    for (int n = 0; n < 40; ++n) {
+        const ZELMathVector wanted = arms::randomJoints(five, g);
+        ZELXform3D target;
+        target.setRPY(0.1 * n, 1.0 - 0.05 * n, 2.0);
+        target.setPosition(chain.forward(wanted).position());
+        ZELMathVector q;
+        const ZELIKResult r = chain.inverse(target, arms::middle(five), q, o);
+        ASSERT_TRUE(r.converged) << n;
+        EXPECT_LE(ZELL2Norm(chain.forward(q).position() - target.position()),
+                  1e-6 * chain.reach() * (1 + 1e-9));
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(q[i] >= chain.lower(i) && q[i] <= chain.upper(i));
+    }
+}
+
+// Cancelling: the interrupt is asked between iterations; true ends the search at once with the
+// best joint vector so far.
+TEST(KinematicChain, InverseInterrupted) {
+    const ZELKinematicChain chain = arms::chain(arms::puma560());
+    ZELXform3D far;
+    far.setPosition(ZELVector3D(5, 0, 0));
+    int asked = 0;
+    ZELIKOptions o;
+    o.maxIterations = 1000000;
+    o.restarts = 1000000;
+    o.interrupt = [&] { return ++asked == 25; };
+    ZELMathVector q;
+    const ZELIKResult r = chain.inverse(far, ZELMathVector(6, 0.0), q, o);
+    EXPECT_TRUE(r.reason == ZELIKReason::Interrupted && !r.converged && asked == 25);
+    EXPECT_LT(r.iterations, 25);
+    EXPECT_NEAR(ZELL2Norm(chain.forward(q).position() - far.position()), r.positionError, 1e-12);
 }
 
 // Fixed results whose bits every build (compiler, optimisation, library kind) must reproduce.
