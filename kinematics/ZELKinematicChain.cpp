@@ -6,6 +6,7 @@
 #include "publicinterfaces/internal/ZELTransformKernel.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 using zel_internal::detailNumber;
@@ -68,6 +69,12 @@ void ZELKinematicChain::add(const Link& link) {
             zel_internal::kChainJointLimits,
             "joint " + std::to_string(links_.size()) + ": lower limit " + detailNumber(link.lower) +
                 " is not at or below upper limit " + detailNumber(link.upper));
+    const double inf = std::numeric_limits<double>::infinity();
+    if (link.lower == inf || link.upper == -inf)
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kChainJointLimits,
+            "joint " + std::to_string(links_.size()) + ": limits " + detailNumber(link.lower) +
+                " and " + detailNumber(link.upper) + " leave no finite joint value");
     links_.push_back(link);
     updateReach();
 }

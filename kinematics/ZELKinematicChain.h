@@ -33,7 +33,8 @@
 /// Bad input:
 ///   - a joint vector (q or seed) of the wrong length throws ZELEDomainError naming both
 ///     lengths;
-///   - a lower limit above the upper one, a NaN limit, or a non-finite link parameter throws
+///   - a lower limit above the upper one, a NaN limit, limits that leave no finite value (a lower
+///     limit of +inf, an upper one of −inf), or a non-finite link parameter throws
 ///     ZELEDomainError when the joint is added, and the chain is left as it was;
 ///   - NaN or infinite joint values give NaN poses from `forward` and `jacobian`, not an error;
 ///   - `inverse` with a NaN or infinite value in the target or the seed, a negative or NaN

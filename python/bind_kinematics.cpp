@@ -1,6 +1,8 @@
 // KinematicChain, IKResult and IKReason.
 #include "zelmath_bindings.h"
 
+#include <algorithm>
+#include <chrono>
 #include <limits>
 #include <string>
 #include <vector>
@@ -18,14 +20,11 @@ std::string shapeText(const py::array& a) {
     return s + (a.ndim() == 1 ? ",)" : ")");
 }
 
-// A float64 array of joint values: (n,) when `batch` is false, (n,) or (m, n) when it is true;
-// ValueError naming both shapes otherwise.
+// A float64 array of joint values: (n,) when `batch` is false, (n,) or (m, n) when it is true.
+// The module's one check of array-likes refuses what is not real numbers (TypeError); a wrong
+// shape is a ValueError naming both shapes.
 InArray jointArray(const Chain& chain, py::handle object, bool batch, const char* what) {
-    InArray a = InArray::ensure(object);
-    if (!a) {
-        PyErr_Clear();
-        throw py::type_error(std::string(what) + ": expected an array-like of numbers");
-    }
+    InArray a = numericArray(object, what);
     const py::ssize_t n = chain.joints();
     const bool ok =
         (a.ndim() == 1 && a.shape(0) == n) || (batch && a.ndim() == 2 && a.shape(1) == n);
@@ -59,7 +58,10 @@ void homogeneous(const double* pose, double* m) {
     m[15] = 1.0;
 }
 
-// forward(q): an Xform3D for (n,), an (m, 4, 4) array for (m, n), the loop without the GIL.
+// forward(q): an Xform3D for (n,), an (m, 4, 4) array for (m, n). The rows run without the GIL
+// in chunks, with a check for Ctrl-C (or any signal handler raising) between chunks; a chunk
+// grows while it takes under 20 ms, so short rows pay little for the checks and long ones stay
+// responsive.
 py::object forward(const Chain& self, py::handle qObject) {
     const InArray q = jointArray(self, qObject, true, "KinematicChain.forward");
     if (q.ndim() == 1) return py::cast(self.forward(toVector(q)));
@@ -68,13 +70,23 @@ py::object forward(const Chain& self, py::handle qObject) {
     const double* in = q.data();
     double* o = out.mutable_data();
     const Chain local(self);  // the loop runs without the GIL: work on a private copy
-    runReleasingGil(m >= 16, [&] {
-        double pose[12];
-        for (py::ssize_t k = 0; k < m; ++k) {
-            local.forwardScalars(in + k * n, pose);
-            homogeneous(pose, o + 16 * k);
-        }
-    });
+    py::ssize_t chunk = 16;
+    for (py::ssize_t done = 0; done < m;) {
+        const py::ssize_t rows = std::min(chunk, m - done);
+        const auto start = std::chrono::steady_clock::now();
+        runReleasingGil(m >= 16, [&] {
+            double pose[12];
+            for (py::ssize_t k = done; k < done + rows; ++k) {
+                local.forwardScalars(in + k * n, pose);
+                homogeneous(pose, o + 16 * k);
+            }
+        });
+        done += rows;
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
+            chunk < (py::ssize_t(1) << 20))
+            chunk *= 2;
+    }
     return std::move(out);
 }
 
@@ -88,16 +100,30 @@ py::array_t<double> jacobian(const Chain& self, py::handle qObject) {
     return out;
 }
 
+// A tolerance from Python: a number >= 0 (inf allowed); ValueError naming the keyword otherwise.
+double tolerance(double x, const char* name) {
+    if (!(x >= 0.0))
+        throw py::value_error(std::string("KinematicChain.inverse: ") + name +
+                              " must be >= 0, got " + py::repr(py::float_(x)).cast<std::string>());
+    return x;
+}
+
 py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedObject,
                   double positionTolerance, double orientationTolerance, int maxIterations,
-                  double timeBudget, int restarts, py::object stream) {
+                  double timeBudget, int restarts, py::object stream, bool positionOnly) {
     const InArray seedArray = jointArray(self, seedObject, false, "KinematicChain.inverse (seed)");
     ZELIKOptions options;
-    options.positionTolerance = positionTolerance;
-    options.orientationTolerance = orientationTolerance;
+    options.positionTolerance = tolerance(positionTolerance, "position_tolerance");
+    options.orientationTolerance = tolerance(orientationTolerance, "orientation_tolerance");
+    options.timeBudget = tolerance(timeBudget, "time_budget");
+    if (maxIterations < 0 || restarts < 0)
+        throw py::value_error(
+            "KinematicChain.inverse: max_iterations and restarts must be >= 0, "
+            "got " +
+            std::to_string(maxIterations) + " and " + std::to_string(restarts));
     options.maxIterations = maxIterations;
-    options.timeBudget = timeBudget;
     options.restarts = restarts;
+    options.positionOnly = positionOnly;
     if (!stream.is_none()) {
         if (!py::isinstance<ZELRandomStream>(stream))
             throw py::type_error(
@@ -105,6 +131,19 @@ py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedOb
                 py::str(py::type::of(stream).attr("__name__")).cast<std::string>());
         options.stream = stream.cast<ZELRandomStream>();
     }
+    // Ctrl-C: the solver asks between iterations; every 50 ms of work the GIL is taken back for
+    // a moment to run the signal handlers. An exception they raise ends the search.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastCheck = Clock::now();
+    bool interrupted = false;
+    options.interrupt = [&] {
+        const Clock::time_point now = Clock::now();
+        if (now - lastCheck < std::chrono::milliseconds(50)) return false;
+        lastCheck = now;
+        py::gil_scoped_acquire gil;
+        interrupted = PyErr_CheckSignals() != 0;
+        return interrupted;
+    };
     const ZELMathVector seed = toVector(seedArray);
     ZELMathVector q(seed);
     ZELIKResult result;
@@ -113,6 +152,7 @@ py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedOb
         py::gil_scoped_release unlocked;
         result = local.inverse(target, seed, q, options);
     }
+    if (interrupted) throw py::error_already_set();
     return py::make_tuple(toArray(q), result);
 }
 
@@ -123,7 +163,8 @@ void bindKinematics(py::module_& m) {
         .value("Converged", ZELIKReason::Converged)
         .value("IterationLimit", ZELIKReason::IterationLimit)
         .value("TimeLimit", ZELIKReason::TimeLimit)
-        .value("InvalidInput", ZELIKReason::InvalidInput);
+        .value("InvalidInput", ZELIKReason::InvalidInput)
+        .value("Interrupted", ZELIKReason::Interrupted);
 
     py::class_<ZELIKResult>(m, "IKResult", "The outcome of KinematicChain.inverse.")
         .def_readonly("converged", &ZELIKResult::converged, "Both errors within their tolerances.")
@@ -176,9 +217,9 @@ void bindKinematics(py::module_& m) {
              "The length scale of the chain (sum of the link lengths and the tool offset).")
         .def("forward", &forward, py::arg("q"),
              "The tool pose: an Xform3D for q of shape (n,), an (m, 4, 4) array of homogeneous "
-             "matrices for "
-             "q of shape (m, n), computed in the library without the GIL. NaN joints give NaN "
-             "poses.")
+             "matrices for q of shape (m, n), computed in the library without the GIL (Ctrl-C "
+             "stops it). NaN joints give NaN poses; complex, string or object values raise "
+             "TypeError.")
         .def(
             "frames",
             [](const Chain& self, py::handle q) {
@@ -197,14 +238,15 @@ void bindKinematics(py::module_& m) {
              py::arg("orientation_tolerance") = defaults.orientationTolerance,
              py::arg("max_iterations") = defaults.maxIterations,
              py::arg("time_budget") = defaults.timeBudget, py::arg("restarts") = defaults.restarts,
-             py::arg("stream") = py::none(),
+             py::arg("stream") = py::none(), py::arg("position_only") = false,
              "Joint values putting the tool at target, from seed: returns (q, IKResult). "
-             "position_tolerance "
-             "0 means 1e-6 of reach(); time_budget in seconds (inf: none); stream: the "
-             "RandomStream of the "
-             "restarts (None: the fixed default). The same arguments give the same bits, unless "
-             "the time "
-             "budget stopped the search.");
+             "position_tolerance 0 means 1e-6 of reach(); tolerances and time_budget >= 0 "
+             "(ValueError otherwise); time_budget in seconds (inf: none); stream: the MRG32k3a or "
+             "Philox RandomStream of the restarts (None: the fixed default; a classic stream is "
+             "refused with DomainError); position_only: ignore the orientation. The same "
+             "arguments give the same bits, unless the time budget stopped the search. A target "
+             "whose rotation is not a rotation, or a chain of infinite reach, raises DomainError; "
+             "Ctrl-C stops the search (KeyboardInterrupt).");
 }
 
 }  // namespace zelmath_python

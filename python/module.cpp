@@ -54,9 +54,8 @@ InArray numericArray(py::handle object, const char* what) {
     if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
         throw py::type_error(std::string(what) + ": expected real numbers, got an array of dtype " +
                              py::str(any.dtype()).cast<std::string>());
-    InArray a = InArray::ensure(any);
-    if (!a) throw py::error_already_set();
-    return a;
+    // The converting constructor keeps numpy's own error (MemoryError for a copy too large).
+    return InArray(static_cast<const py::object&>(any));
 }
 
 InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape, const char* what) {

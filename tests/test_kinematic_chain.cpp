@@ -248,6 +248,8 @@ TEST(KinematicChain, BadInput) {
     EXPECT_THROW(chain.addRevolute(0, 0, 0, 0, 1.0, -1.0), ZELEDomainError);
     EXPECT_THROW(chain.addPrismatic(0, 0, 0, 0, kNaN, 1.0), ZELEDomainError);
     EXPECT_THROW(chain.addRevolute(kInf, 0, 0), ZELEDomainError);
+    EXPECT_THROW(chain.addRevolute(0, 0, 0, 0, kInf, kInf), ZELEDomainError);  // no finite value
+    EXPECT_THROW(chain.addPrismatic(0, 0, 0, 0, -kInf, -kInf), ZELEDomainError);
     EXPECT_THROW(chain.lower(6), ZELEDomainError);
     EXPECT_EQ(chain.joints(), 6);
     // NaN joint values give NaN poses.

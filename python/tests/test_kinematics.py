@@ -1,6 +1,11 @@
-"""zelmath.KinematicChain: the batch and single forms agree to the bit, shapes are checked, and
-inverse kinematics is reproducible and checked by forward kinematics."""
+"""zelmath.KinematicChain: the batch and single forms agree to the bit, shapes and values are
+checked, inverse kinematics is reproducible and checked by forward kinematics (position only
+against the closed form of a planar arm), and Ctrl-C stops long calls."""
 import math
+import signal
+import subprocess
+import sys
+import time
 
 import numpy as np
 import pytest
@@ -102,3 +107,117 @@ def test_inverse_options_and_stream():
     assert np.array_equal(a[0], b[0]) and stream.next() == z.RandomStream.philox(7).next()
     with pytest.raises(TypeError, match="stream must be a RandomStream or None, got int"):
         c.inverse(far, np.zeros(6), stream=7)
+
+
+@pytest.mark.parametrize("bad", [np.zeros(6, complex), np.array([None] * 6, dtype=object), ["0"] * 6,
+                                 np.zeros((2, 6), complex)])
+def test_joint_values_must_be_real_numbers(bad):
+    c = chain("PUMA 560")
+    with pytest.raises(TypeError, match="expected real numbers"):
+        c.forward(bad)
+    if np.ndim(bad) == 1:
+        for call in (c.jacobian, c.frames, lambda q: c.inverse(z.Xform3D(), q)):
+            with pytest.raises(TypeError, match="expected real numbers"):
+                call(bad)
+
+
+def test_a_batch_too_large_to_copy_is_a_memory_error():
+    with pytest.raises(MemoryError):
+        chain("PUMA 560").forward(np.broadcast_to(np.zeros(6), (10**9, 6)))
+
+
+def test_inverse_refuses_bad_options_and_targets():
+    c = chain("PUMA 560")
+    seed = np.zeros(6)
+    for keyword in ("position_tolerance", "orientation_tolerance", "time_budget"):
+        for value in (-1.0, math.nan):
+            with pytest.raises(ValueError, match=keyword):
+                c.inverse(z.Xform3D(), seed, **{keyword: value})
+    for keyword in ("max_iterations", "restarts"):
+        with pytest.raises(ValueError, match="must be >= 0"):
+            c.inverse(z.Xform3D(), seed, **{keyword: -1})
+    # A classic stream's position lives in the process-wide generator: refused, where two calls
+    # would otherwise draw different restarts.
+    with pytest.raises(z.DomainError, match="classic stream 3"):
+        c.inverse(z.Xform3D(), seed, stream=z.RandomStream.classic(3))
+    # An infinite reach, a matrix that is not a rotation: invalid input, never "converged".
+    huge = z.KinematicChain()
+    huge.add_revolute(1e308, 1e308, 0.0)
+    with pytest.raises(ValueError, match="reach is inf"):
+        huge.inverse(z.Xform3D(), [0.0])
+    with pytest.raises(ValueError):
+        scaled = z.Xform3D.__new__(z.Xform3D)
+        scaled.__setstate__(((0.5, 0.0, 0.0, 0.0, 0.5, 0.0, 0.0, 0.0, 0.5), z.Vector3D(0.4, 0.0, 0.4)))
+        c.inverse(scaled, seed)
+    # Converged means finite errors, even with an infinite tolerance.
+    beyond = z.Xform3D()
+    beyond.set_position([1e200, 0.0, 0.0])
+    q, r = c.inverse(beyond, seed, position_tolerance=math.inf, restarts=0)
+    assert not r.converged and math.isinf(r.position_error)
+
+
+def test_position_only_on_a_planar_arm_and_a_five_axis_arm():
+    planar = z.KinematicChain()
+    planar.add_revolute(0.0, 1.0, 0.0)
+    planar.add_revolute(0.0, 0.5, 0.0, 0.0, 0.0, math.pi)  # the elbow bends one way only
+    tilted = z.Xform3D()
+    tilted.set_rpy(1.0, -0.5, 2.0)  # an orientation no planar arm can take
+    for x, phi in [(0.7, -1.0), (1.2, 0.4), (1.45, 2.5)]:
+        target = z.Xform3D(tilted)
+        target.set_position([x * math.cos(phi), x * math.sin(phi), 0.0])
+        q, r = planar.inverse(target, [0.0, 0.1], position_only=True)
+        elbow = math.acos((x * x - 1.25) / 1.0)  # the closed form of the two-link arm
+        shoulder = phi - math.atan2(0.5 * math.sin(elbow), 1.0 + 0.5 * math.cos(elbow))
+        assert r.converged and r.orientation_error > 0.1
+        assert q[1] == pytest.approx(elbow, abs=1e-5)
+        assert math.remainder(q[0] - shoulder, 2 * math.pi) == pytest.approx(0.0, abs=1e-5)
+        assert not planar.inverse(target, [0.0, 0.1])[1].converged
+    five = z.KinematicChain()
+    for d, a, alpha, lower, upper in ARMS["PUMA 560"][:5]:
+        five.add_revolute(d, a, alpha, 0.0, lower, upper)
+    lower, upper = limits("PUMA 560")
+    for k, wanted in enumerate(np.random.default_rng(4).uniform(lower[:5], upper[:5], size=(20, 5))):
+        target = z.Xform3D()
+        target.set_rpy(0.1 * k, 1.0, -0.3 * k)
+        target.set_position(five.forward(wanted).matrix()[:3, 3])
+        q, r = five.inverse(target, np.zeros(5), position_only=True)
+        assert r.converged, (k, r)
+        reached = five.forward(q).matrix()[:3, 3]
+        assert np.linalg.norm(reached - target.matrix()[:3, 3]) <= 1e-6 * five.reach() * (1 + 1e-9)
+
+
+CTRL_C_CHILD = """
+import sys, numpy as np, zelmath as z
+c = z.KinematicChain()
+if sys.argv[1] == "forward":
+    for i in range(1000):
+        c.add_revolute(0.001, 0.001, 0.3)
+    q = np.random.default_rng(1).uniform(-1.0, 1.0, size=(30000, 1000))  # several seconds of work
+    print("go", flush=True)
+    c.forward(q)
+else:
+    for d, a, alpha, lower, upper in %r:
+        c.add_revolute(d, a, alpha, 0.0, lower, upper)
+    far = z.Xform3D()
+    far.set_position([5.0, 0.0, 0.0])
+    print("go", flush=True)
+    c.inverse(far, np.zeros(6), max_iterations=10**7, restarts=10**7)
+print("finished", flush=True)
+""" % (ARMS["PUMA 560"],)
+
+
+@pytest.mark.parametrize("call", ["forward", "inverse"])
+def test_ctrl_c_stops_long_calls_within_a_second(call):
+    child = subprocess.Popen([sys.executable, "-c", CTRL_C_CHILD, call], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    try:
+        assert child.stdout.readline().strip() == "go"
+        time.sleep(0.5)
+        start = time.monotonic()
+        child.send_signal(signal.SIGINT)
+        out, err = child.communicate(timeout=30)
+        elapsed = time.monotonic() - start
+    finally:
+        child.kill()
+    assert "KeyboardInterrupt" in err and "finished" not in out, err
+    assert elapsed < 1.0, elapsed
