@@ -36,11 +36,12 @@ int main(int argc, char** argv) {
     options.threads = 2;
     const ZELReplicationResults spread = ZELRunReplicationsMPI(MPI_COMM_WORLD, 37, model, options);
     bool same = spread.count() == alone.count() && spread.outputs() == alone.outputs() &&
-                spread.first() == alone.first();
+        spread.first() == alone.first();
     for (std::size_t i = 0; same && i < alone.count(); ++i)
         same = std::memcmp(spread.values()[i].data(), alone.values()[i].data(),
                            alone.outputs() * sizeof(double)) == 0;
-    if (!same) std::fprintf(stderr, "rank %d: the study over MPI differs from one thread's\n", rank);
+    if (!same)
+        std::fprintf(stderr, "rank %d: the study over MPI differs from one thread's\n", rank);
     if (rank == 0 && same) std::printf("%a %a\n", spread.mean(0), spread.mean(1));
     MPI_Finalize();
     return same ? 0 : 1;

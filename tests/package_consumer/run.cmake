@@ -146,7 +146,10 @@ if(NOT step_output STREQUAL mpi_reference)
   message(FATAL_ERROR "the MPI consumer built with pkg-config printed ${step_output}, not ${mpi_reference}")
 endif()
 message(STATUS "MPI consumer (component mpi and pkg-config zelmath-mpi, two ranks): ${mpi_reference}")
-# Without its MPI targets the installation lacks the component, and says so.
+# Where MPI is not found, or the installation has no MPI targets, the component is missing and
+# find_package says why.
+expect_configure_failure(cmake-mpi-not-found "the component mpi is not available: MPI for C\\+\\+ was not found"
+  -DZELMATH_CONSUMER_COMPONENTS=mpi -DCMAKE_DISABLE_FIND_PACKAGE_MPI=ON)
 file(RENAME ${mpi_targets} ${mpi_targets}.away)
 expect_configure_failure(cmake-no-mpi "this installation of ZELMath has no MPI component"
   -DZELMATH_CONSUMER_COMPONENTS=mpi)
