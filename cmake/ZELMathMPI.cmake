@@ -1,5 +1,6 @@
-# The MPI component: ZELReplicationsMPI.h (header only) as the target ZELMath::mpi, the
-# pkg-config file zelmath-mpi, and its ctest tests run with 1 and 2 ranks.
+# The MPI component: ZELReplicationsMPI.h (header only) as the target ZELMath::mpi (the
+# component mpi of the CMake package), the pkg-config file zelmath-mpi, and its ctest tests run
+# with 1 and 2 ranks.
 #
 # Built when MPI for C++ is found (Debian: libopenmpi-dev, openmpi-bin); ZELMATH_BUILD_MPI=OFF
 # leaves it out. Without MPI it is skipped with a message and nothing else changes.
@@ -28,6 +29,9 @@ if(ZELMATH_INSTALL)
   install(TARGETS ZELMath_mpi EXPORT ZELMathMPITargets)
   install(EXPORT ZELMathMPITargets NAMESPACE ZELMath:: FILE ZELMathMPITargets.cmake
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZELMath COMPONENT development)
+  # zelmath-mpi.pc requires MPI's own pkg-config module: `mpi` on Debian (the MPI chosen with
+  # update-alternatives, Open MPI or MPICH), `ompi` or `mpich` on systems without that name.
+  set(ZELMATH_MPI_PC_MODULE mpi CACHE STRING "The pkg-config module of MPI that zelmath-mpi.pc requires")
   configure_file(cmake/zelmath-mpi.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zelmath-mpi.pc @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zelmath-mpi.pc
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)

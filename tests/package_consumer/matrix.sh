@@ -5,7 +5,8 @@
 #   and as C++20 through its CMake package and through pkg-config;
 #   a static library, through its CMake package and through pkg-config (at -O0);
 #   the source tree as a subproject, through add_subdirectory and FetchContent (Debug);
-#   clang++ at -O2 -march=native without the exactness flags (the headers' pragma must hold).
+#   clang++ at -O2 -march=native without the exactness flags (the headers' pragma must hold);
+#   with MPI, the MPI consumer through the component mpi and through pkg-config zelmath-mpi.
 # Also checks that the shared library loads with dlopen and asks for no static TLS block.
 # Usage: matrix.sh <release build dir> <scratch dir>
 set -euo pipefail
@@ -95,6 +96,42 @@ if g++ -O0 "$root/tests/package_consumer/consumer.cpp" $(PKG_CONFIG_PATH="$pcdir
   check_output "static-pkg-config-O0" "$work/static-pc"
 else
   echo "FAIL static-pkg-config-O0: build failed"; failed=1
+fi
+
+# The MPI runner (when the release build has it), on two ranks: through the CMake package's
+# component mpi with g++ and clang++, and through pkg-config zelmath-mpi against the static
+# library. Every build prints the same means.
+if [ -n "$(find "$work/shared" -name ZELMathMPITargets.cmake)" ]; then
+  mpi_run=(env OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1
+    OMPI_MCA_rmaps_base_oversubscribe=1 mpiexec -n 2)
+  mpi_reference=""
+  check_mpi() {  # name, program
+    local out
+    if ! out=$("${mpi_run[@]}" "$2"); then
+      echo "FAIL $1: the program failed on two ranks"; failed=1; return
+    fi
+    [ -n "$mpi_reference" ] || { mpi_reference=$out; echo "MPI reference output: $out"; }
+    if [ "$out" == "$mpi_reference" ]; then echo "ok   $1"; else echo "FAIL $1: printed $out"; failed=1; fi
+  }
+  for cxx in g++ clang++; do
+    name="shared-mpi-component-$cxx"
+    if cmake -S "$root/tests/package_consumer" -B "$work/$name" -G Ninja -DCMAKE_CXX_COMPILER=$cxx \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$work/shared" -DZELMATH_CONSUMER_COMPONENTS=mpi \
+        >"$work/$name.log" 2>&1 && cmake --build "$work/$name" >>"$work/$name.log" 2>&1; then
+      check_mpi "$name" "$work/$name/consumer_mpi"
+    else
+      echo "FAIL $name: build failed"; tail -n 30 "$work/$name.log"; failed=1
+    fi
+  done
+  # shellcheck disable=SC2046
+  if g++ -O0 "$root/tests/package_consumer/consumer_mpi.cpp" \
+      $(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs zelmath-mpi) -o "$work/static-mpi-pc"; then
+    check_mpi "static-mpi-pkg-config-O0" "$work/static-mpi-pc"
+  else
+    echo "FAIL static-mpi-pkg-config-O0: build failed"; failed=1
+  fi
+else
+  echo "skip MPI consumers: $release has no MPI component (no MPI for C++ found)"
 fi
 
 # As a subproject: nothing but the library's target, nothing written into the parent's cache.
