@@ -2,8 +2,11 @@
 // Python exceptions and its assertion reports as Python warnings.
 #include "zelmath_bindings.h"
 
+#include <array>
 #include <cmath>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace zelmath_python {
 
@@ -38,7 +41,56 @@ void warnOnAssert(const char* category, const char* message, const char* file, i
     PyErr_WarnEx(gAssertionWarning, text.c_str(), 1);
 }
 
+// Objects made by `Class.__new__(Class)` and never initialised hold no C++ value. pybind11 gives
+// the methods of such an object freshly allocated, unconstructed memory: it allocates the value
+// lazily, through the class's `operator_new`, when the object is passed as an argument. That is
+// the only use of `operator_new` (constructors and __setstate__ allocate and construct in one
+// step), so every class of the module gets one that refuses instead, naming the class. The
+// normal path is untouched; a class added anywhere in the module is covered.
+constexpr std::size_t kMaxClasses = 128;
+std::array<std::string, kMaxClasses> gClassNames;
+
+template <std::size_t I>
+void* refuseUninitialised(std::size_t) {
+    throw py::type_error(gClassNames[I] +
+                         " object is not initialised (made by __new__ without __init__); create "
+                         "it by calling the class");
+}
+
+template <std::size_t... I>
+constexpr std::array<void* (*)(std::size_t), sizeof...(I)> refusers(std::index_sequence<I...>) {
+    return {&refuseUninitialised<I>...};
+}
+
+void guardClasses(py::handle scope, std::set<PyObject*>& seen, std::size_t& used) {
+    static constexpr auto kRefusers = refusers(std::make_index_sequence<kMaxClasses>());
+    const py::dict names = scope.attr("__dict__");
+    for (const auto item : names) {
+        py::handle value = item.second;
+        if (!seen.insert(value.ptr()).second) continue;
+        if (PyModule_Check(value.ptr())) {
+            const std::string name = PyModule_GetName(value.ptr());
+            if (name.rfind("zelmath.", 0) == 0) guardClasses(value, seen, used);
+            continue;
+        }
+        if (!PyType_Check(value.ptr())) continue;
+        auto* type = reinterpret_cast<PyTypeObject*>(value.ptr());
+        py::detail::type_info* info = py::detail::get_type_info(type);
+        if (info == nullptr || info->type != type) continue;
+        if (used == kMaxClasses) throw std::logic_error("zelmath: raise kMaxClasses");
+        gClassNames[used] = value.attr("__qualname__").cast<std::string>();
+        info->operator_new = kRefusers[used++];
+        guardClasses(value, seen, used);  // classes nested in a class
+    }
+}
+
 }  // namespace
+
+void refuseUninitialisedObjects(py::module_& m) {
+    std::set<PyObject*> seen;
+    std::size_t used = 0;
+    guardClasses(m, seen, used);
+}
 
 void raiseIfWarned() {
     if (PyErr_Occurred()) throw py::error_already_set();
@@ -166,4 +218,5 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
     zelmath_python::bindKinematics(m);
+    zelmath_python::refuseUninitialisedObjects(m);  // last: it covers every class bound above
 }

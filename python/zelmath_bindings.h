@@ -30,6 +30,10 @@ void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
 
+/// Makes every pybind11 class of `m` (and of its submodules) raise TypeError, naming the class,
+/// when an object made by `__new__` without `__init__` is used. Called once, after the binders.
+void refuseUninitialisedObjects(py::module_& m);
+
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
 /// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,
 /// strings and anything else are refused with TypeError (never reinterpreted).
