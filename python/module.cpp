@@ -62,6 +62,37 @@ constexpr std::array<void* (*)(std::size_t), sizeof...(I)> refusers(std::index_s
     return {&refuseUninitialised<I>...};
 }
 
+// pybind11 ignores __setstate__ (a constructor, for pickling) on an object already initialised:
+// the call would return as if the state had been set. Such a __setstate__ is wrapped to refuse.
+void refuseSecondSetState(py::handle cls) {
+    const py::object method = py::reinterpret_borrow<py::dict>(cls.attr("__dict__"))
+                                  .attr("get")("__setstate__", py::none());
+    const py::handle function = py::detail::get_function(method);
+    if (!function || !PyCFunction_Check(function.ptr())) return;
+    const py::handle self = PyCFunction_GET_SELF(function.ptr());
+    if (!self || !py::isinstance<py::capsule>(self)) return;
+    const auto capsule = py::reinterpret_borrow<py::capsule>(self);
+    if (!py::detail::is_function_record_capsule(capsule) ||
+        !capsule.get_pointer<py::detail::function_record>()->is_new_style_constructor)
+        return;
+    auto* type = reinterpret_cast<PyTypeObject*>(cls.ptr());
+    const std::string name = cls.attr("__qualname__").cast<std::string>();
+    cls.attr("__setstate__") = py::cpp_function(
+        [method, type, name](py::handle object, py::handle state) -> py::object {
+            if (PyObject_TypeCheck(object.ptr(), type) &&
+                reinterpret_cast<py::detail::instance*>(object.ptr())
+                    ->get_value_and_holder()
+                    .holder_constructed())
+                throw py::type_error(name +
+                                     ".__setstate__: the object is already initialised (a state "
+                                     "is set on an object made by __new__, as pickle does)");
+            return method(object, state);
+        },
+        // not named __setstate__: pybind11 would take it for a constructor and skip the call
+        py::name("set_pickled_state"), py::is_method(cls), py::arg("state"),
+        "Sets the pickled state of an object made by __new__ (as pickle does).");
+}
+
 void guardClasses(py::handle scope, std::set<PyObject*>& seen, std::size_t& used) {
     static constexpr auto kRefusers = refusers(std::make_index_sequence<kMaxClasses>());
     const py::dict names = scope.attr("__dict__");
@@ -80,6 +111,7 @@ void guardClasses(py::handle scope, std::set<PyObject*>& seen, std::size_t& used
         if (used == kMaxClasses) throw std::logic_error("zelmath: raise kMaxClasses");
         gClassNames[used] = value.attr("__qualname__").cast<std::string>();
         info->operator_new = kRefusers[used++];
+        refuseSecondSetState(value);
         guardClasses(value, seen, used);  // classes nested in a class
     }
 }
@@ -213,6 +245,7 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindErrors(m);
     zelmath_python::bindLinalg(m);
     zelmath_python::bindGeometry(m);
+    zelmath_python::pickleGeometry(m);
     zelmath_python::bindSimTime(m);
     zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);

@@ -17,6 +17,7 @@ import pickle
 import signal
 import sys
 import threading
+import time
 import traceback
 
 import numpy as np
@@ -353,9 +354,8 @@ def _run_dask(model, chunks_for, key, progress, client, workers, dashboard):
             futures[future] = (start, count)
         return _collect(futures, distributed.as_completed, lambda f: f.cancel(), progress)
     except distributed.KilledWorker as e:
-        spans = [span for future, span in futures.items() if future.key == e.task]
-        raise _zelmath.Error(f"zelmath.replicate: replications {_ranges(spans) or '(unknown)'} killed every "
-                             f"worker that ran them (Dask KilledWorker)") from e
+        raise _zelmath.Error(f"zelmath.replicate: the workers died every time they ran replications "
+                             f"{_ranges(_killed(futures, e))} (Dask KilledWorker)") from e
     except KeyboardInterrupt:
         quiet = True  # the cluster's own reports of the interruption would bury the one that matters
         raise
@@ -380,6 +380,21 @@ def _is_main_test(test):
         return False
     sides = {ast.dump(test.left), ast.dump(test.comparators[0])}
     return sides == {ast.dump(ast.Name("__name__", ast.Load())), ast.dump(ast.Constant("__main__"))}
+
+
+def _killed(futures, error):
+    """The chunks given up with `error`'s: a worker that dies takes every chunk it held, so its
+    culprit may be any of those that fail together (their states settle within moments)."""
+    import distributed  # type: ignore[import]
+
+    spans = {span for future, span in futures.items() if future.key == error.task}
+    deadline = time.monotonic() + 1.0
+    while time.monotonic() < deadline:
+        for future, span in futures.items():
+            if future.status == "error" and isinstance(future.exception(timeout=1), distributed.KilledWorker):
+                spans.add(span)
+        time.sleep(0.1)
+    return spans
 
 
 def _refuse_unguarded_start():
