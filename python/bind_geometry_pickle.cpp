@@ -124,9 +124,10 @@ void pickleGeometry(py::module_& m) {
             const py::tuple t = sized(state, 2, "Xform3D");
             const R3 r = rotationFromState(t[0], "Xform3D");
             const py::tuple p = sized(positionOf(t[1]), 3, "Xform3D position");
-            return X3(r, V3(finiteNumber(p, 0, "Xform3D position"),
-                            finiteNumber(p, 1, "Xform3D position"),
-                            finiteNumber(p, 2, "Xform3D position")));
+            return X3(
+                r,
+                V3(finiteNumber(p, 0, "Xform3D position"), finiteNumber(p, 1, "Xform3D position"),
+                   finiteNumber(p, 2, "Xform3D position")));
         }));
 }
 
