@@ -113,6 +113,10 @@ def test_every_distribution_pickles_with_its_parameters_and_bounds(make):
         original.set_bounds(0.5, 6.0)
     copy = pickle.loads(pickle.dumps(original))
     assert type(copy) is type(original)
+    if hasattr(original, "set_parameters"):  # repr: the constructor call, and the bounds when set
+        call, *bounds = repr(original).split(" bounded to ")
+        assert repr(eval("zelmath." + call)) == call and repr(copy) == repr(original)
+        assert bounds == ([] if isinstance(original, zelmath.UniformDistribution) else ["[0.5, 6.0]"])
     assert (copy.lower_bound, copy.upper_bound) == (original.lower_bound, original.upper_bound)
     generator = zelmath.RandomGenerator.instance()
     generator.reset_stream(9)
