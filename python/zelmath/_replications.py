@@ -271,18 +271,20 @@ def _run_processes(model, chunks, key, progress, size):
     broken."""
     context = multiprocessing.get_context("spawn")
     executor = concurrent.futures.ProcessPoolExecutor(max_workers=size, mp_context=context, initializer=_ignore_sigint)
-    futures = {}
+    futures, processes = {}, []
     try:
         for start, count in chunks:
             futures[executor.submit(_run_chunk, model, start, count, key)] = (start, count)
+        # the workers, while the pool still lists them (a broken pool forgets them)
+        processes = list((getattr(executor, "_processes", None) or {}).values())
         rows = _collect(futures, concurrent.futures.as_completed, lambda f: f.cancel(), progress)
     except concurrent.futures.process.BrokenProcessPool as e:
         unfinished = [span for future, span in futures.items() if _broken(future)]
-        _kill(executor)
+        _kill(executor, processes)
         raise _zelmath.Error(f"zelmath.replicate: a worker process ended abruptly (killed, or the model "
                              f"crashed or exited it) while it ran replications among {_ranges(unfinished)}") from e
     except BaseException:
-        _kill(executor)
+        _kill(executor, processes)
         raise
     executor.shutdown(wait=True)
     return rows
@@ -295,8 +297,8 @@ def _broken(future):
     return not future.cancelled() and isinstance(future.exception(), concurrent.futures.process.BrokenProcessPool)
 
 
-def _kill(executor):
-    processes = list((getattr(executor, "_processes", None) or {}).values())
+def _kill(executor, processes):
+    processes = processes + list((getattr(executor, "_processes", None) or {}).values())
     for process in processes:
         process.kill()
     for process in processes:
