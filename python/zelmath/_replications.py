@@ -377,7 +377,9 @@ def _run_dask(model, chunks_for, key, progress, client, workers, dashboard):
 
 
 def _is_main_test(test):
-    """`__name__ == "__main__"`, either way round."""
+    """`__name__ == "__main__"`, either way round, alone or as a term of an `and`."""
+    if isinstance(test, ast.BoolOp) and isinstance(test.op, ast.And):
+        return any(_is_main_test(term) for term in test.values)
     if not (isinstance(test, ast.Compare) and len(test.ops) == 1 and isinstance(test.ops[0], ast.Eq)):
         return False
     sides = {ast.dump(test.left), ast.dump(test.comparators[0])}
