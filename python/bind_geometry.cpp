@@ -28,13 +28,8 @@ V3 vector3From(py::handle object) {
     return V3(a.data());
 }
 
-// A rotation matrix from outside is accepted when it is one up to rounding: every element of
-// R^T R - I and det R - 1 within this tolerance (loose enough for float32 input and for values
-// printed to six digits; zero, rank-deficient, scaled or mirrored matrices fail it). The library
-// then re-orthonormalises it as usual.
-constexpr double kRotationTolerance = 1e-4;
+}  // namespace
 
-// ValueError unless the 3x3 matrix m(r, c) = p[r * stride + c] is a rotation (see above).
 void checkRotation(const double* p, std::size_t stride, const char* what) {
     auto at = [&](int r, int c) {
         return p[static_cast<std::size_t>(r) * stride + static_cast<std::size_t>(c)];
@@ -60,6 +55,8 @@ void checkRotation(const double* p, std::size_t stride, const char* what) {
         throw py::value_error(os.str());
     }
 }
+
+namespace {
 
 R3 rotateFrom(const InArray& a) {
     checkRotation(a.data(), 3, "Rotate3D");
@@ -93,22 +90,6 @@ R3 rotationOf(const Q3& q, const char* what) {
 V3 finiteVector(const V3& v, const char* what) {
     for (std::size_t i = 0; i < 3; ++i) finiteOr(v[i], what);
     return v;
-}
-
-// The nine stored scalars of a rotation, column by column (its state when pickled).
-double* rotationScalars(R3& r) {
-    return const_cast<double*>(&r(ZELMath3D::NDirection, ZELMath3D::XCoord));
-}
-py::tuple rotationState(const R3& r) {
-    const double* p = rotationScalars(const_cast<R3&>(r));
-    return py::make_tuple(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8]);
-}
-R3 rotationFromState(const py::tuple& t) {
-    if (t.size() != 9) throw py::value_error("Rotate3D: a pickled state holds 9 numbers");
-    R3 r;
-    double* p = rotationScalars(r);
-    for (std::size_t i = 0; i < 9; ++i) p[i] = t[i].cast<double>();
-    return r;
 }
 
 py::array_t<double> qtnArray(const Q3& q) {
@@ -407,11 +388,6 @@ void bindGeometry(py::module_& m) {
             },
             "Vector3D(x, y, z).");
     scalarOperators(vector);
-    vector.def(py::pickle([](const V3& v) { return py::make_tuple(v[0], v[1], v[2]); },
-                          [](const py::tuple& t) {
-                              return V3(t[0].cast<double>(), t[1].cast<double>(),
-                                        t[2].cast<double>());
-                          }));
     vector.attr("__array_ufunc__") = py::none();
     vector.attr("Zero") = V3::Zero;
     vector.attr("UnitX") = V3::UnitX;
@@ -461,20 +437,6 @@ void bindGeometry(py::module_& m) {
         .def(py::self != py::self, "Negation of ==.")
         .def("__str__", &streamed<E3>, "The library's text output: angles, then axes.");
     copyable(euler);
-    euler.def(py::pickle(
-        [](const E3& e) {
-            double a0, a1, a2;
-            Axis k0, k1, k2;
-            e.getAngles(a0, a1, a2);
-            e.getAxes(k0, k1, k2);
-            return py::make_tuple(a0, static_cast<int>(k0), a1, static_cast<int>(k1), a2,
-                                  static_cast<int>(k2));
-        },
-        [](const py::tuple& t) {
-            return E3(t[0].cast<double>(), static_cast<Axis>(t[1].cast<int>()), t[2].cast<double>(),
-                      static_cast<Axis>(t[3].cast<int>()), t[4].cast<double>(),
-                      static_cast<Axis>(t[5].cast<int>()));
-        }));
 
     py::class_<R3> rotate(
         m, "Rotate3D", py::buffer_protocol(),
@@ -539,7 +501,6 @@ void bindGeometry(py::module_& m) {
             },
             "Rotate3D([[...], [...], [...]]).");
     orientationMethods(rotate);
-    rotate.def(py::pickle(&rotationState, &rotationFromState));
     rotate.attr("Identity") = R3::Identity;
     copyable(rotate);
 
@@ -608,12 +569,6 @@ void bindGeometry(py::module_& m) {
                    "Interpolation by the equivalent axis and angle of the relative rotation (the "
                    "shorter way).");
     arrayProtocol(qtn, &qtnArray, "A new (4,) array (s, x, y, z).");
-    qtn.def(
-        py::pickle([](const Q3& q) { return py::make_tuple(q.s(), q.v()[0], q.v()[1], q.v()[2]); },
-                   [](const py::tuple& t) {
-                       return Q3(t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>(),
-                                 t[3].cast<double>());
-                   }));
     qtn.attr("Identity") = Q3::Identity;
     copyable(qtn);
 
@@ -685,14 +640,6 @@ void bindGeometry(py::module_& m) {
         xform, "a", "b", "A new Xform3D: the rotation by quaternion slerp, the position by lerp.",
         "A new Xform3D: the rotation by equivalent axis and angle, the position by lerp.");
     arrayProtocol(xform, &xformMatrix, "The (4, 4) homogeneous matrix.");
-    xform.def(py::pickle(
-        [](const X3& x) {
-            return py::make_tuple(rotationState(got<R3, &X3::getRotate, X3>(x)),
-                                  got<V3, &X3::getPosition, X3>(x));
-        },
-        [](const py::tuple& t) {
-            return X3(rotationFromState(t[0].cast<py::tuple>()), t[1].cast<V3>());
-        }));
     xform.attr("Identity") = X3::Identity;
     copyable(xform);
 }

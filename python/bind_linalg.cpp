@@ -459,7 +459,11 @@ void bindLinalg(py::module_& m) {
                 return py::make_tuple(
                     py::array_t<double>(static_cast<py::ssize_t>(v.length()), v.data()));
             },
-            [](const py::tuple& t) { return vectorFrom(t[0]); }));
+            [](const py::tuple& t) {
+                if (t.size() != 1)
+                    throw py::value_error("MathVector: a pickled state is a tuple of 1 item");
+                return vectorFrom(t[0]);
+            }));
     arithmetic(vector, "MathVector");
     py::implicitly_convertible<py::list, V>();
     py::implicitly_convertible<py::tuple, V>();
@@ -527,7 +531,12 @@ void bindLinalg(py::module_& m) {
             },
             "MathMatrix([[...], ...]).")
         .def(py::pickle([](const M& a) { return py::make_tuple(matrixArray(a)); },
-                        [](const py::tuple& t) { return matrixFrom(t[0]); }));
+                        [](const py::tuple& t) {
+                            if (t.size() != 1)
+                                throw py::value_error(
+                                    "MathMatrix: a pickled state is a tuple of 1 item");
+                            return matrixFrom(t[0]);
+                        }));
     arithmetic(matrix, "MathMatrix");
     arrayProtocol(matrix, &matrixArray, "A new (rows, cols) numpy array (a copy).");
     py::implicitly_convertible<py::list, M>();

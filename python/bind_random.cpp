@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace zelmath_python {
@@ -143,6 +145,17 @@ py::class_<D, Base> distribution(py::module_& m, const char* name, const char* d
     return cls;
 }
 
+// The parameters of `d` as its constructor takes them (for repr).
+template <class D>
+std::vector<py::object> shownParameters(const D& d) {
+    std::vector<py::object> out;
+    for (double x : d.GetParameters()) out.push_back(py::float_(x));
+    if constexpr (std::is_same_v<D, ZELTriangularDistribution>) std::swap(out[1], out[2]);
+    if constexpr (std::is_same_v<D, ZELErlangDistribution>)
+        out[1] = py::int_(static_cast<long long>(d.GetParameters()[1]));
+    return out;
+}
+
 // The constructor and set_parameters of a parametric distribution from one checking function
 // `check(args...)` and the C++ setter call `store(d, args...)`.
 template <class D, class... Args, class Check, class Store, class... Extra>
@@ -161,6 +174,22 @@ void parameters(py::class_<D, Base>& cls, Check check, Store store, const char* 
         },
         py::arg(names.name)...,
         "Replaces the parameters (same order and checks as the constructor).");
+    const std::vector<std::string> labels{names.name...};
+    cls.def(
+        "__repr__",
+        [labels](const py::object& self) {
+            const D& d = py::cast<const D&>(self);
+            const auto values = shownParameters(d);
+            std::string s = std::string(py::str(py::type::handle_of(self).attr("__name__"))) + "(";
+            for (std::size_t i = 0; i < labels.size() && i < values.size(); ++i)
+                s += (i ? ", " : "") + labels[i] + "=" + std::string(py::repr(values[i]));
+            s += ")";
+            if (!std::isinf(d.GetLowerBound()) || !std::isinf(d.GetUpperBound()))
+                s += " bounded to [" + std::string(py::repr(py::float_(d.GetLowerBound()))) + ", " +
+                    std::string(py::repr(py::float_(d.GetUpperBound()))) + "]";
+            return s;
+        },
+        "The class and its parameters (and bounds, when set).");
 }
 
 template <class D>

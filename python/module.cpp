@@ -2,8 +2,11 @@
 // Python exceptions and its assertion reports as Python warnings.
 #include "zelmath_bindings.h"
 
+#include <array>
 #include <cmath>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace zelmath_python {
 
@@ -38,7 +41,88 @@ void warnOnAssert(const char* category, const char* message, const char* file, i
     PyErr_WarnEx(gAssertionWarning, text.c_str(), 1);
 }
 
+// Objects made by `Class.__new__(Class)` and never initialised hold no C++ value. pybind11 gives
+// the methods of such an object freshly allocated, unconstructed memory: it allocates the value
+// lazily, through the class's `operator_new`, when the object is passed as an argument. That is
+// the only use of `operator_new` (constructors and __setstate__ allocate and construct in one
+// step), so every class of the module gets one that refuses instead, naming the class. The
+// normal path is untouched; a class added anywhere in the module is covered.
+constexpr std::size_t kMaxClasses = 128;
+std::array<std::string, kMaxClasses> gClassNames;
+
+template <std::size_t I>
+void* refuseUninitialised(std::size_t) {
+    throw py::type_error(gClassNames[I] +
+                         " object is not initialised (made by __new__ without __init__); create "
+                         "it by calling the class");
+}
+
+template <std::size_t... I>
+constexpr std::array<void* (*)(std::size_t), sizeof...(I)> refusers(std::index_sequence<I...>) {
+    return {&refuseUninitialised<I>...};
+}
+
+// pybind11 ignores __setstate__ (a constructor, for pickling) on an object already initialised:
+// the call would return as if the state had been set. Such a __setstate__ is wrapped to refuse.
+void refuseSecondSetState(py::handle cls) {
+    const py::object method = py::reinterpret_borrow<py::dict>(cls.attr("__dict__"))
+                                  .attr("get")("__setstate__", py::none());
+    const py::handle function = py::detail::get_function(method);
+    if (!function || !PyCFunction_Check(function.ptr())) return;
+    const py::handle self = PyCFunction_GET_SELF(function.ptr());
+    if (!self || !py::isinstance<py::capsule>(self)) return;
+    const auto capsule = py::reinterpret_borrow<py::capsule>(self);
+    if (!py::detail::is_function_record_capsule(capsule) ||
+        !capsule.get_pointer<py::detail::function_record>()->is_new_style_constructor)
+        return;
+    auto* type = reinterpret_cast<PyTypeObject*>(cls.ptr());
+    const std::string name = cls.attr("__qualname__").cast<std::string>();
+    cls.attr("__setstate__") = py::cpp_function(
+        [method, type, name](py::handle object, py::handle state) -> py::object {
+            if (PyObject_TypeCheck(object.ptr(), type) &&
+                reinterpret_cast<py::detail::instance*>(object.ptr())
+                    ->get_value_and_holder()
+                    .holder_constructed())
+                throw py::type_error(name +
+                                     ".__setstate__: the object is already initialised (a state "
+                                     "is set on an object made by __new__, as pickle does)");
+            return method(object, state);
+        },
+        // not named __setstate__: pybind11 would take it for a constructor and skip the call
+        py::name("set_pickled_state"), py::is_method(cls), py::arg("state"),
+        "Sets the pickled state of an object made by __new__ (as pickle does).");
+}
+
+void guardClasses(py::handle scope, std::set<PyObject*>& seen, std::size_t& used) {
+    static constexpr auto kRefusers = refusers(std::make_index_sequence<kMaxClasses>());
+    const py::dict names = scope.attr("__dict__");
+    for (const auto item : names) {
+        py::handle value = item.second;
+        if (!seen.insert(value.ptr()).second) continue;
+        if (PyModule_Check(value.ptr())) {
+            const std::string name = PyModule_GetName(value.ptr());
+            if (name.rfind("zelmath.", 0) == 0) guardClasses(value, seen, used);
+            continue;
+        }
+        if (!PyType_Check(value.ptr())) continue;
+        auto* type = reinterpret_cast<PyTypeObject*>(value.ptr());
+        py::detail::type_info* info = py::detail::get_type_info(type);
+        if (info == nullptr || info->type != type) continue;
+        if (used == kMaxClasses) throw std::logic_error("zelmath: raise kMaxClasses");
+        gClassNames[used] = value.attr("__qualname__").cast<std::string>();
+        info->operator_new = kRefusers[used++];
+        refuseSecondSetState(value);
+        guardClasses(value, seen, used);  // classes nested in a class
+    }
+}
+
 }  // namespace
+
+void refuseUninitialisedObjects(py::module_& m) {
+    std::set<PyObject*> seen;
+    std::size_t used = 0;
+    guardClasses(m, seen, used);
+}
 
 void raiseIfWarned() {
     if (PyErr_Occurred()) throw py::error_already_set();
@@ -160,9 +244,11 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindErrors(m);
     zelmath_python::bindLinalg(m);
     zelmath_python::bindGeometry(m);
+    zelmath_python::pickleGeometry(m);
     zelmath_python::bindSimTime(m);
     zelmath_python::bindStream(m);
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
     zelmath_python::bindKinematics(m);
+    zelmath_python::refuseUninitialisedObjects(m);  // last: it covers every class bound above
 }

@@ -30,6 +30,23 @@ void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
 
+/// The pickling of Vector3D, Euler3D, Rotate3D, Qtn3D and Xform3D (after bindGeometry): states
+/// are checked as the constructors check their arguments.
+void pickleGeometry(py::module_& m);
+
+/// A rotation matrix from outside is accepted when it is one up to rounding: every element of
+/// R^T R - I and det R - 1 within this tolerance (loose enough for float32 input and for values
+/// printed to six digits; zero, rank-deficient, scaled or mirrored matrices fail it).
+constexpr double kRotationTolerance = 1e-4;
+
+/// ValueError naming `what` unless the 3x3 matrix m(r, c) = p[r * stride + c] is finite and a
+/// rotation within kRotationTolerance.
+void checkRotation(const double* p, std::size_t stride, const char* what);
+
+/// Makes every pybind11 class of `m` (and of its submodules) raise TypeError, naming the class,
+/// when an object made by `__new__` without `__init__` is used. Called once, after the binders.
+void refuseUninitialisedObjects(py::module_& m);
+
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
 /// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,
 /// strings and anything else are refused with TypeError (never reinterpreted).

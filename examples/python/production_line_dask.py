@@ -92,5 +92,7 @@ def main():
     return 0 if same else 1
 
 
+# The guard is required: each Dask worker is a new process that imports this script again, and
+# must not start a study (and a cluster) of its own.
 if __name__ == "__main__":
     sys.exit(main())

@@ -1,8 +1,8 @@
-"""Bad input from Python: every risky call of the linear algebra, geometry and time bindings
-raises a clear exception; none crashes the interpreter or hangs.
+"""Bad input from Python: every risky call of the bindings raises a clear exception; none
+crashes the interpreter or hangs.
 
-The sweep runs in one child interpreter under a time limit, announcing each case before it runs
-it, so a crash or a hang names the case that caused it.
+The sweep runs in one child interpreter per family, announcing each case before it runs it, so a
+crash or a hang names the case that caused it; each case has its own time limit.
 """
 import json
 import os
@@ -12,8 +12,11 @@ import textwrap
 
 import pytest
 
-# (statement, name of the expected exception class). Names are looked up in zelmath first, then
-# in builtins.
+import zelmath
+
+# (statement, name of the expected exception class, or names separated by "|"; None, or "ok" among
+# the names: the statement may complete, its own assert checking the value). Names are looked up
+# in zelmath first, then in builtins.
 CASES = [
     # ---- linear algebra: shapes ----
     ("MathMatrix(np.eye(3)) + MathMatrix(np.eye(2))", "ValueError"),
@@ -141,41 +144,195 @@ CASES = [
     ("SimTime(1) + np.ones(2)", "TypeError"),
 ]
 
+# Model outputs, backends and clients of zelmath.replicate, and its results.
+REPLICATION_CASES = [
+    ("replicate(lambda r: ['1.5', '2'], 3)", "TypeError"),
+    ("replicate(lambda r: ['nan'], 3)", "TypeError"),
+    ("replicate(lambda r: bytearray(b'2.5'), 3)", "TypeError"),
+    ("replicate(lambda r: {1.0: 2.0}, 3)", "TypeError"),
+    ("replicate(lambda r: {1.0, 2.0}, 3)", "TypeError"),
+    ("replicate(lambda r: 1j, 3)", "TypeError"),
+    ("replicate(lambda r: np.ones((2, 2)), 3)", "TypeError"),
+    ("replicate(lambda r: np.array(['1']), 3)", "TypeError"),
+    ("replicate(lambda r: None, 3)", "TypeError"),
+    ("replicate(lambda r: 1.0, 3, backend='processes', workers=2)", "TypeError"),
+    ("replicate(lambda r: 1.0, 3, backend='dask', client=object())", "TypeError|ImportError"),
+    ("replicate(lambda r: 1.0, 3, dashboard=True)", "ValueError"),
+    ("ReplicationResults(np.zeros(3))", "TypeError"),
+    ("ReplicationResults(np.zeros((2, 2), dtype=complex))", "TypeError"),
+    ("ReplicationResults.join([ReplicationResults.__new__(ReplicationResults)])", "TypeError"),
+]
+
+# Pickled states from outside: checked as the constructors check their arguments; objects made by
+# __new__ alone (every class is swept by test_an_object_made_by_new_alone_refuses_to_be_used).
+STATE_CASES = [
+    ("RandomStream.__new__(RandomStream).random(10)", "TypeError"),
+    ("MathVector.__new__(MathVector)[0]", "TypeError"),
+    ("ReplicationResults.__new__(ReplicationResults).summary()", "TypeError"),
+    ("KinematicChain.__new__(KinematicChain).add_revolute(0, 1, 0)", "TypeError"),
+    ("Xform3D.__new__(Xform3D).__setstate__(((1.0, 0, 0, 0, 2.0, 0, 0, 0, 1.0), (0, 0, 0)))", "ValueError"),
+    ("Xform3D.__new__(Xform3D).__setstate__(((1.0, 0, 0, 0, 1.0, 0, 0, 0, 1.0), (np.nan, 0, 0)))", "ValueError"),
+    ("Xform3D.__new__(Xform3D).__setstate__(((1.0, 0, 0, 0, 1.0, 0, 0, 0, 1.0), ('0', 0, 0)))", "TypeError"),
+    ("Rotate3D.__new__(Rotate3D).__setstate__((1.0, 0, 0, 0, 1.0, 0, 0, 0, -1.0))", "ValueError"),
+    ("Rotate3D.__new__(Rotate3D).__setstate__((1.0,))", "ValueError"),
+    ("Euler3D.__new__(Euler3D).__setstate__((0.0, 7, 0.0, 1, 0.0, 2))", "ValueError"),
+    ("Euler3D.__new__(Euler3D).__setstate__((np.inf, 2, 0.0, 1, 0.0, 2))", "ValueError"),
+    ("Qtn3D.__new__(Qtn3D).__setstate__((np.nan, 0, 0, 0))", "ValueError"),
+    ("Vector3D.__new__(Vector3D).__setstate__((1.0, 2.0))", "ValueError"),
+    ("MathVector.__new__(MathVector).__setstate__(())", "ValueError"),
+    ("MathMatrix.__new__(MathMatrix).__setstate__((np.ones(3),))", "TypeError"),
+    ("x = Xform3D(); x.__setstate__(Xform3D(0.1, 1, 0, 0).__getstate__())", "TypeError"),
+    ("v = Vector3D(); v.__setstate__((1.0, 2.0, 3.0))", "TypeError"),
+    ("s = RandomStream.mrg32k3a(1, 2); s.__setstate__(('garbage',))", "TypeError|ValueError"),
+]
+
+# Cases whose fix lands in other branches (streams, kinematic chains, LU): the behaviour expected
+# once they are merged. Listed apart so that the list can be moved into its family afterwards.
+PENDING_CASES = {
+    "chains": [
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(np.zeros(6, complex))",
+         "TypeError"),
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+         "c.forward(np.array([None] * 6, dtype=object))", "TypeError"),
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(['0'] * 6)", "TypeError"),
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+         "c.inverse(c.forward(np.zeros(6)), np.zeros(6), position_tolerance=-1)", "ValueError"),
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+         "c.inverse(c.forward(np.zeros(6)), np.zeros(6), orientation_tolerance=np.nan)", "ValueError"),
+        ("c = KinematicChain(); [c.add_revolute(1e308, 1e308, 0) for _ in range(2)]; "
+         "c.inverse(Xform3D(), np.zeros(2))", "ValueError"),
+        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+         "c.forward(np.broadcast_to(np.zeros(6), (10**9, 6)))", "MemoryError"),
+        ("c = KinematicChain(); [c.add_revolute(0.1, 1, 0.5) for _ in range(6)]; "
+         "t = c.forward([0.3, 2.5, -1.9, 0.8, 2.2, -0.4]); "
+         "a, b = (c.inverse(t, np.full(6, -2.9), max_iterations=8, restarts=200, stream=RandomStream.classic(3))[1] "
+         "for _ in range(2)); assert (a.iterations, a.restarts) == (b.iterations, b.restarts)",
+         "ok|TypeError|ValueError"),  # the same restarts each time, or classic streams refused
+    ],
+    "lu": [
+        ("assert not LUFactor(np.full((3, 3), np.nan)).good", None),
+    ],
+}
+
+FAMILIES = {"linalg_geometry_time": CASES, "replications": REPLICATION_CASES, "states": STATE_CASES,
+            **{f"pending_{name}": cases for name, cases in PENDING_CASES.items()}}
+PENDING = pytest.mark.xfail(reason="fixed in another branch; passes once merged", strict=False)
+
 CHILD = textwrap.dedent("""
-    import builtins, json, sys, warnings
+    import builtins, json, signal, sys, warnings
     import numpy as np
     import zelmath
     from zelmath import *
     warnings.simplefilter("error", zelmath.AssertionWarning)
-    for i, (code, _) in enumerate(json.loads(sys.argv[1])):
+    signal.signal(signal.SIGALRM, lambda *_: sys.exit("hang"))
+    cases = json.loads(sys.argv[1])
+    for i, (code, expected) in enumerate(cases):
         print("start", i, flush=True)
+        signal.alarm(20)
         try:
             exec(code, {**vars(zelmath), "np": np})
-            outcome = "no exception"
+            outcome = "ok" if expected is None or "ok" in expected.split("|") else "no exception"
         except BaseException as e:
             outcome = type(e).__name__ + ": " + str(e)
-            expected = json.loads(sys.argv[1])[i][1]
-            cls = getattr(zelmath, expected, None) or getattr(builtins, expected)
-            if isinstance(e, cls) and str(e):
+            classes = tuple(getattr(zelmath, name, None) or getattr(builtins, name)
+                            for name in (expected or "").split("|") if name not in ("", "ok"))
+            if classes and isinstance(e, classes) and str(e):
                 outcome = "ok"
+        signal.alarm(0)
         print("done", i, json.dumps(outcome), flush=True)
 """)
 
 
-def test_every_bad_call_raises_a_clear_exception():
+def run_child(code, cases, timeout=300):
     env = dict(os.environ, PYTHONDONTWRITEBYTECODE="1")
     try:
-        run = subprocess.run([sys.executable, "-c", CHILD, json.dumps(CASES)], capture_output=True, text=True,
-                             timeout=300, env=env)
-        out, code = run.stdout, run.returncode
+        run = subprocess.run([sys.executable, "-c", code, json.dumps(cases)], capture_output=True, text=True,
+                             timeout=timeout, env=env)
+        return run.stdout, run.returncode, run.stderr
     except subprocess.TimeoutExpired as e:
-        out, code = (e.stdout or b"").decode() if isinstance(e.stdout, bytes) else (e.stdout or ""), "hang"
+        out = e.stdout.decode() if isinstance(e.stdout, bytes) else (e.stdout or "")
+        return out, "hang", ""
+
+
+@pytest.mark.parametrize("family", [pytest.param(name, marks=[PENDING] if name.startswith("pending_") else [])
+                                    for name in FAMILIES])
+def test_every_bad_call_raises_a_clear_exception(family):
+    cases = FAMILIES[family]
+    out, code, err = run_child(CHILD, cases)
     lines = out.splitlines()
     started = [int(line.split()[1]) for line in lines if line.startswith("start")]
     if code != 0:
-        culprit = CASES[started[-1]][0] if started else "(before the first case)"
-        pytest.fail(f"the child ended with {code} at: {culprit}\n{run.stderr if code != 'hang' else ''}")
+        culprit = cases[started[-1]][0] if started else "(before the first case)"
+        pytest.fail(f"the child ended with {code} at: {culprit}\n{err}")
     outcomes = {int(line.split()[1]): json.loads(line.split(" ", 2)[2]) for line in lines if line.startswith("done")}
-    wrong = [f"{CASES[i][0]}  (expected {CASES[i][1]}): {outcomes.get(i)}" for i in range(len(CASES))
+    wrong = [f"{cases[i][0]}  (expected {cases[i][1]}): {outcomes.get(i)}" for i in range(len(cases))
              if outcomes.get(i) != "ok"]
     assert not wrong, "\n".join(wrong)
+
+
+def bound_classes(module=zelmath._zelmath, seen=None):
+    """Every class of the extension and of its submodules, as "module:qualname"."""
+    seen = set() if seen is None else seen
+    for value in vars(module).values():
+        if id(value) in seen:
+            continue
+        seen.add(id(value))
+        if isinstance(value, type):
+            yield f"{value.__module__}:{value.__qualname__}"
+        elif type(value) is type(zelmath) and value.__name__.startswith("zelmath."):
+            yield from bound_classes(value, seen)
+
+
+UNINITIALISED = textwrap.dedent("""
+    import importlib, json, sys
+    module, name = sys.argv[1].split(":")
+    cls = importlib.import_module(module)
+    for part in name.split("."):
+        cls = getattr(cls, part)
+    obj = cls.__new__(cls)
+    pybind = type(cls).__name__ == "pybind11_type"
+    refused, other = 0, []
+    bases = [base for base in cls.__mro__ if type(base).__name__ == "pybind11_type"]
+    names = sorted({name for base in bases for name in vars(base)} - {"__new__", "__init__", "__setstate__"})
+    for attr in names:
+        raw = next(vars(base)[attr] for base in bases if attr in vars(base))
+        if type(raw).__name__ == "pybind11_static_property":  # the class's, not the object's
+            continue
+        if isinstance(raw, property):
+            calls = [lambda: raw.fget(obj)]
+        elif type(raw).__name__ == "instancemethod":
+            method = getattr(cls, attr)
+            calls = [lambda extra=extra: method(obj, *[None] * extra) for extra in range(4)]
+        else:
+            continue
+        for call in calls:
+            print(attr, flush=True)
+            try:
+                # NotImplemented: an operator given too few arguments; comparisons with another
+                # type answer False
+                if call() is not NotImplemented and attr not in ("__eq__", "__ne__"):
+                    other.append(f"{attr}: returned")
+            except TypeError as e:
+                if "not initialised" in str(e) and str(e).split()[0] in {base.__name__ for base in bases}:
+                    refused += 1
+                elif "incompatible function arguments" not in str(e):
+                    other.append(f"{attr}: {e}")
+            except Exception as e:
+                other.append(f"{attr}: {type(e).__name__}: {e}")
+    try:
+        repr(obj)
+    except TypeError:
+        pass
+    print(json.dumps({"pybind": pybind, "refused": refused, "other": other}))
+""")
+
+
+@pytest.mark.parametrize("name", sorted(set(bound_classes())))
+def test_an_object_made_by_new_alone_refuses_to_be_used(name):
+    """Every method and property of a class bound by pybind11 raises TypeError naming the class
+    (instead of reading memory never constructed); other types are usable or refuse at once."""
+    run = subprocess.run([sys.executable, "-c", UNINITIALISED, name], capture_output=True, text=True, timeout=60)
+    assert run.returncode == 0, f"crashed at {run.stdout.splitlines()[-1:]}: {run.stderr[-2000:]}"
+    result = json.loads(run.stdout.splitlines()[-1])
+    if result["pybind"]:
+        assert result["refused"] > 0 and not result["other"], result

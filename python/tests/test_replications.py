@@ -4,6 +4,12 @@ import math
 import multiprocessing
 import os
 import pickle
+import re
+import signal
+import subprocess
+import sys
+import threading
+import time
 
 import numpy as np
 import pytest
@@ -107,6 +113,10 @@ def test_every_distribution_pickles_with_its_parameters_and_bounds(make):
         original.set_bounds(0.5, 6.0)
     copy = pickle.loads(pickle.dumps(original))
     assert type(copy) is type(original)
+    if hasattr(original, "set_parameters"):  # repr: the constructor call, and the bounds when set
+        call, *bounds = repr(original).split(" bounded to ")
+        assert repr(eval("zelmath." + call)) == call and repr(copy) == repr(original)
+        assert bounds == ([] if isinstance(original, zelmath.UniformDistribution) else ["[0.5, 6.0]"])
     assert (copy.lower_bound, copy.upper_bound) == (original.lower_bound, original.upper_bound)
     generator = zelmath.RandomGenerator.instance()
     generator.reset_stream(9)
@@ -163,3 +173,134 @@ def test_dask_reruns_the_replications_of_a_dying_worker_and_reports_model_errors
             assert any("replication 23" in note for note in info.value.__notes__)
     finally:
         cluster.close()
+
+
+def killing_model(rep):
+    """Kills the worker process that runs replication 37, every time."""
+    if rep.index == 37:
+        os._exit(17)
+    return float(rep.index)
+
+
+def ranges_named(message):
+    return [tuple(map(int, m)) for m in re.findall(r"(\d+) to (\d+)", message)]
+
+
+def test_model_outputs_are_real_numbers_or_sequences_of_them():
+    outputs = [7, np.float32(0.5), np.int64(3), True, [1, 2.5], (np.float64(2),), np.array([1, 2], np.int8),
+               np.array(4.0)]
+    for out, expected in zip(outputs, [[7.0], [0.5], [3.0], [1.0], [1.0, 2.5], [2.0], [1.0, 2.0], [4.0]]):
+        assert zelmath.replicate(lambda rep: out, 2).values.tolist() == [expected] * 2
+    for bad in (["1.5", "2"], ["nan"], bytearray(b"2.5"), {1.0: 2.0}, {1.0, 2.0}, [1j], np.ones((2, 2)), None):
+        with pytest.raises(TypeError, match=r"replication 3: a model returns a real number") as info:
+            zelmath.replicate(lambda rep: 1.0 if rep.index < 3 else bad, 5)
+        assert any("replication 3" in note for note in info.value.__notes__)
+
+
+def test_a_process_pool_refuses_what_cannot_travel_and_names_what_killed_it():
+    with pytest.raises(TypeError, match=r'module-level function.*backend="threads"'):
+        zelmath.replicate(lambda rep: 1.0, 3, backend="processes", workers=2)
+    with pytest.raises(zelmath.Error, match="ended abruptly") as info:
+        zelmath.replicate(killing_model, 80, backend="processes", workers=2)
+    assert any(low <= 37 <= high for low, high in ranges_named(str(info.value)))
+    assert not multiprocessing.active_children()
+
+
+SCRIPT = """
+import sys, time, zelmath
+
+def model(rep):
+    if rep.index == 0:
+        print("running", flush=True)
+    time.sleep({sleep})
+    return rep.stream(0).next()
+
+{guard}zelmath.replicate(model, {n}, backend=sys.argv[1], workers=2)
+"""
+
+
+def run_script(tmp_path, backend, guard, interrupt=False, sleep=0.0, n=8):
+    path = tmp_path / f"study_{backend}.py"
+    path.write_text(SCRIPT.format(guard='if __name__ == "__main__":\n    ' if guard else "", sleep=sleep, n=n))
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    child = subprocess.Popen([sys.executable, str(path), backend], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             text=True, env=env, start_new_session=True)
+    try:
+        stopped = None
+        if interrupt:
+            assert child.stdout.readline() == "running\n"
+            time.sleep(0.3)
+            os.killpg(child.pid, signal.SIGINT)  # as a terminal's Ctrl-C: the whole process group
+            start = time.monotonic()
+            child.wait(timeout=60)
+            stopped = time.monotonic() - start
+        out, err = child.communicate(timeout=120)
+    finally:
+        child.kill()
+        child.communicate()
+    return child.returncode, err, stopped
+
+
+@pytest.mark.parametrize("backend", ["processes", "dask"])
+def test_a_script_without_the_main_guard_fails_at_once(tmp_path, backend):
+    if backend == "dask":
+        pytest.importorskip("distributed")
+    code, err, _ = run_script(tmp_path, backend, guard=False)
+    assert code == 1 and 'outside `if __name__ == "__main__":`' in err, err[-2000:]
+    # and the worker-side check, for what the script check cannot see: replicate() called while
+    # a worker imports the main script
+    path = tmp_path / f"study_{backend}.py"
+    child = subprocess.run([sys.executable, "-c", f"import runpy; runpy.run_path({str(path)!r}, run_name='__mp_main__')",
+                            "serial"], capture_output=True, text=True, timeout=60,
+                           env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+    assert "while a worker process was importing" in child.stderr, child.stderr[-2000:]
+
+
+def test_ctrl_c_stops_a_process_pool_at_once(tmp_path):
+    code, err, stopped = run_script(tmp_path, "processes", guard=True, interrupt=True, sleep=0.2, n=400)
+    assert code != 0 and "KeyboardInterrupt: zelmath.replicate: the study was interrupted" in err
+    assert stopped < 5  # about 0.2 s on an idle machine
+
+
+def test_the_study_cluster_listens_on_loopback_only_and_two_studies_do_not_clash(capsys):
+    psutil = pytest.importorskip("psutil")
+    serial, results, listening = reference(), {}, set()
+
+    def study(name, **options):
+        results[name] = reference(backend="dask", workers=1, **options)
+
+    threads = [threading.Thread(target=study, args=("plain",)),
+               threading.Thread(target=study, args=("dashboard",), kwargs={"dashboard": True})]
+    for thread in threads:
+        thread.start()
+    me = psutil.Process()
+    while any(thread.is_alive() for thread in threads):
+        for process in [me] + me.children(recursive=True):
+            try:
+                listening |= {c.laddr for c in process.connections("inet") if c.status == psutil.CONN_LISTEN}
+            except psutil.NoSuchProcess:
+                pass
+        time.sleep(0.05)
+    assert sorted(results) == ["dashboard", "plain"]
+    assert all(r.values.tobytes() == serial.values.tobytes() for r in results.values())
+    assert len(listening) >= 6 and {address.ip for address in listening} <= {"127.0.0.1", "::1"}, listening
+    assert re.search(r"dashboard is at http://127\.0\.0\.1:\d+/status", capsys.readouterr().err)
+    assert not multiprocessing.active_children()
+
+
+def test_dask_names_the_replications_that_kill_every_worker_and_refuses_a_foreign_client():
+    import dask  # type: ignore[import]
+
+    with dask.config.set({"distributed.scheduler.allowed-failures": 0}):
+        with pytest.raises(zelmath.Error, match="KilledWorker") as info:
+            zelmath.replicate(killing_model, 80, backend="dask", workers=1)
+    assert any(low <= 37 <= high for low, high in ranges_named(str(info.value)))
+    with pytest.raises(TypeError, match="not a distributed.Client|distributed.Client, not object"):
+        zelmath.replicate(study_model, 3, backend="dask", client=object())
+
+
+def test_ctrl_c_on_a_dask_study_says_so_in_one_line(tmp_path):
+    code, err, stopped = run_script(tmp_path, "dask", guard=True, interrupt=True, sleep=0.2, n=400)
+    assert code != 0 and err.count("Traceback") == 1, err[-3000:]
+    assert err.rstrip().endswith("KeyboardInterrupt: zelmath.replicate: the study was interrupted; "
+                                 "its workers were stopped")

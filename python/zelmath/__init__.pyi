@@ -721,7 +721,7 @@ class Replications:
 def replicate(model: Callable[[Replication], float | Sequence[float]], n: int, *,
               seed: int | Sequence[int] | None = None, engine: str = "mrg32k3a", backend: str = "serial",
               workers: int | None = None, client: Any = None, first: int = 0,
-              progress: bool = False) -> Replications: ...
+              progress: bool = False, dashboard: bool = False) -> Replications: ...
 
 # ---- kinematic chains ----------------------------------------------------------------------
 

@@ -6,11 +6,18 @@ row ``r - first`` of ``.values``. The statistics are computed once, afterwards, 
 order, by the C++ library. So ``.values`` and the summary have the same bits for every backend
 and worker count.
 """
+import ast
 import concurrent.futures
+import logging
+import multiprocessing
+import numbers
 import operator
 import os
 import pickle
+import signal
 import sys
+import threading
+import time
 import traceback
 
 import numpy as np
@@ -88,30 +95,44 @@ class _Failure:
         self.trace = trace
 
 
-def _as_row(out):
+def _not_an_output(index, what):
+    return TypeError(f"replication {index}: a model returns a real number or a sequence of real numbers "
+                     f"(a list, a tuple or a 1-D array), not {what}")
+
+
+def _as_row(out, index):
+    """The outputs of replication `index` as a tuple of floats. Strings, bytes, mappings, sets,
+    complex numbers and arrays of other shapes are refused rather than reinterpreted."""
     if type(out) is float:
         return (out,)
-    if isinstance(out, (str, bytes)):
-        raise TypeError(f"a model returns a float or a sequence of floats, not {type(out).__name__}")
-    try:
-        return (float(out),)
-    except TypeError:
-        pass
-    try:
+    if isinstance(out, (list, tuple)):
+        if all(type(v) is float for v in out):
+            return tuple(out)
+        for v in out:
+            if not isinstance(v, numbers.Real):
+                raise _not_an_output(index, f"a {type(out).__name__} holding a {type(v).__name__}")
         return tuple(float(v) for v in out)
-    except TypeError as e:
-        raise TypeError(f"a model returns a float or a sequence of floats, not {type(out).__name__} ({e})") from None
+    if isinstance(out, np.ndarray):
+        if out.ndim > 1 or out.dtype.kind not in "biuf":
+            raise _not_an_output(index, f"an array of shape {out.shape} and dtype {out.dtype}")
+        return tuple(out.astype(np.float64).reshape(-1).tolist()) if out.ndim == 1 else (float(out),)
+    if isinstance(out, numbers.Real):
+        return (float(out),)
+    raise _not_an_output(index, type(out).__name__)
 
 
-def _run_chunk(model, start, count, key):
-    """Replications start .. start + count - 1; stops at the first that raises. Returns the
-    rows (a tuple per replication) and the failure (or None)."""
+def _run_chunk(model, start, count, key, stop=None):
+    """Replications start .. start + count - 1; stops at the first that raises (or when `stop`,
+    an Event of the threads backend, is set). Returns the rows (a tuple per replication) and the
+    failure (or None)."""
     engine, package_seed, seed = key
     Replication = _zelmath.Replication
     rows = []
     for index in range(start, start + count):
+        if stop is not None and stop.is_set():
+            break
         try:
-            rows.append(_as_row(model(Replication(index, engine, package_seed, seed))))
+            rows.append(_as_row(model(Replication(index, engine, package_seed, seed)), index))
         except Exception as e:  # noqa: BLE001 - every model error is reported with its replication
             trace = traceback.format_exc()
             try:
@@ -222,37 +243,206 @@ def _collect(pending, as_completed, cancel, progress):
     return [rows[start] for start in sorted(rows)]
 
 
-def _run_executor(executor, model, chunks, key, progress):
+def _ranges(spans):
+    return ", ".join(f"{start} to {start + count - 1}" for start, count in sorted(spans))
+
+
+def _ignore_sigint():
+    """In worker processes: Ctrl-C is the parent's to handle (it stops the workers)."""
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
+
+
+def _run_threads(model, chunks, key, progress, size):
+    stop = threading.Event()
+    executor = concurrent.futures.ThreadPoolExecutor(max_workers=size)
     futures = {}
     try:
         for start, count in chunks:
-            futures[executor.submit(_run_chunk, model, start, count, key)] = (start, count)
+            futures[executor.submit(_run_chunk, model, start, count, key, stop)] = (start, count)
         return _collect(futures, concurrent.futures.as_completed, lambda f: f.cancel(), progress)
     finally:
+        stop.set()  # the chunks still running end after their current replication
         executor.shutdown(wait=True, cancel_futures=True)
 
 
-def _run_dask(model, chunks_for, key, progress, client, workers):
+def _run_processes(model, chunks, key, progress, size):
+    """A pool of spawned processes (on every platform: a worker imports the main module, as
+    Dask's do). Any way out but success kills the workers, without waiting on a pool that may be
+    broken."""
+    context = multiprocessing.get_context("spawn")
+    executor = concurrent.futures.ProcessPoolExecutor(max_workers=size, mp_context=context, initializer=_ignore_sigint)
+    futures, processes = {}, []
+    try:
+        for start, count in chunks:
+            futures[executor.submit(_run_chunk, model, start, count, key)] = (start, count)
+        # the workers, while the pool still lists them (a broken pool forgets them)
+        processes = list((getattr(executor, "_processes", None) or {}).values())
+        rows = _collect(futures, concurrent.futures.as_completed, lambda f: f.cancel(), progress)
+    except concurrent.futures.process.BrokenProcessPool as e:
+        unfinished = [span for future, span in futures.items() if _broken(future)]
+        _kill(executor, processes)
+        raise _zelmath.Error(f"zelmath.replicate: a worker process ended abruptly (killed, or the model "
+                             f"crashed or exited it) while it ran replications among {_ranges(unfinished)}") from e
+    except BaseException:
+        _kill(executor, processes)
+        raise
+    executor.shutdown(wait=True)
+    return rows
+
+
+def _broken(future):
+    """A chunk the pool did not finish: still pending, or failed with the pool."""
+    if not future.done():
+        return True
+    return not future.cancelled() and isinstance(future.exception(), concurrent.futures.process.BrokenProcessPool)
+
+
+def _kill(executor, processes):
+    processes = processes + list((getattr(executor, "_processes", None) or {}).values())
+    for process in processes:
+        process.kill()
+    for process in processes:
+        process.join(1.0)
+    executor.shutdown(wait=False, cancel_futures=True)
+
+
+class _IgnoreSigint:
+    """A Dask worker plugin: the study's own workers leave Ctrl-C to the study."""
+
+    name = "zelmath-ignore-sigint"
+
+    def setup(self, worker):
+        if threading.current_thread() is threading.main_thread():
+            _ignore_sigint()
+
+
+def _start_cluster(workers, dashboard):
+    """A LocalCluster for one study, on the loopback interface only: the scheduler, the nannies,
+    the workers and their HTTP endpoints on ports the system picks (studies started at once do
+    not clash); the dashboard only when asked for."""
     import distributed  # type: ignore[import]
 
-    cluster = None
-    if client is None:
-        cluster = distributed.LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
-                                           processes=True, dashboard_address=None)
-        client = distributed.Client(cluster)
-    futures = {}
+    loopback = "127.0.0.1:0"
+    cluster = distributed.LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
+                                       processes=True, host="127.0.0.1", scheduler_port=0,
+                                       dashboard_address=loopback, worker_dashboard_address=loopback,
+                                       scheduler_kwargs={"dashboard": bool(dashboard)})
+    client = distributed.Client(cluster)
+    if dashboard:
+        print(f"zelmath.replicate: the Dask dashboard is at {client.dashboard_link}", file=sys.stderr, flush=True)
+    return cluster, client
+
+
+def _run_dask(model, chunks_for, key, progress, client, workers, dashboard):
+    import distributed  # type: ignore[import]
+
+    if client is not None and not isinstance(client, distributed.Client):
+        raise TypeError(f"client must be a distributed.Client, not {type(client).__name__}")
     try:
+        distributed.protocol.pickle.dumps(model)
+    except Exception as e:  # noqa: BLE001 - whatever stops the model from travelling
+        raise TypeError(f'backend="dask": the model cannot be pickled ({type(e).__name__}: {e}); '
+                        'keep what it holds picklable, or use backend="threads"') from None
+    cluster = None
+    futures = {}
+    quiet = False
+    try:
+        if client is None:
+            cluster, client = _start_cluster(workers, dashboard)
+            client.register_worker_plugin(_IgnoreSigint())
         slots = sum(client.nthreads().values()) or 1
         for start, count in chunks_for(slots):
             future = client.submit(_run_chunk, model, start, count, key, pure=False)
             futures[future] = (start, count)
         return _collect(futures, distributed.as_completed, lambda f: f.cancel(), progress)
+    except distributed.KilledWorker as e:
+        raise _zelmath.Error(f"zelmath.replicate: the workers died every time they ran replications "
+                             f"{_ranges(_killed(futures, e))} (Dask KilledWorker)") from e
+    except KeyboardInterrupt:
+        quiet = True  # the cluster's own reports of the interruption would bury the one that matters
+        raise
     finally:
-        if cluster is not None:
-            client.close()
-            cluster.close()
-        else:
-            client.cancel(list(futures))
+        logger = logging.getLogger("distributed")
+        level = logger.level
+        if quiet:
+            logger.setLevel(logging.CRITICAL + 1)
+        try:
+            if cluster is not None:
+                client.close()
+                cluster.close()
+            elif client is not None:
+                client.cancel(list(futures))
+        finally:
+            logger.setLevel(level)
+
+
+def _is_main_test(test):
+    """`__name__ == "__main__"`, either way round, alone or as a term of an `and`."""
+    if isinstance(test, ast.BoolOp) and isinstance(test.op, ast.And):
+        return any(_is_main_test(term) for term in test.values)
+    if not (isinstance(test, ast.Compare) and len(test.ops) == 1 and isinstance(test.ops[0], ast.Eq)):
+        return False
+    sides = {ast.dump(test.left), ast.dump(test.comparators[0])}
+    return sides == {ast.dump(ast.Name("__name__", ast.Load())), ast.dump(ast.Constant("__main__"))}
+
+
+def _killed(futures, error):
+    """The chunks given up with `error`'s: a worker that dies takes every chunk it held, so its
+    culprit may be any of those that fail together (their states settle within moments)."""
+    import distributed  # type: ignore[import]
+
+    spans = {span for future, span in futures.items() if future.key == error.task}
+    deadline = time.monotonic() + 1.0
+    while time.monotonic() < deadline:
+        for future, span in futures.items():
+            if future.status == "error" and isinstance(future.exception(timeout=1), distributed.KilledWorker):
+                spans.add(span)
+        time.sleep(0.1)
+    return spans
+
+
+def _refuse_unguarded_start():
+    """Before starting worker processes: when the main script's top-level code makes this call
+    outside an `if __name__ == "__main__":` block, every worker would make it again on importing
+    the script (and start workers of its own). Refused in the parent, before any process starts;
+    without a script file (an interactive session, a notebook) there is nothing to check."""
+    main = sys.modules.get("__main__")
+    path = getattr(main, "__file__", None)
+    if main is None or not path:
+        return
+    frame = sys._getframe(1)
+    while frame is not None and not (frame.f_code.co_name == "<module>" and frame.f_globals is vars(main)):
+        frame = frame.f_back
+    if frame is None:
+        return
+    try:
+        with open(path, encoding="utf-8") as f:
+            tree = ast.parse(f.read())
+    except (OSError, SyntaxError, ValueError):
+        return
+    line = frame.f_lineno
+    for node in ast.walk(tree):
+        if isinstance(node, ast.If) and _is_main_test(node.test) and \
+                node.body[0].lineno <= line <= (node.body[-1].end_lineno or line):
+            return
+    raise RuntimeError(f"zelmath.replicate on worker processes was called by the top-level code of {path} "
+                       f'(line {line}) outside `if __name__ == "__main__":`; each worker imports the script '
+                       "again and would start the study again: start it under that guard")
+
+
+def _refuse_worker_import():
+    """replicate() run by the main script's top-level code while a worker process imports that
+    script (multiprocessing's spawn imports it as "__mp_main__"): the worker would start a study
+    of its own, and so on. Raised in the worker, so that its start fails at once."""
+    frame = sys._getframe(2)
+    while frame is not None:
+        if frame.f_code.co_name == "<module>" and frame.f_globals.get("__name__") == "__mp_main__":
+            script = frame.f_globals.get("__file__", "the main script")
+            raise RuntimeError(f"zelmath.replicate was called while a worker process was importing {script}: a "
+                               'script that runs a study on worker processes (backend "processes" or "dask") '
+                               'must start it under `if __name__ == "__main__":`, because each worker imports '
+                               "the script again")
+        frame = frame.f_back
 
 
 def _study_key(engine, seed):
@@ -276,7 +466,7 @@ def _study_key(engine, seed):
 
 
 def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", workers=None, client=None, first=0,
-              progress=False):
+              progress=False, dashboard=False):
     """Runs replications first .. first + n - 1 of ``model`` and returns their ``Replications``.
 
     ``model(rep)`` gets ``rep.index`` and ``rep.stream(source)`` (a ``RandomStream``) and returns
@@ -287,9 +477,12 @@ def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", worke
     - ``backend``: ``"serial"``; ``"threads"`` (a thread pool: helps models that release the
       GIL); ``"processes"`` (a process pool; the model must pickle); ``"dask"`` (the given
       ``distributed.Client``, or a ``LocalCluster`` of ``workers`` processes started for the
-      study and always closed afterwards; a worker that dies has its replications re-run).
-      ``workers``: the pool size (default: every CPU). Replications travel in chunks.
-    - ``progress=True`` shows a progress bar (tqdm when installed).
+      study on the loopback interface and always closed afterwards; a worker that dies has its
+      replications re-run). ``workers``: the pool size (default: every CPU). Replications
+      travel in chunks. Worker processes import the main script again: a script that uses
+      them starts its study under ``if __name__ == "__main__":`` (RuntimeError otherwise).
+    - ``progress=True`` shows a progress bar (tqdm when installed); ``dashboard=True`` gives
+      the study's own Dask cluster a dashboard on localhost and prints its address.
 
     A model that raises stops the study: its own exception is raised (after every worker
     stopped), with the replication in its notes (``zelmath.Error`` chained to it before Python
@@ -297,6 +490,7 @@ def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", worke
     number of outputs than the first replication raises ``zelmath.DomainError`` naming both.
     NaN outputs are kept and counted. The values are identical for every backend and worker count.
     """
+    _refuse_worker_import()
     n = operator.index(n)
     first = operator.index(first)
     if n < 0:
@@ -309,6 +503,17 @@ def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", worke
         raise ValueError(f"workers must be at least 1, got {workers}")
     if client is not None and backend != "dask":
         raise ValueError('client is for backend="dask"')
+    if dashboard and (backend != "dask" or client is not None):
+        raise ValueError('dashboard is for the cluster of backend="dask" without a client')
+    if backend == "processes" or (backend == "dask" and client is None):
+        _refuse_unguarded_start()
+    if backend == "processes":
+        try:
+            pickle.dumps(model)
+        except Exception as e:  # noqa: BLE001 - whatever stops the model from travelling
+            raise TypeError(f'backend="processes": the model cannot be pickled ({type(e).__name__}: {e}); '
+                            'make it a module-level function (or a functools.partial of one), or use '
+                            'backend="threads"') from None
     key = _study_key(engine, seed)
     _zelmath._check_study(n, key[0], key[1], key[2], first)
 
@@ -326,12 +531,14 @@ def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", worke
                 chunks.append(rows)
                 bar.update(count)
         elif backend == "dask":
-            chunks = _run_dask(model, lambda slots: _split(first, n, 8 * slots), key, bar, client, workers)
+            chunks = _run_dask(model, lambda slots: _split(first, n, 8 * slots), key, bar, client, workers,
+                               dashboard)
         else:
             size = workers or os.cpu_count() or 1
-            pool = (concurrent.futures.ThreadPoolExecutor if backend == "threads"
-                    else concurrent.futures.ProcessPoolExecutor)(max_workers=size)
-            chunks = _run_executor(pool, model, _split(first, n, 4 * size), key, bar)
+            run = _run_threads if backend == "threads" else _run_processes
+            chunks = run(model, _split(first, n, 4 * size), key, bar, size)
+    except KeyboardInterrupt:
+        raise KeyboardInterrupt("zelmath.replicate: the study was interrupted; its workers were stopped") from None
     finally:
         bar.close()
     values = _assemble(chunks, first, n)
