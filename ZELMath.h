@@ -12,7 +12,9 @@
 ///   (so they exist at -O0 and with any visibility setting). Members defined in a .cpp are
 ///   compiled into the library and exported through the class's ZELMATH_EXPORT.
 /// - A free function whose body lives in a .cpp is an inline template in the header that calls a
-///   static member of its class, so the one class instantiation covers it.
+///   static member of the class's internal companion `zel_internal::<Class>Ops<T>` (declared in
+///   the family's internal/ folder); a `template struct zel_internal::<Class>Ops<double>;` line
+///   beside the class's own instantiates and exports it.
 /// Adding a function is therefore its declaration and its definition, nothing else.
 ///
 /// Exactness: the results are fixed to the bit only without fused multiply-add. The CMake package

@@ -158,15 +158,15 @@ ZELMATH_POOL_COLD void spill(PoolThreadCache& c, std::size_t cls) noexcept {
 // the inline fast path in the header reaches it directly.
 __thread PoolThreadCache zel_internal::t_poolCache;
 
-ZELPoolAllocator ZELPoolAllocator::s_global;
-std::atomic<ZELPoolAllocator::FailureHook> ZELPoolAllocator::s_failureHook{nullptr};
+ZELPoolAllocator ZELPoolAllocator::global_;
+std::atomic<zel_internal::PoolFailureHook> ZELPoolAllocator::failureHook_{nullptr};
 
-ZELPoolAllocator::FailureHook ZELPoolAllocator::setFailureHook(FailureHook hook) noexcept {
-    return s_failureHook.exchange(hook, std::memory_order_acq_rel);
+zel_internal::PoolFailureHook zel_internal::setPoolFailureHook(PoolFailureHook hook) noexcept {
+    return ZELPoolAllocator::failureHook_.exchange(hook, std::memory_order_acq_rel);
 }
 
 void* ZELPoolAllocator::allocateSlow(std::size_t bytes) {
-    if (FailureHook hook = s_failureHook.load(std::memory_order_acquire)) {
+    if (zel_internal::PoolFailureHook hook = failureHook_.load(std::memory_order_acquire)) {
         if (hook(bytes)) throw std::bad_alloc();
     }
     if (ZELMATH_POOL_FORWARDS || bytes > MaxPooledBytes)

@@ -21,9 +21,8 @@
 /// so that use-after-free and overflows of pooled buffers are still caught (the inline path is
 /// compiled out, and a cache that the library never fills is never used).
 ///
-/// `allocate` throws `std::bad_alloc` when memory runs out. For tests, `setFailureHook` installs
-/// a predicate that is asked before each allocation; when it answers true the allocation throws
-/// `std::bad_alloc` instead.
+/// `allocate` throws `std::bad_alloc` when memory runs out. Tests make it fail on demand through
+/// `zel_internal::setPoolFailureHook` (foundation/internal/ZELPoolFailureHook.h).
 #ifndef ZELMATH_FOUNDATION_ZELPOOLALLOCATOR_H
 #define ZELMATH_FOUNDATION_ZELPOOLALLOCATOR_H
 
@@ -31,6 +30,7 @@
 /// @{
 
 #include "ZELMathExport.h"
+#include "foundation/internal/ZELPoolFailureHook.h"
 #include "foundation/internal/ZELPoolThreadCache.h"
 
 #include <atomic>
@@ -44,18 +44,16 @@ public:
     /// Blocks a thread keeps per size class before it hands a batch to the shared list.
     static constexpr std::uint32_t MaxCached = 128;
 
-    using FailureHook = bool (*)(std::size_t bytes);
-
     /// The one process-wide pool. It is constant-initialised and never destroyed, so buffers of
     /// objects with static storage duration can be returned to it at any time.
-    static ZELPoolAllocator* Global() noexcept { return &s_global; }
+    static ZELPoolAllocator* Global() noexcept { return &global_; }
 
     /// A block of at least `bytes` bytes (a zero-byte request gets a valid, unique block).
     void* allocate(std::size_t bytes) {
 #if !ZELMATH_POOL_FORWARDS
         const std::size_t cls = (bytes - 1) / Granularity;  // 0 bytes wraps round: out of line
         if (cls < zel_internal::PoolThreadCache::Classes &&
-            !s_failureHook.load(std::memory_order_relaxed)) {
+            !failureHook_.load(std::memory_order_relaxed)) {
             zel_internal::PoolThreadCache& c = zel_internal::t_poolCache;
             if (zel_internal::PoolFreeBlock* block = c.lists[cls]) {
                 c.lists[cls] = block->next;
@@ -84,9 +82,6 @@ public:
         deallocateSlow(p, bytes);
     }
 
-    /// Installs a failure predicate (null removes it); returns the previous one.
-    static FailureHook setFailureHook(FailureHook hook) noexcept;
-
     ZELPoolAllocator(const ZELPoolAllocator&) = delete;
     ZELPoolAllocator& operator=(const ZELPoolAllocator&) = delete;
 
@@ -100,8 +95,11 @@ private:
     /// blocks, null.
     void deallocateSlow(void* p, std::size_t bytes) noexcept;
 
-    static ZELPoolAllocator s_global;
-    static std::atomic<FailureHook> s_failureHook;
+    static ZELPoolAllocator global_;
+    static std::atomic<zel_internal::PoolFailureHook> failureHook_;
+
+    friend zel_internal::PoolFailureHook zel_internal::setPoolFailureHook(
+        zel_internal::PoolFailureHook hook) noexcept;
 };
 
 /// @}

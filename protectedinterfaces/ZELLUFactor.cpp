@@ -252,23 +252,21 @@ void ZELBasicLUFactor<T>::calculateConditionHigham() {
 // ---- the free functions -------------------------------------------------------------------------
 
 template <class T>
-typename ZELBasicLUFactor<T>::Vector ZELBasicLUFactor<T>::solveVector(const ZELBasicLUFactor& f,
-                                                                      const Vector& b) {
+ZELBasicMathVector<T> zel_internal::LUFactorOps<T>::solveVector(const Factor& f, const Vector& b) {
     const std::size_t n = b.length();
     if (!solvable(f, n)) return Vector(n, std::numeric_limits<T>::quiet_NaN());
     Vector x(b);
     if (n == 0) return x;
     T* xp = &x[0];
     const Index m = static_cast<Index>(n);
-    zel_internal::lu::applyInterchanges(f.pivot_.data(), xp, m);
-    zel_internal::lu::forwardSubstitute(f.lu_, xp, m);
-    zel_internal::lu::backSubstitute(f.lu_, xp, m);
+    zel_internal::lu::applyInterchanges(f.getPivot().data(), xp, m);
+    zel_internal::lu::forwardSubstitute(f.getLU(), xp, m);
+    zel_internal::lu::backSubstitute(f.getLU(), xp, m);
     return x;
 }
 
 template <class T>
-typename ZELBasicLUFactor<T>::Matrix ZELBasicLUFactor<T>::solveMatrix(const ZELBasicLUFactor& f,
-                                                                      const Matrix& b) {
+ZELBasicMathMatrix<T> zel_internal::LUFactorOps<T>::solveMatrix(const Factor& f, const Matrix& b) {
     if (!solvable(f, b.rows()))
         return Matrix(f.dimension(), b.cols(), std::numeric_limits<T>::quiet_NaN());
     return solveColumns(f, b.cols(), [&b](Index r, Index c) {
@@ -279,35 +277,35 @@ typename ZELBasicLUFactor<T>::Matrix ZELBasicLUFactor<T>::solveMatrix(const ZELB
 // The stored identity has 1.0 on the diagonal and 0.0 elsewhere; its elements are produced
 // directly instead of copying it.
 template <class T>
-typename ZELBasicLUFactor<T>::Matrix ZELBasicLUFactor<T>::inverseOf(const ZELBasicLUFactor& f) {
+ZELBasicMathMatrix<T> zel_internal::LUFactorOps<T>::inverse(const Factor& f) {
     const std::size_t n = f.dimension();
     if (!f.good()) return Matrix(n, n, std::numeric_limits<T>::quiet_NaN());
     return solveColumns(f, n, [](Index r, Index c) { return r == c ? T(1) : T(0); });
 }
 
 template <class T>
-T ZELBasicLUFactor<T>::determinantOf(const ZELBasicLUFactor& f) {
+T zel_internal::LUFactorOps<T>::determinant(const Factor& f) {
     T det = T(1);
-    for (std::size_t i = 0; i < f.dimension(); ++i) det *= f.lu_(i, i);
-    for (std::size_t k = 0; k < f.pivot_.size(); ++k)
-        if (f.pivot_[k] != static_cast<int>(k + 1)) det = -det;
+    for (std::size_t i = 0; i < f.dimension(); ++i) det *= f.getLU()(i, i);
+    for (std::size_t k = 0; k < f.getPivot().size(); ++k)
+        if (f.getPivot()[k] != static_cast<int>(k + 1)) det = -det;
     return det;
 }
 
 template <class T>
-void ZELBasicLUFactor<T>::forwardSubstitute(const Matrix& m, Vector& b) {
+void zel_internal::LUFactorOps<T>::forwardSubstitute(const Matrix& m, Vector& b) {
     const Index n = static_cast<Index>(b.length());
     if (n >= 2) zel_internal::lu::forwardSubstitute(m, &b[0], n);
 }
 
 template <class T>
-void ZELBasicLUFactor<T>::backSubstitute(const Matrix& m, Vector& b) {
+void zel_internal::LUFactorOps<T>::backSubstitute(const Matrix& m, Vector& b) {
     const Index n = static_cast<Index>(b.length());
     if (n > 0) zel_internal::lu::backSubstitute(m, &b[0], n);
 }
 
 template <class T>
-std::ostream& ZELBasicLUFactor<T>::print(std::ostream& os, const ZELBasicLUFactor& f) {
+std::ostream& zel_internal::LUFactorOps<T>::print(std::ostream& os, const Factor& f) {
     os << "\n The LU matrix is " << f.getLU() << "The pivot vector is [ ";
     for (int p : f.getPivot()) os << p << " ";
     os << "]\n";
@@ -315,3 +313,4 @@ std::ostream& ZELBasicLUFactor<T>::print(std::ostream& os, const ZELBasicLUFacto
 }
 
 template class ZELBasicLUFactor<double>;
+template struct zel_internal::LUFactorOps<double>;

@@ -18,7 +18,10 @@
 /// the matrix's scale) stops the factorisation at once; the four-argument `factor` chooses the
 /// threshold (see there). fail() becomes true and good() false, the failing column holds its
 /// updated, interchanged values (not divided by the pivot), the later columns keep A's values
-/// untouched, and the later pivot entries stay 0. Nothing is thrown.
+/// untouched, and the later pivot entries stay 0. Nothing is thrown. A NaN pivot never fails (its
+/// magnitude is not at or below any threshold), so a matrix holding a NaN, or infinities whose
+/// elimination makes one, factors with good() true; its factors, solutions, inverse and
+/// determinant are then NaN. Callers who need to know test the input for finiteness.
 ///
 /// Choices made where the behaviour is otherwise open:
 /// - A 0 x 0 matrix factors successfully: good() is true, the LU matrix is 0 x 0, the pivot
@@ -52,6 +55,7 @@
 #include "ZELMathExport.h"
 #include "foundation/internal/ZELNearRules.h"
 #include "foundation/scl_vector.h"
+#include "protectedinterfaces/internal/ZELLUFactorOps.h"
 #include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELMathVector.h"
 
@@ -150,24 +154,6 @@ public:
         *b = t;
     }
 
-    /// \name Implementation of the free functions below
-    /// @{
-    /// solve(f, b).
-    static Vector solveVector(const ZELBasicLUFactor& f, const Vector& b);
-    /// solve(f, B).
-    static Matrix solveMatrix(const ZELBasicLUFactor& f, const Matrix& b);
-    /// inverse(f).
-    static Matrix inverseOf(const ZELBasicLUFactor& f);
-    /// determinant(f).
-    static T determinantOf(const ZELBasicLUFactor& f);
-    /// solveLower(m, b).
-    static void forwardSubstitute(const Matrix& m, Vector& b);
-    /// solveUpper(m, b), in place.
-    static void backSubstitute(const Matrix& m, Vector& b);
-    /// operator<<(os, f).
-    static std::ostream& print(std::ostream& os, const ZELBasicLUFactor& f);
-    /// @}
-
 private:
     /// Runs the factorisation of the LU matrix in place with the given pivot threshold.
     void justFactor(T threshold);
@@ -194,24 +180,24 @@ private:
 /// x with A*x = b. b must have dimension() elements (otherwise: NaNs, see above).
 template <class T>
 inline ZELBasicMathVector<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathVector<T>& b) {
-    return ZELBasicLUFactor<T>::solveVector(f, b);
+    return zel_internal::LUFactorOps<T>::solveVector(f, b);
 }
 /// X with A*X = B; column j of X gets exactly the bits of solve(f, column j of B). B must have
 /// dimension() rows.
 template <class T>
 inline ZELBasicMathMatrix<T> solve(const ZELBasicLUFactor<T>& f, const ZELBasicMathMatrix<T>& b) {
-    return ZELBasicLUFactor<T>::solveMatrix(f, b);
+    return zel_internal::LUFactorOps<T>::solveMatrix(f, b);
 }
 /// A^-1, i.e. solve(f, identity); NaNs when f holds no successful factorisation.
 template <class T>
 inline ZELBasicMathMatrix<T> inverse(const ZELBasicLUFactor<T>& f) {
-    return ZELBasicLUFactor<T>::inverseOf(f);
+    return zel_internal::LUFactorOps<T>::inverse(f);
 }
 /// The product of U's diagonal in increasing index from 1.0, negated once per pivot entry k with
 /// p_k != k.
 template <class T>
 inline T determinant(const ZELBasicLUFactor<T>& f) {
-    return ZELBasicLUFactor<T>::determinantOf(f);
+    return zel_internal::LUFactorOps<T>::determinant(f);
 }
 
 /// solve(f, b) for f factored from A on the spot, without a condition estimate.
@@ -241,7 +227,7 @@ inline T determinant(const ZELBasicMathMatrix<T>& a) {
 template <class T>
 inline ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
     if (!zel_internal::sizesFit(m.rows() >= b.length() && m.cols() >= b.length())) return b;
-    ZELBasicLUFactor<T>::forwardSubstitute(m, b);
+    zel_internal::LUFactorOps<T>::forwardSubstitute(m, b);
     return b;
 }
 /// Back substitution with the upper triangle of M, in place over b's length; returns a copy of
@@ -249,7 +235,7 @@ inline ZELBasicMathVector<T>& solveLower(const ZELBasicMathMatrix<T>& m, ZELBasi
 template <class T>
 inline ZELBasicMathVector<T> solveUpper(const ZELBasicMathMatrix<T>& m, ZELBasicMathVector<T>& b) {
     if (!zel_internal::sizesFit(m.rows() >= b.length() && m.cols() >= b.length())) return b;
-    ZELBasicLUFactor<T>::backSubstitute(m, b);
+    zel_internal::LUFactorOps<T>::backSubstitute(m, b);
     return b;
 }
 
@@ -273,7 +259,7 @@ inline bool ZELNearRel(const ZELBasicLUFactor<T>& a, const ZELBasicLUFactor<T>& 
 /// "\n The LU matrix is ", the LU matrix, "The pivot vector is [ ", each entry and " ", "]\n".
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicLUFactor<T>& f) {
-    return ZELBasicLUFactor<T>::print(os, f);
+    return zel_internal::LUFactorOps<T>::print(os, f);
 }
 
 using ZELLUFactor = ZELBasicLUFactor<double>;

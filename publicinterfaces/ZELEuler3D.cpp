@@ -5,7 +5,7 @@
 #include <ostream>
 
 template <class T>
-std::ostream& ZELBasicEuler3D<T>::write(std::ostream& os, const ZELBasicEuler3D& e) {
+std::ostream& zel_internal::Euler3DOps<T>::print(std::ostream& os, const ZELBasicEuler3D<T>& e) {
     T a[3];
     ZELMath3D::AxisType k[3];
     e.getAngles(a[0], a[1], a[2]);
@@ -16,3 +16,4 @@ std::ostream& ZELBasicEuler3D<T>::write(std::ostream& os, const ZELBasicEuler3D&
 }
 
 template class ZELBasicEuler3D<double>;
+template struct zel_internal::Euler3DOps<double>;

@@ -20,6 +20,7 @@
 
 #include "ZELMathExport.h"
 #include "publicinterfaces/ZELMath3D.h"
+#include "publicinterfaces/internal/ZELGeometryOps.h"
 
 #include <iosfwd>
 
@@ -79,13 +80,6 @@ public:
     }
     constexpr bool operator!=(const ZELBasicEuler3D& b) const noexcept { return !(*this == b); }
 
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// operator<<: the angles as a math vector, then the axes.
-    static std::ostream& write(std::ostream& os, const ZELBasicEuler3D& e);
-
-    /// @}
 private:
     template <class U>
     static void putThree(U* to, const U& u0, const U& u1, const U& u2) noexcept {
@@ -108,7 +102,7 @@ private:
 /// with the axes as integers and no line break.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicEuler3D<T>& e) {
-    return ZELBasicEuler3D<T>::write(os, e);
+    return zel_internal::Euler3DOps<T>::print(os, e);
 }
 
 // The constants, defined here so that every user sees their constant initialisers.

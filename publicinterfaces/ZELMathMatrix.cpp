@@ -20,24 +20,24 @@ ZELBasicMathMatrix<T>::ZELBasicMathMatrix() {
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, UninitializedType) {
     localAllocate(r, c);
-    _numRows = r;
-    _numCols = c;
+    numRows_ = r;
+    numCols_ = c;
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(std::size_t r, std::size_t c, const T& value) {
     localAllocate(r, c, r);
-    _numRows = r;
-    _numCols = c;
+    numRows_ = r;
+    numCols_ = c;
     *this = value;
 }
 
 template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const T* values, std::size_t r, std::size_t c) {
     localAllocate(r, c, r);
-    _numRows = r;
-    _numCols = c;
-    for (std::size_t i = 0; i < r; ++i) Vector::Assign(_rows[i]._data, c, values + i * c);
+    numRows_ = r;
+    numCols_ = c;
+    for (std::size_t i = 0; i < r; ++i) Vector::Assign(rows_[i].data_, c, values + i * c);
 }
 
 template <class T>
@@ -48,7 +48,7 @@ template <class T>
 ZELBasicMathMatrix<T>::ZELBasicMathMatrix(const ZELBasicMathMatrix& a) {
     allocateLike(a);
     for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
-        Vector::Assign(_rows[i]._data, c, a._rows[i]._data);
+        Vector::Assign(rows_[i].data_, c, a.rows_[i].data_);
 }
 
 namespace {
@@ -250,41 +250,41 @@ void ZELBasicMathMatrix<T>::TimesVectorInto(T* out, const ZELBasicMathMatrix& a,
 template <class T>
 void ZELBasicMathMatrix<T>::reshape(std::size_t r, std::size_t c, bool zeroFill) {
     const std::size_t oldRows = rows();
-    if (r > _rowCapacity) {
+    if (r > rowCapacity_) {
         // A new row array of zeros; the old rows' leading columns are copied over.
-        Vector* fresh = makeRows(_allocator, r, c);
+        Vector* fresh = makeRows(allocator_, r, c);
         const std::size_t keep = cols() < c ? cols() : c;
         for (std::size_t i = 0; i < oldRows; ++i)
-            Vector::Assign(fresh[i]._data, keep, _rows[i]._data);
+            Vector::Assign(fresh[i].data_, keep, rows_[i].data_);
         releaseRows();
-        _rows = fresh;
-        _rows1 = oneBased(fresh);
-        _rowCapacity = r;
+        rows_ = fresh;
+        rows1_ = oneBased(fresh);
+        rowCapacity_ = r;
     } else {
         // Rows that must grow get their buffers first, so that a failure changes nothing.
         std::size_t growing = 0;
         for (std::size_t i = 0; i < r; ++i)
-            if (_rows[i]._capacity < c) ++growing;
+            if (rows_[i].capacity_ < c) ++growing;
         std::vector<T*> buffers;
         if (growing) {
             buffers.reserve(growing);
             try {
-                for (std::size_t k = 0; k < growing; ++k) buffers.push_back(_rows[0].newBuffer(c));
+                for (std::size_t k = 0; k < growing; ++k) buffers.push_back(rows_[0].newBuffer(c));
             } catch (...) {
-                for (T* p : buffers) _allocator->deallocate(p, c * sizeof(T));
+                for (T* p : buffers) allocator_->deallocate(p, c * sizeof(T));
                 throw;
             }
         }
         std::size_t next = 0;
         for (std::size_t i = 0; i < r; ++i) {
-            Vector& row = _rows[i];
-            row.reallocateWith(c, zeroFill, row._capacity < c ? buffers[next++] : nullptr);
+            Vector& row = rows_[i];
+            row.reallocateWith(c, zeroFill, row.capacity_ < c ? buffers[next++] : nullptr);
         }
     }
     if (zeroFill)
-        for (std::size_t i = oldRows; i < r; ++i) Vector::Assign(_rows[i]._data, c, T(0));
-    _numRows = r;
-    _numCols = c;
+        for (std::size_t i = oldRows; i < r; ++i) Vector::Assign(rows_[i].data_, c, T(0));
+    numRows_ = r;
+    numCols_ = c;
 }
 
 template <class T>
@@ -292,49 +292,49 @@ ZELBasicMathMatrix<T>& ZELBasicMathMatrix<T>::operator=(const ZELBasicMathMatrix
     if (this == &b) return *this;
     reshape(b.rows(), b.cols(), false);
     for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
-        Vector::Assign(_rows[i]._data, c, b._rows[i]._data);
+        Vector::Assign(rows_[i].data_, c, b.rows_[i].data_);
     return *this;
 }
 
-// ---- implementation of the free functions -------------------------------------------------------
+// ---- the work behind the free functions --------------------------------------------------------
 
 template <class T>
-typename ZELBasicMathMatrix<T>::Vector ZELBasicMathMatrix<T>::VectorTimes(
-    const Vector& v, const ZELBasicMathMatrix& a) {
+ZELBasicMathVector<T> zel_internal::MathMatrixOps<T>::vectorTimes(const Vector& v,
+                                                                  const Matrix& a) {
     Vector out(a.cols(), T(0));
-    vectorTimes(out.data(), v.data(), v.length(), a);
+    ::vectorTimes(out.data(), v.data(), v.length(), a);
     return out;
 }
 
 template <class T>
-ZELBasicMathMatrix<T> ZELBasicMathMatrix<T>::Transpose(const ZELBasicMathMatrix& a) {
+ZELBasicMathMatrix<T> zel_internal::MathMatrixOps<T>::transpose(const Matrix& a) {
     const std::size_t r = a.rows();
     const std::size_t c = a.cols();
-    ZELBasicMathMatrix t(c, r, ZELUninitialized);
+    Matrix t(c, r, ZELUninitialized);
     for (std::size_t i = 0; i < r; ++i) {
-        const T* ai = a._rows[i]._data;
-        for (std::size_t j = 0; j < c; ++j) t._rows[j]._data[i] = ai[j];
+        const T* ai = a.row(i).data();
+        for (std::size_t j = 0; j < c; ++j) t.row(j).data()[i] = ai[j];
     }
     return t;
 }
 
 template <class T>
-T ZELBasicMathMatrix<T>::L1Norm(const ZELBasicMathMatrix& a) {
+T zel_internal::MathMatrixOps<T>::l1Norm(const Matrix& a) {
     T m = T(0);
     for (std::size_t j = 0, c = a.cols(); j < c; ++j) {
         T sum = T(0);
-        for (std::size_t i = 0, r = a.rows(); i < r; ++i) sum += std::fabs(a._rows[i]._data[j]);
+        for (std::size_t i = 0, r = a.rows(); i < r; ++i) sum += std::fabs(a.row(i).data()[j]);
         if (sum > m) m = sum;
     }
     return m;
 }
 
 template <class T>
-std::ostream& ZELBasicMathMatrix<T>::Print(std::ostream& os, const ZELBasicMathMatrix& a) {
+std::ostream& zel_internal::MathMatrixOps<T>::print(std::ostream& os, const Matrix& a) {
     os << static_cast<int>(a.rows()) << "X" << static_cast<int>(a.cols()) << ":"
        << "\n[\n";
     for (std::size_t i = 0, r = a.rows(); i < r; ++i) {
-        const T* ai = a._rows[i]._data;
+        const T* ai = a.row(i).data();
         for (std::size_t j = 0, c = a.cols(); j < c; ++j) os << std::setw(14) << ai[j] << " ";
         os << "\n";
     }
@@ -342,6 +342,8 @@ std::ostream& ZELBasicMathMatrix<T>::Print(std::ostream& os, const ZELBasicMathM
     return os;
 }
 
-// Compiles every member defined out of line (and so every free function that forwards to one)
-// into the library; members defined in the header are inline and instantiated by each user.
+// Compiles every member defined out of line (and the internal functions the free functions
+// forward to) into the library; members defined in the header are inline and instantiated by
+// each user.
 template class ZELBasicMathMatrix<double>;
+template struct zel_internal::MathMatrixOps<double>;

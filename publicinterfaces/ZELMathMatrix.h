@@ -44,6 +44,7 @@
 #include "publicinterfaces/ZELMathVector.h"
 
 #include "foundation/internal/ZELNearRules.h"
+#include "publicinterfaces/internal/ZELMathMatrixOps.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -93,8 +94,8 @@ public:
     /// a's columns of a(i, k) * b(k, j), accumulated from 0 in increasing k.
     ZELBasicMathMatrix(const ZELBasicMathMatrix& a, const ZELBasicMathMatrix& b, _ZELMulOp) {
         localAllocate(a.getRowCapacity(), b.cols(), a.rows());
-        _numRows = a._numRows;
-        _numCols = b._numCols;
+        numRows_ = a.numRows_;
+        numCols_ = b.numCols_;
         MultiplyInto(*this, a, b);
     }
     /// a(i, j) op s; a's shape and row capacity.
@@ -117,7 +118,7 @@ public:
     /// Destroys every row object and returns the row array (nothing for a moved-from matrix: the
     /// test is inline, so the temporary of `c = a * b` costs nothing once moved from).
     ~ZELBasicMathMatrix() {
-        if (_rows) releaseRows();
+        if (rows_) releaseRows();
     }
 
     /// @}
@@ -125,32 +126,32 @@ public:
     /// @{
 
     /// Number of rows; `numRows()` is the same.
-    std::size_t rows() const noexcept { return static_cast<std::size_t>(_numRows); }
-    std::size_t numRows() const noexcept { return static_cast<std::size_t>(_numRows); }
+    std::size_t rows() const noexcept { return static_cast<std::size_t>(numRows_); }
+    std::size_t numRows() const noexcept { return static_cast<std::size_t>(numRows_); }
     /// Number of columns; `numColumns()` is the same.
-    std::size_t cols() const noexcept { return static_cast<std::size_t>(_numCols); }
-    std::size_t numColumns() const noexcept { return static_cast<std::size_t>(_numCols); }
+    std::size_t cols() const noexcept { return static_cast<std::size_t>(numCols_); }
+    std::size_t numColumns() const noexcept { return static_cast<std::size_t>(numCols_); }
     /// Row objects in the row array.
-    std::size_t getRowCapacity() const noexcept { return static_cast<std::size_t>(_rowCapacity); }
+    std::size_t getRowCapacity() const noexcept { return static_cast<std::size_t>(rowCapacity_); }
 
     /// Row vector i counted from 0; `row(i)` is the same.
-    Vector& operator[](std::size_t i) noexcept { return _rows[i]; }
-    const Vector& operator[](std::size_t i) const noexcept { return _rows[i]; }
-    Vector& row(std::size_t i) noexcept { return _rows[i]; }
-    const Vector& row(std::size_t i) const noexcept { return _rows[i]; }
+    Vector& operator[](std::size_t i) noexcept { return rows_[i]; }
+    const Vector& operator[](std::size_t i) const noexcept { return rows_[i]; }
+    Vector& row(std::size_t i) noexcept { return rows_[i]; }
+    const Vector& row(std::size_t i) const noexcept { return rows_[i]; }
     /// A new vector of rows() elements holding column j.
     Vector col(std::size_t j) const {
         Vector v(rows(), ZELUninitialized);
-        Vector::Transform(v._data, rows(), [r = _rows, j](std::size_t i) { return r[i]._data[j]; });
+        Vector::Transform(v.data_, rows(), [r = rows_, j](std::size_t i) { return r[i].data_[j]; });
         return v;
     }
 
     /// Element (i, j) counted from 0.
-    T& operator()(std::size_t i, std::size_t j) noexcept { return _rows[i][j]; }
-    const T& operator()(std::size_t i, std::size_t j) const noexcept { return _rows[i][j]; }
+    T& operator()(std::size_t i, std::size_t j) noexcept { return rows_[i][j]; }
+    const T& operator()(std::size_t i, std::size_t j) const noexcept { return rows_[i][j]; }
     /// Element (i, j) counted from 1: element (i - 1, j - 1).
-    T& fromOne(std::size_t i, std::size_t j) noexcept { return _rows[i - 1][j - 1]; }
-    const T& fromOne(std::size_t i, std::size_t j) const noexcept { return _rows[i - 1][j - 1]; }
+    T& fromOne(std::size_t i, std::size_t j) noexcept { return rows_[i - 1][j - 1]; }
+    const T& fromOne(std::size_t i, std::size_t j) const noexcept { return rows_[i - 1][j - 1]; }
 
     /// Sets the shape to r x c. Elements inside both the old and the new shape keep their values.
     /// With zeroFill every other element is 0; without it, rows and columns that come back within
@@ -195,18 +196,18 @@ public:
     /// Row i becomes row i +- row i of b.
     ZELBasicMathMatrix& operator+=(const ZELBasicMathMatrix& b) {
         if (!fitsPartner(b)) return *this;
-        return update([&b](Vector& row, std::size_t i) { row += b._rows[i]; });
+        return update([&b](Vector& row, std::size_t i) { row += b.rows_[i]; });
     }
     ZELBasicMathMatrix& operator-=(const ZELBasicMathMatrix& b) {
         if (!fitsPartner(b)) return *this;
-        return update([&b](Vector& row, std::size_t i) { row -= b._rows[i]; });
+        return update([&b](Vector& row, std::size_t i) { row -= b.rows_[i]; });
     }
     /// Element-wise product. When b has more columns, this matrix is first resized to
     /// (rows(), b.cols()) with zero fill.
     ZELBasicMathMatrix& operator*=(const ZELBasicMathMatrix& b) {
         if (!fitsPartner(b)) return *this;
         if (b.cols() > cols()) resize(rows(), b.cols());
-        return update([&b](Vector& row, std::size_t i) { row *= b._rows[i]; });
+        return update([&b](Vector& row, std::size_t i) { row *= b.rows_[i]; });
     }
 
     /// Adds (subtracts) 1 to every element and returns the matrix; the postfix forms return nothing.
@@ -215,37 +216,16 @@ public:
     void operator++(int) { *this += T(1); }
     void operator--(int) { *this -= T(1); }
 
+    /// @}
+private:
+    template <class U>
+    friend struct zel_internal::MathMatrixOps;
+
     /// True when b has at least this matrix's rows and columns (reported in checked mode otherwise).
     bool fitsPartner(const ZELBasicMathMatrix& b) const noexcept {
         return zel_internal::sizesFit(b.rows() >= rows() && b.cols() >= cols());
     }
 
-    /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// Element-wise product, a's shape, row capacity a.rows().
-    static ZELBasicMathMatrix ElementProduct(const ZELBasicMathMatrix& a,
-                                             const ZELBasicMathMatrix& b) {
-        return ZELBasicMathMatrix(a, b, _ZELMulOp(), a.rows());
-    }
-    /// a * v: element i = ZELDot(row i of a, v).
-    static Vector TimesVector(const ZELBasicMathMatrix& a, const Vector& v) {
-        Vector out(ZELPoolAllocator::Global(), a.rows(), typename Vector::_RowTag());
-        TimesVectorInto(out._data, a, v._data);
-        return out;
-    }
-    /// v * a: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in increasing i.
-    static Vector VectorTimes(const Vector& v, const ZELBasicMathMatrix& a);
-    /// a's columns x a's rows, row capacity a.cols(), (j, i) = a(i, j).
-    static ZELBasicMathMatrix Transpose(const ZELBasicMathMatrix& a);
-    /// The largest column sum of absolute values.
-    static T L1Norm(const ZELBasicMathMatrix& a);
-    /// Writes a as `operator<<` describes.
-    static std::ostream& Print(std::ostream& os, const ZELBasicMathMatrix& a);
-
-    /// @}
-private:
     /// The one element-wise form between two matrices: a(i, j) op b(i, j), a's shape,
     /// `rowCapacity` row objects (at least a's rows).
     template <class Op>
@@ -272,8 +252,8 @@ private:
         std::size_t built = 0;
         try {
             for (; built < r; ++built) {
-                Vector* row = new (rows + built) Vector(allocator, c, typename Vector::_RowTag());
-                if (built >= written) Vector::Assign(row->_data, c, T(0));
+                Vector* row = new (rows + built) Vector(allocator, c, typename Vector::RowTag());
+                if (built >= written) Vector::Assign(row->data_, c, T(0));
             }
         } catch (...) {
             destroyRows(rows, built);
@@ -294,48 +274,48 @@ private:
     /// Takes and constructs a row array of r rows of c zeros (but see `written` of makeRows); sets
     /// the row pointers and the row capacity, not the counts.
     void localAllocate(std::size_t r, std::size_t c, std::size_t written = 0) {
-        _rows = makeRows(_allocator, r, c, written);
-        _rows1 = oneBased(_rows);
-        _rowCapacity = r;
+        rows_ = makeRows(allocator_, r, c, written);
+        rows1_ = oneBased(rows_);
+        rowCapacity_ = r;
     }
     /// The rows of a new element-wise result: a's shape and `rowCapacity` row objects (a's row
     /// capacity when not given), rows in use left for the caller to write.
     void allocateLike(const ZELBasicMathMatrix& a, std::size_t rowCapacity) {
         localAllocate(rowCapacity, a.cols(), a.rows());
-        _numRows = a._numRows;
-        _numCols = a._numCols;
+        numRows_ = a.numRows_;
+        numCols_ = a.numCols_;
     }
     void allocateLike(const ZELBasicMathMatrix& a) { allocateLike(a, a.getRowCapacity()); }
     /// Destroys every row object and returns the row array (the destructor's work).
     void releaseRows() noexcept {
-        if (!_rows) return;
-        destroyRows(_rows, getRowCapacity());
-        _allocator->deallocate(_rows, getRowCapacity() * sizeof(Vector));
+        if (!rows_) return;
+        destroyRows(rows_, getRowCapacity());
+        allocator_->deallocate(rows_, getRowCapacity() * sizeof(Vector));
     }
     /// Takes over a's row array, shape and pool (this matrix holds none); a becomes 0 x 0.
     void takeRows(ZELBasicMathMatrix& a) noexcept {
-        _rows = a._rows;
-        _rows1 = a._rows1;
-        _numRows = a._numRows;
-        _numCols = a._numCols;
-        _rowCapacity = a._rowCapacity;
-        _allocator = a._allocator;
+        rows_ = a.rows_;
+        rows1_ = a.rows1_;
+        numRows_ = a.numRows_;
+        numCols_ = a.numCols_;
+        rowCapacity_ = a.rowCapacity_;
+        allocator_ = a.allocator_;
         a.forgetRows();
     }
     /// 0 x 0 with no row array, without releasing the old one.
     void forgetRows() noexcept {
-        _rows = nullptr;
-        _rows1 = nullptr;
-        _numRows = 0;
-        _numCols = 0;
-        _rowCapacity = 0;
+        rows_ = nullptr;
+        rows1_ = nullptr;
+        numRows_ = 0;
+        numCols_ = 0;
+        rowCapacity_ = 0;
     }
     /// Writes every row i in use with `Vector::Transform`, the element function made by
     /// `rowFn(row i of a)`.
     template <class RowFn>
     void forEachRow(const ZELBasicMathMatrix& a, RowFn rowFn) noexcept {
         for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
-            Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data));
+            Vector::Transform(rows_[i].data_, c, rowFn(a.rows_[i].data_));
     }
     /// The same with `rowFn(row i of a, row i of b)`.
     /// A partner smaller than a (checked mode) leaves every element NaN instead.
@@ -344,25 +324,25 @@ private:
                     RowFn rowFn) noexcept {
         if (!a.fitsPartner(b)) {
             for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
-                Vector::Assign(_rows[i]._data, c, zel_internal::notComputed<T>());
+                Vector::Assign(rows_[i].data_, c, zel_internal::notComputed<T>());
             return;
         }
         for (std::size_t i = 0, r = rows(), c = cols(); i < r; ++i)
-            Vector::Transform(_rows[i]._data, c, rowFn(a._rows[i]._data, b._rows[i]._data));
+            Vector::Transform(rows_[i].data_, c, rowFn(a.rows_[i].data_, b.rows_[i].data_));
     }
     /// Applies the in-place row operation f(row i, i) to every row in use.
     template <class F>
     ZELBasicMathMatrix& update(F f) {
-        for (std::size_t i = 0, r = rows(); i < r; ++i) f(_rows[i], i);
+        for (std::size_t i = 0, r = rows(); i < r; ++i) f(rows_[i], i);
         return *this;
     }
 
-    Vector* _rows = nullptr;         ///< the row array
-    Vector* _rows1 = nullptr;        ///< _rows - 1 (kept for layout; never read)
-    std::uint64_t _numRows = 0;      ///< rows in use
-    std::uint64_t _numCols = 0;      ///< elements per row in use
-    std::uint64_t _rowCapacity = 0;  ///< row objects in the row array
-    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the row array
+    Vector* rows_ = nullptr;         ///< the row array
+    Vector* rows1_ = nullptr;        ///< rows_ - 1 (kept for layout; never read)
+    std::uint64_t numRows_ = 0;      ///< rows in use
+    std::uint64_t numCols_ = 0;      ///< elements per row in use
+    std::uint64_t rowCapacity_ = 0;  ///< row objects in the row array
+    ZELPoolAllocator* allocator_ = ZELPoolAllocator::Global();  ///< the pool of the row array
 };
 
 // ---- free operators ---------------------------------------------------------------------------
@@ -433,7 +413,7 @@ inline ZELBasicMathMatrix<T> operator/(const typename ZELBasicMathMatrix<T>::val
 template <class T>
 inline ZELBasicMathMatrix<T> elementProduct(const ZELBasicMathMatrix<T>& a,
                                             const ZELBasicMathMatrix<T>& b) {
-    return ZELBasicMathMatrix<T>::ElementProduct(a, b);
+    return zel_internal::MathMatrixOps<T>::elementProduct(a, b);
 }
 /// a.rows() elements: element i = ZELDot(row i of a, v); v needs at least a.cols() elements.
 template <class T>
@@ -441,7 +421,7 @@ inline ZELBasicMathVector<T> operator*(const ZELBasicMathMatrix<T>& a,
                                        const ZELBasicMathVector<T>& v) {
     if (!zel_internal::sizesFit(v.length() >= a.cols()))
         return ZELBasicMathVector<T>(a.rows(), zel_internal::notComputed<T>());
-    return ZELBasicMathMatrix<T>::TimesVector(a, v);
+    return zel_internal::MathMatrixOps<T>::timesVector(a, v);
 }
 /// a.cols() elements: element j = sum over i below v.length() of v[i] * a(i, j), from 0 in
 /// increasing i.
@@ -450,12 +430,12 @@ inline ZELBasicMathVector<T> operator*(const ZELBasicMathVector<T>& v,
                                        const ZELBasicMathMatrix<T>& a) {
     if (!zel_internal::sizesFit(v.length() <= a.rows()))
         return ZELBasicMathVector<T>(a.cols(), zel_internal::notComputed<T>());
-    return ZELBasicMathMatrix<T>::VectorTimes(v, a);
+    return zel_internal::MathMatrixOps<T>::vectorTimes(v, a);
 }
 /// a.cols() x a.rows(), row capacity a.cols().
 template <class T>
 inline ZELBasicMathMatrix<T> transpose(const ZELBasicMathMatrix<T>& a) {
-    return ZELBasicMathMatrix<T>::Transpose(a);
+    return zel_internal::MathMatrixOps<T>::transpose(a);
 }
 
 // ---- comparisons ------------------------------------------------------------------------------
@@ -481,7 +461,7 @@ inline bool operator<(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<T
 /// Largest column sum of absolute values; 0 without columns.
 template <class T>
 inline T ZELL1Norm(const ZELBasicMathMatrix<T>& a) {
-    return ZELBasicMathMatrix<T>::L1Norm(a);
+    return zel_internal::MathMatrixOps<T>::l1Norm(a);
 }
 /// Largest absolute value of any element (not the largest row sum); 0 without rows.
 template <class T>
@@ -513,7 +493,7 @@ inline bool ZELNearRel(const ZELBasicMathMatrix<T>& a, const ZELBasicMathMatrix<
 /// " " and ended by "\n", then "]\n". Numbers use the stream's fill and floating-point flags.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicMathMatrix<T>& a) {
-    return ZELBasicMathMatrix<T>::Print(os, a);
+    return zel_internal::MathMatrixOps<T>::print(os, a);
 }
 
 using ZELMathMatrix = ZELBasicMathMatrix<double>;

@@ -48,6 +48,7 @@
 #include "foundation/internal/ZELNearRules.h"
 #include "foundation/internal/ZELSizeCheck.h"
 #include "foundation/scl_iterators.h"
+#include "publicinterfaces/internal/ZELMathVectorOps.h"
 
 #include <cmath>
 #include <cstddef>
@@ -119,50 +120,50 @@ public:
     /// Length n, every element = value.
     ZELBasicMathVector(std::size_t n, const T& value) {
         allocate(n);
-        Assign(_data, n, value);
+        Assign(data_, n, value);
     }
     /// Length n, element i = values[i].
     ZELBasicMathVector(const T* values, std::size_t n) {
         allocate(n);
-        Assign(_data, n, values);
+        Assign(data_, n, values);
     }
     /// A deep copy: b's length and elements, capacity max(b.length(), 6), on the global pool.
     ZELBasicMathVector(const ZELBasicMathVector& b) {
-        allocate(b._length);
-        Assign(_data, _length, b._data);
+        allocate(b.length_);
+        Assign(data_, length_, b.data_);
     }
     /// Takes over b's buffer (and so its capacity); b is left empty with no buffer.
     ZELBasicMathVector(ZELBasicMathVector&& b) noexcept { takeBuffer(b); }
 
     /// Element i = -a[i] (a sign change: a zero gives the zero of opposite sign).
     ZELBasicMathVector(const ZELBasicMathVector& a, _ZELSubOp) {
-        allocate(a._length);
-        Transform(_data, _length, [pa = a._data](std::size_t i) { return -pa[i]; });
+        allocate(a.length_);
+        Transform(data_, length_, [pa = a.data_](std::size_t i) { return -pa[i]; });
     }
     /// a's length, element i = a[i] op b[i] for the tag's op; b must be at least as long.
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const ZELBasicMathVector& a, const ZELBasicMathVector& b, Op) {
-        allocate(a._length);
+        allocate(a.length_);
         if (!a.fitsPartner(b)) {
-            Assign(_data, _length, zel_internal::notComputed<T>());
+            Assign(data_, length_, zel_internal::notComputed<T>());
             return;
         }
-        Transform(_data, _length,
-                  [pa = a._data, pb = b._data](std::size_t i) { return Op::apply(pa[i], pb[i]); });
+        Transform(data_, length_,
+                  [pa = a.data_, pb = b.data_](std::size_t i) { return Op::apply(pa[i], pb[i]); });
     }
     /// a's length, element i = a[i] op s.
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const ZELBasicMathVector& a, const T& s, Op) {
-        allocate(a._length);
-        Transform(_data, _length,
-                  [pa = a._data, v = s](std::size_t i) { return Op::apply(pa[i], v); });
+        allocate(a.length_);
+        Transform(data_, length_,
+                  [pa = a.data_, v = s](std::size_t i) { return Op::apply(pa[i], v); });
     }
     /// a's length, element i = s op a[i] (s - a[i], s / a[i], ...).
     template <class Op, IfOp<Op> = 0>
     ZELBasicMathVector(const T& s, const ZELBasicMathVector& a, Op) {
-        allocate(a._length);
-        Transform(_data, _length,
-                  [pa = a._data, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
+        allocate(a.length_);
+        Transform(data_, length_,
+                  [pa = a.data_, v = s](std::size_t i) { return Op::apply(v, pa[i]); });
     }
 
     /// Returns the buffer to the allocator (nothing for a moved-from vector, which holds none: small
@@ -173,11 +174,11 @@ public:
     /// \name Size and storage
     /// @{
     /// Number of elements in use.
-    std::size_t length() const noexcept { return static_cast<std::size_t>(_length); }
+    std::size_t length() const noexcept { return static_cast<std::size_t>(length_); }
     /// Number of elements the buffer holds.
-    std::size_t getCapacity() const noexcept { return static_cast<std::size_t>(_capacity); }
+    std::size_t getCapacity() const noexcept { return static_cast<std::size_t>(capacity_); }
     /// The pool the buffer came from (always `ZELPoolAllocator::Global()`).
-    const ZELPoolAllocator* getAllocator() const noexcept { return _allocator; }
+    const ZELPoolAllocator* getAllocator() const noexcept { return allocator_; }
 
     /// Sets the length to n, keeping the first min(length, n) elements. Grows the buffer to
     /// exactly n elements when n exceeds the capacity. With zeroFill, elements added beyond the
@@ -196,7 +197,7 @@ public:
                                     n <= length() - static_cast<std::size_t>(start)))
             return ZELBasicMathVector();
         ZELBasicMathVector r(n, ZELUninitialized);
-        Assign(r._data, n, _data + start);
+        Assign(r.data_, n, data_ + start);
         return r;
     }
 
@@ -204,41 +205,41 @@ public:
     /// \name Element access (unchecked)
     /// @{
     /// Element i counted from 0; `operator()` is the same operation.
-    T& operator[](std::size_t i) noexcept { return _data[i]; }
-    const T& operator[](std::size_t i) const noexcept { return _data[i]; }
-    T& operator()(std::size_t i) noexcept { return _data[i]; }
-    const T& operator()(std::size_t i) const noexcept { return _data[i]; }
+    T& operator[](std::size_t i) noexcept { return data_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return data_[i]; }
+    T& operator()(std::size_t i) noexcept { return data_[i]; }
+    const T& operator()(std::size_t i) const noexcept { return data_[i]; }
     /// Element i counted from 1 (element i - 1 of `operator[]`).
-    T& fromOne(std::size_t i) noexcept { return _data[i - 1]; }
-    const T& fromOne(std::size_t i) const noexcept { return _data[i - 1]; }
+    T& fromOne(std::size_t i) noexcept { return data_[i - 1]; }
+    const T& fromOne(std::size_t i) const noexcept { return data_[i - 1]; }
 
     /// The first element; the elements are contiguous.
-    T* data() noexcept { return _data; }
-    const T* data() const noexcept { return _data; }
-    iterator begin() noexcept { return iterator(_data); }
-    iterator end() noexcept { return iterator(_data + _length); }
-    const_iterator begin() const noexcept { return const_iterator(_data); }
-    const_iterator end() const noexcept { return const_iterator(_data + _length); }
+    T* data() noexcept { return data_; }
+    const T* data() const noexcept { return data_; }
+    iterator begin() noexcept { return iterator(data_); }
+    iterator end() noexcept { return iterator(data_ + length_); }
+    const_iterator begin() const noexcept { return const_iterator(data_); }
+    const_iterator end() const noexcept { return const_iterator(data_ + length_); }
 
     /// @}
     /// \name Assignment and in-place arithmetic
     /// @{
     /// Every element = s; the length is unchanged.
     ZELBasicMathVector& operator=(const T& s) {
-        Assign(_data, _length, s);
+        Assign(data_, length_, s);
         return *this;
     }
     /// Copies b's length and elements. The buffer is replaced (by one of exactly b's length) only
     /// when b is longer than the capacity.
     ZELBasicMathVector& operator=(const ZELBasicMathVector& b) {
         if (this == &b) return *this;
-        if (b._length > _capacity) {
-            T* p = newBuffer(b._length);
+        if (b.length_ > capacity_) {
+            T* p = newBuffer(b.length_);
             releaseBuffer();
-            setBuffer(p, b._length);
+            setBuffer(p, b.length_);
         }
-        Assign(_data, b._length, b._data);
-        _length = b._length;
+        Assign(data_, b.length_, b.data_);
+        length_ = b.length_;
         return *this;
     }
 
@@ -275,9 +276,9 @@ public:
 
     /// Equal lengths and equal elements; a NaN element makes the vectors unequal.
     bool operator==(const ZELBasicMathVector& b) const noexcept {
-        if (_length != b._length) return false;
-        for (std::size_t i = 0, n = _length; i < n; ++i)
-            if (!(_data[i] == b._data[i])) return false;
+        if (length_ != b.length_) return false;
+        for (std::size_t i = 0, n = length_; i < n; ++i)
+            if (!(data_[i] == b.data_[i])) return false;
         return true;
     }
     /// not (a == b).
@@ -287,8 +288,8 @@ public:
     /// Only this vector's length is iterated; an empty vector is < anything.
     bool operator<(const ZELBasicMathVector& b) const noexcept {
         if (!fitsPartner(b)) return false;
-        for (std::size_t i = 0, n = _length; i < n; ++i)
-            if (_data[i] >= b._data[i]) return false;
+        for (std::size_t i = 0, n = length_; i < n; ++i)
+            if (data_[i] >= b.data_[i]) return false;
         return true;
     }
     /// b < a, iterating over b's length: every element lies above its partner.
@@ -297,18 +298,6 @@ public:
     bool operator>=(const ZELBasicMathVector& b) const noexcept { return !(*this < b); }
     /// not (b < a): some element does not lie above its partner; an empty b gives false.
     bool operator<=(const ZELBasicMathVector& b) const noexcept { return !(b < *this); }
-
-    /// True when b is at least as long as this vector (reported in checked mode otherwise).
-    bool fitsPartner(const ZELBasicMathVector& b) const noexcept {
-        return zel_internal::sizesFit(b._length >= _length);
-    }
-
-    /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// Writes v as `operator<<` describes.
-    static std::ostream& Print(std::ostream& os, const ZELBasicMathVector& v);
 
     /// @}
 protected:
@@ -334,25 +323,30 @@ private:
     template <class U>
     friend class ZELBasicMathMatrix;
 
+    /// True when b is at least as long as this vector (reported in checked mode otherwise).
+    bool fitsPartner(const ZELBasicMathVector& b) const noexcept {
+        return zel_internal::sizesFit(b.length_ >= length_);
+    }
+
     /// A matrix row or a product's result: n elements on the given pool, left for the caller to
     /// fill (spare elements of a minimum-size buffer are 0).
-    struct _RowTag {};
-    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, _RowTag) : _allocator(pool) {
+    struct RowTag {};
+    ZELBasicMathVector(ZELPoolAllocator* pool, std::size_t n, RowTag) : allocator_(pool) {
         allocate(n);
     }
 
     /// Element i op= s over the length.
     template <class Op>
     ZELBasicMathVector& update(const T& s, Op) noexcept {
-        Transform(_data, _length, [d = _data, v = s](std::size_t i) { return Op::apply(d[i], v); });
+        Transform(data_, length_, [d = data_, v = s](std::size_t i) { return Op::apply(d[i], v); });
         return *this;
     }
     /// Element i op= b[i] over the length.
     template <class Op>
     ZELBasicMathVector& update(const ZELBasicMathVector& b, Op) noexcept {
         if (!fitsPartner(b)) return *this;
-        Transform(_data, _length,
-                  [d = _data, pb = b._data](std::size_t i) { return Op::apply(d[i], pb[i]); });
+        Transform(data_, length_,
+                  [d = data_, pb = b.data_](std::size_t i) { return Op::apply(d[i], pb[i]); });
         return *this;
     }
 
@@ -361,20 +355,20 @@ private:
         return p ? reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(p) - sizeof(T)) : nullptr;
     }
     /// A buffer of exactly n elements from this vector's pool.
-    T* newBuffer(std::size_t n) { return static_cast<T*>(_allocator->allocate(n * sizeof(T))); }
+    T* newBuffer(std::size_t n) { return static_cast<T*>(allocator_->allocate(n * sizeof(T))); }
     /// Returns the buffer (capacity elements) to the pool; a missing buffer is ignored.
     void releaseBuffer() noexcept {
-        if (_data) _allocator->deallocate(_data, static_cast<std::size_t>(_capacity) * sizeof(T));
+        if (data_) allocator_->deallocate(data_, static_cast<std::size_t>(capacity_) * sizeof(T));
     }
     /// Points both data pointers at p and records its capacity.
     void setBuffer(T* p, std::size_t capacity) noexcept {
-        _data = p;
-        _data1 = oneBased(p);
-        _capacity = capacity;
+        data_ = p;
+        data1_ = oneBased(p);
+        capacity_ = capacity;
     }
     /// Moves the elements in use into `p` (of `capacity` elements) and releases the old buffer.
     void adoptBuffer(T* p, std::size_t capacity) noexcept {
-        Assign(p, _length, _data);
+        Assign(p, length_, data_);
         releaseBuffer();
         setBuffer(p, capacity);
     }
@@ -387,46 +381,46 @@ private:
         const std::size_t capacity = n < 6 ? 6 : n;
         T* p = newBuffer(capacity);
         setBuffer(p, capacity);
-        _length = n;
+        length_ = n;
         if (n < 6)
             for (std::size_t i = 0; i < 6; ++i) p[i] = T(0);
     }
     /// Takes over b's buffer, length and pool (this vector holds no buffer); b becomes empty.
     void takeBuffer(ZELBasicMathVector& b) noexcept {
-        _length = b._length;
-        _allocator = b._allocator;
-        setBuffer(b._data, static_cast<std::size_t>(b._capacity));
+        length_ = b.length_;
+        allocator_ = b.allocator_;
+        setBuffer(b.data_, static_cast<std::size_t>(b.capacity_));
         b.forgetBuffer();
     }
     /// Empty with no buffer, without releasing the old one (it has a new owner, or is gone).
     void forgetBuffer() noexcept {
-        _length = 0;
-        _data = nullptr;
-        _data1 = nullptr;
-        _capacity = 0;
+        length_ = 0;
+        data_ = nullptr;
+        data1_ = nullptr;
+        capacity_ = 0;
     }
     /// The body of reshape. A grown buffer is zero beyond the old length even without zeroFill.
     void reallocate(std::size_t n, bool zeroFill) {
-        reallocateWith(n, zeroFill, n > _capacity ? newBuffer(n) : nullptr);
+        reallocateWith(n, zeroFill, n > capacity_ ? newBuffer(n) : nullptr);
     }
     /// reallocate with the buffer of exactly n elements already taken when n exceeds the
     /// capacity (null otherwise); cannot fail.
     void reallocateWith(std::size_t n, bool zeroFill, T* grown) noexcept {
-        const std::size_t len = static_cast<std::size_t>(_length);
+        const std::size_t len = static_cast<std::size_t>(length_);
         if (grown) {
             adoptBuffer(grown, n);
-            Assign(_data + len, n - len, T(0));
+            Assign(data_ + len, n - len, T(0));
         } else if (zeroFill && n > len) {
-            Assign(_data + len, n - len, T(0));
+            Assign(data_ + len, n - len, T(0));
         }
-        _length = n;
+        length_ = n;
     }
 
-    std::uint64_t _length = 0;  ///< elements in use
-    T* _data = nullptr;         ///< element 0
-    T* _data1 = nullptr;        ///< _data - 1 (kept for layout; never read)
-    ZELPoolAllocator* _allocator = ZELPoolAllocator::Global();  ///< the pool of the buffer
-    std::uint64_t _capacity = 0;                                ///< elements in the buffer
+    std::uint64_t length_ = 0;  ///< elements in use
+    T* data_ = nullptr;         ///< element 0
+    T* data1_ = nullptr;        ///< data_ - 1 (kept for layout; never read)
+    ZELPoolAllocator* allocator_ = ZELPoolAllocator::Global();  ///< the pool of the buffer
+    std::uint64_t capacity_ = 0;                                ///< elements in the buffer
 };
 
 // ---- free operators (the left vector operand fixes the length) -------------------------------
@@ -501,7 +495,7 @@ inline ZELBasicMathVector<T> operator/(const typename ZELBasicMathVector<T>::val
 /// Sum of a[i]*b[i] over a's length, accumulated from 0 in index order.
 template <class T>
 inline T ZELDot(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<T>& b) {
-    if (!a.fitsPartner(b)) return zel_internal::notComputed<T>();
+    if (!zel_internal::sizesFit(b.length() >= a.length())) return zel_internal::notComputed<T>();
     const T* pa = a.data();
     const T* pb = b.data();
     T sum = T(0);
@@ -564,7 +558,7 @@ inline bool ZELNearRel(const ZELBasicMathVector<T>& a, const ZELBasicMathVector<
 /// use the stream's own floating-point formatting.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicMathVector<T>& v) {
-    return ZELBasicMathVector<T>::Print(os, v);
+    return zel_internal::MathVectorOps<T>::print(os, v);
 }
 
 using ZELMathVector = ZELBasicMathVector<double>;

@@ -44,8 +44,8 @@ void ZELBasicQtn3D<T>::EAAInterp(ZELBasicQtn3D& out, T t, ZELBasicQtn3D const& q
 }
 
 template <class T>
-bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
-                               T const& tolAxis, bool relative) {
+bool zel_internal::Qtn3DOps<T>::nearEAA(const ZELBasicQtn3D<T>& a, const ZELBasicQtn3D<T>& b,
+                                        const T& tolAngle, const T& tolAxis, bool relative) {
     ZELBasicVector3D<T> ua(ZELMath3D::Uninitialized), ub(ZELMath3D::Uninitialized);
     T ta, tb;
     a.getEAA(ua, ta);
@@ -61,14 +61,5 @@ bool ZELBasicQtn3D<T>::nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T
     return zel_internal::nearAbs(tolAngle, never, angleGap) && ZELNearAbs(ua, ub, tolAxis);
 }
 
-template <class T>
-std::ostream& ZELBasicQtn3D<T>::write(std::ostream& os, ZELBasicQtn3D const& q) {
-    ZELBasicMathVector<T> m(4, T(0));
-    m[0] = q.s_;
-    m[1] = q.v_[0];
-    m[2] = q.v_[1];
-    m[3] = q.v_[2];
-    return os << m;
-}
-
 template class ZELBasicQtn3D<double>;
+template struct zel_internal::Qtn3DOps<double>;

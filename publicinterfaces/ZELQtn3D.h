@@ -84,6 +84,7 @@
 #include "publicinterfaces/ZELRotate3D.h"
 #include "publicinterfaces/ZELVector3D.h"
 #include "publicinterfaces/internal/ZELFrameDispatch.h"
+#include "publicinterfaces/internal/ZELGeometryOps.h"
 #include "publicinterfaces/internal/ZELGeometryReportSites.h"
 #include "publicinterfaces/internal/ZELRotationStorage.h"
 
@@ -435,25 +436,6 @@ public:
     }
 
     /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// The orientation near-comparison for positive tolerances: the equivalent angles within
-    /// tolAngle (relative: tolAngle times the larger angle), then the equivalent axes by the
-    /// 3-vector ZELNearAbs (relative: ZELNearRel) with tolAxis. The rotation's comparison uses it.
-    static bool nearEAA(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
-                        T const& tolAxis, bool relative);
-    /// ZELNearAbs (relative false) and ZELNearRel (relative true): exact equality when either
-    /// tolerance is <= 0, otherwise nearEAA.
-    static bool nearOrientation(ZELBasicQtn3D const& a, ZELBasicQtn3D const& b, T const& tolAngle,
-                                T const& tolAxis, bool relative) {
-        if (tolAngle <= T(0) || tolAxis <= T(0)) return a == b;
-        return nearEAA(a, b, tolAngle, tolAxis, relative);
-    }
-    /// operator<<: (s, x, y, z) as a 4-element math vector.
-    static std::ostream& write(std::ostream& os, ZELBasicQtn3D const& q);
-
-    /// @}
 private:
     /// |m| with the sign of d (zero and NaN count as positive).
     static T signed_(T const& d, T const& m) noexcept { return d < T(0) ? -m : m; }
@@ -642,7 +624,7 @@ template <class T>
 inline bool ZELNearAbs(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
                        typename ZELBasicQtn3D<T>::value_type const& tolAngle,
                        typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
-    return ZELBasicQtn3D<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
+    return zel_internal::Qtn3DOps<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
 }
 /// The relative form: the angles within tolAngle times the larger angle, the axes by the
 /// 3-vector ZELNearRel.
@@ -650,12 +632,14 @@ template <class T>
 inline bool ZELNearRel(ZELBasicQtn3D<T> const& a, ZELBasicQtn3D<T> const& b,
                        typename ZELBasicQtn3D<T>::value_type const& tolAngle,
                        typename ZELBasicQtn3D<T>::value_type const& tolAxis) {
-    return ZELBasicQtn3D<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
+    return zel_internal::Qtn3DOps<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
 }
 /// Writes "[ s  x  y  z  ]" and a line break in the math vector's format.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, ZELBasicQtn3D<T> const& q) {
-    return ZELBasicQtn3D<T>::write(os, q);
+    const ZELBasicVector3D<T> v = q.v();
+    const T m[4] = {q.s(), v[0], v[1], v[2]};
+    return os << ZELBasicMathVector<T>(m, 4);
 }
 
 // The constants, defined here so that every user sees their constant initialisers.

@@ -34,15 +34,11 @@ ZELBasicMathMatrix<T> ZELBasicRotate3D<T>::toZELBasicMathMatrix() const {
 }
 
 template <class T>
-std::ostream& ZELBasicRotate3D<T>::write(std::ostream& os, const ZELBasicRotate3D& r) {
-    return os << r.toZELBasicMathMatrix();
-}
-
-template <class T>
-bool ZELBasicRotate3D<T>::nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b,
-                                          const T& tolAngle, const T& tolAxis, bool relative) {
+bool zel_internal::Rotate3DOps<T>::nearOrientation(const ZELBasicRotate3D<T>& a,
+                                                   const ZELBasicRotate3D<T>& b, const T& tolAngle,
+                                                   const T& tolAxis, bool relative) {
     if (tolAngle <= T(0) || tolAxis <= T(0)) return a == b;
-    return ZELBasicQtn3D<T>::nearEAA(a.toQtn(), b.toQtn(), tolAngle, tolAxis, relative);
+    return Qtn3DOps<T>::nearEAA(a.toQtn(), b.toQtn(), tolAngle, tolAxis, relative);
 }
 
 template <class T>
@@ -226,3 +222,4 @@ void ZELBasicRotate3D<T>::getEAA(Vector& axis, T& angle) const {
 }
 
 template class ZELBasicRotate3D<double>;
+template struct zel_internal::Rotate3DOps<double>;

@@ -59,6 +59,7 @@
 #include "publicinterfaces/ZELMathMatrix.h"
 #include "publicinterfaces/ZELVector3D.h"  // also the cleaned sine and cosine
 #include "publicinterfaces/internal/ZELFrameDispatch.h"
+#include "publicinterfaces/internal/ZELGeometryOps.h"
 #include "publicinterfaces/internal/ZELGeometryReportSites.h"
 #include "publicinterfaces/internal/ZELRotationStorage.h"
 
@@ -396,16 +397,6 @@ public:
     }
 
     /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// ZELNearAbs (relative false) and ZELNearRel (relative true) of two rotations.
-    static bool nearOrientation(const ZELBasicRotate3D& a, const ZELBasicRotate3D& b,
-                                const T& tolAngle, const T& tolAxis, bool relative);
-    /// operator<<: R as a 3 by 3 math matrix.
-    static std::ostream& write(std::ostream& os, const ZELBasicRotate3D& r);
-
-    /// @}
 private:
     /// The quaternion and the transform reach the nine scalars through this helper only.
     friend struct zel_internal::RotationStorage;
@@ -468,7 +459,7 @@ inline ZELBasicVector3D<T> operator*(const ZELBasicRotate3D<T>& a,
 /// right-aligned in fields of width 14, each followed by a space, and "]".
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicRotate3D<T>& r) {
-    return ZELBasicRotate3D<T>::write(os, r);
+    return os << r.toZELBasicMathMatrix();
 }
 
 /// Near-comparison by equivalent angle (tolAngle) and axis (tolAxis) of the quaternions of a
@@ -477,7 +468,7 @@ template <class T>
 inline bool ZELNearAbs(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
                        const typename ZELBasicRotate3D<T>::value_type& tolAngle,
                        const typename ZELBasicRotate3D<T>::value_type& tolAxis) {
-    return ZELBasicRotate3D<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
+    return zel_internal::Rotate3DOps<T>::nearOrientation(a, b, tolAngle, tolAxis, false);
 }
 /// The relative form: the angles within tolAngle times the larger angle, the axes by the
 /// 3-vector ZELNearRel.
@@ -485,7 +476,7 @@ template <class T>
 inline bool ZELNearRel(const ZELBasicRotate3D<T>& a, const ZELBasicRotate3D<T>& b,
                        const typename ZELBasicRotate3D<T>::value_type& tolAngle,
                        const typename ZELBasicRotate3D<T>::value_type& tolAxis) {
-    return ZELBasicRotate3D<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
+    return zel_internal::Rotate3DOps<T>::nearOrientation(a, b, tolAngle, tolAxis, true);
 }
 
 // The constants, defined here so that every user sees their constant initialisers.

@@ -33,9 +33,4 @@ ZELBasicVector3D<T>::operator ZELBasicMathVector<T>() const {
     return ZELBasicMathVector<T>(v_, 3);
 }
 
-template <class T>
-std::ostream& ZELBasicVector3D<T>::write(std::ostream& os, const ZELBasicVector3D& v) {
-    return os << static_cast<ZELBasicMathVector<T>>(v);
-}
-
 template class ZELBasicVector3D<double>;

@@ -35,6 +35,7 @@
 #include "publicinterfaces/ZELCleanSinCos.h"
 #include "publicinterfaces/ZELMath3D.h"
 #include "publicinterfaces/ZELMathVector.h"
+#include "publicinterfaces/internal/ZELGeometryOps.h"
 
 #include <cmath>
 #include <cstddef>
@@ -185,16 +186,16 @@ public:
 
     /// Componentwise sum, difference, product and quotient with a vector or a scalar.
     ZELBasicVector3D& operator+=(const ZELBasicVector3D& b) noexcept {
-        return *this = zip(*this, b, _ZELAddOp());
+        return *this = zel_internal::Vector3DOps<T>::zip(*this, b, _ZELAddOp());
     }
     ZELBasicVector3D& operator-=(const ZELBasicVector3D& b) noexcept {
-        return *this = zip(*this, b, _ZELSubOp());
+        return *this = zel_internal::Vector3DOps<T>::zip(*this, b, _ZELSubOp());
     }
     ZELBasicVector3D& operator*=(const ZELBasicVector3D& b) noexcept {
-        return *this = zip(*this, b, _ZELMulOp());
+        return *this = zel_internal::Vector3DOps<T>::zip(*this, b, _ZELMulOp());
     }
     ZELBasicVector3D& operator/=(const ZELBasicVector3D& b) noexcept {
-        return *this = zip(*this, b, _ZELDivOp());
+        return *this = zel_internal::Vector3DOps<T>::zip(*this, b, _ZELDivOp());
     }
     ZELBasicVector3D& operator+=(const T& s) noexcept { return *this += ZELBasicVector3D(s); }
     ZELBasicVector3D& operator-=(const T& s) noexcept { return *this -= ZELBasicVector3D(s); }
@@ -249,21 +250,6 @@ public:
     }
 
     /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// (a.x op b.x, a.y op b.y, a.z op b.z) for an operation tag (_ZELAddOp, ...): the element-wise
-    /// idiom shared with the math vector and matrix (a scalar operand is broadcast first).
-    template <class Op>
-    static constexpr ZELBasicVector3D zip(const ZELBasicVector3D& a, const ZELBasicVector3D& b,
-                                          Op) noexcept {
-        return ZELBasicVector3D(Op::apply(a.v_[0], b.v_[0]), Op::apply(a.v_[1], b.v_[1]),
-                                Op::apply(a.v_[2], b.v_[2]));
-    }
-    /// operator<<: the vector as a 3-element math vector.
-    static std::ostream& write(std::ostream& os, const ZELBasicVector3D& v);
-
-    /// @}
 private:
     [[noreturn]] static void throwZeroLength();
     // normalize() of finite components whose sum of squares overflows; false (and nothing
@@ -278,62 +264,62 @@ private:
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(const ZELBasicVector3D<T>& a,
                                         const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, _ZELAddOp());
+    return zel_internal::Vector3DOps<T>::zip(a, b, _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(
     const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELAddOp());
+    return zel_internal::Vector3DOps<T>::zip(a, ZELBasicVector3D<T>(s), _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator+(const typename ZELBasicVector3D<T>::value_type& s,
                                         const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELAddOp());
+    return zel_internal::Vector3DOps<T>::zip(ZELBasicVector3D<T>(s), a, _ZELAddOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(const ZELBasicVector3D<T>& a,
                                         const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, _ZELSubOp());
+    return zel_internal::Vector3DOps<T>::zip(a, b, _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(
     const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELSubOp());
+    return zel_internal::Vector3DOps<T>::zip(a, ZELBasicVector3D<T>(s), _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator-(const typename ZELBasicVector3D<T>::value_type& s,
                                         const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELSubOp());
+    return zel_internal::Vector3DOps<T>::zip(ZELBasicVector3D<T>(s), a, _ZELSubOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(const ZELBasicVector3D<T>& a,
                                         const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, _ZELMulOp());
+    return zel_internal::Vector3DOps<T>::zip(a, b, _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(
     const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELMulOp());
+    return zel_internal::Vector3DOps<T>::zip(a, ZELBasicVector3D<T>(s), _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator*(const typename ZELBasicVector3D<T>::value_type& s,
                                         const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELMulOp());
+    return zel_internal::Vector3DOps<T>::zip(ZELBasicVector3D<T>(s), a, _ZELMulOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(const ZELBasicVector3D<T>& a,
                                         const ZELBasicVector3D<T>& b) noexcept {
-    return ZELBasicVector3D<T>::zip(a, b, _ZELDivOp());
+    return zel_internal::Vector3DOps<T>::zip(a, b, _ZELDivOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(
     const ZELBasicVector3D<T>& a, const typename ZELBasicVector3D<T>::value_type& s) noexcept {
-    return ZELBasicVector3D<T>::zip(a, ZELBasicVector3D<T>(s), _ZELDivOp());
+    return zel_internal::Vector3DOps<T>::zip(a, ZELBasicVector3D<T>(s), _ZELDivOp());
 }
 template <class T>
 constexpr ZELBasicVector3D<T> operator/(const typename ZELBasicVector3D<T>::value_type& s,
                                         const ZELBasicVector3D<T>& a) noexcept {
-    return ZELBasicVector3D<T>::zip(ZELBasicVector3D<T>(s), a, _ZELDivOp());
+    return zel_internal::Vector3DOps<T>::zip(ZELBasicVector3D<T>(s), a, _ZELDivOp());
 }
 
 // ---- products, norms and near-comparison ----
@@ -422,7 +408,7 @@ inline bool ZELNearRel(const ZELBasicVector3D<T>& a, const ZELBasicVector3D<T>& 
 /// (a NaN as "NaN   "), "]" and a line break, with the stream's floating-point flags.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, const ZELBasicVector3D<T>& v) {
-    return ZELBasicVector3D<T>::write(os, v);
+    return os << static_cast<ZELBasicMathVector<T>>(v);
 }
 
 // The constants, defined here so that every user sees their constant initialisers.

@@ -56,9 +56,4 @@ void ZELBasicXform3D<T>::EAAInterp(ZELBasicXform3D& out, T const& t, ZELBasicXfo
     interpolatePoses(out, t, a, b, [](auto&... args) { ZELBasicQtn3D<T>::EAAInterp(args...); });
 }
 
-template <class T>
-std::ostream& ZELBasicXform3D<T>::write(std::ostream& os, ZELBasicXform3D const& x) {
-    return os << x.toZELBasicMathMatrix();
-}
-
 template class ZELBasicXform3D<double>;

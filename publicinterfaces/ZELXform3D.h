@@ -370,21 +370,6 @@ public:
     }
 
     /// @}
-    /// \name Implementation of the free functions
-    /// @{
-
-    /// ZELNearAbs (relative false) and ZELNearRel (relative true): the rotations as for
-    /// ZELBasicRotate3D, then the positions by the 3-vector comparison with tolAxis.
-    static bool nearPose(ZELBasicXform3D const& a, ZELBasicXform3D const& b, T const& tolAngle,
-                         T const& tolAxis, bool relative) {
-        if (relative)
-            return ZELNearRel(a.r_, b.r_, tolAngle, tolAxis) && ZELNearRel(a.p_, b.p_, tolAxis);
-        return ZELNearAbs(a.r_, b.r_, tolAngle, tolAxis) && ZELNearAbs(a.p_, b.p_, tolAxis);
-    }
-    /// operator<<: the 4 × 4 matrix in the math matrix's format.
-    static std::ostream& write(std::ostream& os, ZELBasicXform3D const& x);
-
-    /// @}
 private:
     /// R from m[0..8] (column by column) and p from m[9..11], as given.
     void store(T const* m) noexcept {
@@ -443,19 +428,21 @@ template <class T>
 inline bool ZELNearAbs(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
                        typename ZELBasicXform3D<T>::value_type const& tolAngle,
                        typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    return ZELBasicXform3D<T>::nearPose(a, b, tolAngle, tolAxis, false);
+    return ZELNearAbs(a.rotation(), b.rotation(), tolAngle, tolAxis) &&
+        ZELNearAbs(a.position(), b.position(), tolAxis);
 }
 /// The relative form of both parts.
 template <class T>
 inline bool ZELNearRel(ZELBasicXform3D<T> const& a, ZELBasicXform3D<T> const& b,
                        typename ZELBasicXform3D<T>::value_type const& tolAngle,
                        typename ZELBasicXform3D<T>::value_type const& tolAxis) {
-    return ZELBasicXform3D<T>::nearPose(a, b, tolAngle, tolAxis, true);
+    return ZELNearRel(a.rotation(), b.rotation(), tolAngle, tolAxis) &&
+        ZELNearRel(a.position(), b.position(), tolAxis);
 }
 /// Writes the 4 × 4 matrix (column-vector layout) in the math matrix's format.
 template <class T>
 inline std::ostream& operator<<(std::ostream& os, ZELBasicXform3D<T> const& x) {
-    return ZELBasicXform3D<T>::write(os, x);
+    return os << x.toZELBasicMathMatrix();
 }
 
 // The constants, defined here so that every user sees their constant initialisers.

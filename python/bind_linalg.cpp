@@ -562,7 +562,9 @@ void bindLinalg(py::module_& m) {
              "Factors a square MathMatrix or 2-D array-like (ValueError for another shape); "
              "optionally computes "
              "condition() at once.")
-        .def_property_readonly("good", &LU::good, "True after a factorisation that completed.")
+        .def_property_readonly(
+            "good", &LU::good,
+            "True after a factorisation that completed (a NaN pivot does not fail it).")
         .def_property_readonly("fail", &LU::fail,
                                "True after a factorisation that met a pivot of magnitude <= 1e-5.")
         .def_property_readonly("dimension", &LU::dimension, "The order n of the factored matrix.")

@@ -11,11 +11,11 @@
 class PoolFailure {
 public:
     explicit PoolFailure(std::size_t k)
-        : previous_(ZELPoolAllocator::setFailureHook(&PoolFailure::hook)) {
+        : previous_(zel_internal::setPoolFailureHook(&PoolFailure::hook)) {
         failAt() = k;
         count() = 0;
     }
-    ~PoolFailure() { ZELPoolAllocator::setFailureHook(previous_); }
+    ~PoolFailure() { zel_internal::setPoolFailureHook(previous_); }
     PoolFailure(const PoolFailure&) = delete;
     PoolFailure& operator=(const PoolFailure&) = delete;
 
@@ -31,7 +31,7 @@ private:
         static std::size_t n = 0;
         return n;
     }
-    ZELPoolAllocator::FailureHook previous_;
+    zel_internal::PoolFailureHook previous_;
 };
 
 #endif

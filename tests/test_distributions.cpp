@@ -249,11 +249,11 @@ TEST(Distributions, UserTablesSelectTheFirstEntryStrictlyAboveTheUniform) {
 TEST(Distributions, DrawsWithoutAGeneratorYieldZero) {
     const auto all = oneOfEach();
     delete ZELRandomGenerator::Instance();
-    ZELPoolAllocator::setFailureHook([](std::size_t) { return true; });
+    zel_internal::setPoolFailureHook([](std::size_t) { return true; });
     ZELRandomGenerator* none = ZELRandomGenerator::Instance();
     std::vector<double> drawn;
     for (const auto& d : all) drawn.push_back(d.first->getRandomVariate(1));
-    ZELPoolAllocator::setFailureHook(nullptr);
+    zel_internal::setPoolFailureHook(nullptr);
     EXPECT_EQ(none, nullptr);
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(drawn[i], i == 4 ? 1.0 : 0.0) << all[i].first->IsA();

@@ -228,12 +228,12 @@ TEST(PoolAllocator, BlocksFreedOnAnotherThreadAreReused) {
 TEST(PoolAllocator, FailureHookMakesAllocationThrow) {
     static int calls;
     calls = 0;
-    auto previous = ZELPoolAllocator::setFailureHook([](std::size_t) { return ++calls == 2; });
+    auto previous = zel_internal::setPoolFailureHook([](std::size_t) { return ++calls == 2; });
     ZELPoolAllocator* pool = ZELPoolAllocator::Global();
     void* first = pool->allocate(32);
     EXPECT_THROW(pool->allocate(32), std::bad_alloc);
     void* third = pool->allocate(32);
-    ZELPoolAllocator::setFailureHook(previous);
+    zel_internal::setPoolFailureHook(previous);
     pool->deallocate(first, 32);
     pool->deallocate(third, 32);
 }

@@ -360,6 +360,10 @@ TEST(LUFactor, AFailureStopsAtOnceAndTheSolversAnswerWithNaNs) {
         EXPECT_TRUE(inv.rows() == a.rows() && inv.cols() == a.rows() && allNaN(inv));
         EXPECT_TRUE(allNaN(solve(h, ZELMathMatrix(a.rows(), 2, 1.0))));
     }
+    // A NaN pivot is not a failure: NaN input completes, and everything it gives is NaN.
+    const ZELLUFactor n(ZELMathMatrix(3, 3, NaN), true);
+    EXPECT_TRUE(n.good() && !n.fail() && allNaN(n.getLU()) && std::isnan(determinant(n)));
+    EXPECT_TRUE(allNaN(solve(n, ZELMathVector(3, 1.0))) && allNaN(inverse(n)));
     // So are a right-hand side of the wrong length and a factorisation that was never made.
     const double a2[] = {2, 1, 1, 3};
     const ZELMathVector y = solve(ZELMathMatrix(a2, 2, 2), ZELMathVector(3, 1.0));

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -381,28 +380,6 @@ TEST(RandomStream, ClassicForwardsToTheGenerator) {
     c.setAntithetic(true);
     EXPECT_EQ(c.next(), 1.0 - expected[1]);
     EXPECT_EQ(g->GetRandomNumber(17), 1.0 - expected[2]);
-}
-
-TEST(RandomStream, TwoThreadsTwoStreamsGiveTheirOwnSequences) {
-    const ZELRandomStream start[2] = {ZELRandomStream::Philox(2024, 1),
-                                      ZELRandomStream::MRG32k3a(1)};
-    constexpr std::size_t n = 200000;
-    std::vector<double> expected[2], got[2];
-    for (int t = 0; t < 2; ++t) {
-        ZELRandomStream s = start[t];
-        expected[t] = draws(s, n);
-    }
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 2; ++t)
-        threads.emplace_back([&, t] {
-            ZELRandomStream s = start[t];
-            got[t] = draws(s, n / 2);
-            const std::vector<double> rest = block(s, n / 2);
-            got[t].insert(got[t].end(), rest.begin(), rest.end());
-        });
-    for (auto& th : threads) th.join();
-    EXPECT_EQ(got[0], expected[0]);
-    EXPECT_EQ(got[1], expected[1]);
 }
 
 }  // namespace

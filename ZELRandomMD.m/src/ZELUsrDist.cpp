@@ -27,19 +27,24 @@ ZELUsrDist& ZELUsrDist::operator=(const ZELUsrDist& other) {
 
 ZELUsrDist::~ZELUsrDist() = default;
 
-// The numbered form draws from stream 1 whatever stream it is given.
-double ZELUsrDist::getRandomVariate(int) {
-    zel_internal::NumberedUniforms uniforms(1);
-    return rawDraw(uniforms);
+ZEL_DEFINE_DIRECT_DISTRIBUTION_DRAWS(ZELUsrDist)
+
+namespace {
+
+// The numbered draws read stream 1 whatever stream they name; a stream object's draws read that
+// stream object.
+zel_internal::NumberedUniforms streamOne(const zel_internal::NumberedUniforms&) noexcept {
+    return zel_internal::NumberedUniforms(1);
+}
+zel_internal::StreamUniforms& streamOne(zel_internal::StreamUniforms& uniforms) noexcept {
+    return uniforms;
 }
 
-void ZELUsrDist::drawFrom(ZELRandomStream& stream, double* out, std::size_t n) {
-    zel_internal::StreamUniforms uniforms(stream);
-    for (std::size_t i = 0; i < n; ++i) out[i] = rawDraw(uniforms);
-}
+}  // namespace
 
 template <class Uniforms>
-double ZELUsrDist::rawDraw(Uniforms& u) {
+double ZELUsrDist::rawDraw(Uniforms& uniforms) {
+    auto&& u = streamOne(uniforms);
     const bool ready = u.ready();
     double sum = 0.0;
     for (int i = 0; i < _count; ++i) sum = sum + _weights[i];

@@ -3,7 +3,6 @@ pickles, state text and refusals of bad input."""
 import copy
 import math
 import pickle
-import threading
 import warnings
 
 import numpy as np
@@ -117,18 +116,3 @@ def test_bad_input_is_refused_and_changes_nothing():
     assert s.state() == before
 
 
-def test_two_threads_draw_their_own_sequences():
-    expected = [z.RandomStream.philox(9, k).random(200_000) for k in (0, 1)]
-    got = [None, None]
-
-    def work(k):
-        s = z.RandomStream.philox(9, k)
-        got[k] = np.concatenate([s.random(100_000) for _ in range(2)])
-
-    threads = [threading.Thread(target=work, args=(k,)) for k in (0, 1)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    assert all(np.array_equal(g, e) for g, e in zip(got, expected))
-    assert math.isclose(float(np.mean(expected[0])), 0.5, abs_tol=0.005)
