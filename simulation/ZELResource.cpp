@@ -44,7 +44,8 @@ void ZELResource::grant(ZELAction& action, ZELSimTime since) {
 
 ZELRequestHandle ZELResource::request(Action onGranted, int priority) {
     if (!onGranted)
-        zel_internal::raise<ZELEDomainError>(zel_internal::kResourceEmptyAction, "request: empty action");
+        zel_internal::raise<ZELEDomainError>(zel_internal::kResourceEmptyAction,
+                                             "request: empty action");
     const ZELSimTime now = scheduler_.now();
     const std::uint64_t sequence = sequence_++;
     if (inUse_ < capacity_ && queue_.empty()) {

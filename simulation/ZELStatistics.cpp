@@ -111,8 +111,8 @@ double ZELTally::halfWidth(double level) const {
             zel_internal::kTallyLevel,
             "halfWidth: confidence level " + text(level) + " is not between 0 and 1");
     if (count_ < 2) return kNaN;
-    const double t = zel_internal::studentUpperQuantile(0.5 * (1.0 - level),
-                                                        static_cast<double>(count_ - 1));
+    const double t =
+        zel_internal::studentUpperQuantile(0.5 * (1.0 - level), static_cast<double>(count_ - 1));
     return t * stdDev() / std::sqrt(static_cast<double>(count_));
 }
 
