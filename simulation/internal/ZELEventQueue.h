@@ -137,6 +137,8 @@ private:
     // Index of the root: the children of node i are 4i - 8 .. 4i - 5 (i >= 3), so that with the
     // root at 3 each family of four starts on a multiple of four keys (64 bytes).
     static constexpr std::size_t kOffset = 3;
+    // Heaps of more keys than this (64 KiB) outgrow the first-level cache: sifts fetch ahead.
+    static constexpr std::size_t kPrefetchFrom = 4096;
 
     static constexpr std::uint64_t kSignBit = std::uint64_t(1) << 63;
     __extension__ typedef unsigned __int128 Bits;
@@ -178,6 +180,12 @@ private:
         }
         place(index, key);
     }
+    // A value the compiler cannot see through, so that arithmetic on a comparison flag is not
+    // turned back into a branch.
+    static std::size_t opaque(std::size_t x) noexcept {
+        __asm__("" : "+r"(x));
+        return x;
+    }
     // The smallest of the children starting at `first` (before `end`). With four children of
     // different times the choice is arithmetic on comparison flags, free of branches that a
     // random heap would mispredict; equal times take the full comparison.
@@ -185,11 +193,11 @@ private:
         const Key* c = &heap_[first];
         if (__builtin_expect(first + 4 <= end, 1) && !sameTime(c[0], c[1]) &&
             !sameTime(c[2], c[3])) {
-            const std::size_t a = static_cast<std::size_t>(bits(c[1]) < bits(c[0]));
-            const std::size_t b = 2 + static_cast<std::size_t>(bits(c[3]) < bits(c[2]));
+            const std::size_t a = opaque(static_cast<std::size_t>(bits(c[1]) < bits(c[0])));
+            const std::size_t b = 2 + opaque(static_cast<std::size_t>(bits(c[3]) < bits(c[2])));
             if (__builtin_expect(!sameTime(c[a], c[b]), 1)) {
-                const std::size_t takeB = -static_cast<std::size_t>(bits(c[b]) < bits(c[a]));
-                return first + ((a & ~takeB) | (b & takeB));
+                const std::size_t takeB = opaque(static_cast<std::size_t>(bits(c[b]) < bits(c[a])));
+                return first + a + ((b - a) & (0 - takeB));
             }
         }
         std::size_t best = first;
@@ -224,6 +232,11 @@ private:
         for (;;) {
             const std::size_t first = 4 * hole - 8;
             if (first >= end) break;
+            // The grandchildren: four lines in a row, fetched while the children are compared.
+            const std::size_t next = 4 * first - 8;
+            if (end > kPrefetchFrom && next < end)
+                for (std::size_t line = 0; line < 16; line += 4)
+                    __builtin_prefetch(&heap_[next + line]);
             const std::size_t best = smallestChild(first, end);
             place(hole, heap_[best]);
             hole = best;
