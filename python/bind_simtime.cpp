@@ -257,6 +257,12 @@ void* slot(F f) {
 
 }  // namespace
 
+ZELSimTime simTimeArgument(py::handle o, const char* what) { return timeFrom(o.ptr(), what); }
+
+py::object simTimeObject(const ZELSimTime& t) {
+    return py::reinterpret_steal<py::object>(newTime(t));
+}
+
 void bindSimTime(py::module_& m) {
     static const char* const doc =
         "SimTime(), SimTime(seconds), SimTime(sec, nsec)\n\n"

@@ -29,6 +29,14 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
+void bindScheduler(py::module_& m);
+
+/// A time argument from Python: a SimTime, or a float or int taken as seconds (rounded to the
+/// nearest nanosecond); ValueError for NaN and infinities, TypeError for anything else.
+ZELSimTime simTimeArgument(py::handle o, const char* what);
+
+/// A new zelmath.SimTime holding t.
+py::object simTimeObject(const ZELSimTime& t);
 
 /// The pickling of Vector3D, Euler3D, Rotate3D, Qtn3D and Xform3D (after bindGeometry): states
 /// are checked as the constructors check their arguments.

@@ -11,6 +11,7 @@
 #include "kinematics/internal/ZELKinematicsReportSites.h"
 #include "protectedinterfaces/internal/ZELLUReportSites.h"
 #include "publicinterfaces/internal/ZELGeometryReportSites.h"
+#include "simulation/internal/ZELSimulationReportSites.h"
 
 #include <gtest/gtest.h>
 
@@ -234,11 +235,13 @@ std::vector<Site> everySite() {
              c.addRevolute(0, 1, 0);
              (void)c.forward(ZELMathVector(2, 0.0));
          })},
-        {"chain inverse stream", typeid(ZELEDomainError).name(),
-         "ZELKinematicChain: inverse: the restarts cannot draw from classic stream 3 (its "
-         "position lives in the process-wide generator, so two calls would draw different "
-         "restarts); use an MRG32k3a or Philox stream",
-         "kinematics/ZELKinematicChainInverse", 56, throws<ZELEDomainError>([] {
+        {"chain inverse stream",
+         thrown<ZELEDomainError>(kChainInverseStream,
+                                 "inverse: the restarts cannot draw from classic stream 3 (its "
+                                 "position lives in the process-wide generator, so two calls "
+                                 "would draw different restarts); use an MRG32k3a or Philox "
+                                 "stream"),
+         throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
              ZELIKOptions o;
@@ -246,19 +249,21 @@ std::vector<Site> everySite() {
              ZELMathVector q;
              (void)c.inverse(ZELXform3D(), ZELMathVector(1, 0.0), q, o);
          })},
-        {"chain inverse reach", typeid(ZELEDomainError).name(),
-         "ZELKinematicChain: inverse: the chain's reach is inf (link lengths too large to "
-         "measure a position error against)",
-         "kinematics/ZELKinematicChainInverse", 63, throws<ZELEDomainError>([] {
+        {"chain inverse reach",
+         thrown<ZELEDomainError>(kChainInverseReach,
+                                 "inverse: the chain's reach is inf (link lengths too large to "
+                                 "measure a position error against)"),
+         throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(1e308, 1e308, 0);
              ZELMathVector q;
              (void)c.inverse(ZELXform3D(), ZELMathVector(1, 0.0), q);
          })},
-        {"chain inverse target", typeid(ZELEDomainError).name(),
-         "ZELKinematicChain: inverse: the target's rotation is not a rotation (columns off "
-         "orthonormal by 0.75, more than 1e-06, or a reflection)",
-         "kinematics/ZELKinematicChainInverse", 81, throws<ZELEDomainError>([] {
+        {"chain inverse target",
+         thrown<ZELEDomainError>(kChainInverseTarget,
+                                 "inverse: the target's rotation is not a rotation (columns off "
+                                 "orthonormal by 0.75, more than 1e-06, or a reflection)"),
+         throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
              const double halved[12] = {0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5, 1, 0, 0};
@@ -266,6 +271,58 @@ std::vector<Site> everySite() {
              target.setScalars(halved);
              ZELMathVector q;
              (void)c.inverse(target, ZELMathVector(1, 0.0), q);
+         })},
+        {"schedule before now",
+         thrown<ZELEDomainError>(kSchedulerTimeBeforeNow,
+                                 "at: time 0.500000000 s is before now 1.000000000 s"),
+         throws<ZELEDomainError>([] { ZELScheduler(ZELSimTime(1, 0)).at(0.5, [] {}); })},
+        {"reschedule before now",
+         thrown<ZELEDomainError>(kSchedulerTimeBeforeNow,
+                                 "reschedule: time 0.000000000 s is before now 1.000000000 s"),
+         throws<ZELEDomainError>([] {
+             ZELScheduler s(ZELSimTime(1, 0));
+             s.reschedule(s.at(2.0, [] {}), 0.0);
+         })},
+        {"negative delay",
+         thrown<ZELEDomainError>(kSchedulerNegativeDelay, "after: negative delay -0.000000001 s"),
+         throws<ZELEDomainError>([] { ZELScheduler().after(ZELSimTime(0, -1), [] {}); })},
+        {"empty action", thrown<ZELEDomainError>(kSchedulerEmptyAction, "empty action"),
+         throws<ZELEDomainError>([] { ZELScheduler().at(1.0, ZELAction()); })},
+        {"run until before now",
+         thrown<ZELEDomainError>(kSchedulerEndBeforeNow,
+                                 "runUntil: end 1.000000000 s is before now 2.000000000 s"),
+         throws<ZELEDomainError>([] { ZELScheduler(ZELSimTime(2, 0)).runUntil(1.0); })},
+        {"next time of nothing",
+         thrown<ZELEDomainError>(kSchedulerNothingPending, "nextTime: no event is pending"),
+         throws<ZELEDomainError>([] { (void)ZELScheduler().nextTime(); })},
+        {"tally level",
+         thrown<ZELEDomainError>(kTallyLevel,
+                                 "halfWidth: confidence level 1.5 is not between 0 and 1"),
+         throws<ZELEDomainError>([] { (void)ZELTally().halfWidth(1.5); })},
+        {"time-weighted backwards",
+         thrown<ZELEDomainError>(kTimeWeightedBackwards,
+                                 "set: time 1.000000000 s is before the last change at "
+                                 "2.000000000 s"),
+         throws<ZELEDomainError>([] { ZELTimeWeighted(ZELSimTime(2, 0)).set(1.0, 0); })},
+        {"time-weighted value",
+         thrown<ZELEDomainError>(kTimeWeightedValue, "set: value inf is not finite"),
+         throws<ZELEDomainError>([] { ZELTimeWeighted().set(1.0, HUGE_VAL); })},
+        {"resource capacity", thrown<ZELEDomainError>(kResourceCapacity, "capacity 0 is below 1"),
+         throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource r(s, 0);
+         })},
+        {"resource release",
+         thrown<ZELEDomainError>(kResourceRelease, "release: no unit is in use"),
+         throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource(s, 1).release();
+         })},
+        {"resource empty action",
+         thrown<ZELEDomainError>(kResourceEmptyAction, "request: empty action"),
+         throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource(s, 1).request(ZELAction());
          })},
     };
 }
