@@ -257,6 +257,14 @@ void* slot(F f) {
 
 }  // namespace
 
+PyObject* simTimeObject(const ZELSimTime& t) { return newTime(t); }
+
+bool simTimeValue(PyObject* o, ZELSimTime& out) {
+    if (!PyObject_TypeCheck(o, gTimeType)) return false;
+    out = valueOf(o);
+    return true;
+}
+
 void bindSimTime(py::module_& m) {
     static const char* const doc =
         "SimTime(), SimTime(seconds), SimTime(sec, nsec)\n\n"

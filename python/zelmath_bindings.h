@@ -29,6 +29,12 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
+void bindProcesses(py::module_& m);
+
+/// A new SimTime object holding `t`.
+PyObject* simTimeObject(const ZELSimTime& t);
+/// True (and `out` set) when `o` is a SimTime.
+bool simTimeValue(PyObject* o, ZELSimTime& out);
 
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
 /// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,

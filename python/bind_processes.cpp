@@ -1,0 +1,814 @@
+// Events, timeouts and processes of `zelmath.simulation` as plain CPython types (see
+// bind_processes.h). A process is its own callback: the event loop finds it in an event's
+// callbacks and resumes its generator directly (PyIter_Send, or its throw() for a failure),
+// without a bound method or a Python frame in between.
+#include "bind_processes.h"
+
+#include <structmember.h>
+
+#include <cmath>
+#include <string>
+
+namespace zelmath_python {
+namespace processes {
+
+PyTypeObject* gEventType = nullptr;
+PyTypeObject* gTimeoutType = nullptr;
+PyTypeObject* gProcessType = nullptr;
+PyTypeObject* gInterruptionType = nullptr;
+PyObject* gPending = nullptr;
+PyObject* gStopMarker = nullptr;
+PyObject* gHooks = nullptr;
+
+namespace {
+
+EventObject* asEvent(PyObject* o) { return reinterpret_cast<EventObject*>(o); }
+ProcessObject* asProcess(PyObject* o) { return reinterpret_cast<ProcessObject*>(o); }
+PyObject* asObject(void* o) { return reinterpret_cast<PyObject*>(o); }
+
+// Every method refuses an object made with T.__new__(T) and never initialised.
+bool ready(PyObject* self) {
+    if (asEvent(self)->env != nullptr) return true;
+    PyErr_Format(PyExc_TypeError, "%s object is not initialised (call %s(env, ...) to create one)",
+                 Py_TYPE(self)->tp_name, Py_TYPE(self)->tp_name);
+    return false;
+}
+
+PyObject* hook(const char* name) {
+    PyObject* h = gHooks != nullptr ? PyDict_GetItemString(gHooks, name) : nullptr;
+    if (h == nullptr)
+        PyErr_Format(PyExc_RuntimeError, "zelmath.simulation is not imported (%s missing)", name);
+    return h;
+}
+
+// ---- Event ----------------------------------------------------------------------------------
+
+int eventTraverse(PyObject* self, visitproc visit, void* arg) {
+    EventObject* e = asEvent(self);
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(asObject(e->env));
+    Py_VISIT(e->callbacks);
+    Py_VISIT(e->value);
+    if (PyObject_TypeCheck(self, gTimeoutType))
+        Py_VISIT(reinterpret_cast<TimeoutObject*>(self)->delay);
+    if (PyObject_TypeCheck(self, gProcessType)) {
+        Py_VISIT(asProcess(self)->generator);
+        Py_VISIT(asProcess(self)->target);
+    }
+    if (PyObject_TypeCheck(self, gInterruptionType))
+        Py_VISIT(asObject(reinterpret_cast<InterruptionObject*>(self)->process));
+    return 0;
+}
+
+int eventClear(PyObject* self) {
+    EventObject* e = asEvent(self);
+    if (PyObject_TypeCheck(self, gTimeoutType))
+        Py_CLEAR(reinterpret_cast<TimeoutObject*>(self)->delay);
+    if (PyObject_TypeCheck(self, gProcessType)) {
+        Py_CLEAR(asProcess(self)->generator);
+        Py_CLEAR(asProcess(self)->target);
+    }
+    if (PyObject_TypeCheck(self, gInterruptionType)) {
+        InterruptionObject* i = reinterpret_cast<InterruptionObject*>(self);
+        PyObject* p = asObject(i->process);
+        i->process = nullptr;
+        Py_XDECREF(p);
+    }
+    PyObject* env = asObject(e->env);
+    e->env = nullptr;
+    Py_XDECREF(env);
+    Py_CLEAR(e->callbacks);
+    Py_CLEAR(e->value);
+    return 0;
+}
+
+void eventDealloc(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    PyObject_GC_UnTrack(self);
+    eventClear(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+// Fills a fresh event; false (error set) when the list for its callbacks cannot be made.
+bool initEvent(EventObject* e, EnvironmentObject* env) {
+    e->callbacks = PyList_New(0);
+    if (e->callbacks == nullptr) return false;
+    Py_INCREF(asObject(env));
+    e->env = env;
+    return true;
+}
+
+bool environmentArgument(PyObject* env, const char* what) {
+    if (PyObject_TypeCheck(env, gEnvironmentType) &&
+        reinterpret_cast<EnvironmentObject*>(env)->queue != nullptr)
+        return true;
+    PyErr_Format(PyExc_TypeError, "%s: expected an initialised Environment, got %s", what,
+                 Py_TYPE(env)->tp_name);
+    return false;
+}
+
+bool notYetInitialised(PyObject* self) {
+    if (asEvent(self)->env == nullptr) return true;
+    PyErr_Format(PyExc_TypeError, "%s object is already initialised", Py_TYPE(self)->tp_name);
+    return false;
+}
+
+int eventInit(PyObject* self, PyObject* args, PyObject* kwargs) {
+    static const char* names[] = {"env", nullptr};
+    PyObject* env = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:Event", const_cast<char**>(names), &env))
+        return -1;
+    if (!environmentArgument(env, "Event(env)") || !notYetInitialised(self)) return -1;
+    return initEvent(asEvent(self), reinterpret_cast<EnvironmentObject*>(env)) ? 0 : -1;
+}
+
+PyObject* describe(PyObject* self, const char* detail) {
+    return PyUnicode_FromFormat("<%s(%s) object at %p>", Py_TYPE(self)->tp_name, detail, self);
+}
+
+PyObject* eventRepr(PyObject* self) { return describe(self, ""); }
+
+PyObject* triggeredGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return PyBool_FromLong(asEvent(self)->value != nullptr);
+}
+
+PyObject* processedGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return PyBool_FromLong(asEvent(self)->callbacks == nullptr);
+}
+
+PyObject* okGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    if (asEvent(self)->value == nullptr) {
+        PyErr_Format(PyExc_AttributeError, "Value of %R is not yet available", self);
+        return nullptr;
+    }
+    return PyBool_FromLong(asEvent(self)->ok);
+}
+
+PyObject* valueGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    PyObject* v = asEvent(self)->value;
+    if (v == nullptr) {
+        PyErr_Format(PyExc_AttributeError, "Value of %R is not yet available", self);
+        return nullptr;
+    }
+    Py_INCREF(v);
+    return v;
+}
+
+// `_value` and `_ok` as SimPy's events have them (PENDING while untriggered).
+PyObject* rawValueGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    PyObject* v = asEvent(self)->value != nullptr ? asEvent(self)->value : gPending;
+    Py_INCREF(v);
+    return v;
+}
+
+int rawValueSetter(PyObject* self, PyObject* v, void*) {
+    if (!ready(self)) return -1;
+    if (v == nullptr) {
+        PyErr_SetString(PyExc_AttributeError, "_value cannot be deleted");
+        return -1;
+    }
+    PyObject* old = asEvent(self)->value;
+    if (v == gPending) {
+        asEvent(self)->value = nullptr;
+    } else {
+        Py_INCREF(v);
+        asEvent(self)->value = v;
+    }
+    Py_XDECREF(old);
+    return 0;
+}
+
+PyObject* rawOkGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return PyBool_FromLong(asEvent(self)->ok);
+}
+
+int flagSetter(PyObject* self, PyObject* v, bool EventObject::*flag) {
+    if (!ready(self)) return -1;
+    if (v == nullptr) {
+        PyErr_SetString(PyExc_AttributeError, "the flag cannot be deleted");
+        return -1;
+    }
+    const int b = PyObject_IsTrue(v);
+    if (b < 0) return -1;
+    asEvent(self)->*flag = b != 0;
+    return 0;
+}
+
+int rawOkSetter(PyObject* self, PyObject* v, void*) { return flagSetter(self, v, &EventObject::ok); }
+
+PyObject* defusedGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return PyBool_FromLong(asEvent(self)->defused);
+}
+
+int defusedSetter(PyObject* self, PyObject* v, void*) {
+    return flagSetter(self, v, &EventObject::defused);
+}
+
+PyObject* callbacksGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    PyObject* c = asEvent(self)->callbacks != nullptr ? asEvent(self)->callbacks : Py_None;
+    Py_INCREF(c);
+    return c;
+}
+
+int callbacksSetter(PyObject* self, PyObject* v, void*) {
+    if (!ready(self)) return -1;
+    if (v == nullptr || (v != Py_None && !PyList_Check(v))) {
+        PyErr_SetString(PyExc_TypeError, "callbacks must be a list or None");
+        return -1;
+    }
+    PyObject* old = asEvent(self)->callbacks;
+    Py_XINCREF(v == Py_None ? nullptr : v);
+    asEvent(self)->callbacks = v == Py_None ? nullptr : v;
+    Py_XDECREF(old);
+    return 0;
+}
+
+PyObject* envGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    Py_INCREF(asObject(asEvent(self)->env));
+    return asObject(asEvent(self)->env);
+}
+
+bool untriggered(PyObject* self) {
+    if (!ready(self)) return false;
+    if (asEvent(self)->value == nullptr) return true;
+    PyErr_Format(PyExc_RuntimeError, "%R has already been triggered", self);
+    return false;
+}
+
+PyObject* settle(PyObject* self, bool ok, PyObject* value) {
+    Py_INCREF(value);
+    asEvent(self)->value = value;
+    asEvent(self)->ok = ok;
+    if (schedule(asEvent(self)->env, asEvent(self), kNormal, ZELSimTime()) < 0) return nullptr;
+    Py_INCREF(self);
+    return self;
+}
+
+PyObject* succeedMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+    PyObject* value = Py_None;
+    if (nargs > 1 || (kw != nullptr && PyTuple_GET_SIZE(kw) > 1)) {
+        PyErr_SetString(PyExc_TypeError, "succeed() takes at most one argument (value)");
+        return nullptr;
+    }
+    if (nargs == 1) value = args[0];
+    if (kw != nullptr && PyTuple_GET_SIZE(kw) == 1) {
+        if (nargs == 1 || !PyUnicode_Check(PyTuple_GET_ITEM(kw, 0)) ||
+            PyUnicode_CompareWithASCIIString(PyTuple_GET_ITEM(kw, 0), "value") != 0) {
+            PyErr_SetString(PyExc_TypeError, "succeed() takes one optional argument, value");
+            return nullptr;
+        }
+        value = args[0];
+    }
+    if (!untriggered(self)) return nullptr;
+    return settle(self, true, value);
+}
+
+PyObject* failMethod(PyObject* self, PyObject* exception) {
+    if (!untriggered(self)) return nullptr;
+    if (!PyExceptionInstance_Check(exception)) {
+        PyErr_Format(PyExc_ValueError, "%S is not an exception.", exception);
+        return nullptr;
+    }
+    return settle(self, false, exception);
+}
+
+PyObject* triggerMethod(PyObject* self, PyObject* other) {
+    if (!untriggered(self)) return nullptr;
+    if (!PyObject_TypeCheck(other, gEventType) || asEvent(other)->value == nullptr) {
+        PyErr_Format(PyExc_ValueError, "trigger(event): %R is not a triggered event", other);
+        return nullptr;
+    }
+    return settle(self, asEvent(other)->ok, asEvent(other)->value);
+}
+
+// a & b and a | b: the conditions of the Python layer over both events.
+PyObject* combine(PyObject* a, PyObject* b, const char* kind) {
+    if (!PyObject_TypeCheck(a, gEventType) || !PyObject_TypeCheck(b, gEventType))
+        Py_RETURN_NOTIMPLEMENTED;
+    if (!ready(a) || !ready(b)) return nullptr;
+    PyObject* cls = hook(kind);
+    if (cls == nullptr) return nullptr;
+    PyObject* events = PyTuple_Pack(2, a, b);
+    if (events == nullptr) return nullptr;
+    PyObject* r = PyObject_CallFunctionObjArgs(cls, asObject(asEvent(a)->env), events, nullptr);
+    Py_DECREF(events);
+    return r;
+}
+PyObject* andSlot(PyObject* a, PyObject* b) { return combine(a, b, "AllOf"); }
+PyObject* orSlot(PyObject* a, PyObject* b) { return combine(a, b, "AnyOf"); }
+
+// ---- Timeout --------------------------------------------------------------------------------
+
+int timeoutInit(PyObject* self, PyObject* args, PyObject* kwargs) {
+    static const char* names[] = {"env", "delay", "value", nullptr};
+    PyObject* env = nullptr;
+    PyObject* delay = nullptr;
+    PyObject* value = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO|O:Timeout", const_cast<char**>(names), &env,
+                                     &delay, &value))
+        return -1;
+    if (!environmentArgument(env, "Timeout(env, delay)") || !notYetInitialised(self)) return -1;
+    ZELSimTime d;
+    if (delayFrom(delay, d) < 0) return -1;
+    EventObject* e = asEvent(self);
+    if (!initEvent(e, reinterpret_cast<EnvironmentObject*>(env))) return -1;
+    Py_INCREF(delay);
+    reinterpret_cast<TimeoutObject*>(self)->delay = delay;
+    Py_INCREF(value);
+    e->value = value;
+    e->ok = true;
+    return schedule(e->env, e, kNormal, d);
+}
+
+PyObject* timeoutRepr(PyObject* self) {
+    PyObject* delay = reinterpret_cast<TimeoutObject*>(self)->delay;
+    PyObject* value = asEvent(self)->value;
+    if (delay == nullptr) return describe(self, "");
+    if (value == nullptr || value == Py_None)
+        return PyUnicode_FromFormat("<%s(%S) object at %p>", Py_TYPE(self)->tp_name, delay, self);
+    return PyUnicode_FromFormat("<%s(%S, value=%S) object at %p>", Py_TYPE(self)->tp_name, delay,
+                                value, self);
+}
+
+// ---- Process --------------------------------------------------------------------------------
+
+// The process ended: with its return value (ok) or its exception; scheduled now, NORMAL.
+int finish(ProcessObject* p, bool ok, PyObject* value) {
+    Py_CLEAR(p->target);
+    p->event.ok = ok;
+    p->event.value = value;  // takes the reference
+    return schedule(p->event.env, &p->event, kNormal, ZELSimTime());
+}
+
+// The exception in flight as the process's failure (its traceback kept on it).
+int failProcess(ProcessObject* p) {
+    PyObject *type = nullptr, *value = nullptr, *tb = nullptr;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (tb != nullptr) PyException_SetTraceback(value, tb);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+    if (value == nullptr) value = PyObject_CallFunction(PyExc_SystemError, "s", "lost failure");
+    if (value == nullptr) return -1;
+    if ( PyErr_GivenExceptionMatches(value, PyExc_StopIteration)) {
+        PyObject* result = PyObject_GetAttrString(value, "value");
+        Py_DECREF(value);
+        if (result == nullptr) return -1;
+        return finish(p, true, result);
+    }
+    return finish(p, false, value);
+}
+
+PyObject* describeFrame(PyObject* generator) {
+    PyObject* frame = PyObject_GetAttrString(generator, "gi_frame");
+    if (frame == nullptr || frame == Py_None) {
+        PyErr_Clear();
+        Py_XDECREF(frame);
+        return PyUnicode_FromString("");
+    }
+    PyCodeObject* code = PyFrame_GetCode(reinterpret_cast<PyFrameObject*>(frame));
+    const int line = PyFrame_GetLineNumber(reinterpret_cast<PyFrameObject*>(frame));
+    PyObject* text = PyUnicode_FromFormat("  File \"%U\", line %d, in %U\n", code->co_filename,
+                                          line, code->co_name);
+    Py_DECREF(code);
+    Py_DECREF(frame);
+    return text;
+}
+
+}  // namespace
+
+PyObject* copiedFailure(PyObject* e) {
+    PyObject* args = PyObject_GetAttrString(e, "args");
+    PyObject* copy = args != nullptr && PyTuple_Check(args)
+        ? PyObject_Call(asObject(Py_TYPE(e)), args, nullptr)
+        : nullptr;
+    Py_XDECREF(args);
+    if (copy == nullptr || !PyExceptionInstance_Check(copy)) {
+        PyErr_Clear();
+        Py_XDECREF(copy);
+        Py_INCREF(e);
+        return e;
+    }
+    Py_INCREF(e);
+    PyException_SetCause(copy, e);
+    return copy;
+}
+
+EventObject* newEvent(PyTypeObject* type, EnvironmentObject* env) {
+    EventObject* e = asEvent(type->tp_alloc(type, 0));
+    if (e == nullptr) return nullptr;
+    if (!initEvent(e, env)) {
+        Py_DECREF(e);
+        return nullptr;
+    }
+    return e;
+}
+
+namespace {
+
+// Resumes `p` with the outcome of `event` and runs it until it waits for an untriggered event or
+// ends. -1 with an error set when it yielded something that is not an event (the error leaves
+// the event loop, as in SimPy) or on an internal failure; the process's own exceptions fail the
+// process, not the loop.
+int resume(ProcessObject* p, EventObject* event) {
+    EnvironmentObject* env = p->event.env;
+    PyObject* previous = env->active;
+    Py_INCREF(asObject(p));
+    env->active = asObject(p);
+    Py_INCREF(asObject(event));
+    int status = 0;
+    for (;;) {
+        PyObject* next = nullptr;
+        if (event->ok) {
+            const PySendResult r =
+                PyIter_Send(p->generator, event->value != nullptr ? event->value : Py_None, &next);
+            if (r == PYGEN_RETURN) {
+                status = finish(p, true, next);
+                break;
+            }
+            if (r == PYGEN_ERROR) {
+                status = failProcess(p);
+                break;
+            }
+        } else {
+            event->defused = true;
+            PyObject* exc = copiedFailure(event->value);
+            next = PyObject_CallMethod(p->generator, "throw", "O", exc);
+            Py_DECREF(exc);
+            if (next == nullptr) {
+                status = failProcess(p);
+                break;
+            }
+        }
+        Py_DECREF(asObject(event));
+        if (!PyObject_TypeCheck(next, gEventType) || asEvent(next)->env == nullptr) {
+            PyObject* where = describeFrame(p->generator);
+            if (where != nullptr)
+                PyErr_Format(PyExc_RuntimeError, "\n%UInvalid yield value \"%S\"", where, next);
+            Py_XDECREF(where);
+            Py_DECREF(next);
+            Py_CLEAR(p->target);
+            event = nullptr;
+            status = -1;
+            break;
+        }
+        event = asEvent(next);  // the reference `next` carries
+        if (event->callbacks != nullptr) {
+            if (PyList_Append(event->callbacks, asObject(p)) < 0) status = -1;
+            Py_XSETREF(p->target, asObject(event));  // takes the reference
+            event = nullptr;
+            break;
+        }
+    }
+    Py_XDECREF(asObject(event));
+    env->active = previous;
+    Py_DECREF(asObject(p));
+    return status;
+}
+
+int processInit(PyObject* self, PyObject* args, PyObject* kwargs) {
+    static const char* names[] = {"env", "generator", nullptr};
+    PyObject* env = nullptr;
+    PyObject* generator = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:Process", const_cast<char**>(names), &env,
+                                     &generator))
+        return -1;
+    if (!environmentArgument(env, "Process(env, generator)") || !notYetInitialised(self))
+        return -1;
+    if (!PyGen_Check(generator) && !PyObject_HasAttrString(generator, "throw")) {
+        PyErr_Format(PyExc_ValueError, "%S is not a generator.", generator);
+        return -1;
+    }
+    EnvironmentObject* e = reinterpret_cast<EnvironmentObject*>(env);
+    EventObject* start = newEvent(gEventType, e);
+    if (start == nullptr) return -1;
+    if (!initEvent(asEvent(self), e) || PyList_Append(start->callbacks, self) < 0) {
+        Py_DECREF(start);
+        return -1;
+    }
+    ProcessObject* p = asProcess(self);
+    Py_INCREF(generator);
+    p->generator = generator;
+    Py_INCREF(Py_None);
+    start->value = Py_None;
+    start->ok = true;
+    p->target = asObject(start);
+    return schedule(e, start, kUrgent, ZELSimTime());
+}
+
+PyObject* processName(PyObject* self) {
+    PyObject* g = asProcess(self)->generator;
+    PyObject* name = g != nullptr ? PyObject_GetAttrString(g, "__name__") : nullptr;
+    if (name == nullptr) {
+        PyErr_Clear();
+        name = g != nullptr ? PyObject_Repr(g) : PyUnicode_FromString("");
+    }
+    return name;
+}
+
+PyObject* processRepr(PyObject* self) {
+    PyObject* name = processName(self);
+    if (name == nullptr) return nullptr;
+    PyObject* r = PyUnicode_FromFormat("<%s(%U) object at %p>", Py_TYPE(self)->tp_name, name, self);
+    Py_DECREF(name);
+    return r;
+}
+
+PyObject* nameGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return processName(self);
+}
+
+PyObject* isAliveGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    return PyBool_FromLong(asEvent(self)->value == nullptr);
+}
+
+PyObject* targetGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    PyObject* t = asProcess(self)->target != nullptr ? asProcess(self)->target : Py_None;
+    Py_INCREF(t);
+    return t;
+}
+
+PyObject* generatorGetter(PyObject* self, void*) {
+    if (!ready(self)) return nullptr;
+    Py_INCREF(asProcess(self)->generator);
+    return asProcess(self)->generator;
+}
+
+PyObject* interruptMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+    if (!ready(self)) return nullptr;
+    if (nargs > 1 || (kw != nullptr && PyTuple_GET_SIZE(kw) + nargs > 1)) {
+        PyErr_SetString(PyExc_TypeError, "interrupt() takes at most one argument (cause)");
+        return nullptr;
+    }
+    PyObject* cause = nargs + (kw != nullptr ? PyTuple_GET_SIZE(kw) : 0) == 1 ? args[0] : Py_None;
+    ProcessObject* p = asProcess(self);
+    if (p->event.value != nullptr) {
+        PyErr_Format(PyExc_RuntimeError, "%R has terminated and cannot be interrupted.", self);
+        return nullptr;
+    }
+    if (p->event.env->active == self) {
+        PyErr_SetString(PyExc_RuntimeError, "A process is not allowed to interrupt itself.");
+        return nullptr;
+    }
+    PyObject* interruptClass = hook("Interrupt");
+    if (interruptClass == nullptr) return nullptr;
+    PyObject* failure = PyObject_CallOneArg(interruptClass, cause);
+    if (failure == nullptr) return nullptr;
+    EventObject* e = newEvent(gInterruptionType, p->event.env);
+    if (e == nullptr || PyList_Append(e->callbacks, asObject(e)) < 0) {
+        Py_XDECREF(asObject(e));
+        Py_DECREF(failure);
+        return nullptr;
+    }
+    e->value = failure;
+    e->ok = false;
+    e->defused = true;
+    Py_INCREF(self);
+    reinterpret_cast<InterruptionObject*>(e)->process = p;
+    const int status = schedule(e->env, e, kUrgent, ZELSimTime());
+    Py_DECREF(asObject(e));
+    if (status < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// The interruption's own callback: the process stops waiting for its target and receives the
+// Interrupt (unless it ended in the meantime).
+int interruptNow(InterruptionObject* i) {
+    ProcessObject* p = i->process;
+    if (p == nullptr || p->event.value != nullptr) return 0;
+    EventObject* target = p->target != nullptr ? asEvent(p->target) : nullptr;
+    if (target != nullptr && target->callbacks != nullptr) {
+        PyObject* list = target->callbacks;
+        for (Py_ssize_t k = 0; k < PyList_GET_SIZE(list); ++k)
+            if (PyList_GET_ITEM(list, k) == asObject(p)) {
+                if (PySequence_DelItem(list, k) < 0) return -1;
+                break;
+            }
+    }
+    return resume(p, &i->event);
+}
+
+PyObject* interruptionCall(PyObject* self, PyObject* args, PyObject* kwargs) {
+    if (!ready(self)) return nullptr;
+    PyObject* event = nullptr;
+    if (!PyArg_ParseTuple(args, "O:Interruption", &event)) return nullptr;
+    (void)kwargs;
+    if (interruptNow(reinterpret_cast<InterruptionObject*>(self)) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* processCall(PyObject* self, PyObject* args, PyObject* kwargs) {
+    if (!ready(self)) return nullptr;
+    PyObject* event = nullptr;
+    if (!PyArg_ParseTuple(args, "O:Process", &event)) return nullptr;
+    (void)kwargs;
+    if (!PyObject_TypeCheck(event, gEventType) || !ready(event)) {
+        PyErr_SetString(PyExc_TypeError, "a process is resumed with an event");
+        return nullptr;
+    }
+    if (asEvent(event)->value == nullptr) {
+        PyErr_SetString(PyExc_ValueError, "a process is resumed with a triggered event");
+        return nullptr;
+    }
+    if (asEvent(self)->value != nullptr) Py_RETURN_NONE;
+    if (resume(asProcess(self), asEvent(event)) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+}  // namespace
+
+int stepOnce(EnvironmentObject* env, EventObject** stopped) {
+    std::vector<Entry>& q = *env->queue;
+    if (q.empty()) return 0;
+    std::pop_heap(q.begin(), q.end(), Later());
+    const Entry entry = q.back();
+    q.pop_back();
+    env->now = entry.time;
+    EventObject* event = entry.event;  // the list's reference, ours now
+    PyObject* callbacks = event->callbacks;
+    event->callbacks = nullptr;
+    int status = 1;
+    if (callbacks != nullptr) {
+        for (Py_ssize_t k = 0; k < PyList_GET_SIZE(callbacks); ++k) {
+            PyObject* cb = PyList_GET_ITEM(callbacks, k);
+            Py_INCREF(cb);
+            int r = 0;
+            if (cb == gStopMarker) {
+                status = 2;
+            } else if (Py_TYPE(cb) == gProcessType) {
+                if (asEvent(cb)->value == nullptr) r = resume(asProcess(cb), event);
+            } else if (Py_TYPE(cb) == gInterruptionType) {
+                r = interruptNow(reinterpret_cast<InterruptionObject*>(cb));
+            } else {
+                PyObject* result = PyObject_CallOneArg(cb, asObject(event));
+                r = result != nullptr ? 0 : -1;
+                Py_XDECREF(result);
+            }
+            Py_DECREF(cb);
+            if (r < 0) status = -1;
+            if (status != 1) break;
+        }
+        Py_DECREF(callbacks);
+    }
+    if (status == 2) {
+        *stopped = event;
+        return 2;
+    }
+    if (status == 1 && !event->ok && !event->defused) {
+        PyObject* failure = copiedFailure(event->value);
+        PyErr_SetObject(asObject(Py_TYPE(failure)), failure);
+        Py_DECREF(failure);
+        status = -1;
+    }
+    Py_DECREF(asObject(event));
+    return status;
+}
+
+namespace {
+
+PyGetSetDef kEventProperties[] = {
+    {"env", &envGetter, nullptr, "The environment the event belongs to.", nullptr},
+    {"triggered", &triggeredGetter, nullptr, "True once the event has its value.", nullptr},
+    {"processed", &processedGetter, nullptr, "True once its callbacks ran.", nullptr},
+    {"ok", &okGetter, nullptr, "True when the event succeeded (AttributeError while pending).",
+     nullptr},
+    {"value", &valueGetter, nullptr,
+     "The value of the event, or the exception of a failed one (AttributeError while pending).",
+     nullptr},
+    {"defused", &defusedGetter, &defusedSetter,
+     "True when a failure of the event has been handled (it does not stop the run).", nullptr},
+    {"callbacks", &callbacksGetter, &callbacksSetter,
+     "The callables run with the event when it is processed (None afterwards).", nullptr},
+    {"_value", &rawValueGetter, &rawValueSetter, "The value, or PENDING.", nullptr},
+    {"_ok", &rawOkGetter, &rawOkSetter, "The success flag.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr}};
+
+PyMethodDef kEventMethods[] = {
+    {"succeed", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&succeedMethod)),
+     METH_FASTCALL | METH_KEYWORDS,
+     "Triggers the event with `value` (scheduled now); returns the event."},
+    {"fail", &failMethod, METH_O,
+     "Triggers the event as failed with `exception` (scheduled now); returns the event."},
+    {"trigger", &triggerMethod, METH_O,
+     "Triggers the event with the outcome of the triggered event `event` (a callback)."},
+    {nullptr, nullptr, 0, nullptr}};
+
+PyGetSetDef kProcessProperties[] = {
+    {"target", &targetGetter, nullptr, "The event the process waits for.", nullptr},
+    {"is_alive", &isAliveGetter, nullptr, "True until the generator has ended.", nullptr},
+    {"name", &nameGetter, nullptr, "The name of the generator function.", nullptr},
+    {"_generator", &generatorGetter, nullptr, "The generator.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr}};
+
+PyMethodDef kProcessMethods[] = {
+    {"interrupt", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&interruptMethod)),
+     METH_FASTCALL | METH_KEYWORDS,
+     "Throws Interrupt(cause) into the process at the current time (before NORMAL events)."},
+    {nullptr, nullptr, 0, nullptr}};
+
+PyMemberDef kTimeoutMembers[] = {
+    {"_delay", T_OBJECT, offsetof(TimeoutObject, delay), READONLY, "The delay as given."},
+    {nullptr, 0, 0, 0, nullptr}};
+
+template <class F>
+void* slot(F f) {
+    return reinterpret_cast<void*>(f);
+}
+
+PyTypeObject* makeType(PyObject* module, PyType_Spec* spec, PyTypeObject* base, const char* name) {
+    PyObject* bases = base != nullptr ? PyTuple_Pack(1, asObject(base)) : nullptr;
+    PyObject* type = PyType_FromSpecWithBases(spec, bases);
+    Py_XDECREF(bases);
+    if (type == nullptr) throw py::error_already_set();
+    if (PyObject_SetAttrString(type, "__module__",
+                               py::str("zelmath.simulation").ptr()) < 0 ||
+        PyModule_AddObjectRef(module, name, type) < 0) {
+        Py_DECREF(type);
+        throw py::error_already_set();
+    }
+    return reinterpret_cast<PyTypeObject*>(type);  // kept for the life of the process
+}
+
+}  // namespace
+
+void addEventTypes(PyObject* module) {
+    constexpr unsigned long kFlags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
+    static PyType_Slot eventSlots[] = {
+        {Py_tp_doc,
+         const_cast<char*>("Event(env): an event that callbacks and processes can wait for; "
+                           "triggered with succeed(value) or fail(exception).")},
+        {Py_tp_new, slot(&PyType_GenericNew)},
+        {Py_tp_init, slot(&eventInit)},
+        {Py_tp_dealloc, slot(&eventDealloc)},
+        {Py_tp_traverse, slot(&eventTraverse)},
+        {Py_tp_clear, slot(&eventClear)},
+        {Py_tp_repr, slot(&eventRepr)},
+        {Py_tp_getset, kEventProperties},
+        {Py_tp_methods, kEventMethods},
+        {Py_nb_and, slot(&andSlot)},
+        {Py_nb_or, slot(&orSlot)},
+        {0, nullptr}};
+    static PyType_Spec eventSpec = {"zelmath.simulation.Event", sizeof(EventObject), 0, kFlags,
+                                    eventSlots};
+    gEventType = makeType(module, &eventSpec, nullptr, "Event");
+
+    static PyType_Slot timeoutSlots[] = {
+        {Py_tp_traverse, slot(&eventTraverse)},
+        {Py_tp_clear, slot(&eventClear)},
+        {Py_tp_doc,
+         const_cast<char*>("Timeout(env, delay, value=None): an event that succeeds after delay "
+                           "(float seconds, rounded to the nearest ns, or a SimTime).")},
+        {Py_tp_init, slot(&timeoutInit)},
+        {Py_tp_repr, slot(&timeoutRepr)},
+        {Py_tp_members, kTimeoutMembers},
+        {0, nullptr}};
+    static PyType_Spec timeoutSpec = {"zelmath.simulation.Timeout", sizeof(TimeoutObject), 0,
+                                      kFlags, timeoutSlots};
+    gTimeoutType = makeType(module, &timeoutSpec, gEventType, "Timeout");
+
+    static PyType_Slot processSlots[] = {
+        {Py_tp_traverse, slot(&eventTraverse)},
+        {Py_tp_clear, slot(&eventClear)},
+        {Py_tp_doc,
+         const_cast<char*>("Process(env, generator): runs a generator that yields events; the "
+                           "process is an event itself, with the generator's return value.")},
+        {Py_tp_init, slot(&processInit)},
+        {Py_tp_repr, slot(&processRepr)},
+        {Py_tp_call, slot(&processCall)},
+        {Py_tp_getset, kProcessProperties},
+        {Py_tp_methods, kProcessMethods},
+        {0, nullptr}};
+    static PyType_Spec processSpec = {"zelmath.simulation.Process", sizeof(ProcessObject), 0,
+                                      kFlags, processSlots};
+    gProcessType = makeType(module, &processSpec, gEventType, "Process");
+
+    static PyType_Slot interruptionSlots[] = {
+        {Py_tp_traverse, slot(&eventTraverse)},
+        {Py_tp_clear, slot(&eventClear)},
+        {Py_tp_doc,
+         const_cast<char*>("The event that delivers Process.interrupt(cause) to its process.")},
+        {Py_tp_call, slot(&interruptionCall)},
+        {0, nullptr}};
+    static PyType_Spec interruptionSpec = {"zelmath.simulation.Interruption",
+                                           sizeof(InterruptionObject), 0,
+                                           Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC |
+                                               Py_TPFLAGS_DISALLOW_INSTANTIATION,
+                                           interruptionSlots};
+    gInterruptionType = makeType(module, &interruptionSpec, gEventType, "Interruption");
+}
+
+}  // namespace processes
+}  // namespace zelmath_python
