@@ -3,7 +3,8 @@
 ///
 /// Brings in every public and protected interface of the library: the foundation classes
 /// (errors, assertion hook, mutex, limits, pool allocator), dense linear algebra, 3D geometry,
-/// simulation time, random variates and kinematic chains.
+/// simulation time, random variates, kinematic chains, event scheduling and simulation
+/// statistics.
 ///
 /// How the library is compiled and linked (read this before adding a function):
 /// - Every class template is instantiated for double only, inside the library, by one line at
@@ -38,15 +39,18 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <iosfwd>
 #include <iterator>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -108,6 +112,9 @@
 #include "kinematics/ZELIKOptions.h"
 #include "kinematics/ZELIKResult.h"
 #include "kinematics/ZELKinematicChain.h"
+#include "simulation/ZELAction.h"
+#include "simulation/ZELEventHandle.h"
+#include "simulation/ZELScheduler.h"
 
 #if defined(__clang__)
 #pragma float_control(pop)

@@ -56,6 +56,7 @@ const char* const kXf = "publicinterfaces/ZELXform3D";
 const char* const kTime = "ZELSimTimeMD.m/src/ZELSimTime";
 const char* const kLimits = "ZELSimTimeMD.m/src/ZELSimTimeLimits";
 const char* const kStream = "ZELRandomMD.m/src/ZELRandomStream";
+const char* const kSched = "simulation/ZELScheduler";
 
 std::vector<Site> everySite() {
     ZELRotate3D r;
@@ -210,6 +211,26 @@ std::vector<Site> everySite() {
              c.addRevolute(0, 1, 0);
              (void)c.forward(ZELMathVector(2, 0.0));
          })},
+        {"schedule before now", typeid(ZELEDomainError).name(),
+         "ZELScheduler: at: time 0.500000000 s is before now 1.000000000 s", kSched, 48,
+         throws<ZELEDomainError>([] { ZELScheduler(ZELSimTime(1, 0)).at(0.5, [] {}); })},
+        {"reschedule before now", typeid(ZELEDomainError).name(),
+         "ZELScheduler: reschedule: time 0.000000000 s is before now 1.000000000 s", kSched, 48,
+         throws<ZELEDomainError>([] {
+             ZELScheduler s(ZELSimTime(1, 0));
+             s.reschedule(s.at(2.0, [] {}), 0.0);
+         })},
+        {"negative delay", typeid(ZELEDomainError).name(),
+         "ZELScheduler: after: negative delay -0.000000001 s", kSched, 62,
+         throws<ZELEDomainError>([] { ZELScheduler().after(ZELSimTime(0, -1), [] {}); })},
+        {"empty action", typeid(ZELEDomainError).name(), "ZELScheduler: empty action", kSched, 44,
+         throws<ZELEDomainError>([] { ZELScheduler().at(1.0, ZELAction()); })},
+        {"run until before now", typeid(ZELEDomainError).name(),
+         "ZELScheduler: runUntil: end 1.000000000 s is before now 2.000000000 s", kSched, 140,
+         throws<ZELEDomainError>([] { ZELScheduler(ZELSimTime(2, 0)).runUntil(1.0); })},
+        {"next time of nothing", typeid(ZELEDomainError).name(),
+         "ZELScheduler: nextTime: no event is pending", kSched, 158,
+         throws<ZELEDomainError>([] { (void)ZELScheduler().nextTime(); })},
     };
 }
 

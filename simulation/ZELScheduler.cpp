@@ -1,0 +1,140 @@
+#include "simulation/ZELScheduler.h"
+
+#include "foundation/ZELException.h"
+#include "simulation/internal/ZELSimulationReportSites.h"
+
+#include <atomic>
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Scheduler numbers for the handles: 0 is the empty handle's. After 2^32 - 1 schedulers the
+// numbers repeat; a handle then needs its slot and generation to match as well to be taken.
+std::uint32_t nextSchedulerId() noexcept {
+    static std::atomic<std::uint32_t> counter{0};
+    std::uint32_t id;
+    do id = counter.fetch_add(1, std::memory_order_relaxed) + 1;
+    while (id == 0);
+    return id;
+}
+
+std::string text(const ZELSimTime& t) {
+    std::ostringstream out;
+    out << std::setprecision(9) << t << " s";
+    return out.str();
+}
+
+}  // namespace
+
+ZELScheduler::ZELScheduler() : ZELScheduler(ZELSimTime()) {}
+
+ZELScheduler::ZELScheduler(ZELSimTime start) : now_(start), id_(nextSchedulerId()) {}
+
+ZELScheduler::~ZELScheduler() = default;
+
+ZELEventHandle ZELScheduler::at(ZELSimTime time, Action action, int priority) {
+    if (!action) zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerEmptyAction, "empty action");
+    if (time < now_)
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerTimeBeforeNow,
+                                             "at: time " + text(time) + " is before now " + text(now_));
+    queue_.reserveOne();
+    const std::uint32_t slot = queue_.acquire(std::move(action));
+    queue_.push(slot, time.wholeSeconds(), time.nanoseconds(), priority, sequence_++);
+    return ZELEventHandle(id_, slot, queue_.generation(slot));
+}
+
+ZELEventHandle ZELScheduler::after(ZELSimTime delay, Action action, int priority) {
+    if (delay < ZELSimTime())
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNegativeDelay,
+                                             "after: negative delay " + text(delay));
+    return at(now_ + delay, std::move(action), priority);
+}
+
+bool ZELScheduler::cancel(ZELEventHandle event) noexcept {
+    if (!owns(event) || !queue_.queued(event.slot_)) return false;
+    queue_.remove(event.slot_);
+    ZELAction gone;
+    queue_.release(event.slot_, gone);
+    return true;
+}
+
+bool ZELScheduler::reschedule(ZELEventHandle event, ZELSimTime time, int priority) {
+    if (!owns(event) || !queue_.queued(event.slot_)) return false;
+    if (time < now_)
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kSchedulerTimeBeforeNow,
+            "reschedule: time " + text(time) + " is before now " + text(now_));
+    queue_.remove(event.slot_);
+    queue_.push(event.slot_, time.wholeSeconds(), time.nanoseconds(), priority, sequence_++);
+    return true;
+}
+
+bool ZELScheduler::isPending(ZELEventHandle event) const noexcept {
+    return owns(event) && queue_.queued(event.slot_);
+}
+
+void ZELScheduler::runNext() {
+    const zel_internal::EventQueue::Key& first = queue_.top();
+    now_ = ZELSimTime(first.sec, first.nsec);
+    const std::uint32_t slot = queue_.popTop();
+    // The action leaves its slot before it runs: the slot is free for what the action schedules,
+    // and the action's handle is no longer pending.
+    ZELAction action;
+    queue_.release(slot, action);
+    ++executed_;
+    action();
+}
+
+bool ZELScheduler::step() {
+    if (queue_.empty()) return false;
+    runNext();
+    return true;
+}
+
+std::uint64_t ZELScheduler::run() {
+    stopRequested_ = false;
+    std::uint64_t count = 0;
+    while (!queue_.empty()) {
+        ++count;
+        runNext();
+        if (stopRequested_) break;
+    }
+    stopRequested_ = false;
+    return count;
+}
+
+std::uint64_t ZELScheduler::runUntil(ZELSimTime end) {
+    if (end < now_)
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kSchedulerEndBeforeNow,
+            "runUntil: end " + text(end) + " is before now " + text(now_));
+    stopRequested_ = false;
+    std::uint64_t count = 0;
+    const std::int64_t endSec = end.wholeSeconds();
+    const std::int32_t endNsec = end.nanoseconds();
+    while (!queue_.empty()) {
+        const zel_internal::EventQueue::Key& first = queue_.top();
+        if (first.sec > endSec || (first.sec == endSec && first.nsec > endNsec)) break;
+        ++count;
+        runNext();
+        if (stopRequested_) {
+            stopRequested_ = false;
+            return count;
+        }
+    }
+    now_ = end;
+    return count;
+}
+
+ZELSimTime ZELScheduler::nextTime() const {
+    if (queue_.empty())
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNothingPending,
+                                             "nextTime: no event is pending");
+    const zel_internal::EventQueue::Key& first = queue_.top();
+    return ZELSimTime(first.sec, first.nsec);
+}
+
+void ZELScheduler::clear() noexcept { queue_.clear(); }
