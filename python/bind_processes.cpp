@@ -48,6 +48,7 @@ int eventTraverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(Py_TYPE(self));
     Py_VISIT(asObject(e->env));
     Py_VISIT(e->callbacks);
+    Py_VISIT(e->waiter);
     Py_VISIT(e->value);
     if (PyObject_TypeCheck(self, gTimeoutType))
         Py_VISIT(reinterpret_cast<TimeoutObject*>(self)->delay);
@@ -78,6 +79,7 @@ int eventClear(PyObject* self) {
     e->env = nullptr;
     Py_XDECREF(env);
     Py_CLEAR(e->callbacks);
+    Py_CLEAR(e->waiter);
     Py_CLEAR(e->value);
     return 0;
 }
@@ -90,10 +92,8 @@ void eventDealloc(PyObject* self) {
     Py_DECREF(type);
 }
 
-// Fills a fresh event; false (error set) when the list for its callbacks cannot be made.
+// Fills a fresh event.
 bool initEvent(EventObject* e, EnvironmentObject* env) {
-    e->callbacks = PyList_New(0);
-    if (e->callbacks == nullptr) return false;
     Py_INCREF(asObject(env));
     e->env = env;
     return true;
@@ -101,7 +101,7 @@ bool initEvent(EventObject* e, EnvironmentObject* env) {
 
 bool environmentArgument(PyObject* env, const char* what) {
     if (PyObject_TypeCheck(env, gEnvironmentType) &&
-        reinterpret_cast<EnvironmentObject*>(env)->queue != nullptr)
+        reinterpret_cast<EnvironmentObject*>(env)->core != nullptr)
         return true;
     PyErr_Format(PyExc_TypeError, "%s: expected an initialised Environment, got %s", what,
                  Py_TYPE(env)->tp_name);
@@ -136,7 +136,7 @@ PyObject* triggeredGetter(PyObject* self, void*) {
 
 PyObject* processedGetter(PyObject* self, void*) {
     if (!ready(self)) return nullptr;
-    return PyBool_FromLong(asEvent(self)->callbacks == nullptr);
+    return PyBool_FromLong(asEvent(self)->processed);
 }
 
 PyObject* okGetter(PyObject* self, void*) {
@@ -214,8 +214,8 @@ int defusedSetter(PyObject* self, PyObject* v, void*) {
 
 PyObject* callbacksGetter(PyObject* self, void*) {
     if (!ready(self)) return nullptr;
-    PyObject* c = asEvent(self)->callbacks != nullptr ? asEvent(self)->callbacks : Py_None;
-    Py_INCREF(c);
+    PyObject* c = asEvent(self)->processed ? Py_None : callbackList(asEvent(self));
+    Py_XINCREF(c);
     return c;
 }
 
@@ -225,9 +225,12 @@ int callbacksSetter(PyObject* self, PyObject* v, void*) {
         PyErr_SetString(PyExc_TypeError, "callbacks must be a list or None");
         return -1;
     }
-    PyObject* old = asEvent(self)->callbacks;
+    EventObject* e = asEvent(self);
+    PyObject* old = e->callbacks;
+    Py_CLEAR(e->waiter);
     Py_XINCREF(v == Py_None ? nullptr : v);
-    asEvent(self)->callbacks = v == Py_None ? nullptr : v;
+    e->callbacks = v == Py_None ? nullptr : v;
+    e->processed = v == Py_None;
     Py_XDECREF(old);
     return 0;
 }
@@ -387,6 +390,50 @@ PyObject* describeFrame(PyObject* generator) {
 
 }  // namespace
 
+int addCallback(EventObject* e, PyObject* callback) {
+    if (e->callbacks == nullptr && e->waiter == nullptr) {
+        Py_INCREF(callback);
+        e->waiter = callback;
+        return 0;
+    }
+    PyObject* list = callbackList(e);
+    return list != nullptr ? PyList_Append(list, callback) : -1;
+}
+
+PyObject* callbackList(EventObject* e) {
+    if (e->callbacks == nullptr) {
+        e->callbacks = PyList_New(0);
+        if (e->callbacks == nullptr) return nullptr;
+    }
+    if (e->waiter != nullptr) {
+        PyObject* w = e->waiter;
+        e->waiter = nullptr;
+        const int r = PyList_Append(e->callbacks, w);
+        Py_DECREF(w);
+        if (r < 0) return nullptr;
+    }
+    return e->callbacks;
+}
+
+bool removeCallback(EventObject* e, PyObject* callback) {
+    if (e->waiter == callback) {
+        Py_CLEAR(e->waiter);
+        return true;
+    }
+    PyObject* list = e->callbacks;
+    if (list == nullptr) return false;
+    for (Py_ssize_t k = PyList_GET_SIZE(list); k-- > 0;)
+        if (PyList_GET_ITEM(list, k) == callback) {
+            PyObject *type, *value, *tb;
+            PyErr_Fetch(&type, &value, &tb);
+            const bool done = PySequence_DelItem(list, k) == 0;
+            if (!done) PyErr_Clear();
+            PyErr_Restore(type, value, tb);
+            return done;
+        }
+    return false;
+}
+
 PyObject* copiedFailure(PyObject* e) {
     PyObject* args = PyObject_GetAttrString(e, "args");
     PyObject* copy = args != nullptr && PyTuple_Check(args)
@@ -463,8 +510,8 @@ int resume(ProcessObject* p, EventObject* event) {
             break;
         }
         event = asEvent(next);  // the reference `next` carries
-        if (event->callbacks != nullptr) {
-            if (PyList_Append(event->callbacks, asObject(p)) < 0) status = -1;
+        if (!event->processed) {
+            if (addCallback(event, asObject(p)) < 0) status = -1;
             Py_XSETREF(p->target, asObject(event));  // takes the reference
             event = nullptr;
             break;
@@ -492,7 +539,7 @@ int processInit(PyObject* self, PyObject* args, PyObject* kwargs) {
     EnvironmentObject* e = reinterpret_cast<EnvironmentObject*>(env);
     EventObject* start = newEvent(gEventType, e);
     if (start == nullptr) return -1;
-    if (!initEvent(asEvent(self), e) || PyList_Append(start->callbacks, self) < 0) {
+    if (!initEvent(asEvent(self), e) || addCallback(start, self) < 0) {
         Py_DECREF(start);
         return -1;
     }
@@ -568,7 +615,7 @@ PyObject* interruptMethod(PyObject* self, PyObject* const* args, Py_ssize_t narg
     PyObject* failure = PyObject_CallOneArg(interruptClass, cause);
     if (failure == nullptr) return nullptr;
     EventObject* e = newEvent(gInterruptionType, p->event.env);
-    if (e == nullptr || PyList_Append(e->callbacks, asObject(e)) < 0) {
+    if (e == nullptr || addCallback(e, asObject(e)) < 0) {
         Py_XDECREF(asObject(e));
         Py_DECREF(failure);
         return nullptr;
@@ -590,14 +637,7 @@ int interruptNow(InterruptionObject* i) {
     ProcessObject* p = i->process;
     if (p == nullptr || p->event.value != nullptr) return 0;
     EventObject* target = p->target != nullptr ? asEvent(p->target) : nullptr;
-    if (target != nullptr && target->callbacks != nullptr) {
-        PyObject* list = target->callbacks;
-        for (Py_ssize_t k = 0; k < PyList_GET_SIZE(list); ++k)
-            if (PyList_GET_ITEM(list, k) == asObject(p)) {
-                if (PySequence_DelItem(list, k) < 0) return -1;
-                break;
-            }
-    }
+    if (target != nullptr && !target->processed) removeCallback(target, asObject(p));
     return resume(p, &i->event);
 }
 
@@ -630,50 +670,54 @@ PyObject* processCall(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 }  // namespace
 
-int stepOnce(EnvironmentObject* env, EventObject** stopped) {
-    std::vector<Entry>& q = *env->queue;
-    if (q.empty()) return 0;
-    std::pop_heap(q.begin(), q.end(), Later());
-    const Entry entry = q.back();
-    q.pop_back();
-    env->now = entry.time;
-    EventObject* event = entry.event;  // the list's reference, ours now
+namespace {
+
+// Runs one callback of `event`: 0 done, 2 the stop marker, -1 error set.
+int runCallback(EventObject* event, PyObject* cb) {
+    if (cb == gStopMarker) return 2;
+    if (Py_TYPE(cb) == gProcessType)
+        return asEvent(cb)->value == nullptr ? resume(asProcess(cb), event) : 0;
+    if (Py_TYPE(cb) == gInterruptionType)
+        return interruptNow(reinterpret_cast<InterruptionObject*>(cb));
+    PyObject* result = PyObject_CallOneArg(cb, asObject(event));
+    if (result == nullptr) return -1;
+    Py_DECREF(result);
+    return 0;
+}
+
+}  // namespace
+
+int processEvent(EnvironmentObject* env, EventObject* event) {
     PyObject* callbacks = event->callbacks;
+    PyObject* waiter = event->waiter;  // the references are ours now
     event->callbacks = nullptr;
+    event->waiter = nullptr;
+    event->processed = true;
     int status = 1;
+    if (waiter != nullptr) {
+        const int r = runCallback(event, waiter);
+        Py_DECREF(waiter);
+        if (r != 0) status = r < 0 ? -1 : 2;
+    }
     if (callbacks != nullptr) {
-        for (Py_ssize_t k = 0; k < PyList_GET_SIZE(callbacks); ++k) {
+        for (Py_ssize_t k = 0; status == 1 && k < PyList_GET_SIZE(callbacks); ++k) {
             PyObject* cb = PyList_GET_ITEM(callbacks, k);
             Py_INCREF(cb);
-            int r = 0;
-            if (cb == gStopMarker) {
-                status = 2;
-            } else if (Py_TYPE(cb) == gProcessType) {
-                if (asEvent(cb)->value == nullptr) r = resume(asProcess(cb), event);
-            } else if (Py_TYPE(cb) == gInterruptionType) {
-                r = interruptNow(reinterpret_cast<InterruptionObject*>(cb));
-            } else {
-                PyObject* result = PyObject_CallOneArg(cb, asObject(event));
-                r = result != nullptr ? 0 : -1;
-                Py_XDECREF(result);
-            }
+            const int r = runCallback(event, cb);
             Py_DECREF(cb);
-            if (r < 0) status = -1;
-            if (status != 1) break;
+            if (r != 0) status = r < 0 ? -1 : 2;
         }
         Py_DECREF(callbacks);
     }
     if (status == 2) {
-        *stopped = event;
-        return 2;
-    }
-    if (status == 1 && !event->ok && !event->defused) {
+        Py_INCREF(asObject(event));
+        env->core->stopped = event;
+    } else if (status == 1 && !event->ok && !event->defused) {
         PyObject* failure = copiedFailure(event->value);
         PyErr_SetObject(asObject(Py_TYPE(failure)), failure);
         Py_DECREF(failure);
         status = -1;
     }
-    Py_DECREF(asObject(event));
     return status;
 }
 

@@ -7,7 +7,6 @@
 
 #include "zelmath_bindings.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -17,15 +16,25 @@ namespace processes {
 struct EnvironmentObject;
 
 /// An event: pending while `value` is null; triggered once it holds its value (or the exception
-/// of a failed event); processed once its callbacks ran (`callbacks` null). `env` is null only
-/// in an object that was never initialised.
+/// of a failed event); processed once its callbacks ran. `env` is null only in an object that
+/// was never initialised. The callbacks are `waiter` alone (most events have one, a process)
+/// until a second one comes or Python asks for the list; then they are the list `callbacks`.
 struct EventObject {
     PyObject_HEAD EnvironmentObject* env;
     PyObject* callbacks;
+    PyObject* waiter;
     PyObject* value;
     bool ok;
     bool defused;
+    bool processed;
 };
+
+/// Adds a callback to an unprocessed event; -1 with an error set when memory runs out.
+int addCallback(EventObject* e, PyObject* callback);
+/// The callbacks of an unprocessed event as its list (made on first use); a borrowed reference.
+PyObject* callbackList(EventObject* e);
+/// Takes `callback` off an unprocessed event (its last occurrence); false when it was not there.
+bool removeCallback(EventObject* e, PyObject* callback);
 
 struct TimeoutObject {
     EventObject event;
@@ -43,28 +52,22 @@ struct InterruptionObject {
     ProcessObject* process;
 };
 
-/// One entry of the future-event list: SimPy's order is (time, priority, scheduling order).
-struct Entry {
-    ZELSimTime time;
-    int priority;
-    std::uint64_t order;
-    EventObject* event;  // a strong reference
-};
-
-/// The heap's order: true when `a` runs after `b`.
-struct Later {
-    bool operator()(const Entry& a, const Entry& b) const {
-        if (a.time != b.time) return b.time < a.time;
-        if (a.priority != b.priority) return b.priority < a.priority;
-        return b.order < a.order;
-    }
+/// The scheduler of an environment and the events it holds. An action on the scheduler names
+/// its event by a slot of `events` (a strong reference), so that the garbage collector can see
+/// every scheduled event; freed slots are reused.
+struct Core {
+    explicit Core(ZELSimTime start) : scheduler(start) {}
+    ZELScheduler scheduler;
+    std::vector<EventObject*> events;
+    std::vector<std::uint32_t> freeSlots;
+    int status = 0;                   // of the event being processed, as stepOnce returns it
+    EventObject* stopped = nullptr;   // the event whose stop marker ran
+    bool stepping = false;
 };
 
 struct EnvironmentObject {
-    PyObject_HEAD ZELSimTime now;
-    std::vector<Entry>* queue;  // a binary min-heap; null only before initialisation
-    std::uint64_t scheduled;
-    PyObject* active;  // the process being resumed, or null
+    PyObject_HEAD Core* core;  // null only before initialisation
+    PyObject* active;          // the process being resumed, or null
 };
 
 constexpr int kUrgent = 0;
@@ -91,9 +94,9 @@ int delayFrom(PyObject* o, ZELSimTime& out);
 /// A fresh initialised event of `type` (which must be gEventType or a subtype).
 EventObject* newEvent(PyTypeObject* type, EnvironmentObject* env);
 
-/// Runs the callbacks of the next event. 1: one event processed; 0: nothing scheduled; 2: the
-/// stop marker ran (`*stopped` gets a new reference to that event); -1: error set.
-int stepOnce(EnvironmentObject* env, EventObject** stopped);
+/// Runs the callbacks of `event`, now due (a borrowed reference). 1: done; 2: the stop marker
+/// ran (`env->core->stopped` gets a new reference to the event); -1: error set.
+int processEvent(EnvironmentObject* env, EventObject* event);
 
 /// An exclusive copy of a failure for raising: type(e)(*e.args) with e as its cause (e itself
 /// when it cannot be copied). A new reference.

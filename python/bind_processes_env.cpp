@@ -22,7 +22,7 @@ EnvironmentObject* asEnv(PyObject* o) { return reinterpret_cast<EnvironmentObjec
 PyObject* asObject(void* o) { return reinterpret_cast<PyObject*>(o); }
 
 bool ready(PyObject* self) {
-    if (asEnv(self)->queue != nullptr) return true;
+    if (asEnv(self)->core != nullptr) return true;
     PyErr_SetString(PyExc_TypeError,
                     "Environment object is not initialised (call Environment() to create one)");
     return false;
@@ -67,34 +67,85 @@ int delayFrom(PyObject* o, ZELSimTime& out) {
     return 0;
 }
 
+namespace {
+
+// The scheduler's action for the event in `slot`: the slot is freed, then the event processed.
+void fire(EnvironmentObject* env, std::uint32_t slot) {
+    Core& core = *env->core;
+    EventObject* event = core.events[slot];
+    core.events[slot] = nullptr;
+    core.freeSlots.push_back(slot);
+    core.status = processEvent(env, event);
+    Py_DECREF(asObject(event));
+}
+
+}  // namespace
+
 int schedule(EnvironmentObject* env, EventObject* event, int priority, const ZELSimTime& delay) {
-    if (env == nullptr || env->queue == nullptr) {
+    if (env == nullptr || env->core == nullptr) {
         PyErr_SetString(PyExc_TypeError, "the event's environment is not initialised");
         return -1;
     }
-    Py_INCREF(asObject(event));
-    env->queue->push_back(Entry{env->now + delay, priority, env->scheduled++, event});
-    std::push_heap(env->queue->begin(), env->queue->end(), Later());
+    Core& core = *env->core;
+    try {
+        std::uint32_t slot;
+        if (core.freeSlots.empty()) {
+            slot = static_cast<std::uint32_t>(core.events.size());
+            core.events.push_back(nullptr);
+        } else {
+            slot = core.freeSlots.back();
+            core.freeSlots.pop_back();
+        }
+        core.scheduler.after(delay, [env, slot] { fire(env, slot); }, priority);
+        Py_INCREF(asObject(event));
+        core.events[slot] = event;
+    } catch (const std::exception& e) {
+        PyErr_Format(PyExc_MemoryError, "scheduling an event failed: %s", e.what());
+        return -1;
+    }
     return 0;
 }
 
 namespace {
 
+int stepOnce(EnvironmentObject* env) {
+    Core& core = *env->core;
+    if (core.scheduler.pending() == 0) return 0;
+    if (core.stepping) {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "step() or run() called from a callback while the environment runs");
+        return -1;
+    }
+    core.stepping = true;
+    core.status = -1;
+    core.scheduler.step();  // the action never throws: its outcome is in core.status
+    core.stepping = false;
+    return core.status;
+}
+
 int envTraverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(Py_TYPE(self));
     Py_VISIT(asEnv(self)->active);
-    if (asEnv(self)->queue != nullptr)
-        for (const Entry& e : *asEnv(self)->queue) Py_VISIT(asObject(e.event));
+    if (asEnv(self)->core != nullptr) {
+        for (EventObject* e : asEnv(self)->core->events) Py_VISIT(asObject(e));
+        Py_VISIT(asObject(asEnv(self)->core->stopped));
+    }
     return 0;
 }
 
 int envClear(PyObject* self) {
     EnvironmentObject* env = asEnv(self);
     Py_CLEAR(env->active);
-    if (env->queue != nullptr) {
-        std::vector<Entry> entries;
-        entries.swap(*env->queue);
-        for (const Entry& e : entries) Py_DECREF(asObject(e.event));
+    if (env->core != nullptr) {
+        Core& core = *env->core;
+        core.scheduler.clear();
+        std::vector<EventObject*> events;
+        events.swap(core.events);
+        core.freeSlots.clear();
+        for (EventObject* e : events) Py_XDECREF(asObject(e));
+        EventObject* stopped = core.stopped;
+        core.stopped = nullptr;
+        Py_XDECREF(asObject(stopped));
     }
     return 0;
 }
@@ -103,8 +154,8 @@ void envDealloc(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     PyObject_GC_UnTrack(self);
     envClear(self);
-    delete asEnv(self)->queue;
-    asEnv(self)->queue = nullptr;
+    delete asEnv(self)->core;
+    asEnv(self)->core = nullptr;
     type->tp_free(self);
     Py_DECREF(type);
 }
@@ -115,25 +166,24 @@ int envInit(PyObject* self, PyObject* args, PyObject* kwargs) {
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:Environment", const_cast<char**>(names),
                                      &initial))
         return -1;
-    if (asEnv(self)->queue != nullptr) {
+    if (asEnv(self)->core != nullptr) {
         PyErr_SetString(PyExc_TypeError, "Environment object is already initialised");
         return -1;
     }
     ZELSimTime start;
     if (initial != nullptr && !secondsFrom(initial, "initial_time", start)) return -1;
-    asEnv(self)->now = start;
-    asEnv(self)->queue = new std::vector<Entry>();
+    asEnv(self)->core = new Core(start);
     return 0;
 }
 
 PyObject* nowGetter(PyObject* self, void*) {
     if (!ready(self)) return nullptr;
-    return PyFloat_FromDouble(asEnv(self)->now.seconds());
+    return PyFloat_FromDouble(asEnv(self)->core->scheduler.now().seconds());
 }
 
 PyObject* nowTimeGetter(PyObject* self, void*) {
     if (!ready(self)) return nullptr;
-    return simTimeObject(asEnv(self)->now);
+    return simTimeObject(asEnv(self)->core->scheduler.now());
 }
 
 PyObject* activeGetter(PyObject* self, void*) {
@@ -213,20 +263,22 @@ PyObject* scheduleMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 PyObject* peekMethod(PyObject* self, PyObject*) {
     if (!ready(self)) return nullptr;
-    const std::vector<Entry>& q = *asEnv(self)->queue;
-    return PyFloat_FromDouble(q.empty() ? std::numeric_limits<double>::infinity()
-                                        : q.front().time.seconds());
+    const ZELScheduler& s = asEnv(self)->core->scheduler;
+    return PyFloat_FromDouble(s.pending() == 0 ? std::numeric_limits<double>::infinity()
+                                               : s.nextTime().seconds());
 }
 
 PyObject* peekTimeMethod(PyObject* self, PyObject*) {
     if (!ready(self)) return nullptr;
-    const std::vector<Entry>& q = *asEnv(self)->queue;
-    if (q.empty()) Py_RETURN_NONE;
-    return simTimeObject(q.front().time);
+    const ZELScheduler& s = asEnv(self)->core->scheduler;
+    if (s.pending() == 0) Py_RETURN_NONE;
+    return simTimeObject(s.nextTime());
 }
 
 // The outcome of the event that stopped a run: its value, or its exception raised.
-PyObject* stopValue(EventObject* stopped) {
+PyObject* stopValue(EnvironmentObject* env) {
+    EventObject* stopped = env->core->stopped;
+    env->core->stopped = nullptr;
     PyObject* v = stopped->value;
     Py_INCREF(v);
     const bool ok = stopped->ok;
@@ -239,29 +291,19 @@ PyObject* stopValue(EventObject* stopped) {
 
 PyObject* stepMethod(PyObject* self, PyObject*) {
     if (!ready(self)) return nullptr;
-    EventObject* stopped = nullptr;
-    const int r = stepOnce(asEnv(self), &stopped);
+    const int r = stepOnce(asEnv(self));
     if (r == 0) {
         PyErr_SetNone(gEmptySchedule);
         return nullptr;
     }
-    if (r == 2) return stopValue(stopped);
+    if (r == 2) return stopValue(asEnv(self));
     if (r < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 // Takes the stop marker off a run's event again (a run left by an error or Ctrl-C).
 void detachMarker(EventObject* until) {
-    if (until == nullptr || until->callbacks == nullptr) return;
-    PyObject* list = until->callbacks;
-    for (Py_ssize_t k = PyList_GET_SIZE(list); k-- > 0;)
-        if (PyList_GET_ITEM(list, k) == gStopMarker) {
-            PyObject *type, *value, *tb;
-            PyErr_Fetch(&type, &value, &tb);
-            if (PySequence_DelItem(list, k) < 0) PyErr_Clear();
-            PyErr_Restore(type, value, tb);
-            return;
-        }
+    if (until != nullptr && !until->processed) removeCallback(until, gStopMarker);
 }
 
 PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -282,16 +324,16 @@ PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
             PyErr_SetString(PyExc_ValueError, "run(until): the event belongs to another environment");
             return nullptr;
         }
-        if (event->callbacks == nullptr) {  // already processed
+        if (event->processed) {
             Py_INCREF(event->value);
             return event->value;
         }
-        if (PyList_Append(event->callbacks, gStopMarker) < 0) return nullptr;
+        if (addCallback(event, gStopMarker) < 0) return nullptr;
         Py_INCREF(until);
     } else if (until != Py_None) {
         ZELSimTime at;
         if (!secondsFrom(until, "until", at)) return nullptr;
-        if (at <= env->now) {
+        if (at <= env->core->scheduler.now()) {
             PyErr_Format(PyExc_ValueError, "until(=%R) must be > the current simulation time.",
                          until);
             return nullptr;
@@ -301,8 +343,8 @@ PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
         Py_INCREF(Py_None);
         event->value = Py_None;
         event->ok = true;
-        if (PyList_Append(event->callbacks, gStopMarker) < 0 ||
-            schedule(env, event, kUrgent, at - env->now) < 0) {
+        if (addCallback(event, gStopMarker) < 0 ||
+            schedule(env, event, kUrgent, at - env->core->scheduler.now()) < 0) {
             Py_DECREF(asObject(event));
             return nullptr;
         }
@@ -310,11 +352,10 @@ PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
     PyObject* result = nullptr;
     for (unsigned n = 1;; ++n) {
         if (n % kSignalInterval == 0 && PyErr_CheckSignals() < 0) break;
-        EventObject* stopped = nullptr;
-        const int r = stepOnce(env, &stopped);
+        const int r = stepOnce(env);
         if (r == 1) continue;
         if (r == 2) {
-            result = stopValue(stopped);
+            result = stopValue(env);
         } else if (r == 0) {
             if (event == nullptr) {
                 Py_INCREF(Py_None);
