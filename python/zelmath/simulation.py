@@ -195,13 +195,17 @@ class Environment(_core.Environment):
 # so that a model gives the same trace with either library.
 
 
+_event_init = Event.__init__
+
+
 class Put(Event):
     """A request to put into a resource; a context manager that cancels it on exit."""
 
     def __init__(self, resource):
-        super().__init__(resource._env)
+        env = resource._env
+        _event_init(self, env)
         self.resource = resource
-        self.proc = resource._env.active_process
+        self.proc = env.active_process
         resource.put_queue.append(self)
         self.callbacks.append(resource._trigger_get)
         resource._trigger_put(None)
@@ -222,9 +226,10 @@ class Get(Event):
     """A request to get from a resource; a context manager that cancels it on exit."""
 
     def __init__(self, resource):
-        super().__init__(resource._env)
+        env = resource._env
+        _event_init(self, env)
         self.resource = resource
-        self.proc = resource._env.active_process
+        self.proc = env.active_process
         resource.get_queue.append(self)
         self.callbacks.append(resource._trigger_put)
         resource._trigger_get(None)
@@ -377,6 +382,27 @@ class Resource(BaseResource):
     def release(self, request):
         return Release(self, request)
 
+    # _do_put and _do_get never ask to go on: only the head of each queue is looked at.
+    def _trigger_put(self, get_event):
+        queue = self.put_queue
+        if queue:
+            event = queue[0]
+            self._do_put(event)
+            if event._value is not PENDING and queue.pop(0) is not event:
+                raise RuntimeError("Put queue invariant violated")
+        if self._monitors:
+            self._changed()
+
+    def _trigger_get(self, put_event):
+        queue = self.get_queue
+        if queue:
+            event = queue[0]
+            self._do_get(event)
+            if event._value is not PENDING and queue.pop(0) is not event:
+                raise RuntimeError("Get queue invariant violated")
+        if self._monitors:
+            self._changed()
+
     def _do_put(self, event):
         if len(self.users) < self._capacity:
             self.users.append(event)
@@ -509,6 +535,9 @@ class Store(BaseResource):
     def get(self):
         return StoreGet(self)
 
+    _trigger_put = Resource._trigger_put
+    _trigger_get = Resource._trigger_get
+
     def _do_put(self, event):
         if len(self.items) < self._capacity:
             self.items.append(event.item)
@@ -545,6 +574,8 @@ class PriorityStore(Store):
 
 class FilterStore(Store):
     """A Store whose get(filter) takes the first item the filter accepts."""
+
+    _trigger_get = BaseResource._trigger_get  # its _do_get goes on past a waiting get
 
     def get(self, filter=lambda item: True):
         return FilterStoreGet(self, filter)
