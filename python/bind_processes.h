@@ -60,8 +60,8 @@ struct Core {
     ZELScheduler scheduler;
     std::vector<EventObject*> events;
     std::vector<std::uint32_t> freeSlots;
-    int status = 0;                   // of the event being processed, as stepOnce returns it
-    EventObject* stopped = nullptr;   // the event whose stop marker ran
+    int status = 0;                  // of the event being processed, as stepOnce returns it
+    EventObject* stopped = nullptr;  // the event whose stop marker ran
     bool stepping = false;
 };
 
@@ -103,6 +103,28 @@ int processEvent(EnvironmentObject* env, EventObject* event);
 PyObject* copiedFailure(PyObject* e);
 
 void addEventTypes(PyObject* module);
+void addProcessTypes(PyObject* module);
+
+// Shared by the event and process types.
+inline EventObject* asEvent(PyObject* o) { return reinterpret_cast<EventObject*>(o); }
+inline ProcessObject* asProcess(PyObject* o) { return reinterpret_cast<ProcessObject*>(o); }
+inline PyObject* asObject(void* o) { return reinterpret_cast<PyObject*>(o); }
+template <class F>
+void* slot(F f) {
+    return reinterpret_cast<void*>(f);
+}
+/// False with TypeError set for an event made with T.__new__(T) and never initialised.
+bool ready(PyObject* self);
+/// The Python class registered under `name` by simulation.py (borrowed), or null with an error.
+PyObject* hook(const char* name);
+bool initEvent(EventObject* e, EnvironmentObject* env);
+bool environmentArgument(PyObject* env, const char* what);
+bool notYetInitialised(PyObject* self);
+PyObject* describe(PyObject* self, const char* detail);
+int eventTraverse(PyObject* self, visitproc visit, void* arg);
+int eventClear(PyObject* self);
+/// A heap type of zelmath.simulation from `spec`, added to `module` as `name`.
+PyTypeObject* makeType(PyObject* module, PyType_Spec* spec, PyTypeObject* base, const char* name);
 void addEnvironmentType(PyObject* module);
 
 }  // namespace processes

@@ -19,9 +19,8 @@ namespace {
 constexpr unsigned kSignalInterval = 1024;
 
 EnvironmentObject* asEnv(PyObject* o) { return reinterpret_cast<EnvironmentObject*>(o); }
-PyObject* asObject(void* o) { return reinterpret_cast<PyObject*>(o); }
 
-bool ready(PyObject* self) {
+bool envReady(PyObject* self) {
     if (asEnv(self)->core != nullptr) return true;
     PyErr_SetString(PyExc_TypeError,
                     "Environment object is not initialised (call Environment() to create one)");
@@ -96,7 +95,8 @@ int schedule(EnvironmentObject* env, EventObject* event, int priority, const ZEL
             slot = core.freeSlots.back();
             core.freeSlots.pop_back();
         }
-        core.scheduler.after(delay, [env, slot] { fire(env, slot); }, priority);
+        core.scheduler.after(
+            delay, [env, slot] { fire(env, slot); }, priority);
         Py_INCREF(asObject(event));
         core.events[slot] = event;
     } catch (const std::exception& e) {
@@ -177,35 +177,35 @@ int envInit(PyObject* self, PyObject* args, PyObject* kwargs) {
 }
 
 PyObject* nowGetter(PyObject* self, void*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     return PyFloat_FromDouble(asEnv(self)->core->scheduler.now().seconds());
 }
 
 PyObject* nowTimeGetter(PyObject* self, void*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     return simTimeObject(asEnv(self)->core->scheduler.now());
 }
 
 PyObject* activeGetter(PyObject* self, void*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     PyObject* p = asEnv(self)->active != nullptr ? asEnv(self)->active : Py_None;
     Py_INCREF(p);
     return p;
 }
 
 PyObject* processMethod(PyObject* self, PyObject* generator) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     return PyObject_CallFunctionObjArgs(asObject(gProcessType), self, generator, nullptr);
 }
 
 PyObject* eventMethod(PyObject* self, PyObject*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     return asObject(newEvent(gEventType, asEnv(self)));
 }
 
 // timeout(delay, value=None): the hot path of most models, without argument parsing.
 PyObject* timeoutMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     PyObject* delay = nargs > 0 ? args[0] : nullptr;
     PyObject* value = nargs > 1 ? args[1] : Py_None;
     const Py_ssize_t nkw = kw != nullptr ? PyTuple_GET_SIZE(kw) : 0;
@@ -244,9 +244,9 @@ PyObject* scheduleMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
     PyObject* event = nullptr;
     int priority = kNormal;
     PyObject* delay = nullptr;
-    if (!ready(self) || !PyArg_ParseTupleAndKeywords(args, kwargs, "O|iO:schedule",
-                                                     const_cast<char**>(names), &event, &priority,
-                                                     &delay))
+    if (!envReady(self) ||
+        !PyArg_ParseTupleAndKeywords(args, kwargs, "O|iO:schedule", const_cast<char**>(names),
+                                     &event, &priority, &delay))
         return nullptr;
     if (!PyObject_TypeCheck(event, gEventType) ||
         reinterpret_cast<EventObject*>(event)->env == nullptr) {
@@ -262,14 +262,14 @@ PyObject* scheduleMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
 }
 
 PyObject* peekMethod(PyObject* self, PyObject*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     const ZELScheduler& s = asEnv(self)->core->scheduler;
     return PyFloat_FromDouble(s.pending() == 0 ? std::numeric_limits<double>::infinity()
                                                : s.nextTime().seconds());
 }
 
 PyObject* peekTimeMethod(PyObject* self, PyObject*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     const ZELScheduler& s = asEnv(self)->core->scheduler;
     if (s.pending() == 0) Py_RETURN_NONE;
     return simTimeObject(s.nextTime());
@@ -290,7 +290,7 @@ PyObject* stopValue(EnvironmentObject* env) {
 }
 
 PyObject* stepMethod(PyObject* self, PyObject*) {
-    if (!ready(self)) return nullptr;
+    if (!envReady(self)) return nullptr;
     const int r = stepOnce(asEnv(self));
     if (r == 0) {
         PyErr_SetNone(gEmptySchedule);
@@ -309,7 +309,7 @@ void detachMarker(EventObject* until) {
 PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
     static const char* names[] = {"until", nullptr};
     PyObject* until = Py_None;
-    if (!ready(self) ||
+    if (!envReady(self) ||
         !PyArg_ParseTupleAndKeywords(args, kwargs, "|O:run", const_cast<char**>(names), &until))
         return nullptr;
     EnvironmentObject* env = asEnv(self);
@@ -321,7 +321,8 @@ PyObject* runMethod(PyObject* self, PyObject* args, PyObject* kwargs) {
             return nullptr;
         }
         if (event->env != env) {
-            PyErr_SetString(PyExc_ValueError, "run(until): the event belongs to another environment");
+            PyErr_SetString(PyExc_ValueError,
+                            "run(until): the event belongs to another environment");
             return nullptr;
         }
         if (event->processed) {
@@ -414,11 +415,6 @@ PyMethodDef kMethods[] = {
      "or until the event `until` is processed (its value returned, its failure raised)."},
     {nullptr, nullptr, 0, nullptr}};
 
-template <class F>
-void* slot(F f) {
-    return reinterpret_cast<void*>(f);
-}
-
 }  // namespace
 
 void addEnvironmentType(PyObject* module) {
@@ -451,9 +447,10 @@ void bindProcesses(py::module_& m) {
     PyObject* module = sim.ptr();
     addEventTypes(module);
     addEnvironmentType(module);
-    gEmptySchedule = PyErr_NewExceptionWithDoc("zelmath.simulation.EmptySchedule",
-                                               "step() found no event scheduled.", nullptr, nullptr);
-    if (gEmptySchedule == nullptr || PyModule_AddObjectRef(module, "EmptySchedule", gEmptySchedule) < 0)
+    gEmptySchedule = PyErr_NewExceptionWithDoc(
+        "zelmath.simulation.EmptySchedule", "step() found no event scheduled.", nullptr, nullptr);
+    if (gEmptySchedule == nullptr ||
+        PyModule_AddObjectRef(module, "EmptySchedule", gEmptySchedule) < 0)
         throw py::error_already_set();
     gPending = PyObject_CallNoArgs(asObject(&PyBaseObject_Type));
     static PyMethodDef stopDef = {"stop_simulation", &stopMarkerCall, METH_O,
@@ -464,7 +461,8 @@ void bindProcesses(py::module_& m) {
         throw py::error_already_set();
     static PyMethodDef registerDef = {"_register", &registerHooks, METH_O,
                                       "Sets the Python classes the native core creates."};
-    sim.add_object("_register", py::reinterpret_steal<py::object>(PyCFunction_New(&registerDef, nullptr)));
+    sim.add_object("_register",
+                   py::reinterpret_steal<py::object>(PyCFunction_New(&registerDef, nullptr)));
     sim.attr("URGENT") = kUrgent;
     sim.attr("NORMAL") = kNormal;
 }
