@@ -44,26 +44,24 @@ int eventTraverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(e->callbacks);
     Py_VISIT(e->waiter);
     Py_VISIT(e->value);
-    if (PyObject_TypeCheck(self, gTimeoutType))
-        Py_VISIT(reinterpret_cast<TimeoutObject*>(self)->delay);
-    if (PyObject_TypeCheck(self, gProcessType)) {
+    if (e->kind == kTimeoutEvent) Py_VISIT(reinterpret_cast<TimeoutObject*>(self)->delay);
+    if (e->kind == kProcessEvent) {
         Py_VISIT(asProcess(self)->generator);
         Py_VISIT(asProcess(self)->target);
     }
-    if (PyObject_TypeCheck(self, gInterruptionType))
+    if (e->kind == kInterruptionEvent)
         Py_VISIT(asObject(reinterpret_cast<InterruptionObject*>(self)->process));
     return 0;
 }
 
 int eventClear(PyObject* self) {
     EventObject* e = asEvent(self);
-    if (PyObject_TypeCheck(self, gTimeoutType))
-        Py_CLEAR(reinterpret_cast<TimeoutObject*>(self)->delay);
-    if (PyObject_TypeCheck(self, gProcessType)) {
+    if (e->kind == kTimeoutEvent) Py_CLEAR(reinterpret_cast<TimeoutObject*>(self)->delay);
+    if (e->kind == kProcessEvent) {
         Py_CLEAR(asProcess(self)->generator);
         Py_CLEAR(asProcess(self)->target);
     }
-    if (PyObject_TypeCheck(self, gInterruptionType)) {
+    if (e->kind == kInterruptionEvent) {
         InterruptionObject* i = reinterpret_cast<InterruptionObject*>(self);
         PyObject* p = asObject(i->process);
         i->process = nullptr;
@@ -92,6 +90,12 @@ void eventDealloc(PyObject* self) {
 
 // Fills a fresh event.
 bool initEvent(EventObject* e, EnvironmentObject* env) {
+    PyTypeObject* t = Py_TYPE(e);
+    e->kind = t == gTimeoutType || t == gEventType ? (t == gTimeoutType ? kTimeoutEvent : kPlainEvent)
+        : PyType_IsSubtype(t, gTimeoutType)        ? kTimeoutEvent
+        : PyType_IsSubtype(t, gProcessType)        ? kProcessEvent
+        : PyType_IsSubtype(t, gInterruptionType)   ? kInterruptionEvent
+                                                   : kPlainEvent;
     Py_INCREF(asObject(env));
     e->env = env;
     return true;
@@ -293,7 +297,7 @@ PyObject* failMethod(PyObject* self, PyObject* exception) {
 
 PyObject* triggerMethod(PyObject* self, PyObject* other) {
     if (!untriggered(self)) return nullptr;
-    if (!PyObject_TypeCheck(other, gEventType) || asEvent(other)->value == nullptr) {
+    if (!isEvent(other) || asEvent(other)->value == nullptr) {
         PyErr_Format(PyExc_ValueError, "trigger(event): %R is not a triggered event", other);
         return nullptr;
     }

@@ -27,7 +27,13 @@ struct EventObject {
     bool ok;
     bool defused;
     bool processed;
+    unsigned char kind;  // which of the structs below this is (set with `env`)
 };
+
+enum EventKind : unsigned char { kPlainEvent, kTimeoutEvent, kProcessEvent, kInterruptionEvent };
+
+/// True when `o` is an event (of a native type or a Python subclass).
+inline bool isEvent(PyObject* o);
 
 /// Adds a callback to an unprocessed event; -1 with an error set when memory runs out.
 int addCallback(EventObject* e, PyObject* callback);
@@ -101,6 +107,11 @@ int processEvent(EnvironmentObject* env, EventObject* event);
 /// An exclusive copy of a failure for raising: type(e)(*e.args) with e as its cause (e itself
 /// when it cannot be copied). A new reference.
 PyObject* copiedFailure(PyObject* e);
+
+inline bool isEvent(PyObject* o) {
+    return Py_TYPE(o) == gTimeoutType || Py_TYPE(o) == gEventType ||
+        PyObject_TypeCheck(o, gEventType);
+}
 
 void addEventTypes(PyObject* module);
 void addProcessTypes(PyObject* module);

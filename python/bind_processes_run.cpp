@@ -94,7 +94,7 @@ int resume(ProcessObject* p, EventObject* event) {
             }
         }
         Py_DECREF(asObject(event));
-        if (!PyObject_TypeCheck(next, gEventType) || asEvent(next)->env == nullptr) {
+        if (!isEvent(next) || asEvent(next)->env == nullptr) {
             PyObject* where = describeFrame(p->generator);
             if (where != nullptr)
                 PyErr_Format(PyExc_RuntimeError, "\n%UInvalid yield value \"%S\"", where, next);
