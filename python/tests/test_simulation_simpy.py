@@ -287,7 +287,105 @@ def failures(sim):
     return trace
 
 
-MODELS = [clocks, conditions, interrupts, bank, priorities, machine_shop, fuel_station, stores, failures]
+def shared_events(sim):
+    env = sim.Environment()
+    trace = []
+    gate = env.event()
+
+    def waiter(name):
+        try:
+            v = yield gate
+            trace.append((name, "through", env.now, v))
+        except sim.Interrupt as i:
+            trace.append((name, "interrupted", env.now, i.cause))
+            v = yield gate  # waits again, behind the others
+            trace.append((name, "late", env.now, v))
+
+    def opener(victim):
+        yield env.timeout(1)
+        gate.callbacks.append(lambda e: trace.append(("callback", env.now, e.value)))
+        victim.interrupt("first")
+        yield env.timeout(1)
+        gate.succeed("open")
+        yield env.timeout(0)
+        trace.append(("processed", gate.processed))
+
+    waiters = [env.process(waiter(f"w{k}")) for k in range(4)]
+    env.process(opener(waiters[1]))
+    env.run(until=waiters[3])
+    trace.append(("stopped", env.now))
+    env.run()
+    return trace
+
+
+def resource_details(sim):
+    env = sim.Environment()
+    trace = []
+    machine = sim.PreemptiveResource(env, capacity=1)
+    box = sim.Store(env, capacity=1)
+    parts = sim.FilterStore(env)
+    tank = sim.Container(env, capacity=10, init=0)
+    desk = sim.Resource(env, capacity=1)
+
+    def holder():
+        with machine.request(priority=5) as req:
+            yield req
+            try:
+                yield env.timeout(3)
+                trace.append(("holder done", env.now))
+            except sim.Interrupt:
+                trace.append(("holder preempted", env.now))
+
+    def polite():
+        yield env.timeout(1)
+        with machine.request(priority=0, preempt=False) as req:
+            yield req
+            trace.append(("polite got", env.now, machine.count, len(machine.queue)))
+
+    def boxes():
+        for i in range(3):
+            yield box.put(i)
+            trace.append(("boxed", i, env.now, len(box.put_queue)))
+
+    def unbox():
+        yield env.timeout(2)
+        for _ in range(3):
+            item = yield box.get()
+            trace.append(("unboxed", item, env.now))
+
+    def pickers():
+        x = parts.get(lambda p: p == "x")
+        y = parts.get(lambda p: p == "y")
+        yield parts.put("y")
+        got = yield y
+        trace.append(("picked", got, env.now, x.triggered))
+        yield parts.put("x")
+        got = yield x
+        trace.append(("picked", got, env.now))
+
+    def drinkers():
+        first, second = tank.get(4), tank.get(5)
+        yield env.timeout(1)
+        yield tank.put(10)
+        yield first & second
+        trace.append(("drunk", env.now, tank.level))
+
+    def desks():
+        a = desk.request()
+        b = desk.request()
+        yield a
+        desk.release(b)  # withdraws the queued request
+        trace.append(("withdrawn", env.now, len(desk.queue), desk.count))
+        yield desk.release(a)
+        trace.append(("released", env.now, desk.count))
+
+    for p in (holder, polite, boxes, unbox, pickers, drinkers, desks):
+        env.process(p())
+    env.run()
+    return trace
+
+
+MODELS = [resource_details, shared_events, clocks, conditions, interrupts, bank, priorities, machine_shop, fuel_station, stores, failures]
 
 
 @pytest.mark.parametrize("model", MODELS, ids=[m.__name__ for m in MODELS])

@@ -201,13 +201,15 @@ _event_init = Event.__init__
 class Put(Event):
     """A request to put into a resource; a context manager that cancels it on exit."""
 
+    __slots__ = ("resource", "proc")
+
     def __init__(self, resource):
         env = resource._env
         _event_init(self, env)
         self.resource = resource
         self.proc = env.active_process
         resource.put_queue.append(self)
-        self.callbacks.append(resource._trigger_get)
+        self.callbacks.append(resource._after_put)
         resource._trigger_put(None)
 
     def __enter__(self):
@@ -225,13 +227,15 @@ class Put(Event):
 class Get(Event):
     """A request to get from a resource; a context manager that cancels it on exit."""
 
+    __slots__ = ("resource", "proc")
+
     def __init__(self, resource):
         env = resource._env
         _event_init(self, env)
         self.resource = resource
         self.proc = env.active_process
         resource.get_queue.append(self)
-        self.callbacks.append(resource._trigger_put)
+        self.callbacks.append(resource._after_get)
         resource._trigger_get(None)
 
     def __enter__(self):
@@ -260,6 +264,9 @@ class BaseResource:
         self.put_queue = self.PutQueue()
         self.get_queue = self.GetQueue()
         self._monitors = []
+        # The callbacks of a processed put (get): bound once, not per request.
+        self._after_put = self._trigger_get
+        self._after_get = self._trigger_put
 
     @property
     def capacity(self):
@@ -320,10 +327,12 @@ class Preempted:
 class Request(Put):
     """A request for one unit of a Resource; ``with`` releases it on exit."""
 
+    __slots__ = ("usage_since", "time")
+
     def __init__(self, resource):
         self.usage_since = None
         self.time = resource._env.now
-        super().__init__(resource)
+        Put.__init__(self, resource)
 
     def __exit__(self, exc_type, exc_value, traceback):
         super().__exit__(exc_type, exc_value, traceback)
@@ -334,19 +343,23 @@ class Request(Put):
 class Release(Get):
     """Gives the unit of `request` back (or withdraws it when still queued)."""
 
+    __slots__ = ("request",)
+
     def __init__(self, resource, request):
         self.request = request
-        super().__init__(resource)
+        Get.__init__(self, resource)
 
 
 class PriorityRequest(Request):
     """A request with a priority (lower first) and whether it may preempt."""
 
+    __slots__ = ("priority", "preempt", "key")
+
     def __init__(self, resource, priority=0, preempt=True):
         self.priority = priority
         self.preempt = preempt
         self.key = (priority, resource._env.now, not preempt)
-        super().__init__(resource)
+        Request.__init__(self, resource)
 
 
 class SortedQueue(list):
@@ -448,6 +461,8 @@ def _positive_amount(amount):
 
 
 class ContainerPut(Put):
+    __slots__ = ("amount",)
+
     def __init__(self, container, amount):
         _positive_amount(amount)
         if amount > container._capacity:
@@ -457,6 +472,8 @@ class ContainerPut(Put):
 
 
 class ContainerGet(Get):
+    __slots__ = ("amount", "time")
+
     def __init__(self, container, amount):
         _positive_amount(amount)
         if amount > container._capacity:
@@ -504,18 +521,24 @@ class Container(BaseResource):
 
 
 class StorePut(Put):
+    __slots__ = ("item",)
+
     def __init__(self, store, item):
         self.item = item
-        super().__init__(store)
+        Put.__init__(self, store)
 
 
 class StoreGet(Get):
+    __slots__ = ("time",)
+
     def __init__(self, store):
         self.time = store._env.now
-        super().__init__(store)
+        Get.__init__(self, store)
 
 
 class FilterStoreGet(StoreGet):
+    __slots__ = ("filter",)
+
     def __init__(self, resource, filter=lambda item: True):
         self.filter = filter
         super().__init__(resource)
