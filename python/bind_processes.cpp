@@ -91,11 +91,12 @@ void eventDealloc(PyObject* self) {
 // Fills a fresh event.
 bool initEvent(EventObject* e, EnvironmentObject* env) {
     PyTypeObject* t = Py_TYPE(e);
-    e->kind = t == gTimeoutType || t == gEventType ? (t == gTimeoutType ? kTimeoutEvent : kPlainEvent)
-        : PyType_IsSubtype(t, gTimeoutType)        ? kTimeoutEvent
-        : PyType_IsSubtype(t, gProcessType)        ? kProcessEvent
-        : PyType_IsSubtype(t, gInterruptionType)   ? kInterruptionEvent
-                                                   : kPlainEvent;
+    e->kind = t == gTimeoutType || t == gEventType
+        ? (t == gTimeoutType ? kTimeoutEvent : kPlainEvent)
+        : PyType_IsSubtype(t, gTimeoutType)      ? kTimeoutEvent
+        : PyType_IsSubtype(t, gProcessType)      ? kProcessEvent
+        : PyType_IsSubtype(t, gInterruptionType) ? kInterruptionEvent
+                                                 : kPlainEvent;
     Py_INCREF(asObject(env));
     e->env = env;
     return true;
@@ -121,7 +122,9 @@ namespace {
 int eventInit(PyObject* self, PyObject* args, PyObject* kwargs) {
     static const char* names[] = {"env", nullptr};
     PyObject* env = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:Event", const_cast<char**>(names), &env))
+    if (kwargs == nullptr && PyTuple_GET_SIZE(args) == 1)  // Event(env), from every request
+        env = PyTuple_GET_ITEM(args, 0);
+    else if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:Event", const_cast<char**>(names), &env))
         return -1;
     if (!environmentArgument(env, "Event(env)") || !notYetInitialised(self)) return -1;
     return initEvent(asEvent(self), reinterpret_cast<EnvironmentObject*>(env)) ? 0 : -1;
