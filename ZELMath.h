@@ -43,6 +43,7 @@
 #include <iosfwd>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -114,7 +115,10 @@
 #include "kinematics/ZELKinematicChain.h"
 #include "simulation/ZELAction.h"
 #include "simulation/ZELEventHandle.h"
+#include "simulation/ZELRequestHandle.h"
+#include "simulation/ZELResource.h"
 #include "simulation/ZELScheduler.h"
+#include "simulation/ZELStatistics.h"
 
 #if defined(__clang__)
 #pragma float_control(pop)

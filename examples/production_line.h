@@ -3,7 +3,8 @@
 //
 // Jobs arrive at machine 1 (exponential interarrival times, an unlimited queue), are processed
 // there, wait in a buffer of `BufferSize` places, and are processed on machine 2. A job that
-// finishes on machine 1 while the buffer is full blocks machine 1 until a place frees up.
+// finishes on machine 1 while the buffer is full blocks machine 1 until a place frees up. The
+// machines and the buffer are resources on the event scheduler.
 // Each machine fails after an exponential amount of processing time and is repaired in a
 // triangular time; the interrupted job then resumes. A replication simulates one shift of
 // `Shift` minutes from an empty line and returns the throughput (jobs finished per hour) and
@@ -16,7 +17,6 @@
 
 #include "ZELMath.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -60,30 +60,60 @@ struct Machine {
     }
 };
 
-// One shift. Job i: arrival a, start and end on machine 1, departure d1 into the buffer (when
-// job i - BufferSize - 1 has left it for machine 2), start and end on machine 2.
-inline std::vector<double> shift(const ZELReplication& rep) {
-    ZELRandomStream arrivalStream = rep.stream(0);
-    ZELExponentialDistribution interarrival(1.1);
-    Machine m1(rep, 1, 0.9), m2(rep, 4, 0.95);
-    std::vector<double> start2;  // when each job started on machine 2
-    double arrival = 0.0, depart1 = 0.0, end2 = 0.0, timeInSystem = 0.0;
-    std::size_t finished = 0;
-    for (std::size_t i = 0;; ++i) {
-        arrival += interarrival.getRandomVariate(arrivalStream);
-        if (arrival > Shift) break;
-        const double end1 = std::max(arrival, depart1) + m1.occupy();
-        depart1 = i > BufferSize ? std::max(end1, start2[i - BufferSize - 1]) : end1;
-        start2.push_back(std::max(depart1, end2));
-        end2 = start2.back() + m2.occupy();
-        if (end2 <= Shift) {
-            ++finished;
-            timeInSystem += end2 - arrival;
-        }
+// One shift on a scheduler, time in minutes: each job takes machine 1, then a place in the
+// buffer (keeping machine 1 until it gets one: blocking), then machine 2, which frees its place.
+// The resources queue first come, first served.
+class Line {
+public:
+    explicit Line(const ZELReplication& rep)
+        : machine1_(scheduler_, 1),
+          buffer_(scheduler_, static_cast<int>(BufferSize)),
+          machine2_(scheduler_, 1),
+          arrivals_(rep.stream(0)),
+          interarrival_(1.1),
+          m1_(rep, 1, 0.9),
+          m2_(rep, 4, 0.95) {}
+
+    std::vector<double> run() {
+        arrive();
+        scheduler_.runUntil(ZELSimTime(Shift));
+        return {static_cast<double>(timeInSystem_.count()) / (Shift / 60.0), timeInSystem_.mean()};
     }
-    return {static_cast<double>(finished) / (Shift / 60.0),
-            timeInSystem / static_cast<double>(finished)};
-}
+
+private:
+    // Schedules the next arrival, when it falls within the shift.
+    void arrive() {
+        const ZELSimTime next =
+            scheduler_.now() + ZELSimTime(interarrival_.getRandomVariate(arrivals_));
+        if (next <= ZELSimTime(Shift)) scheduler_.at(next, [this, next] { start(next); });
+    }
+    void start(ZELSimTime arrival) {
+        arrive();
+        machine1_.request([this, arrival] {
+            scheduler_.after(m1_.occupy(), [this, arrival] {
+                buffer_.request([this, arrival] {
+                    machine1_.release();
+                    machine2_.request([this, arrival] {
+                        buffer_.release();
+                        scheduler_.after(m2_.occupy(), [this, arrival] {
+                            machine2_.release();
+                            timeInSystem_.add((scheduler_.now() - arrival).seconds());
+                        });
+                    });
+                });
+            });
+        });
+    }
+
+    ZELScheduler scheduler_;
+    ZELResource machine1_, buffer_, machine2_;
+    ZELRandomStream arrivals_;
+    ZELExponentialDistribution interarrival_;
+    Machine m1_, m2_;
+    ZELTally timeInSystem_;  // minutes, of the jobs finished within the shift
+};
+
+inline std::vector<double> shift(const ZELReplication& rep) { return Line(rep).run(); }
 
 }  // namespace production_line
 

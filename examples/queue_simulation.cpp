@@ -1,16 +1,13 @@
 // A discrete-event simulation of a single queue with exponential inter-arrival and service
-// times: one server (M/M/1), then two (M/M/2). Arrivals draw from stream 1, services from
-// stream 2, and the clock is an exact ZELSimTime. The simulated mean waiting time and
+// times: one server (M/M/1), then two (M/M/2), as events on a ZELScheduler with the servers a
+// ZELResource. Arrivals draw from stream 1, services from stream 2, and the clock is exact. The simulated mean waiting time and
 // utilisation are printed next to the queueing-theory values; resetting the streams repeats a
 // run exactly (common random numbers), so two designs can be compared on the same customers.
 #include "ZELMath.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <queue>
-#include <vector>
 
 namespace {
 
@@ -23,28 +20,24 @@ struct Result {
     double utilisation;  // busy time of the servers / (servers x elapsed time)
 };
 
-// First-come first-served: each customer goes to the server that becomes free first.
+// Customers arrive, request a server (first come, first served), hold it for their service and
+// release it. The resource records each customer's wait and the time-weighted busy servers.
 Result simulate(int servers, double meanInterarrival, double meanService) {
     ZELExponentialDistribution interarrival(meanInterarrival);
     ZELExponentialDistribution service(meanService);
-    // Times at which the servers become free, earliest on top.
-    std::priority_queue<ZELSimTime, std::vector<ZELSimTime>, std::greater<ZELSimTime>> freeAt;
-    for (int s = 0; s < servers; ++s) freeAt.push(ZELSimTime());
-
-    ZELSimTime clock;  // arrival time of the current customer
-    ZELSimTime totalWait, busy, lastDeparture;
-    for (int i = 0; i < Customers; ++i) {
-        clock += ZELSimTime(interarrival.getRandomVariate(ArrivalStream));
-        const ZELSimTime serviceTime(service.getRandomVariate(ServiceStream));
-        const ZELSimTime start = std::max(clock, freeAt.top());
-        freeAt.pop();
-        const ZELSimTime departure = start + serviceTime;
-        freeAt.push(departure);
-        totalWait += start - clock;
-        busy += serviceTime;
-        lastDeparture = std::max(lastDeparture, departure);
-    }
-    return {totalWait.seconds() / Customers, busy.seconds() / (servers * lastDeparture.seconds())};
+    ZELScheduler scheduler;
+    ZELResource server(scheduler, servers);
+    int arrived = 0;
+    std::function<void()> arrive = [&] {
+        server.request([&] {
+            scheduler.after(service.getRandomVariate(ServiceStream), [&] { server.release(); });
+        });
+        if (++arrived < Customers)
+            scheduler.after(interarrival.getRandomVariate(ArrivalStream), arrive);
+    };
+    scheduler.after(interarrival.getRandomVariate(ArrivalStream), arrive);
+    scheduler.run();  // until the last customer has left
+    return {server.waitingTimes().mean(), server.utilisation(scheduler.now())};
 }
 
 // Mean wait in queue of an M/M/c queue (Erlang's C formula).

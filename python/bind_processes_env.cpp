@@ -183,7 +183,7 @@ PyObject* nowGetter(PyObject* self, void*) {
 
 PyObject* nowTimeGetter(PyObject* self, void*) {
     if (!envReady(self)) return nullptr;
-    return simTimeObject(asEnv(self)->core->scheduler.now());
+    return newSimTimeReference(asEnv(self)->core->scheduler.now());
 }
 
 PyObject* activeGetter(PyObject* self, void*) {
@@ -272,7 +272,7 @@ PyObject* peekTimeMethod(PyObject* self, PyObject*) {
     if (!envReady(self)) return nullptr;
     const ZELScheduler& s = asEnv(self)->core->scheduler;
     if (s.pending() == 0) Py_RETURN_NONE;
-    return simTimeObject(s.nextTime());
+    return newSimTimeReference(s.nextTime());
 }
 
 // The outcome of the event that stopped a run: its value, or its exception raised.

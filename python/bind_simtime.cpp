@@ -257,7 +257,13 @@ void* slot(F f) {
 
 }  // namespace
 
-PyObject* simTimeObject(const ZELSimTime& t) { return newTime(t); }
+ZELSimTime simTimeArgument(py::handle o, const char* what) { return timeFrom(o.ptr(), what); }
+
+py::object simTimeObject(const ZELSimTime& t) {
+    return py::reinterpret_steal<py::object>(newTime(t));
+}
+
+PyObject* newSimTimeReference(const ZELSimTime& t) { return newTime(t); }
 
 bool simTimeValue(PyObject* o, ZELSimTime& out) {
     if (!PyObject_TypeCheck(o, gTimeType)) return false;

@@ -167,4 +167,5 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindReplications(m);
     zelmath_python::bindKinematics(m);
     zelmath_python::bindProcesses(m);
+    zelmath_python::bindScheduler(m);
 }

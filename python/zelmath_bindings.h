@@ -30,9 +30,17 @@ void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
 void bindProcesses(py::module_& m);
+void bindScheduler(py::module_& m);
 
-/// A new SimTime object holding `t`.
-PyObject* simTimeObject(const ZELSimTime& t);
+/// A time argument from Python: a SimTime, or a float or int taken as seconds (rounded to the
+/// nearest nanosecond); ValueError for NaN and infinities, TypeError for anything else.
+ZELSimTime simTimeArgument(py::handle o, const char* what);
+
+/// A new zelmath.SimTime holding t.
+py::object simTimeObject(const ZELSimTime& t);
+
+/// A new reference to a SimTime holding `t` (for the C API types).
+PyObject* newSimTimeReference(const ZELSimTime& t);
 /// True (and `out` set) when `o` is a SimTime.
 bool simTimeValue(PyObject* o, ZELSimTime& out);
 

@@ -129,8 +129,7 @@ private:
 
     template <class D>
     static constexpr Ops inlineOps_{
-        &invokeInline_<D>,
-        std::is_trivially_copyable<D>::value ? nullptr : &relocateInline_<D>,
+        &invokeInline_<D>, std::is_trivially_copyable<D>::value ? nullptr : &relocateInline_<D>,
         std::is_trivially_destructible<D>::value ? nullptr : &destroyInline_<D>, true};
     template <class D>
     static constexpr Ops heapOps_{&invokeHeap_<D>, nullptr, &destroyHeap_<D>, false};

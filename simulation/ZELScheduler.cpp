@@ -36,21 +36,26 @@ ZELScheduler::ZELScheduler(ZELSimTime start) : now_(start), id_(nextSchedulerId(
 ZELScheduler::~ZELScheduler() = default;
 
 ZELEventHandle ZELScheduler::at(ZELSimTime time, Action action, int priority) {
-    if (!action) zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerEmptyAction, "empty action");
     if (time < now_)
-        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerTimeBeforeNow,
-                                             "at: time " + text(time) + " is before now " + text(now_));
-    queue_.reserveOne();
-    const std::uint32_t slot = queue_.acquire(std::move(action));
-    queue_.push(slot, time.wholeSeconds(), time.nanoseconds(), priority, sequence_++);
-    return ZELEventHandle(id_, slot, queue_.generation(slot));
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kSchedulerTimeBeforeNow,
+            "at: time " + text(time) + " is before now " + text(now_));
+    return schedule(time, action, priority);
 }
 
 ZELEventHandle ZELScheduler::after(ZELSimTime delay, Action action, int priority) {
     if (delay < ZELSimTime())
         zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNegativeDelay,
                                              "after: negative delay " + text(delay));
-    return at(now_ + delay, std::move(action), priority);
+    return schedule(now_ + delay, action, priority);
+}
+
+ZELEventHandle ZELScheduler::schedule(ZELSimTime time, Action& action, int priority) {
+    if (!action)
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerEmptyAction, "empty action");
+    const std::uint32_t slot = queue_.acquire(action);
+    queue_.push(slot, time, priority, sequence_++);
+    return ZELEventHandle(id_, slot, queue_.generation(slot));
 }
 
 bool ZELScheduler::cancel(ZELEventHandle event) noexcept {
@@ -68,7 +73,7 @@ bool ZELScheduler::reschedule(ZELEventHandle event, ZELSimTime time, int priorit
             zel_internal::kSchedulerTimeBeforeNow,
             "reschedule: time " + text(time) + " is before now " + text(now_));
     queue_.remove(event.slot_);
-    queue_.push(event.slot_, time.wholeSeconds(), time.nanoseconds(), priority, sequence_++);
+    queue_.push(event.slot_, time, priority, sequence_++);
     return true;
 }
 
@@ -77,11 +82,15 @@ bool ZELScheduler::isPending(ZELEventHandle event) const noexcept {
 }
 
 void ZELScheduler::runNext() {
-    const zel_internal::EventQueue::Key& first = queue_.top();
-    now_ = ZELSimTime(first.sec, first.nsec);
-    const std::uint32_t slot = queue_.popTop();
+    now_ = queue_.topTime();
+    const std::uint32_t slot = queue_.takeTop();
     // The action leaves its slot before it runs: the slot is free for what the action schedules,
-    // and the action's handle is no longer pending.
+    // and the action's handle is no longer pending. Its key is removed when the action returns
+    // or throws, unless an event the action scheduled took its place.
+    struct Settle {
+        zel_internal::EventQueue& queue;
+        ~Settle() { queue.settle(); }
+    } settle{queue_};
     ZELAction action;
     queue_.release(slot, action);
     ++executed_;
@@ -113,11 +122,8 @@ std::uint64_t ZELScheduler::runUntil(ZELSimTime end) {
             "runUntil: end " + text(end) + " is before now " + text(now_));
     stopRequested_ = false;
     std::uint64_t count = 0;
-    const std::int64_t endSec = end.wholeSeconds();
-    const std::int32_t endNsec = end.nanoseconds();
     while (!queue_.empty()) {
-        const zel_internal::EventQueue::Key& first = queue_.top();
-        if (first.sec > endSec || (first.sec == endSec && first.nsec > endNsec)) break;
+        if (queue_.topAfter(end)) break;
         ++count;
         runNext();
         if (stopRequested_) {
@@ -130,11 +136,13 @@ std::uint64_t ZELScheduler::runUntil(ZELSimTime end) {
 }
 
 ZELSimTime ZELScheduler::nextTime() const {
+    // Asked by a running action, the running event's dead key may still be at the root;
+    // removing it changes nothing a caller can see.
+    const_cast<zel_internal::EventQueue&>(queue_).settle();
     if (queue_.empty())
         zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNothingPending,
                                              "nextTime: no event is pending");
-    const zel_internal::EventQueue::Key& first = queue_.top();
-    return ZELSimTime(first.sec, first.nsec);
+    return queue_.topTime();
 }
 
 void ZELScheduler::clear() noexcept { queue_.clear(); }

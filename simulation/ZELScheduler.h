@@ -95,6 +95,7 @@ private:
     bool owns(const ZELEventHandle& event) const noexcept {
         return event.owner_ == id_ && queue_.valid(event.slot_, event.generation_);
     }
+    ZELEventHandle schedule(ZELSimTime time, Action& action, int priority);
     void runNext();
 
     zel_internal::EventQueue queue_;

@@ -57,6 +57,8 @@ const char* const kTime = "ZELSimTimeMD.m/src/ZELSimTime";
 const char* const kLimits = "ZELSimTimeMD.m/src/ZELSimTimeLimits";
 const char* const kStream = "ZELRandomMD.m/src/ZELRandomStream";
 const char* const kSched = "simulation/ZELScheduler";
+const char* const kStats = "simulation/ZELStatistics";
+const char* const kRes = "simulation/ZELResource";
 
 std::vector<Site> everySite() {
     ZELRotate3D r;
@@ -231,6 +233,31 @@ std::vector<Site> everySite() {
         {"next time of nothing", typeid(ZELEDomainError).name(),
          "ZELScheduler: nextTime: no event is pending", kSched, 158,
          throws<ZELEDomainError>([] { (void)ZELScheduler().nextTime(); })},
+        {"tally level", typeid(ZELEDomainError).name(),
+         "ZELTally: halfWidth: confidence level 1.5 is not between 0 and 1", kStats, 104,
+         throws<ZELEDomainError>([] { (void)ZELTally().halfWidth(1.5); })},
+        {"time-weighted backwards", typeid(ZELEDomainError).name(),
+         "ZELTimeWeighted: set: time 1.000000000 s is before the last change at 2.000000000 s",
+         kStats, 134,
+         throws<ZELEDomainError>([] { ZELTimeWeighted(ZELSimTime(2, 0)).set(1.0, 0); })},
+        {"time-weighted value", typeid(ZELEDomainError).name(),
+         "ZELTimeWeighted: set: value inf is not finite", kStats, 138,
+         throws<ZELEDomainError>([] { ZELTimeWeighted().set(1.0, HUGE_VAL); })},
+        {"resource capacity", typeid(ZELEDomainError).name(), "ZELResource: capacity 0 is below 1",
+         kRes, 24, throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource r(s, 0);
+         })},
+        {"resource release", typeid(ZELEDomainError).name(),
+         "ZELResource: release: no unit is in use", kRes, 65, throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource(s, 1).release();
+         })},
+        {"resource empty action", typeid(ZELEDomainError).name(),
+         "ZELResource: request: empty action", kRes, 46, throws<ZELEDomainError>([] {
+             ZELScheduler s;
+             ZELResource(s, 1).request(ZELAction());
+         })},
     };
 }
 

@@ -44,7 +44,9 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-ZELSimTime ns(std::int64_t n) { return ZELSimTime(n / 1000000000, static_cast<int>(n % 1000000000)); }
+ZELSimTime ns(std::int64_t n) {
+    return ZELSimTime(n / 1000000000, static_cast<int>(n % 1000000000));
+}
 std::int64_t toNs(const ZELSimTime& t) { return t.wholeSeconds() * 1000000000 + t.nanoseconds(); }
 
 // What an event does when it runs: a list of operations drawn from its own seeded generator,
@@ -63,9 +65,11 @@ std::vector<Op> program(std::uint64_t seed, std::size_t id, std::size_t made) {
     for (int i = 0; i < count && made < 3000; ++i) {
         Op op{};
         const auto r = g() % 10;
-        op.kind = r < 6 ? Op::Schedule : r < 7 ? Op::Cancel : r < 9 ? Op::Reschedule
-            : (r % 2 == 0)                                         ? Op::CancelSelf
-                                                                   : Op::RescheduleSelf;
+        op.kind = r < 6    ? Op::Schedule
+            : r < 7        ? Op::Cancel
+            : r < 9        ? Op::Reschedule
+            : (r % 2 == 0) ? Op::CancelSelf
+                           : Op::RescheduleSelf;
         op.target = static_cast<std::size_t>(g() % made);
         // Small delays, many of them zero, so that times and priorities often tie.
         op.delay = (g() % 3 == 0) ? 0 : static_cast<std::int64_t>(g() % 5);
@@ -93,23 +97,24 @@ struct Real {
 
     void schedule(std::int64_t time, int priority) {
         const std::size_t id = handles.size();
-        handles.push_back(scheduler.at(ns(time), [this, id] { onRun(id); }, priority));
+        handles.push_back(scheduler.at(
+            ns(time), [this, id] { onRun(id); }, priority));
     }
     void onRun(std::size_t id) {
         const std::int64_t now = toNs(scheduler.now());
         log.push_back({id, now});
         for (const Op& op : program(seed, id, handles.size())) {
             switch (op.kind) {
-            case Op::Schedule: schedule(now + op.delay, op.priority); break;
-            case Op::Cancel: answers.push_back(scheduler.cancel(handles[op.target])); break;
-            case Op::Reschedule:
-                answers.push_back(
-                    scheduler.reschedule(handles[op.target], ns(now + op.delay), op.priority));
-                break;
-            case Op::CancelSelf: answers.push_back(scheduler.cancel(handles[id])); break;
-            case Op::RescheduleSelf:
-                answers.push_back(scheduler.reschedule(handles[id], ns(now + op.delay), 0));
-                break;
+                case Op::Schedule: schedule(now + op.delay, op.priority); break;
+                case Op::Cancel: answers.push_back(scheduler.cancel(handles[op.target])); break;
+                case Op::Reschedule:
+                    answers.push_back(
+                        scheduler.reschedule(handles[op.target], ns(now + op.delay), op.priority));
+                    break;
+                case Op::CancelSelf: answers.push_back(scheduler.cancel(handles[id])); break;
+                case Op::RescheduleSelf:
+                    answers.push_back(scheduler.reschedule(handles[id], ns(now + op.delay), 0));
+                    break;
             }
         }
     }
@@ -158,13 +163,15 @@ struct Model {
             log.push_back({id, now});
             for (const Op& op : program(seed, id, keys.size())) {
                 switch (op.kind) {
-                case Op::Schedule: schedule(now + op.delay, op.priority); break;
-                case Op::Cancel: answers.push_back(cancel(op.target)); break;
-                case Op::Reschedule:
-                    answers.push_back(reschedule(op.target, now + op.delay, op.priority));
-                    break;
-                case Op::CancelSelf: answers.push_back(cancel(id)); break;
-                case Op::RescheduleSelf: answers.push_back(reschedule(id, now + op.delay, 0)); break;
+                    case Op::Schedule: schedule(now + op.delay, op.priority); break;
+                    case Op::Cancel: answers.push_back(cancel(op.target)); break;
+                    case Op::Reschedule:
+                        answers.push_back(reschedule(op.target, now + op.delay, op.priority));
+                        break;
+                    case Op::CancelSelf: answers.push_back(cancel(id)); break;
+                    case Op::RescheduleSelf:
+                        answers.push_back(reschedule(id, now + op.delay, 0));
+                        break;
                 }
             }
         }
@@ -203,16 +210,20 @@ TEST(SchedulerOrder, UnrelatedEventsDoNotChangeTheOrderOfOthers) {
             std::mt19937_64 other(seed + 99);
             std::function<void(int)> body = [&](int id) {
                 log.push_back(id);
-                if (id < 300) s.after(ns(static_cast<std::int64_t>(g() % 3)), [&body, id] { body(id + 100); },
-                                      static_cast<int>(g() % 2));
+                if (id < 300)
+                    s.after(
+                        ns(static_cast<std::int64_t>(g() % 3)), [&body, id] { body(id + 100); },
+                        static_cast<int>(g() % 2));
                 if (extras && other() % 2 == 0)
-                    s.after(ns(static_cast<std::int64_t>(other() % 3)), [] {},
-                            static_cast<int>(other() % 3) - 1);
+                    s.after(
+                        ns(static_cast<std::int64_t>(other() % 3)), [] {},
+                        static_cast<int>(other() % 3) - 1);
             };
             for (int id = 0; id < 100; ++id) {
                 if (extras) s.at(ns(static_cast<std::int64_t>(other() % 4)), [] {});
-                s.at(ns(static_cast<std::int64_t>(g() % 4)), [&body, id] { body(id); },
-                     static_cast<int>(g() % 2));
+                s.at(
+                    ns(static_cast<std::int64_t>(g() % 4)), [&body, id] { body(id); },
+                    static_cast<int>(g() % 2));
             }
             s.run();
             return log;
@@ -225,15 +236,18 @@ TEST(SchedulerOrder, TimeThenPriorityThenFirstScheduled) {
     ZELScheduler s(ZELSimTime(5, 0));
     std::string order;
     s.at(ZELSimTime(7, 0), [&] { order += 'e'; });
-    s.at(ZELSimTime(6, 0), [&] { order += 'c'; }, 1);
+    s.at(
+        ZELSimTime(6, 0), [&] { order += 'c'; }, 1);
     s.at(ZELSimTime(6, 0), [&] {
         order += 'a';
         // Due now, same priority: behind the b already due; priority -1 runs before b.
         s.after(ZELSimTime(), [&] { order += 'x'; });
-        s.after(ZELSimTime(), [&] { order += 'p'; }, -1);
+        s.after(
+            ZELSimTime(), [&] { order += 'p'; }, -1);
     });
     s.at(ZELSimTime(6, 0), [&] { order += 'b'; });
-    s.at(ZELSimTime(5, 999999999), [&] { order += '0'; }, 9);
+    s.at(
+        ZELSimTime(5, 999999999), [&] { order += '0'; }, 9);
     EXPECT_EQ(s.nextTime(), ZELSimTime(5, 999999999));
     EXPECT_EQ(s.run(), 7u);
     EXPECT_EQ(order, "0apbxce");
@@ -244,7 +258,8 @@ TEST(SchedulerOrder, TimeThenPriorityThenFirstScheduled) {
     n.at(ZELSimTime(0, -1), [&] { order += 'b'; });
     n.at(ZELSimTime(-1, -500000000), [&] { order += 'a'; });
     n.at(ZELSimTime(INT64_MAX, 999999999), [&] { order += 'd'; });
-    n.after(ZELSimTime(0, 500000001), [&] { order += 'c'; }, 1);  // -3 s + 0.5 s
+    n.after(
+        ZELSimTime(0, 500000001), [&] { order += 'c'; }, 1);  // -3 s + 0.5 s
     n.run();
     EXPECT_EQ(order, "cabd");
 }
@@ -286,7 +301,8 @@ TEST(SchedulerReschedule, MovesBehindEqualEventsAndRefusesOthers) {
     std::string order;
     const ZELEventHandle a = s.at(ZELSimTime(1, 0), [&] { order += 'a'; });
     s.at(ZELSimTime(2, 0), [&] { order += 'b'; });
-    const ZELEventHandle c = s.at(ZELSimTime(2, 0), [&] { order += 'c'; }, 1);
+    const ZELEventHandle c = s.at(
+        ZELSimTime(2, 0), [&] { order += 'c'; }, 1);
     EXPECT_TRUE(s.reschedule(a, ZELSimTime(2, 0)));  // behind b (same time, same priority)
     EXPECT_TRUE(s.isPending(a));
     EXPECT_EQ(s.nextTime(), ZELSimTime(2, 0));
@@ -327,10 +343,11 @@ TEST(SchedulerRun, StepRunUntilStopAndClear) {
     EXPECT_EQ(s.now(), ZELSimTime(3, 0));
     EXPECT_EQ(s.runUntil(ZELSimTime(3, 500000000)), 0u);
     EXPECT_EQ(s.now(), ZELSimTime(3, 500000000));  // the clock moves to the end
-    s.at(ZELSimTime(4, 0), [&] { s.stop(); }, -1);
+    s.at(
+        ZELSimTime(4, 0), [&] { s.stop(); }, -1);
     EXPECT_EQ(s.run(), 1u);  // stopped after the first action
     EXPECT_EQ(s.now(), ZELSimTime(4, 0));
-    s.stop();                 // outside a run: the next run starts afresh
+    s.stop();  // outside a run: the next run starts afresh
     EXPECT_EQ(s.run(), 2u);
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(s.executed(), 6u);
@@ -388,8 +405,7 @@ TEST(SchedulerBadInput, RefusedAndNothingScheduled) {
     try {
         s.at(ZELSimTime(9, 0), [] {});
     } catch (const ZELEDomainError& e) {
-        EXPECT_STREQ(e.what(),
-                     "ZELScheduler: at: time 9.000000000 s is before now 10.000000000 s");
+        EXPECT_STREQ(e.what(), "ZELScheduler: at: time 9.000000000 s is before now 10.000000000 s");
     }
     // The clock saturates rather than wrapping.
     s.after(ZELSimTime(INT64_MAX, 0), [] {});
@@ -431,7 +447,8 @@ TEST(SchedulerMemory, HoldWithCancellationsAllocatesNothing) {
         void operator()() const {
             s->after(ns(static_cast<std::int64_t>((*g)() % 1000000)), *this);
             EXPECT_TRUE(s->cancel(*decoy));
-            *decoy = s->after(ZELSimTime(1000, 0), [] { ADD_FAILURE() << "a cancelled event ran"; });
+            *decoy =
+                s->after(ZELSimTime(1000, 0), [] { ADD_FAILURE() << "a cancelled event ran"; });
         }
     };
     ZELScheduler s;

@@ -2,7 +2,8 @@
 local cluster of two worker processes (the model of examples/production_line.h, in Python).
 
 Jobs arrive at machine 1 (exponential interarrival times), wait in a buffer of four places and
-go on to machine 2; a job finished on machine 1 while the buffer is full blocks it. Each machine
+go on to machine 2; a job finished on machine 1 while the buffer is full blocks it. The machines
+and the buffer are zelmath.Resource objects on a zelmath.Scheduler. Each machine
 fails after an exponential amount of processing time and is repaired in a triangular time.
 Every random quantity draws from its own stream, keyed by (source, replication), so the values
 do not depend on which worker ran which replication: the serial study gives the same table
@@ -51,24 +52,43 @@ class Machine:
 
 
 def shift(rep):
+    """One shift on a scheduler (minutes): machine 1, then a place in the buffer (machine 1 is
+    kept until there is one), then machine 2, which frees the place."""
+    s = zelmath.Scheduler()
+    machine1, buffer, machine2 = zelmath.Resource(s, 1), zelmath.Resource(s, BUFFER), zelmath.Resource(s, 1)
     arrivals = rep.stream(0)
     m1, m2 = Machine(rep, 1, 0.9), Machine(rep, 4, 0.95)
-    start2 = []
-    arrival = depart1 = end2 = time_in_system = 0.0
-    finished = 0
-    while True:
-        arrival += exponential(arrivals, 1.1)
-        if arrival > SHIFT:
-            break
-        end1 = max(arrival, depart1) + m1.occupy()
-        i = len(start2)
-        depart1 = max(end1, start2[i - BUFFER - 1]) if i > BUFFER else end1
-        start2.append(max(depart1, end2))
-        end2 = start2[-1] + m2.occupy()
-        if end2 <= SHIFT:
-            finished += 1
-            time_in_system += end2 - arrival
-    return finished / (SHIFT / 60.0), time_in_system / finished if finished else math.nan
+    time_in_system = zelmath.Tally()
+    end = zelmath.SimTime(SHIFT)
+
+    def arrive():
+        when = s.now + exponential(arrivals, 1.1)
+        if when <= end:
+            s.at(when, lambda: start(when))
+
+    def start(arrival):
+        arrive()
+
+        def on_machine1():
+            s.after(m1.occupy(), lambda: buffer.request(on_buffer))
+
+        def on_buffer():
+            machine1.release()
+            machine2.request(on_machine2)
+
+        def on_machine2():
+            buffer.release()
+            s.after(m2.occupy(), done)
+
+        def done():
+            machine2.release()
+            time_in_system.add(float(s.now - arrival))
+
+        machine1.request(on_machine1)
+
+    arrive()
+    s.run_until(end)
+    return time_in_system.count / (SHIFT / 60.0), time_in_system.mean
 
 
 def main():

@@ -1,6 +1,8 @@
 """``Environment.monitor(resource)``: time-weighted statistics of a shared resource."""
 import math
 
+from . import _zelmath  # type: ignore[attr-defined]  # the compiled extension
+
 
 class Monitor:
     """Statistics of `resource` from the moment the monitor is made until ``env.now``.
@@ -9,8 +11,8 @@ class Monitor:
     use over the capacity, ``mean_queue_length`` the time average of the queued requests and
     ``mean_wait`` the mean time (seconds) from request to grant over the granted requests. For a
     Container or a Store the level (or number of items) takes the place of the units in use and
-    the waiting get requests that of the queue. Time averages are integrals over exact
-    nanoseconds, summed exactly (integers) when the values are integers.
+    the waiting get requests that of the queue. The statistics are the library's TimeWeighted
+    (integrals over exact nanoseconds, compensated sums) and Tally.
     """
 
     def __init__(self, env, resource):
@@ -18,13 +20,10 @@ class Monitor:
             raise ValueError("monitor(resource): the resource belongs to another environment")
         self._env = env
         self._resource = resource
-        self._start = self._last = env.now_time
-        self._busy = self._busy_now()
-        self._queued = self._queued_now()
-        self._busy_area = 0
-        self._queue_area = 0
-        self._waits = 0
-        self._wait_sum = 0.0
+        self._start = env.now_time
+        self._busy = _zelmath.TimeWeighted(self._start, self._busy_now())
+        self._queued = _zelmath.TimeWeighted(self._start, self._queued_now())
+        self._waits = _zelmath.Tally()
         resource._monitors.append(self)
 
     def _busy_now(self):
@@ -39,28 +38,16 @@ class Monitor:
         r = self._resource
         return len(r.put_queue if hasattr(r, "users") else r.get_queue)
 
-    def _advance(self):
-        now = self._env.now_time
-        if now != self._last:
-            span = _nanoseconds(now - self._last)
-            self._busy_area += self._busy * span
-            self._queue_area += self._queued * span
-            self._last = now
-
     def _update(self, granted):
-        self._advance()
-        self._busy = self._busy_now()
-        self._queued = self._queued_now()
+        now = self._env.now_time
+        self._busy.set(now, self._busy_now())
+        self._queued.set(now, self._queued_now())
         if granted is not None:
-            self._waits += 1
-            self._wait_sum += self._env.now - granted.time
+            self._waits.add(self._env.now - granted.time)
 
-    def _mean(self, area, current):
-        span = _nanoseconds(self._env.now_time - self._start)
-        if span == 0:
-            return math.nan
-        area += current * _nanoseconds(self._env.now_time - self._last)
-        return area / span
+    def _mean(self, statistic):
+        now = self._env.now_time
+        return math.nan if now == self._start else statistic.mean(now)
 
     @property
     def utilisation(self):
@@ -68,28 +55,24 @@ class Monitor:
         capacity = self._resource.capacity
         if math.isinf(capacity):
             return math.nan
-        return self._mean(self._busy_area, self._busy) / capacity
+        return self._mean(self._busy) / capacity
 
     @property
     def mean_level(self):
         """Time-average units in use, level or number of items."""
-        return self._mean(self._busy_area, self._busy)
+        return self._mean(self._busy)
 
     @property
     def mean_queue_length(self):
         """Time-average number of waiting requests."""
-        return self._mean(self._queue_area, self._queued)
+        return self._mean(self._queued)
 
     @property
     def mean_wait(self):
         """Mean seconds from request to grant (NaN before the first grant)."""
-        return self._wait_sum / self._waits if self._waits else math.nan
+        return self._waits.mean if self._waits.count else math.nan
 
     @property
     def granted(self):
         """The number of requests granted since the monitor was made."""
-        return self._waits
-
-
-def _nanoseconds(t):
-    return t.whole_seconds * 1_000_000_000 + t.nanoseconds
+        return self._waits.count

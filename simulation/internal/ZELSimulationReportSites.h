@@ -21,6 +21,19 @@ constexpr ThrowSite kSchedulerEndBeforeNow{L"ZELScheduler", "simulation/ZELSched
 /// nextTime with nothing pending (ZELEDomainError).
 constexpr ThrowSite kSchedulerNothingPending{L"ZELScheduler", "simulation/ZELScheduler", 158};
 
+/// ZELTally::halfWidth with a level outside (0, 1) (ZELEDomainError).
+constexpr ThrowSite kTallyLevel{L"ZELTally", "simulation/ZELStatistics", 104};
+/// ZELTimeWeighted::set, reset or mean at a time before the last change (ZELEDomainError).
+constexpr ThrowSite kTimeWeightedBackwards{L"ZELTimeWeighted", "simulation/ZELStatistics", 134};
+/// ZELTimeWeighted with a NaN or infinite value (ZELEDomainError).
+constexpr ThrowSite kTimeWeightedValue{L"ZELTimeWeighted", "simulation/ZELStatistics", 138};
+/// ZELResource with a capacity below 1 (ZELEDomainError).
+constexpr ThrowSite kResourceCapacity{L"ZELResource", "simulation/ZELResource", 24};
+/// ZELResource::release with no unit in use (ZELEDomainError).
+constexpr ThrowSite kResourceRelease{L"ZELResource", "simulation/ZELResource", 65};
+/// ZELResource::request with an empty action (ZELEDomainError).
+constexpr ThrowSite kResourceEmptyAction{L"ZELResource", "simulation/ZELResource", 46};
+
 }  // namespace zel_internal
 
 #endif
