@@ -217,9 +217,7 @@ void bindScheduler(py::module_& m) {
             py::arg("until"))
         .def(
             "reset",
-            [](ZELTimeWeighted& w, py::handle t) {
-                w.reset(simTimeArgument(t, "TimeWeighted.reset"));
-            },
+            [](ZELTimeWeighted& w, py::handle t) { w.reset(simTimeArgument(t, "TimeWeighted.reset")); },
             py::arg("t"))
         .def_property_readonly("current", &ZELTimeWeighted::current)
         .def_property_readonly("min", &ZELTimeWeighted::min)
@@ -239,8 +237,9 @@ void bindScheduler(py::module_& m) {
         "Resource(scheduler, capacity)\n\nIdentical servers on a scheduler: requests are granted "
         "at once when a unit is free (the action runs as an event at now), otherwise queued by "
         "priority, then first come, first served.")
-        .def(py::init(
-                 [](Scheduler& s, int capacity) { return new ZELResource(s.scheduler, capacity); }),
+        .def(py::init([](Scheduler& s, int capacity) {
+                 return new ZELResource(s.scheduler, capacity);
+             }),
              py::arg("scheduler"), py::arg("capacity"), py::keep_alive<1, 2>())
         .def(
             "request",
