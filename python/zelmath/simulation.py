@@ -384,6 +384,39 @@ class Resource(BaseResource):
         super().__init__(env, capacity)
         self.users = []
         self.queue = self.put_queue
+        # Unless a subclass changes how a request is granted, grant without the extra call.
+        if type(self)._do_put is Resource._do_put and type(self)._trigger_put is Resource._trigger_put:
+            self._trigger_put = self._after_get = self._grant
+        if type(self)._do_get is Resource._do_get and type(self)._trigger_get is Resource._trigger_get:
+            self._trigger_get = self._after_put = self._release
+
+    def _grant(self, get_event):  # _trigger_put with _do_put inlined
+        queue = self.put_queue
+        if queue:
+            event = queue[0]
+            users = self.users
+            if len(users) < self._capacity:
+                users.append(event)
+                event.usage_since = self._env.now
+                event.succeed()
+                del queue[0]
+                if self._monitors:
+                    self._changed(event)
+        if self._monitors:
+            self._changed()
+
+    def _release(self, put_event):  # _trigger_get with _do_get inlined
+        queue = self.get_queue
+        if queue:
+            event = queue[0]
+            try:
+                self.users.remove(event.request)
+            except ValueError:
+                pass
+            event.succeed()
+            del queue[0]
+        if self._monitors:
+            self._changed()
 
     @property
     def count(self):
@@ -551,6 +584,35 @@ class Store(BaseResource):
         _positive_capacity(capacity)
         super().__init__(env, capacity)
         self.items = []
+        if type(self)._do_put is Store._do_put and type(self)._trigger_put is Store._trigger_put:
+            self._trigger_put = self._after_get = self._put_fifo
+        if type(self)._do_get is Store._do_get and type(self)._trigger_get is Store._trigger_get:
+            self._trigger_get = self._after_put = self._get_fifo
+
+    def _put_fifo(self, get_event):  # _trigger_put with _do_put inlined
+        queue = self.put_queue
+        if queue:
+            event = queue[0]
+            items = self.items
+            if len(items) < self._capacity:
+                items.append(event.item)
+                event.succeed()
+                del queue[0]
+        if self._monitors:
+            self._changed()
+
+    def _get_fifo(self, put_event):  # _trigger_get with _do_get inlined
+        queue = self.get_queue
+        if queue:
+            event = queue[0]
+            items = self.items
+            if items:
+                event.succeed(items.pop(0))
+                del queue[0]
+                if self._monitors:
+                    self._changed(event)
+        if self._monitors:
+            self._changed()
 
     def put(self, item):
         return StorePut(self, item)
