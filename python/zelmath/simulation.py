@@ -556,17 +556,29 @@ class Container(BaseResource):
 class StorePut(Put):
     __slots__ = ("item",)
 
-    def __init__(self, store, item):
+    def __init__(self, store, item):  # Put.__init__ inlined: a store's puts are hot
         self.item = item
-        Put.__init__(self, store)
+        env = store._env
+        _event_init(self, env)
+        self.resource = store
+        self.proc = env.active_process
+        store.put_queue.append(self)
+        self.callbacks.append(store._after_put)
+        store._trigger_put(None)
 
 
 class StoreGet(Get):
     __slots__ = ("time",)
 
-    def __init__(self, store):
-        self.time = store._env.now
-        Get.__init__(self, store)
+    def __init__(self, store):  # Get.__init__ inlined: a store's gets are hot
+        env = store._env
+        self.time = env.now
+        _event_init(self, env)
+        self.resource = store
+        self.proc = env.active_process
+        store.get_queue.append(self)
+        self.callbacks.append(store._after_get)
+        store._trigger_get(None)
 
 
 class FilterStoreGet(StoreGet):
