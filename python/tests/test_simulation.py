@@ -300,3 +300,35 @@ def test_replicated_model_is_identical_on_every_backend():
     assert serial.values.tobytes() == threads.values.tobytes()
     low, high = serial.ci(0.99)
     assert low[0] < 0.8 < high[0]  # utilisation rho = 1 / 1.25
+
+
+def test_run_from_a_callback_is_refused_and_subclasses_work():
+    env = sim.Environment()
+    env.timeout(1).callbacks.append(lambda ev: env.run())
+    env.timeout(2)
+    with pytest.raises(RuntimeError, match="from a callback"):
+        env.run()
+    env.run()
+    assert env.now == 2.0
+
+    class Tagged(sim.Event):
+        def __init__(self, env, tag):
+            super().__init__(env)
+            self.tag = tag
+
+    class Clocked(sim.Environment):
+        pass
+
+    env = Clocked(initial_time=10)
+    got = []
+
+    def waiter(ev):
+        value = yield ev
+        got.append((ev.tag, value, env.now))
+
+    tagged = Tagged(env, "t")
+    env.process(waiter(tagged))
+    env.process(waiter(tagged))  # two waiters: the callbacks become a list
+    tagged.succeed("v")
+    env.run()
+    assert got == [("t", "v", 10.0), ("t", "v", 10.0)] and tagged.processed
