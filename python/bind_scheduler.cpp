@@ -5,24 +5,40 @@
 // once even when the actions are built-in functions that never run the interpreter's loop.
 #include "zelmath_bindings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace zelmath_python {
 
 namespace {
 
-// A Python callable as an action: one owned reference, small enough to be stored inline.
-// Created, called, moved and destroyed only with the GIL held (every binding here holds it).
+// The Python callables an object's pending actions hold, with their counts: the garbage
+// collector visits them through the Scheduler, so that a model whose actions refer back to its
+// scheduler or resources (the usual case) is collected like any other cycle.
+using Held = std::unordered_map<PyObject*, std::size_t>;
+
+// A Python callable as an action: one owned reference, recorded in `held`; small enough to be
+// stored inline. Created, called, moved and destroyed only with the GIL held (every binding here
+// holds it).
 class PyAction {
 public:
-    explicit PyAction(py::handle callable) : callable_(callable.inc_ref().ptr()) {}
-    PyAction(PyAction&& other) noexcept : callable_(std::exchange(other.callable_, nullptr)) {}
+    PyAction(py::handle callable, Held& held) : callable_(callable.inc_ref().ptr()), held_(&held) {
+        ++held[callable_];
+    }
+    PyAction(PyAction&& other) noexcept
+        : callable_(std::exchange(other.callable_, nullptr)), held_(other.held_) {}
     PyAction(const PyAction&) = delete;
     PyAction& operator=(const PyAction&) = delete;
     PyAction& operator=(PyAction&&) = delete;
-    ~PyAction() { Py_XDECREF(callable_); }
+    ~PyAction() {
+        if (callable_ == nullptr) return;
+        const Held::iterator it = held_->find(callable_);
+        if (it != held_->end() && --it->second == 0) held_->erase(it);
+        Py_DECREF(callable_);
+    }
 
     void operator()() {
         PyObject* result = PyObject_CallObject(callable_, nullptr);
@@ -32,18 +48,20 @@ public:
 
 private:
     PyObject* callable_;
+    Held* held_;
 };
 
-ZELAction actionOf(py::handle callable, const char* what) {
+ZELAction actionOf(py::handle callable, Held& held, const char* what) {
     if (!PyCallable_Check(callable.ptr()))
         throw py::type_error(std::string(what) + ": the action must be callable, not " +
                              std::string(py::str(py::type::handle_of(callable).attr("__name__"))));
-    return ZELAction(PyAction(callable));
+    return ZELAction(PyAction(callable, held));
 }
 
 // The scheduler with the stop request of the Python runs (which step event by event, to check
 // for signals in between).
 struct Scheduler {
+    Held held;  // declared first: destroyed after the actions that refer to it
     ZELScheduler scheduler;
     bool stopRequested = false;
 
@@ -77,6 +95,50 @@ struct Scheduler {
     }
 };
 
+// A resource and its scheduler: a reference the garbage collector sees (keep_alive's would
+// hide the cycle a model makes), and the record its waiting actions join.
+struct Resource {
+    Resource(py::object s, int capacity)
+        : scheduler(std::move(s)),
+          owner(&scheduler.cast<Scheduler&>()),
+          resource(owner->scheduler, capacity) {}
+    py::object scheduler;  // declared first: released after the resource
+    Scheduler* owner;
+    ZELResource resource;
+};
+
+// Whether the Scheduler of the instance exists (not yet, or no more, while its type's slots
+// may already be called).
+bool constructed(PyObject* self) {
+    return reinterpret_cast<py::detail::instance*>(self)
+        ->get_value_and_holder()
+        .holder_constructed();
+}
+
+int traverse(PyObject* self, visitproc visit, void* arg) {
+#if PY_VERSION_HEX >= 0x03090000
+    Py_VISIT(Py_TYPE(self));
+#endif
+    if (!constructed(self)) return 0;
+    const Scheduler& s = py::cast<const Scheduler&>(py::handle(self));
+    for (const auto& [callable, count] : s.held)
+        for (std::size_t k = 0; k < count; ++k) Py_VISIT(callable);
+    return 0;
+}
+
+int traverseResource(PyObject* self, visitproc visit, void* arg) {
+#if PY_VERSION_HEX >= 0x03090000
+    Py_VISIT(Py_TYPE(self));
+#endif
+    if (constructed(self)) Py_VISIT(py::cast<const Resource&>(py::handle(self)).scheduler.ptr());
+    return 0;
+}
+
+int clear(PyObject* self) {
+    if (constructed(self)) py::cast<Scheduler&>(py::handle(self)).scheduler.clear();
+    return 0;
+}
+
 }  // namespace
 
 void bindScheduler(py::module_& m) {
@@ -93,7 +155,12 @@ void bindScheduler(py::module_& m) {
         });
 
     py::class_<Scheduler>(
-        m, "Scheduler",
+        m, "Scheduler", py::custom_type_setup([](PyHeapTypeObject* heapType) {
+            PyTypeObject* type = &heapType->ht_type;
+            type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+            type->tp_traverse = &traverse;
+            type->tp_clear = &clear;
+        }),
         "Scheduler(start=0)\n\nThe clock of a discrete-event simulation and its future-event "
         "list. Events run by time, then priority (lower first), then the order of scheduling. "
         "Times are SimTime or float seconds (rounded to the nearest nanosecond; ValueError for "
@@ -108,7 +175,7 @@ void bindScheduler(py::module_& m) {
         .def(
             "at",
             [](Scheduler& s, py::handle time, py::handle action, int priority) {
-                ZELAction a = actionOf(action, "Scheduler.at");
+                ZELAction a = actionOf(action, s.held, "Scheduler.at");
                 return s.scheduler.at(simTimeArgument(time, "Scheduler.at"), std::move(a),
                                       priority);
             },
@@ -117,7 +184,7 @@ void bindScheduler(py::module_& m) {
         .def(
             "after",
             [](Scheduler& s, py::handle delay, py::handle action, int priority) {
-                ZELAction a = actionOf(action, "Scheduler.after");
+                ZELAction a = actionOf(action, s.held, "Scheduler.after");
                 return s.scheduler.after(simTimeArgument(delay, "Scheduler.after"), std::move(a),
                                          priority);
             },
@@ -217,7 +284,9 @@ void bindScheduler(py::module_& m) {
             py::arg("until"))
         .def(
             "reset",
-            [](ZELTimeWeighted& w, py::handle t) { w.reset(simTimeArgument(t, "TimeWeighted.reset")); },
+            [](ZELTimeWeighted& w, py::handle t) {
+                w.reset(simTimeArgument(t, "TimeWeighted.reset"));
+            },
             py::arg("t"))
         .def_property_readonly("current", &ZELTimeWeighted::current)
         .def_property_readonly("min", &ZELTimeWeighted::min)
@@ -232,45 +301,62 @@ void bindScheduler(py::module_& m) {
         .def(py::self == py::self)
         .def(py::self != py::self);
 
-    py::class_<ZELResource>(
-        m, "Resource",
+    py::class_<Resource>(
+        m, "Resource", py::custom_type_setup([](PyHeapTypeObject* heapType) {
+            PyTypeObject* type = &heapType->ht_type;
+            type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+            type->tp_traverse = &traverseResource;
+            type->tp_clear = [](PyObject*) { return 0; };  // the functions' cells break cycles
+        }),
         "Resource(scheduler, capacity)\n\nIdentical servers on a scheduler: requests are granted "
         "at once when a unit is free (the action runs as an event at now), otherwise queued by "
         "priority, then first come, first served.")
-        .def(py::init([](Scheduler& s, int capacity) {
-                 return new ZELResource(s.scheduler, capacity);
+        .def(py::init([](const py::object& s, int capacity) {
+                 if (!py::isinstance<Scheduler>(s))
+                     throw py::type_error("Resource: scheduler must be a Scheduler");
+                 return new Resource(s, capacity);
              }),
-             py::arg("scheduler"), py::arg("capacity"), py::keep_alive<1, 2>())
+             py::arg("scheduler"), py::arg("capacity"))
         .def(
             "request",
-            [](ZELResource& r, py::handle action, int priority) {
-                ZELAction a = actionOf(action, "Resource.request");
-                return r.request(std::move(a), priority);
+            [](Resource& r, py::handle action, int priority) {
+                ZELAction a = actionOf(action, r.owner->held, "Resource.request");
+                return r.resource.request(std::move(a), priority);
             },
             py::arg("on_granted"), py::arg("priority") = 0)
-        .def("release", &ZELResource::release, "Frees a unit (DomainError when none is in use).")
-        .def("withdraw", &ZELResource::withdraw, py::arg("request"),
-             "Takes a waiting request back: True; False for a granted or withdrawn one.")
-        .def("is_queued", &ZELResource::isQueued, py::arg("request"))
-        .def_property_readonly("capacity", &ZELResource::capacity)
-        .def_property_readonly("in_use", &ZELResource::inUse)
-        .def_property_readonly("queue_length", &ZELResource::queueLength)
+        .def(
+            "release", [](Resource& r) { r.resource.release(); },
+            "Frees a unit (DomainError when none is in use).")
+        .def(
+            "withdraw",
+            [](Resource& r, const ZELRequestHandle& h) { return r.resource.withdraw(h); },
+            py::arg("request"),
+            "Takes a waiting request back: True; False for a granted or withdrawn one.")
+        .def(
+            "is_queued",
+            [](const Resource& r, const ZELRequestHandle& h) { return r.resource.isQueued(h); },
+            py::arg("request"))
+        .def_property_readonly("capacity", [](const Resource& r) { return r.resource.capacity(); })
+        .def_property_readonly("in_use", [](const Resource& r) { return r.resource.inUse(); })
+        .def_property_readonly("queue_length",
+                               [](const Resource& r) { return r.resource.queueLength(); })
         .def(
             "utilisation",
-            [](const ZELResource& r, py::handle until) {
-                return r.utilisation(simTimeArgument(until, "Resource.utilisation"));
+            [](const Resource& r, py::handle until) {
+                return r.resource.utilisation(simTimeArgument(until, "Resource.utilisation"));
             },
             py::arg("until"))
         .def(
             "mean_queue_length",
-            [](const ZELResource& r, py::handle until) {
-                return r.meanQueueLength(simTimeArgument(until, "Resource.mean_queue_length"));
+            [](const Resource& r, py::handle until) {
+                return r.resource.meanQueueLength(
+                    simTimeArgument(until, "Resource.mean_queue_length"));
             },
             py::arg("until"))
-        .def_property_readonly("waiting_times", &ZELResource::waitingTimes,
-                               py::return_value_policy::copy,
-                               "The waiting times in seconds (a copy of the Tally).")
-        .def("reset_statistics", &ZELResource::resetStatistics);
+        .def_property_readonly(
+            "waiting_times", [](const Resource& r) { return r.resource.waitingTimes(); },
+            "The waiting times in seconds (a copy of the Tally).")
+        .def("reset_statistics", [](Resource& r) { r.resource.resetStatistics(); });
 }
 
 }  // namespace zelmath_python

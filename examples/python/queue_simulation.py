@@ -1,12 +1,11 @@
 """The M/M/1 queue of examples/queue_simulation.cpp from Python, with replayed streams.
 
-Arrivals draw from stream 1 and services from stream 2; the clock is an exact SimTime. The
-variates are drawn in blocks (variates(stream, n) equals n single draws), and resetting the
+Arrivals draw from stream 1 and services from stream 2; the customers are events on a
+zelmath.Scheduler and the server a zelmath.Resource, on the exact clock. The variates are drawn
+in blocks (variates(stream, n) equals n single draws), and resetting the
 streams replays a run exactly, so two server speeds are compared on the same customers. The
 figures are those of the C++ example, to the last digit.
 """
-import heapq
-
 import zelmath
 
 ARRIVALS, SERVICES = 1, 2
@@ -20,21 +19,25 @@ def reset_streams():
 
 
 def simulate(servers, mean_interarrival, mean_service):
-    gaps = zelmath.ExponentialDistribution(mean_interarrival).variates(ARRIVALS, CUSTOMERS)
-    services = zelmath.ExponentialDistribution(mean_service).variates(SERVICES, CUSTOMERS)
-    SimTime = zelmath.SimTime
-    free_at = [SimTime()] * servers  # when each server becomes free (a heap)
-    clock, total_wait, busy, last_departure = SimTime(), SimTime(), SimTime(), SimTime()
-    for gap, service in zip(gaps.tolist(), services.tolist()):
-        clock = clock + SimTime(gap)
-        service_time = SimTime(service)
-        start = max(clock, free_at[0])
-        departure = start + service_time
-        heapq.heapreplace(free_at, departure)
-        total_wait = total_wait + (start - clock)
-        busy = busy + service_time
-        last_departure = max(last_departure, departure)
-    return float(total_wait) / CUSTOMERS, float(busy) / (servers * float(last_departure))
+    """Customers arrive, request a server (first come, first served), hold it for their service
+    and release it; the resource records the waits and the busy servers over time."""
+    gaps = iter(zelmath.ExponentialDistribution(mean_interarrival).variates(ARRIVALS, CUSTOMERS).tolist())
+    services = iter(zelmath.ExponentialDistribution(mean_service).variates(SERVICES, CUSTOMERS).tolist())
+    scheduler = zelmath.Scheduler()
+    server = zelmath.Resource(scheduler, servers)
+
+    def serve():
+        scheduler.after(next(services), server.release)
+
+    def arrive():
+        server.request(serve)
+        gap = next(gaps, None)
+        if gap is not None:
+            scheduler.after(gap, arrive)
+
+    scheduler.after(next(gaps), arrive)
+    scheduler.run()  # until the last customer has left
+    return server.waiting_times.mean, server.utilisation(scheduler.now)
 
 
 def theoretical_wait(c, mean_interarrival, mean_service):

@@ -200,3 +200,24 @@ def test_resource_keeps_its_scheduler_alive():
     r = Resource(Scheduler(), 2)
     r.request(lambda: None)
     assert r.in_use == 1
+
+
+def test_models_whose_actions_refer_back_are_collected():
+    import gc
+    import weakref
+
+    refs = []
+    for _ in range(20):
+        s = Scheduler()
+        r = Resource(s, 1)
+
+        def hold(s=s, r=r):
+            r.request(lambda: s.after(5.0, r.release))
+            s.after(1.0, hold)
+
+        s.at(0, hold)
+        s.run_until(20)  # events pending and requests waiting at the end
+        refs.append((weakref.ref(s), weakref.ref(r)))
+        del s, r, hold
+    gc.collect()
+    assert all(a() is None and b() is None for a, b in refs)
