@@ -263,6 +263,14 @@ py::object simTimeObject(const ZELSimTime& t) {
     return py::reinterpret_steal<py::object>(newTime(t));
 }
 
+PyObject* newSimTimeReference(const ZELSimTime& t) { return newTime(t); }
+
+bool simTimeValue(PyObject* o, ZELSimTime& out) {
+    if (!PyObject_TypeCheck(o, gTimeType)) return false;
+    out = valueOf(o);
+    return true;
+}
+
 void bindSimTime(py::module_& m) {
     static const char* const doc =
         "SimTime(), SimTime(seconds), SimTime(sec, nsec)\n\n"

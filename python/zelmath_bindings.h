@@ -29,6 +29,7 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
+void bindProcesses(py::module_& m);
 void bindScheduler(py::module_& m);
 
 /// A time argument from Python: a SimTime, or a float or int taken as seconds (rounded to the
@@ -54,6 +55,11 @@ void checkRotation(const double* p, std::size_t stride, const char* what);
 /// Makes every pybind11 class of `m` (and of its submodules) raise TypeError, naming the class,
 /// when an object made by `__new__` without `__init__` is used. Called once, after the binders.
 void refuseUninitialisedObjects(py::module_& m);
+
+/// A new reference to a SimTime holding `t` (for the C API types).
+PyObject* newSimTimeReference(const ZELSimTime& t);
+/// True (and `out` set) when `o` is a SimTime.
+bool simTimeValue(PyObject* o, ZELSimTime& out);
 
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
 /// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,
