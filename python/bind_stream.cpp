@@ -74,24 +74,28 @@ void bindStream(py::module_& m) {
                "L'Ecuyer's combined multiple recursive generator MRG32k3a.")
         .value("PHILOX", ZELStreamEngine::Philox, "The counter-based Philox4x32-10.");
 
-    py::class_<Stream>(
+    const auto& seed = Stream::DefaultPackageSeed;
+    const py::tuple defaultSeed =
+        py::make_tuple(seed[0], seed[1], seed[2], seed[3], seed[4], seed[5]);
+    py::class_<Stream> cls(
         m, "RandomStream",
         "A stream of uniform numbers held by value: MRG32k3a (stream k starts k * 2**127 steps in, "
         "substream j a further j * 2**76), Philox4x32-10 (key = seed, counter = (block, stream); "
         "substream j starts at block j * 2**32), or a numbered stream of RandomGenerator "
-        "(classic). Copies and pickles continue exactly where the original was.")
-        .def_static(
-            "mrg32k3a",
-            [](py::handle stream, py::handle substream, py::handle seed) {
-                return Stream::MRG32k3a(unsignedArg(stream, "stream"),
-                                        unsignedArg(substream, "substream"), packageSeed(seed));
-            },
-            py::arg("stream") = 0, py::arg("substream") = 0,
-            py::arg("package_seed") = py::make_tuple(12345, 12345, 12345, 12345, 12345, 12345),
-            "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed "
-            "(three "
-            "components below 4294967087, three below 4294944443, neither half all zero; else "
-            "DomainError).")
+        "(classic). Copies and pickles continue exactly where the original was; a classic stream's "
+        "position is the generator's, shared by its copies, and it does not pickle.");
+    cls.attr("DEFAULT_PACKAGE_SEED") = defaultSeed;
+    cls.def_static(
+           "mrg32k3a",
+           [](py::handle stream, py::handle substream, py::handle seed) {
+               return Stream::MRG32k3a(unsignedArg(stream, "stream"),
+                                       unsignedArg(substream, "substream"), packageSeed(seed));
+           },
+           py::arg("stream") = 0, py::arg("substream") = 0, py::arg("package_seed") = defaultSeed,
+           "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed "
+           "(three "
+           "components below 4294967087, three below 4294944443, neither half all zero; else "
+           "DomainError).")
         .def_static(
             "philox",
             [](py::handle seed, py::handle stream, py::handle substream) {

@@ -89,26 +89,25 @@ void Mrg32k3aEngine::checkSeed(const Seed& seed) {
     for (int i = 0; i < 6; ++i) {
         const std::uint64_t m = i < 3 ? kM1 : kM2;
         if (seed[i] >= m)
-            raise<ZELEDomainError>(kStreamPackageSeed, "component " + std::to_string(i) + " (" +
-                                                           std::to_string(seed[i]) +
-                                                           ") is not below " +
-                                                           (i < 3 ? "m1 = " : "m2 = ") +
-                                                           std::to_string(m));
+            raise<ZELEDomainError>(kStreamPackageSeed,
+                                   "component " + std::to_string(i) + " (" +
+                                       std::to_string(seed[i]) + ") is not below " +
+                                       (i < 3 ? "m1 = " : "m2 = ") + std::to_string(m));
     }
     for (int h = 0; h < 2; ++h)
         if (seed[3 * h] == 0 && seed[3 * h + 1] == 0 && seed[3 * h + 2] == 0)
-            raise<ZELEDomainError>(kStreamPackageSeed, "components " + std::to_string(3 * h) +
-                                                           " to " + std::to_string(3 * h + 2) +
-                                                           " are all zero");
+            raise<ZELEDomainError>(kStreamPackageSeed,
+                                   "components " + std::to_string(3 * h) + " to " +
+                                       std::to_string(3 * h + 2) + " are all zero");
 }
 
 Mrg32k3aEngine::Mrg32k3aEngine(std::uint64_t stream, std::uint64_t substream, const Seed& seed)
     : seed_(seed), stream_(stream), substream_(substream) {
     checkSeed(seed);
     if (substream >> kSubstreamBits != 0)
-        raise<ZELEDomainError>(kStreamSubstream, "MRG32k3a substream " +
-                                                     std::to_string(substream) +
-                                                     " is not below 2^51");
+        raise<ZELEDomainError>(
+            kStreamSubstream,
+            "MRG32k3a substream " + std::to_string(substream) + " is not below 2^51");
     const Jumps& j = Jumps::get();
     for (int i = 0; i < 6; ++i) ig_[i] = seed_[i];
     jump(ig_, stream_, j.str1, j.str2);

@@ -130,8 +130,9 @@ PhiloxEngine::PhiloxEngine(std::uint64_t seed, std::uint64_t stream, std::uint64
       stream_(stream),
       substream_(substream) {
     if (substream >> 32 != 0)
-        raise<ZELEDomainError>(kStreamSubstream, "Philox substream " + std::to_string(substream) +
-                                                     " is not below 2^32");
+        raise<ZELEDomainError>(
+            kStreamSubstream,
+            "Philox substream " + std::to_string(substream) + " is not below 2^32");
     seek(substream << 32, 0);
 }
 
@@ -188,8 +189,7 @@ void PhiloxEngine::nextSubstream() noexcept {
 void PhiloxEngine::writeState(std::ostream& out) const {
     const std::uint64_t seed = (static_cast<std::uint64_t>(key_[1]) << 32) | key_[0];
     out << "seed " << seed << " stream " << stream_ << " substream " << substream_ << " block "
-        << bufBlock_ + pos_ / 4 << " word " << pos_ % 4 << " antithetic "
-        << (antithetic() ? 1 : 0);
+        << bufBlock_ + pos_ / 4 << " word " << pos_ % 4 << " antithetic " << (antithetic() ? 1 : 0);
 }
 
 PhiloxEngine PhiloxEngine::readState(StreamStateReader& in) {
