@@ -66,8 +66,7 @@ ClassicEngine ClassicEngine::readState(StreamStateReader& in) {
     raise<ZELEDomainError>(kStreamState,
                            "classic stream " + std::to_string(stream) +
                                " draws from the process-wide generator, whose position a "
-                               "state text does not restore; take Classic(" +
-                               std::to_string(stream) + ") instead");
+                               "state text does not restore; make the classic stream anew");
 }
 
 }  // namespace zel_internal
