@@ -75,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         (void)r.mean(k + in.take<std::uint8_t>() % 3);
         FUZZ_CHECK(false);
-    } catch (const ZELEDomainError&) {
-    }
+    } catch (const ZELEDomainError&) {}
     try {
         (void)r.summary({"a", std::string(in.take<std::uint8_t>() % 40, 'x')}, level);
     } catch (const ZELEDomainError&) {
@@ -88,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t cut = n == 0 ? 0 : in.take<std::uint8_t>() % (n + 1);
         ZELMathMatrix head(cut, k, 0.0), tail(n - cut, k, 0.0);
         for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t j = 0; j < k; ++j) (i < cut ? head(i, j) : tail(i - cut, j)) = values(i, j);
+            for (std::size_t j = 0; j < k; ++j)
+                (i < cut ? head(i, j) : tail(i - cut, j)) = values(i, j);
         const ZELReplicationResults joined = ZELReplicationResults::Join(
             {ZELReplicationResults(head, first), ZELReplicationResults(tail, first + cut)});
         FUZZ_CHECK(joined.count() == n && joined.outputs() == (n == 0 ? joined.outputs() : k));

@@ -17,9 +17,9 @@ std::string realState(FuzzInput& in) {
     const auto kind = in.take<std::uint8_t>();
     const auto stream = in.take<std::uint8_t>();
     const auto substream = in.take<std::uint16_t>();
-    ZELRandomStream s = kind % 2 == 0 ? ZELRandomStream::MRG32k3a(stream, substream)
-                                      : ZELRandomStream::Philox(in.take<std::uint64_t>(), stream,
-                                                                substream);
+    ZELRandomStream s = kind % 2 == 0
+        ? ZELRandomStream::MRG32k3a(stream, substream)
+        : ZELRandomStream::Philox(in.take<std::uint64_t>(), stream, substream);
     s.advance(in.take<std::uint16_t>());
     s.setAntithetic(kind & 2);
     return s.state();

@@ -141,6 +141,10 @@ private:
 };
 
 inline double ZELRandomStream::next() {
+    // A draw of the counter-based and the recursive engine is a few instructions: they are
+    // tested first, so that the dispatch costs a compare, not a jump through a table.
+    if (auto* philox = std::get_if<zel_internal::PhiloxEngine>(&engine_)) return philox->next();
+    if (auto* mrg = std::get_if<zel_internal::Mrg32k3aEngine>(&engine_)) return mrg->next();
     return std::visit([](auto& engine) { return engine.next(); }, engine_);
 }
 

@@ -1,5 +1,5 @@
-"""Bad input from Python: every risky call of the linear algebra, geometry and time bindings
-raises a clear exception; none crashes the interpreter or hangs.
+"""Bad input from Python: every risky call of the linear algebra, geometry, time and stream
+bindings raises a clear exception; none crashes the interpreter or hangs.
 
 The sweep runs in one child interpreter under a time limit, announcing each case before it runs
 it, so a crash or a hang names the case that caused it.
@@ -139,6 +139,11 @@ CASES = [
     ("ratio(SimTime(1), 'x')", "TypeError"),
     ("SimTime(1) + 'x'", "TypeError"),
     ("SimTime(1) + np.ones(2)", "TypeError"),
+    # ---- random streams: states ----
+    ("RandomStream.philox(1).__setstate__(('garbage',))", "DomainError"),
+    ("RandomStream.philox(1).__setstate__('ZELRandomStream')", "TypeError"),
+    ("import pickle; pickle.dumps(RandomStream.classic(3))", "TypeError"),
+    ("RandomStream.from_state(RandomStream.classic(3).state())", "DomainError"),
 ]
 
 CHILD = textwrap.dedent("""
