@@ -30,8 +30,17 @@
 
 namespace zel_mpi_detail {
 
-// One rank's account of its block, exchanged by every rank.
-enum : int { kFailed, kFailedIndex, kCount, kOutputs, kMismatch, kMismatchOutputs, kFields };
+// One rank's account of its block (a ZELReplicationPart), exchanged by every rank.
+enum : int {
+    kStart,
+    kCount,
+    kFailed,
+    kFailedIndex,
+    kOutputs,
+    kMismatch,
+    kMismatchOutputs,
+    kFields
+};
 
 // Sends `count` doubles from `root` to every rank, in pieces an int can count.
 inline void broadcast(double* data, std::uint64_t count, int root, MPI_Comm comm) {
@@ -58,56 +67,41 @@ ZELReplicationResults runOnRanks(MPI_Comm comm, std::uint64_t n,
     local.first = options.first + blockStart(rank);
     const ZELReplicationBatch batch = runBlock(blockStart(rank + 1) - blockStart(rank), local);
 
-    std::uint64_t mine[kFields] = {};
-    mine[kFailed] = batch.failed() ? 1 : 0;
-    mine[kFailedIndex] = batch.failedIndex();
-    mine[kCount] = batch.count();
-    mine[kOutputs] = batch.outputs();
-    const std::uint64_t mismatch = batch.firstMismatch(batch.outputs());
-    mine[kMismatch] = mismatch;
-    mine[kMismatchOutputs] = mismatch < batch.count() ? batch.rowLength(mismatch) : 0;
+    const ZELReplicationPart part = batch.part();
+    const std::uint64_t mine[kFields] = {part.start,          part.count,   part.failed ? 1u : 0u,
+                                         part.failedIndex,    part.outputs, part.mismatch,
+                                         part.mismatchOutputs};
     std::vector<std::uint64_t> all(static_cast<std::size_t>(kFields) *
                                    static_cast<std::size_t>(size));
     MPI_Allgather(mine, kFields, MPI_UINT64_T, all.data(), kFields, MPI_UINT64_T, comm);
-    const auto field = [&](int r, int f) { return all[static_cast<std::size_t>(r) * kFields + f]; };
+    std::vector<ZELReplicationPart> parts(static_cast<std::size_t>(size));
+    for (std::size_t r = 0; r < parts.size(); ++r) {
+        const std::uint64_t* f = all.data() + r * kFields;
+        parts[r] = {f[kStart],   f[kCount],    f[kFailed] != 0,    f[kFailedIndex],
+                    f[kOutputs], f[kMismatch], f[kMismatchOutputs]};
+    }
 
-    // A model that threw: the lowest index of all; its rank sends the message.
-    int failedRank = -1;
-    for (int r = 0; r < size; ++r)
-        if (field(r, kFailed) &&
-            (failedRank < 0 || field(r, kFailedIndex) < field(failedRank, kFailedIndex)))
-            failedRank = r;
-    if (failedRank >= 0) {
+    // Every rank judges the same parts alike (a mismatch throws here, on every rank); a model
+    // that threw: its rank sends the message.
+    const ZELReplicationVerdict verdict =
+        ZELReplicationBatch::Judge(parts.data(), parts.size(), options.first);
+    if (verdict.failedPart < parts.size()) {
+        const int failedRank = static_cast<int>(verdict.failedPart);
         std::string message = rank == failedRank ? batch.failure() : std::string();
         std::uint64_t length = message.size();
         MPI_Bcast(&length, 1, MPI_UINT64_T, failedRank, comm);
         message.resize(static_cast<std::size_t>(length));
         MPI_Bcast(message.empty() ? nullptr : &message[0], static_cast<int>(length), MPI_CHAR,
                   failedRank, comm);
-        ZELReplicationBatch::ThrowFailure(field(failedRank, kFailedIndex), message);
+        ZELReplicationBatch::ThrowFailure(parts[verdict.failedPart].failedIndex, message);
     }
-    // The number of outputs is the first replication's; the lowest row that differs is reported.
-    std::uint64_t k = 0;
-    for (int r = 0; r < size; ++r)
-        if (field(r, kCount) > 0) {
-            k = field(r, kOutputs);
-            break;
-        }
-    for (int r = 0; r < size; ++r) {
-        if (field(r, kCount) == 0) continue;
-        const std::uint64_t start = options.first + blockStart(r);
-        if (field(r, kOutputs) != k)
-            ZELReplicationBatch::ThrowMismatch(start, field(r, kOutputs), options.first, k);
-        if (field(r, kMismatch) < field(r, kCount))
-            ZELReplicationBatch::ThrowMismatch(start + field(r, kMismatch),
-                                               field(r, kMismatchOutputs), options.first, k);
-    }
+    const std::uint64_t k = verdict.outputs;
     // Every rank's rows, in rank order: replication order.
     std::vector<double> values(static_cast<std::size_t>(n * k));
     for (int r = 0; r < size; ++r) {
         double* block = values.data() + blockStart(r) * k;
         if (r == rank) batch.copyValues(block);
-        broadcast(block, field(r, kCount) * k, r, comm);
+        broadcast(block, parts[static_cast<std::size_t>(r)].count * k, r, comm);
     }
     return ZELReplicationResults(
         ZELMathMatrix(values.data(), static_cast<std::size_t>(n), static_cast<std::size_t>(k)),

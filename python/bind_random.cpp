@@ -73,25 +73,6 @@ constexpr double kMaxPoissonMean = 700.0;
 
 // ---- draws -----------------------------------------------------------------------------------
 
-// Runs `draw(out, n)` over `count` entries in chunks: without the GIL when `release` is true, and
-// with a check for Ctrl-C (or any signal handler raising) between chunks. The chunks grow while
-// they take under 20 ms, so cheap draws pay little for the checks and slow ones stay responsive.
-template <class Draw>
-void drawInChunks(double* out, py::ssize_t count, bool release, Draw draw) {
-    std::size_t chunk = 64;
-    for (py::ssize_t done = 0; done < count;) {
-        const std::size_t n = std::min<std::size_t>(chunk, static_cast<std::size_t>(count - done));
-        const auto start = std::chrono::steady_clock::now();
-        runReleasingGil(release, [&] { draw(out + done, n); });
-        done += static_cast<py::ssize_t>(n);
-        raiseIfWarned();
-        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
-            chunk < (1u << 20))
-            chunk *= 2;
-    }
-}
-
 // Below this many draws the GIL stays held.
 constexpr py::ssize_t kReleaseGilDraws = 1024;
 

@@ -168,7 +168,7 @@ void pickleDistributions(py::module_& m) {
 
 void bindReplications(py::module_& m) {
     pickleDistributions(m);
-    const std::array<std::uint32_t, 6> defaultSeed = ZELReplicationOptions().packageSeed;
+    const std::array<std::uint32_t, 6> defaultSeed = ZELRandomStream::DefaultPackageSeed;
 
     py::class_<ZELReplication>(
         m, "Replication",
@@ -265,11 +265,34 @@ void bindReplications(py::module_& m) {
         },
         "Refuses a study that no replication could run (as ZELRunReplications does).");
     m.def(
-        "_output_mismatch",
-        [](std::uint64_t index, std::size_t outputs, std::uint64_t first, std::size_t expected) {
-            ZELReplicationBatch::ThrowMismatch(index, outputs, first, expected);
+        "_judge",
+        [](const std::vector<py::tuple>& summaries, std::uint64_t first) -> py::object {
+            std::vector<ZELReplicationPart> parts;
+            parts.reserve(summaries.size());
+            for (const py::tuple& t : summaries) {
+                if (t.size() != 6)
+                    throw py::value_error(
+                        "_judge: a part is (start, count, failed index or "
+                        "None, outputs, mismatch, mismatch outputs)");
+                ZELReplicationPart p;
+                p.start = t[0].cast<std::uint64_t>();
+                p.count = t[1].cast<std::uint64_t>();
+                p.failed = !t[2].is_none();
+                p.failedIndex = p.failed ? t[2].cast<std::uint64_t>() : 0;
+                p.outputs = t[3].cast<std::uint64_t>();
+                p.mismatch = t[4].cast<std::uint64_t>();
+                p.mismatchOutputs = t[5].cast<std::uint64_t>();
+                parts.push_back(p);
+            }
+            const ZELReplicationVerdict v =
+                ZELReplicationBatch::Judge(parts.data(), parts.size(), first);
+            if (v.failedPart < parts.size()) return py::int_(v.failedPart);
+            return py::none();
         },
-        "Raises the error of a replication with the wrong number of outputs.");
+        py::arg("parts"), py::arg("first"),
+        "The study's verdict by the library's one rule: the position of the part whose failure "
+        "is reported (the lowest failing replication), else None after raising DomainError for "
+        "the lowest replication with another number of outputs than the first.");
 }
 
 }  // namespace zelmath_python

@@ -47,22 +47,41 @@ std::array<std::uint32_t, 6> packageSeed(py::handle seed) {
 }
 
 // `count` numbers as a float64 array: the array is made first (a count too large fails there,
-// with the stream untouched); the numbers come from a private copy, without the GIL for long
-// blocks, and the copy's position is stored back once done.
+// with the stream untouched); the numbers come from a private copy, in chunks with a check for
+// Ctrl-C between them (without the GIL for long blocks), and the copy's position is stored back
+// once done (an interrupted call leaves the stream where it was).
 py::array_t<double> numbers(Stream& s, py::handle count) {
     const std::uint64_t n = unsignedArg(count, "count");
     if (n > static_cast<std::uint64_t>(PY_SSIZE_T_MAX) / sizeof(double))
         throw py::value_error("count " + std::to_string(n) + " is too large for one array");
     py::array_t<double> out(static_cast<py::ssize_t>(n));
-    double* p = out.mutable_data();
     Stream local = s;
-    runReleasingGil(n >= kReleaseGilNumbers && s.engine() != ZELStreamEngine::Classic,
-                    [&] { local.next(p, static_cast<std::size_t>(n)); });
+    drawInChunks(out.mutable_data(), static_cast<py::ssize_t>(n),
+                 n >= kReleaseGilNumbers && s.engine() != ZELStreamEngine::Classic,
+                 [&](double* o, std::size_t k) { local.next(o, k); });
     s = local;
     return out;
 }
 
 Stream fromState(const std::string& text) { return Stream::FromState(text); }
+
+// A pickle holds the state text; a classic stream's position is the process-wide generator's,
+// which no pickle carries (restoring it would rewind every other user of the stream, or repeat
+// numbers in another process): refused.
+py::tuple pickledState(const Stream& s) {
+    if (s.engine() == ZELStreamEngine::Classic)
+        throw py::type_error(
+            "cannot pickle a classic RandomStream: its position belongs to the process-wide "
+            "generator; pickle an mrg32k3a or philox stream, or the stream number");
+    return py::make_tuple(s.state());
+}
+
+Stream fromPickled(py::handle state) {
+    if (!py::isinstance<py::tuple>(state) || py::len(state) != 1 ||
+        !py::isinstance<py::str>(state.cast<py::tuple>()[0]))
+        throw py::type_error("a pickled RandomStream state is a tuple holding one state text");
+    return fromState(state.cast<py::tuple>()[0].cast<std::string>());
+}
 
 }  // namespace
 
@@ -74,24 +93,28 @@ void bindStream(py::module_& m) {
                "L'Ecuyer's combined multiple recursive generator MRG32k3a.")
         .value("PHILOX", ZELStreamEngine::Philox, "The counter-based Philox4x32-10.");
 
-    py::class_<Stream>(
+    const auto& seed = Stream::DefaultPackageSeed;
+    const py::tuple defaultSeed =
+        py::make_tuple(seed[0], seed[1], seed[2], seed[3], seed[4], seed[5]);
+    py::class_<Stream> cls(
         m, "RandomStream",
         "A stream of uniform numbers held by value: MRG32k3a (stream k starts k * 2**127 steps in, "
         "substream j a further j * 2**76), Philox4x32-10 (key = seed, counter = (block, stream); "
         "substream j starts at block j * 2**32), or a numbered stream of RandomGenerator "
-        "(classic). Copies and pickles continue exactly where the original was.")
-        .def_static(
-            "mrg32k3a",
-            [](py::handle stream, py::handle substream, py::handle seed) {
-                return Stream::MRG32k3a(unsignedArg(stream, "stream"),
-                                        unsignedArg(substream, "substream"), packageSeed(seed));
-            },
-            py::arg("stream") = 0, py::arg("substream") = 0,
-            py::arg("package_seed") = py::make_tuple(12345, 12345, 12345, 12345, 12345, 12345),
-            "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed "
-            "(three "
-            "components below 4294967087, three below 4294944443, neither half all zero; else "
-            "DomainError).")
+        "(classic). Copies and pickles continue exactly where the original was; a classic stream's "
+        "position is the generator's, shared by its copies, and it does not pickle.");
+    cls.attr("DEFAULT_PACKAGE_SEED") = defaultSeed;
+    cls.def_static(
+           "mrg32k3a",
+           [](py::handle stream, py::handle substream, py::handle seed) {
+               return Stream::MRG32k3a(unsignedArg(stream, "stream"),
+                                       unsignedArg(substream, "substream"), packageSeed(seed));
+           },
+           py::arg("stream") = 0, py::arg("substream") = 0, py::arg("package_seed") = defaultSeed,
+           "MRG32k3a stream `stream`, substream `substream` (below 2**51) from the package seed "
+           "(three "
+           "components below 4294967087, three below 4294944443, neither half all zero; else "
+           "DomainError).")
         .def_static(
             "philox",
             [](py::handle seed, py::handle stream, py::handle substream) {
@@ -158,14 +181,29 @@ void bindStream(py::module_& m) {
             "__deepcopy__", [](const Stream& s, py::dict) { return Stream(s); }, py::arg("memo"),
             "An independent copy at the same position.")
         .def("__repr__",
-             [](const Stream& s) { return "RandomStream.from_state('" + s.state() + "')"; })
-        .def(py::pickle([](const Stream& s) { return py::make_tuple(s.state()); },
-                        [](const py::tuple& t) {
-                            if (t.size() != 1)
-                                throw py::value_error(
-                                    "a pickled RandomStream holds one state text");
-                            return fromState(t[0].cast<std::string>());
-                        }));
+             [](const Stream& s) {
+                 if (s.engine() == ZELStreamEngine::Classic)
+                     return "RandomStream.classic(" + std::to_string(s.streamIndex()) + ")";
+                 return "RandomStream.from_state('" + s.state() + "')";
+             })
+        .def(py::pickle([](const Stream& s) { return pickledState(s); },
+                        [](const py::tuple& t) { return fromPickled(t); }));
+    // pybind11 ignores a constructor-like __setstate__ called on an object that already exists;
+    // on a live stream it validates and assigns instead (a refused state changes nothing). The
+    // function's own name must differ: pybind11 makes any function named __setstate__ a
+    // constructor.
+    const py::object unpickle = cls.attr("__setstate__");
+    cls.attr("__setstate__") = py::cpp_function(
+        [unpickle](py::handle self, py::handle state) {
+            auto* instance = reinterpret_cast<py::detail::instance*>(self.ptr());
+            if (instance->get_value_and_holder().instance_registered())
+                self.cast<Stream&>() = fromPickled(state);
+            else
+                unpickle(self, state);
+        },
+        py::is_method(cls), py::name("set_pickled_state"), py::arg("state"),
+        "Puts the stream where a pickled state says; refused like from_state (the stream "
+        "unchanged).");
 }
 
 }  // namespace zelmath_python

@@ -4,11 +4,14 @@
 #define ZELMATH_PYTHON_ZELMATH_BINDINGS_H
 
 #include "ZELMath.h"
+#include "ZELRandomMD.m/src/internal/ZELDrawInterrupt.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/operators.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <sstream>
@@ -114,6 +117,38 @@ void runReleasingGil(bool release, F&& work) {
         work();
     } else {
         work();
+    }
+}
+
+/// The interrupt check of long draws (see ZELRandomMD.m/src/internal/ZELDrawInterrupt.h) while
+/// Python waits: true once Ctrl-C (or any signal handler) raised, the error left set.
+inline bool pythonInterrupted() {
+    py::gil_scoped_acquire gil;
+    return PyErr_Occurred() != nullptr || PyErr_CheckSignals() != 0;
+}
+
+/// Runs `draw(out, n)` over `count` entries in chunks: without the GIL when `release` is true,
+/// with a check for Ctrl-C (or any signal handler raising) between chunks and, through the
+/// distributions' interrupt check, inside a draw that keeps rejecting. The chunks start at one
+/// entry (an abandoned draw leaves at most its chunk to finish) and grow while they take under
+/// 20 ms, so cheap draws pay little for the checks and slow ones stay responsive.
+template <class Draw>
+void drawInChunks(double* out, py::ssize_t count, bool release, Draw draw) {
+    struct Guard {
+        zel_internal::DrawInterruptCheck before =
+            zel_internal::setDrawInterruptCheck(&pythonInterrupted);
+        ~Guard() { zel_internal::setDrawInterruptCheck(before); }
+    } guard;
+    std::size_t chunk = 1;
+    for (py::ssize_t done = 0; done < count;) {
+        const std::size_t n = std::min<std::size_t>(chunk, static_cast<std::size_t>(count - done));
+        const auto start = std::chrono::steady_clock::now();
+        runReleasingGil(release, [&] { draw(out + done, n); });
+        done += static_cast<py::ssize_t>(n);
+        if (PyErr_Occurred() != nullptr || PyErr_CheckSignals() != 0) throw py::error_already_set();
+        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
+            chunk < (1u << 20))
+            chunk *= 2;
     }
 }
 

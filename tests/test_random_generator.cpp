@@ -196,14 +196,21 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
     EXPECT_EQ(g.GetDrawCount(4), 0u);
     EXPECT_TRUE(recorder.take().empty());  // the check is off by default
 
+    // The reports' messages (each names the stream and its draw count).
     const auto reportsAfter = [&](const std::function<void()>& draws) {
         draws();
-        const std::vector<AssertReport> r = recorder.take();
-        for (const AssertReport& a : r)
+        std::vector<std::string> messages;
+        for (const AssertReport& a : recorder.take()) {
             EXPECT_TRUE(a.category == "Software" &&
-                        a.message == "Stream ran into the next stream" &&
                         a.file == "ZELRandomMD.m/src/ZELRandomGenerator");
-        return r.size();
+            messages.push_back(a.message);
+        }
+        return messages;
+    };
+    using Messages = std::vector<std::string>;
+    const auto ranInto = [](int stream, std::uint64_t draws) {
+        return Messages{"Stream ran into the next stream: stream " + std::to_string(stream) +
+                        " after " + std::to_string(draws) + " draws"};
     };
     ZELRandomGenerator::SetOverrunCheck(true);
     EXPECT_TRUE(ZELRandomGenerator::GetOverrunCheck());
@@ -213,35 +220,35 @@ TEST(RandomGenerator, DrawCountsAndTheOverrunCheck) {
                       g.AdvanceStream(7, ZELRandomGenerator::StreamLength - 1);
                       g.GetRandomNumber(7);
                   }),
-                  0u);
+                  Messages{});
         EXPECT_EQ(g.GetDrawCount(7), ZELRandomGenerator::StreamLength);
         double u = 0.0;
-        EXPECT_EQ(reportsAfter([&] { u = g.GetRandomNumber(7); }), 1u);  // draw 2^21 + 1
-        EXPECT_EQ(u, model::Stream{model::seedOfStream(8)}.next());      // stream 8's first number
+        EXPECT_EQ(reportsAfter([&] { u = g.GetRandomNumber(7); }), ranInto(7, (1u << 21) + 1));
+        EXPECT_EQ(u, model::Stream{model::seedOfStream(8)}.next());  // stream 8's first number
         EXPECT_EQ(reportsAfter([&] {
                       g.GetRandomNumbers(7, block, 5);
                       g.AdvanceStream(7, 9);
                   }),
-                  0u);
+                  Messages{});
     }
     EXPECT_EQ(reportsAfter([&] {
                   g.GetRandomNumbers(8, block, 1);
                   g.AdvanceStream(8, 1u << 22);
               }),
-              1u);
+              ranInto(8, (1u << 22) + 1));
     ZELRandomGenerator::SetOverrunCheck(false);
     EXPECT_EQ(reportsAfter([&] {
                   g.ResetStream(9);
                   g.AdvanceStream(9, 3u << 21);
               }),
-              0u);
+              Messages{});
     ZELRandomGenerator::SetOverrunCheck(
         true);  // a stream already past 2^21 reports at its next draw
     EXPECT_EQ(reportsAfter([&] {
                   g.GetRandomNumber(9);
                   g.GetRandomNumber(9);
               }),
-              1u);
+              ranInto(9, (3u << 21) + 1));
     ZELRandomGenerator::SetOverrunCheck(false);
 }
 

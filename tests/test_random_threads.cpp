@@ -118,7 +118,9 @@ TEST(RandomThreads, RacingDrawsCountEveryDrawAndReportTheOverrunOnce) {
     EXPECT_EQ(g->GetDrawCount(Stream), Start + Threads * 1000);
     const std::vector<AssertReport> reports = recorder.take();
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].message, "Stream ran into the next stream");
+    EXPECT_EQ(reports[0].message,
+              "Stream ran into the next stream: stream 501 after " +
+                  std::to_string(ZELRandomGenerator::StreamLength + 1) + " draws");
 }
 
 }  // namespace

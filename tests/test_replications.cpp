@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -123,33 +125,95 @@ TEST(Replications, NoReplicationsGiveAnEmptyResult) {
     EXPECT_NE(r.summary().find("No replications"), std::string::npos);
 }
 
-TEST(Replications, AThrowingModelNamesTheLowestFailingReplicationAfterEveryThreadStopped) {
-    for (unsigned threads : {1u, 4u}) {
-        std::atomic<int> running{0};
+// Two adjacent replications fail at once on two threads: each model waits until both have
+// started, and the lower one throws only after the higher one has, so the pool sees the higher
+// failure first. The lower one must still be the one reported, every time.
+TEST(Replications, TheLowestFailingReplicationWinsWhateverTheOrderOfFailures) {
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> started{0}, running{0};
+        std::atomic<bool> higherThrown{false};
+        auto waitFor = [](auto done) {
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!done() && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
+        };
+        ZELReplicationOptions o;
+        o.threads = 2;
+        o.first = 1000;
         try {
-            ZELReplicationOptions o;
-            o.threads = threads;
-            o.first = 1000;
             ZELRunReplications(
-                400,
-                [&](const ZELReplication& rep) {
+                4,
+                [&](const ZELReplication& rep) -> std::vector<double> {
                     ++running;
-                    volatile double x = 0.0;
-                    for (int i = 0; i < 20000; ++i) x = x + 1.0;
+                    ++started;
+                    waitFor([&] { return started.load() >= 2; });
                     --running;
-                    if (rep.index() == 1130 || rep.index() == 1170)
+                    if (rep.index() == 1001) {
+                        higherThrown = true;
                         throw std::runtime_error("jam at the saw");
-                    return std::vector<double>{x};
+                    }
+                    waitFor([&] { return higherThrown.load(); });
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    throw std::runtime_error("blunt blade");
                 },
                 o);
             ADD_FAILURE() << "no error";
         } catch (const ZELERuntimeError& e) {
-            EXPECT_NE(std::string(e.what()).find("replication 1130"), std::string::npos)
-                << e.what();
-            EXPECT_NE(std::string(e.what()).find("jam at the saw"), std::string::npos) << e.what();
-            EXPECT_EQ(running.load(), 0);
+            EXPECT_EQ(std::string(e.what()),
+                      "ZELRunReplications: replication 1000 failed: blunt blade");
         }
+        EXPECT_EQ(running.load(), 0);
+        EXPECT_EQ(started.load(), 2);  // nothing new started after the failures
     }
+}
+
+// The rule every runner (threads, MPI ranks, Python chunks) applies to the parts of a study.
+TEST(Replications, JudgeTakesTheLowestFailureThenTheLowestMismatch) {
+    auto part = [](std::uint64_t start, std::uint64_t count, std::uint64_t outputs) {
+        ZELReplicationPart p;
+        p.start = start;
+        p.count = count;
+        p.outputs = outputs;
+        p.mismatch = count;
+        return p;
+    };
+    auto failing = [&](std::uint64_t start, std::uint64_t count, std::uint64_t index) {
+        ZELReplicationPart p = part(start, count, 2);
+        p.failed = true;
+        p.failedIndex = index;
+        return p;
+    };
+    auto mismatchAt = [&](std::uint64_t start, std::uint64_t count, std::uint64_t at) {
+        ZELReplicationPart p = part(start, count, 2);
+        p.mismatch = at;
+        p.mismatchOutputs = 5;
+        return p;
+    };
+    auto mismatchMessage = [](std::vector<ZELReplicationPart> parts) -> std::string {
+        try {
+            ZELReplicationBatch::Judge(parts.data(), parts.size(), 10);
+        } catch (const ZELEDomainError& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    // Failures anywhere beat mismatches anywhere; the lowest failure wins, not the first part's.
+    std::vector<ZELReplicationPart> parts = {mismatchAt(10, 4, 1), failing(14, 3, 16),
+                                             failing(17, 1, 17), failing(18, 2, 15)};
+    EXPECT_EQ(ZELReplicationBatch::Judge(parts.data(), parts.size(), 10).failedPart, 3u);
+    // The study's outputs are those of its first replication, empty parts aside.
+    parts = {part(10, 0, 0), part(10, 3, 4), part(13, 2, 4)};
+    const ZELReplicationVerdict fine = ZELReplicationBatch::Judge(parts.data(), parts.size(), 10);
+    EXPECT_EQ(fine.failedPart, 3u);
+    EXPECT_EQ(fine.outputs, 4u);
+    EXPECT_EQ(ZELReplicationBatch::Judge(nullptr, 0, 10).failedPart, 0u);
+    // The lowest mismatch: inside a part, or a whole part whose first row differs.
+    EXPECT_EQ(mismatchMessage({part(10, 3, 2), mismatchAt(13, 5, 2), part(18, 1, 3)}),
+              "ZELRunReplications: replication 15 returned 5 outputs, but the first "
+              "replication (10) returned 2");
+    EXPECT_EQ(
+        mismatchMessage({part(10, 0, 0), part(10, 3, 2), part(13, 5, 3), mismatchAt(18, 3, 0)}),
+        "ZELRunReplications: replication 13 returned 3 outputs, but the first "
+        "replication (10) returned 2");
 }
 
 TEST(Replications, ADifferentNumberOfOutputsNamesBothCounts) {

@@ -47,10 +47,11 @@ Report thrown(const ThrowSite& site, const std::string& detail = "") {
             std::to_string(site.line)};
 }
 
-/// The assertion hook called with the site.
-Report asserted(const AssertSite& site) {
-    return {std::string("Software|") + site.message + "|" + site.file + "|" +
-            std::to_string(site.line)};
+/// The assertion hook called with the site, its message followed by ": " and detail when there
+/// is one.
+Report asserted(const AssertSite& site, const std::string& detail = "") {
+    return {std::string("Software|") + site.message + (detail.empty() ? "" : ": " + detail) + "|" +
+            site.file + "|" + std::to_string(site.line)};
 }
 
 struct Site {
@@ -168,7 +169,8 @@ std::vector<Site> everySite() {
              (void)g.GetRandomNumber(0);
              ZELRandomGenerator::SetStrictStreams(false);
          }},
-        {"stream overrun", asserted(kStreamOverrun),
+        {"stream overrun",
+         asserted(kStreamOverrun, "stream 1 after 2097153 draws"),
          [] {
              ZELRandomGenerator::SetOverrunCheck(true);
              TestGenerator g;

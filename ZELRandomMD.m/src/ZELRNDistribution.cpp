@@ -28,6 +28,8 @@ double ZELRNDistribution::rejectedEverything() {
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+double ZELRNDistribution::abandoned() noexcept { return std::numeric_limits<double>::quiet_NaN(); }
+
 double ZELRNDistribution::endlessDraw() {
     zel_internal::report(zel_internal::kEndlessDraw);
     return std::numeric_limits<double>::quiet_NaN();

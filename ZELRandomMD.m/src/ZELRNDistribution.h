@@ -22,7 +22,9 @@
 ///     probability p fail this way with probability (1 - p)^(2^24), below 1e-7 for p >= 1e-6;
 ///   - parameters with which the method cannot end (listed in each class, e.g. a NaN or infinite
 ///     gamma shape, beta shapes both 0): "No draw ends with these parameters".
-/// Every rejection loop of the methods has a bound of the same kind (see the classes).
+/// Every rejection loop of the methods has a bound of the same kind (see the classes). A rejection
+/// loop also gives up, with NaN and no report, when the calling thread's interrupt check asks it
+/// to (internal/ZELDrawInterrupt.h; the Python bindings use it for Ctrl-C).
 ///
 /// Streams: `getRandomVariate(int)` draws from a numbered stream of the singleton generator,
 /// `getRandomVariate(ZELRandomStream&)` from a stream object (an MRG32k3a or Philox stream, or
@@ -39,6 +41,7 @@
 
 #include "ZELMathExport.h"
 #include "foundation/KOBBaseUnknown.h"
+#include "ZELRandomMD.m/src/internal/ZELDrawInterrupt.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -91,8 +94,12 @@ protected:
     double drawAccepted(RawDraw rawDraw) {
         if (_lowerBound > _upperBound && boundsEmpty()) return rejectedEverything();
         double x = rawDraw();
-        for (std::uint32_t rejected = 0; !DistValueOK(&x); x = rawDraw())
+        for (std::uint32_t rejected = 0; !DistValueOK(&x); x = rawDraw()) {
             if (++rejected == MaxRejections) return rejectedEverything();
+            if (rejected % zel_internal::kDrawInterruptPeriod == 0 &&
+                zel_internal::drawInterrupted())
+                return abandoned();
+        }
         return x;
     }
 
@@ -106,6 +113,8 @@ private:
     bool boundsEmpty() const noexcept;
     /// Reports bounds that reject every draw; returns NaN.
     static double rejectedEverything();
+    /// NaN, for a draw abandoned at the request of internal/ZELDrawInterrupt.h's check.
+    static double abandoned() noexcept;
 };
 
 /// The members every parametric distribution (all but the uniform and the user tables) declares

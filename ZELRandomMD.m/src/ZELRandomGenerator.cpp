@@ -222,7 +222,9 @@ void ZELRandomGenerator::checkOverrun(int j, std::uint64_t word) {
     std::atomic<bool>& reported = _currentSeeds[j].overrunReported;
     if (word > kLastInStream && !reported.load(std::memory_order_relaxed) &&
         !reported.exchange(true, std::memory_order_relaxed))
-        zel_internal::report(zel_internal::kStreamOverrun);
+        zel_internal::report(zel_internal::kStreamOverrun,
+                             "stream " + std::to_string(j + 1) + " after " +
+                                 std::to_string(countOf(word)) + " draws");
 }
 
 [[gnu::noinline, gnu::cold]] double ZELRandomGenerator::checkedNumber(int j, std::uint64_t word,

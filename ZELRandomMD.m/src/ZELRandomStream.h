@@ -25,9 +25,10 @@
 ///     `ResetStream` and `setAntithetic(true)` is `SetAntithetic(k)`. Numbers lie in [0, 1].
 ///     A classic stream has no substreams, and the generator cannot switch antithetic output
 ///     off: `resetSubstream()`, `nextSubstream()` and `setAntithetic(false)` report through the
-///     assertion hook (category "Software") and change nothing. `state()` of a classic stream
-///     names the stream only (its position lives in the shared generator, which does not hand
-///     it out); `FromState` of that text gives `Classic(k)` again.
+///     assertion hook (category "Software") and change nothing. A copy of a classic stream
+///     shares its position (the generator's). `state()` of a classic stream names the stream
+///     only, and `FromState` refuses that text: restoring a position would rewind every other
+///     user of the shared stream, and in another process would repeat the numbers drawn here.
 ///
 /// Antithetic output (`setAntithetic(true)`) replaces every number u by 1 - u from the next draw
 /// on; `setAntithetic(false)` switches it back (MRG32k3a and Philox). Resets keep the switch.
@@ -41,8 +42,8 @@
 ///
 /// State: `state()` is a line of text holding everything (engine, seed, stream, substream,
 /// position, antithetic switch); `FromState` rebuilds the stream from it, so that the restored
-/// stream continues exactly where the saved one was. Text that is not such a state is refused
-/// with ZELEDomainError.
+/// stream continues exactly where the saved one was. Text that is not such a state, and the
+/// text of a classic stream, is refused with ZELEDomainError.
 ///
 /// Threads: a stream object is a value with no shared state (except a classic stream's, which
 /// the generator guards itself); a draw takes no lock and touches no atomic. One object must not
@@ -54,21 +55,25 @@
 /// @{
 
 #include "ZELMathExport.h"
-#include "ZELRandomMD.m/src/internal/ZELPhiloxUniform.h"
+#include "ZELRandomMD.m/src/internal/ZELClassicEngine.h"
+#include "ZELRandomMD.m/src/internal/ZELMrg32k3aEngine.h"
+#include "ZELRandomMD.m/src/internal/ZELPhiloxEngine.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <variant>
 
-/// The engine behind a ZELRandomStream.
+/// The engine behind a ZELRandomStream (in the order of ZELRandomStream's engine alternatives).
 enum class ZELStreamEngine { Classic, MRG32k3a, Philox };
 
 class ZELMATH_EXPORT ZELRandomStream {
 public:
     /// The MRG32k3a package seed of the reference package.
-    static constexpr std::array<std::uint32_t, 6> DefaultPackageSeed{
-        {12345u, 12345u, 12345u, 12345u, 12345u, 12345u}};
+    static constexpr std::array<std::uint32_t, 6> DefaultPackageSeed =
+        zel_internal::Mrg32k3aEngine::kDefaultSeed;
 
     /// MRG32k3a stream `stream`, substream `substream` (below 2^51). ZELEDomainError names the
     /// first bad package seed component (one at or above its modulus, or a half all zero) or a
@@ -104,14 +109,16 @@ public:
     /// Antithetic output (1 - u) on or off, from the next draw on.
     void setAntithetic(bool on);
     /// Whether output is antithetic (a classic stream: whether this object switched it on).
-    bool antithetic() const noexcept { return _antithetic; }
+    bool antithetic() const noexcept;
 
-    ZELStreamEngine engine() const noexcept { return _engine; }
+    ZELStreamEngine engine() const noexcept {
+        return static_cast<ZELStreamEngine>(engine_.index());
+    }
     /// The stream number (a classic stream: the generator's stream it draws from, 1 for a
     /// number outside the generator's range).
-    std::uint64_t streamIndex() const noexcept { return _stream; }
+    std::uint64_t streamIndex() const noexcept;
     /// The substream number (0 for a classic stream).
-    std::uint64_t substreamIndex() const noexcept { return _substream; }
+    std::uint64_t substreamIndex() const noexcept;
 
     /// The whole state as one line of text.
     std::string state() const;
@@ -119,73 +126,26 @@ public:
     static ZELRandomStream FromState(const std::string& text);
 
     /// Numbers held ready by a Philox stream (eight blocks).
-    static constexpr unsigned PhiloxBufferBlocks = 8;
+    static constexpr unsigned PhiloxBufferBlocks = zel_internal::PhiloxEngine::kBufferBlocks;
 
 private:
-    static constexpr unsigned kBufferWords = 4 * PhiloxBufferBlocks;
-    static constexpr std::uint64_t kM1 = 4294967087u;
-    static constexpr std::uint64_t kM2 = 4294944443u;
+    // One alternative per engine, in the order of ZELStreamEngine; each engine is one internal
+    // unit (see ZELRandomMD.m/src/internal/), and the stream forwards every operation to it.
+    using Engines = std::variant<zel_internal::ClassicEngine, zel_internal::Mrg32k3aEngine,
+                                 zel_internal::PhiloxEngine>;
 
-    ZELRandomStream() = default;
+    template <class Engine>
+    explicit ZELRandomStream(Engine engine) noexcept : engine_(std::move(engine)) {}
 
-    double mrgNext() noexcept;
-    double philoxNext() noexcept;
-    double classicNext() const;
-    /// Refills the Philox buffer with the eight blocks after the current ones.
-    void philoxRefill() noexcept;
-    /// Puts a Philox stream at block `block`, word `word` (0 or 2).
-    void philoxSeek(std::uint64_t block, unsigned word) noexcept;
-    void setMrgStart();
-    static void checkPackageSeed(const std::array<std::uint32_t, 6>& seed);
-
-    ZELStreamEngine _engine = ZELStreamEngine::Classic;
-    bool _antithetic = false;
-    int _classic = 1;
-    std::uint64_t _stream = 0;
-    std::uint64_t _substream = 0;
-    // MRG32k3a: package seed, start of the stream, of the substream, current state.
-    std::array<std::uint32_t, 6> _seed{};
-    std::uint32_t _ig[6] = {}, _bg[6] = {}, _cg[6] = {};
-    // Philox: key, the counter of the buffer's first block, the next word in the buffer.
-    std::uint32_t _key[2] = {};
-    std::uint64_t _bufBlock = 0;
-    unsigned _pos = kBufferWords;
-    std::uint32_t _flip = 0;  // all ones when antithetic
-    std::uint32_t _buf[kBufferWords] = {};
+    Engines engine_;
 };
 
-inline double ZELRandomStream::mrgNext() noexcept {
-    // x1 <- (1403580 x1[n-2] - 810728 x1[n-3]) mod m1, x2 <- (527612 x2[n-1] - 1370589 x2[n-3])
-    // mod m2, each written with a non-negative left side so that the remainder is the residue.
-    const std::uint64_t p1 =
-        (1403580u * static_cast<std::uint64_t>(_cg[1]) + 810728u * (kM1 - _cg[0])) % kM1;
-    const std::uint64_t p2 =
-        (527612u * static_cast<std::uint64_t>(_cg[5]) + 1370589u * (kM2 - _cg[3])) % kM2;
-    _cg[0] = _cg[1];
-    _cg[1] = _cg[2];
-    _cg[2] = static_cast<std::uint32_t>(p1);
-    _cg[3] = _cg[4];
-    _cg[4] = _cg[5];
-    _cg[5] = static_cast<std::uint32_t>(p2);
-    constexpr double norm = 1.0 / 4294967088.0;
-    return p1 > p2 ? static_cast<double>(p1 - p2) * norm
-                   : static_cast<double>(p1 + kM1 - p2) * norm;
-}
-
-inline double ZELRandomStream::philoxNext() noexcept {
-    if (_pos == kBufferWords) philoxRefill();
-    const double u = zel_internal::philoxUniform(_buf[_pos] ^ _flip, _buf[_pos + 1] ^ _flip);
-    _pos += 2;
-    return u;
-}
-
 inline double ZELRandomStream::next() {
-    if (_engine == ZELStreamEngine::Philox) return philoxNext();
-    if (_engine == ZELStreamEngine::MRG32k3a) {
-        const double u = mrgNext();
-        return _antithetic ? 1.0 - u : u;
-    }
-    return classicNext();
+    // A draw of the counter-based and the recursive engine is a few instructions: they are
+    // tested first, so that the dispatch costs a compare, not a jump through a table.
+    if (auto* philox = std::get_if<zel_internal::PhiloxEngine>(&engine_)) return philox->next();
+    if (auto* mrg = std::get_if<zel_internal::Mrg32k3aEngine>(&engine_)) return mrg->next();
+    return std::visit([](auto& engine) { return engine.next(); }, engine_);
 }
 
 /// @}

@@ -12,13 +12,6 @@
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-[[noreturn]] void domainError(const std::string& message) {
-    zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationStatistic, widen(message));
-}
-
 using zel_internal::normalLowerQuantile;
 using zel_internal::normalUpperQuantile;
 using zel_internal::studentUpperQuantile;
@@ -44,36 +37,36 @@ double ZELReplicationResults::StudentTQuantile(double p, double dof) {
 ZELReplicationResults::ZELReplicationResults() = default;
 
 ZELReplicationResults::ZELReplicationResults(ZELMathMatrix values, std::uint64_t first)
-    : _values(std::move(values)), _first(first), _outputs(_values.cols()) {
+    : values_(std::move(values)), first_(first), outputs_(values_.cols()) {
     computeStatistics();
 }
 
 void ZELReplicationResults::computeStatistics() {
-    const std::size_t n = _values.rows();
-    _mean.assign(_outputs, kNaN);
-    _stdDev.assign(_outputs, kNaN);
-    _valid.assign(_outputs, 0);
-    for (std::size_t j = 0; j < _outputs; ++j) {
+    const std::size_t n = values_.rows();
+    mean_.assign(outputs_, kNaN);
+    stdDev_.assign(outputs_, kNaN);
+    valid_.assign(outputs_, 0);
+    for (std::size_t j = 0; j < outputs_; ++j) {
         double sum = 0.0;
         std::size_t m = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const double x = _values(i, j);
+            const double x = values_(i, j);
             if (std::isnan(x)) continue;
             sum += x;
             ++m;
         }
-        _valid[j] = m;
+        valid_[j] = m;
         if (m == 0) continue;
         const double mean = sum / static_cast<double>(m);
-        _mean[j] = mean;
+        mean_[j] = mean;
         if (m < 2) continue;
         double squares = 0.0;
         for (std::size_t i = 0; i < n; ++i) {
-            const double x = _values(i, j);
+            const double x = values_(i, j);
             if (std::isnan(x)) continue;
             squares += (x - mean) * (x - mean);
         }
-        _stdDev[j] = std::sqrt(squares / static_cast<double>(m - 1));
+        stdDev_[j] = std::sqrt(squares / static_cast<double>(m - 1));
     }
 }
 
@@ -92,13 +85,16 @@ ZELReplicationResults ZELReplicationResults::Join(const std::vector<ZELReplicati
             started = true;
         }
         if (part.first() != next)
-            domainError("Join: part " + std::to_string(p) + " starts at replication " +
-                        std::to_string(part.first()) +
-                        ", the parts before it end before replication " + std::to_string(next));
+            zel_internal::raise<ZELEDomainError>(
+                zel_internal::kReplicationStatistic,
+                "Join: part " + std::to_string(p) + " starts at replication " +
+                    std::to_string(part.first()) + ", the parts before it end before replication " +
+                    std::to_string(next));
         if (part.outputs() != outputs)
-            domainError("Join: part " + std::to_string(p) + " has " +
-                        std::to_string(part.outputs()) + " outputs, the first part " +
-                        std::to_string(outputs));
+            zel_internal::raise<ZELEDomainError>(
+                zel_internal::kReplicationStatistic,
+                "Join: part " + std::to_string(p) + " has " + std::to_string(part.outputs()) +
+                    " outputs, the first part " + std::to_string(outputs));
         next += part.count();
         rows += part.count();
     }
@@ -107,21 +103,23 @@ ZELReplicationResults ZELReplicationResults::Join(const std::vector<ZELReplicati
     std::size_t row = 0;
     for (const ZELReplicationResults& part : parts)
         for (std::size_t i = 0; i < part.count(); ++i, ++row)
-            for (std::size_t j = 0; j < outputs; ++j) values(row, j) = part._values(i, j);
+            for (std::size_t j = 0; j < outputs; ++j) values(row, j) = part.values_(i, j);
     return ZELReplicationResults(std::move(values), first);
 }
 
 std::size_t ZELReplicationResults::checkedOutput(std::size_t j) const {
-    if (j >= _outputs)
-        domainError("output " + std::to_string(j) + " does not exist (the study has " +
-                    std::to_string(_outputs) + " outputs)");
+    if (j >= outputs_)
+        zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationStatistic,
+                                             "output " + std::to_string(j) +
+                                                 " does not exist (the study has " +
+                                                 std::to_string(outputs_) + " outputs)");
     return j;
 }
 
-double ZELReplicationResults::mean(std::size_t j) const { return _mean[checkedOutput(j)]; }
-double ZELReplicationResults::stdDev(std::size_t j) const { return _stdDev[checkedOutput(j)]; }
+double ZELReplicationResults::mean(std::size_t j) const { return mean_[checkedOutput(j)]; }
+double ZELReplicationResults::stdDev(std::size_t j) const { return stdDev_[checkedOutput(j)]; }
 std::size_t ZELReplicationResults::nanCount(std::size_t j) const {
-    return count() - _valid[checkedOutput(j)];
+    return count() - valid_[checkedOutput(j)];
 }
 
 double ZELReplicationResults::halfWidth(std::size_t j, double level) const {
@@ -129,33 +127,35 @@ double ZELReplicationResults::halfWidth(std::size_t j, double level) const {
     if (!(level > 0.0 && level < 1.0)) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.17g", level);
-        domainError(std::string("ZELReplicationResults: confidence level ") + buffer +
-                    " is not between 0 and 1");
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kReplicationStatistic,
+            std::string("ZELReplicationResults: confidence level ") + buffer +
+                " is not between 0 and 1");
     }
-    const std::size_t m = _valid[j];
+    const std::size_t m = valid_[j];
     if (m < 2) return kNaN;
     const double t = studentUpperQuantile(0.5 * (1.0 - level), static_cast<double>(m - 1));
-    return t * _stdDev[j] / std::sqrt(static_cast<double>(m));
+    return t * stdDev_[j] / std::sqrt(static_cast<double>(m));
 }
 
 std::string ZELReplicationResults::summary(const std::vector<std::string>& names,
                                            double level) const {
     if (count() == 0)
         return "No replications: the study is empty, there is nothing to summarise.\n";
-    std::string out = "Replications " + std::to_string(_first) + " to " +
-        std::to_string(_first + count() - 1) + " (" + std::to_string(count()) + "), ";
+    std::string out = "Replications " + std::to_string(first_) + " to " +
+        std::to_string(first_ + count() - 1) + " (" + std::to_string(count()) + "), ";
     appendFormatted(out, "%g", 100.0 * level);
     out += " % confidence intervals (Student t)\n";
     char line[128];
     std::snprintf(line, sizeof line, "%-20s %16s %16s %16s %16s %16s %8s\n", "output", "mean",
                   "std dev", "half-width", "low", "high", "NaN");
     out += line;
-    for (std::size_t j = 0; j < _outputs; ++j) {
+    for (std::size_t j = 0; j < outputs_; ++j) {
         std::string name = j < names.size() ? names[j] : "output " + std::to_string(j);
         if (name.size() < 20) name.resize(20, ' ');
         const double h = halfWidth(j, level);
         std::snprintf(line, sizeof line, " %16.10g %16.10g %16.10g %16.10g %16.10g %8zu\n",
-                      _mean[j], _stdDev[j], h, _mean[j] - h, _mean[j] + h, nanCount(j));
+                      mean_[j], stdDev_[j], h, mean_[j] - h, mean_[j] + h, nanCount(j));
         out += name + line;
     }
     return out;

@@ -43,10 +43,10 @@ public:
     static ZELReplicationResults Join(const std::vector<ZELReplicationResults>& parts);
 
     /// count() x outputs(): row i is replication first() + i.
-    const ZELMathMatrix& values() const noexcept { return _values; }
-    std::uint64_t first() const noexcept { return _first; }
-    std::size_t count() const noexcept { return _values.rows(); }
-    std::size_t outputs() const noexcept { return _outputs; }
+    const ZELMathMatrix& values() const noexcept { return values_; }
+    std::uint64_t first() const noexcept { return first_; }
+    std::size_t count() const noexcept { return values_.rows(); }
+    std::size_t outputs() const noexcept { return outputs_; }
 
     double mean(std::size_t j) const;
     double stdDev(std::size_t j) const;
@@ -72,12 +72,12 @@ private:
     void computeStatistics();
     std::size_t checkedOutput(std::size_t j) const;
 
-    ZELMathMatrix _values;
-    std::uint64_t _first = 0;
-    std::size_t _outputs = 0;
-    std::vector<double> _mean;
-    std::vector<double> _stdDev;
-    std::vector<std::size_t> _valid;
+    ZELMathMatrix values_;
+    std::uint64_t first_ = 0;
+    std::size_t outputs_ = 0;
+    std::vector<double> mean_;
+    std::vector<double> stdDev_;
+    std::vector<std::size_t> valid_;
 };
 
 /// @}

@@ -13,12 +13,6 @@
 
 namespace {
 
-std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-[[noreturn]] void domainError(const std::string& message) {
-    zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationRefused, widen(message));
-}
-
 // The state the pool's threads share while a batch runs.
 struct Pool {
     Pool(std::uint64_t count, ZELReplicationBatch::Call c, void* m, const ZELReplicationOptions& o,
@@ -84,24 +78,27 @@ struct Pool {
 }  // namespace
 
 ZELReplication::ZELReplication(std::uint64_t index, const ZELReplicationOptions& options) noexcept
-    : _index(index),
-      _engine(options.engine),
-      _packageSeed(options.packageSeed),
-      _seed(options.seed) {}
+    : index_(index),
+      engine_(options.engine),
+      packageSeed_(options.packageSeed),
+      seed_(options.seed) {}
 
 ZELRandomStream ZELReplication::stream(std::uint64_t source) const {
-    if (_engine == ZELStreamEngine::Philox) return ZELRandomStream::Philox(_seed, source, _index);
-    return ZELRandomStream::MRG32k3a(source, _index, _packageSeed);
+    if (engine_ == ZELStreamEngine::Philox) return ZELRandomStream::Philox(seed_, source, index_);
+    return ZELRandomStream::MRG32k3a(source, index_, packageSeed_);
 }
 
 void ZELReplicationBatch::Check(std::uint64_t n, const ZELReplicationOptions& options) {
     if (options.engine == ZELStreamEngine::Classic)
-        domainError(
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kReplicationRefused,
             "the Classic engine's streams are shared by the whole process and cannot "
             "be keyed by replication; use MRG32k3a or Philox");
     if (n > 0 && options.first > std::numeric_limits<std::uint64_t>::max() - (n - 1))
-        domainError("replications " + std::to_string(options.first) + " + " + std::to_string(n) +
-                    " go beyond the largest index 2^64 - 1");
+        zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationRefused,
+                                             "replications " + std::to_string(options.first) +
+                                                 " + " + std::to_string(n) +
+                                                 " go beyond the largest index 2^64 - 1");
     // The last replication's stream: refuses an invalid package seed, or an index beyond the
     // engine's substreams (2^51 for MRG32k3a, 2^32 for Philox), with the stream's own message.
     if (n > 0) (void)ZELReplication(options.first + (n - 1), options).stream(0);
@@ -111,9 +108,9 @@ ZELReplicationBatch ZELReplicationBatch::Run(std::uint64_t n, Call call, void* m
                                              const ZELReplicationOptions& options) {
     Check(n, options);
     ZELReplicationBatch batch;
-    batch._first = options.first;
-    batch._rows.resize(static_cast<std::size_t>(n));
-    Pool pool(n, call, model, options, batch._rows);
+    batch.first_ = options.first;
+    batch.rows_.resize(static_cast<std::size_t>(n));
+    Pool pool(n, call, model, options, batch.rows_);
 
     unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
     if (threads == 0) threads = 1;
@@ -131,43 +128,79 @@ ZELReplicationBatch ZELReplicationBatch::Run(std::uint64_t n, Call call, void* m
 
     if (pool.progressError) std::rethrow_exception(pool.progressError);
     if (pool.failed) {
-        batch._failed = true;
-        batch._failedIndex = options.first + pool.failedPosition;
-        batch._failure = std::move(pool.failure);
+        batch.failed_ = true;
+        batch.failedIndex_ = options.first + pool.failedPosition;
+        batch.failure_ = std::move(pool.failure);
     }
     return batch;
 }
 
-std::uint64_t ZELReplicationBatch::firstMismatch(std::size_t expected) const noexcept {
-    std::uint64_t i = 0;
-    while (i < _rows.size() && _rows[i].size() == expected) ++i;
-    return i;
+ZELReplicationPart ZELReplicationBatch::part() const noexcept {
+    ZELReplicationPart p;
+    p.start = first_;
+    p.count = rows_.size();
+    p.failed = failed_;
+    p.failedIndex = failedIndex_;
+    p.outputs = outputs();
+    p.mismatch = 0;
+    while (p.mismatch < p.count && rows_[p.mismatch].size() == p.outputs) ++p.mismatch;
+    p.mismatchOutputs = p.mismatch < p.count ? rows_[p.mismatch].size() : 0;
+    return p;
 }
 
 void ZELReplicationBatch::copyValues(double* out) const noexcept {
-    for (const std::vector<double>& row : _rows) out = std::copy(row.begin(), row.end(), out);
+    for (const std::vector<double>& row : rows_) out = std::copy(row.begin(), row.end(), out);
+}
+
+ZELReplicationVerdict ZELReplicationBatch::Judge(const ZELReplicationPart* parts, std::size_t count,
+                                                 std::uint64_t first) {
+    ZELReplicationVerdict verdict;
+    verdict.failedPart = count;
+    for (std::size_t i = 0; i < count; ++i)
+        if (parts[i].failed &&
+            (verdict.failedPart == count ||
+             parts[i].failedIndex < parts[verdict.failedPart].failedIndex))
+            verdict.failedPart = i;
+    std::size_t firstPart = 0;
+    while (firstPart < count && parts[firstPart].count == 0) ++firstPart;
+    if (firstPart == count) return verdict;
+    verdict.outputs = parts[firstPart].outputs;
+    if (verdict.failedPart < count) return verdict;
+    for (std::size_t i = firstPart; i < count; ++i) {
+        const ZELReplicationPart& p = parts[i];
+        if (p.count == 0) continue;
+        if (p.outputs != verdict.outputs)
+            ThrowMismatch(p.start, static_cast<std::size_t>(p.outputs), first,
+                          static_cast<std::size_t>(verdict.outputs));
+        if (p.mismatch < p.count)
+            ThrowMismatch(p.start + p.mismatch, static_cast<std::size_t>(p.mismatchOutputs), first,
+                          static_cast<std::size_t>(verdict.outputs));
+    }
+    return verdict;
 }
 
 ZELReplicationResults ZELReplicationBatch::results() const {
-    if (_failed) ThrowFailure(_failedIndex, _failure);
-    const std::size_t k = outputs();
-    const std::uint64_t mismatch = firstMismatch(k);
-    if (mismatch < count()) ThrowMismatch(_first + mismatch, _rows[mismatch].size(), _first, k);
-    ZELMathMatrix values(_rows.size(), k, ZELUninitialized);
-    for (std::size_t i = 0; i < _rows.size(); ++i)
-        std::copy(_rows[i].begin(), _rows[i].end(), values[i].data());
-    return ZELReplicationResults(std::move(values), _first);
+    const ZELReplicationPart whole = part();
+    const ZELReplicationVerdict verdict = Judge(&whole, 1, first_);
+    if (verdict.failedPart == 0) ThrowFailure(failedIndex_, failure_);
+    const std::size_t k = static_cast<std::size_t>(verdict.outputs);
+    ZELMathMatrix values(rows_.size(), k, ZELUninitialized);
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        std::copy(rows_[i].begin(), rows_[i].end(), values[i].data());
+    return ZELReplicationResults(std::move(values), first_);
 }
 
 void ZELReplicationBatch::ThrowFailure(std::uint64_t index, const std::string& what) {
-    zel_internal::raise<ZELERuntimeError>(zel_internal::kReplicationFailed,
-                                          L"replication " + widen(std::to_string(index)) +
-                                              L" failed: " + zel_internal::fromUtf8(what));
+    zel_internal::raise<ZELERuntimeError>(
+        zel_internal::kReplicationFailed,
+        "replication " + std::to_string(index) + " failed: " + what);
 }
 
 void ZELReplicationBatch::ThrowMismatch(std::uint64_t index, std::size_t outputs,
                                         std::uint64_t firstIndex, std::size_t firstOutputs) {
-    domainError("replication " + std::to_string(index) + " returned " + std::to_string(outputs) +
-                " outputs, but the first replication (" + std::to_string(firstIndex) +
-                ") returned " + std::to_string(firstOutputs));
+    zel_internal::raise<ZELEDomainError>(
+        zel_internal::kReplicationRefused,
+        "replication " + std::to_string(index) + " returned " + std::to_string(outputs) +
+            " outputs, but the first replication (" + std::to_string(firstIndex) + ") returned " +
+            std::to_string(firstOutputs));
 }

@@ -54,7 +54,7 @@ struct ZELReplicationOptions {
     /// MRG32k3a or Philox (Classic is refused: its streams are shared by the whole process).
     ZELStreamEngine engine = ZELStreamEngine::MRG32k3a;
     /// The package seed of the MRG32k3a streams.
-    std::array<std::uint32_t, 6> packageSeed = {12345, 12345, 12345, 12345, 12345, 12345};
+    std::array<std::uint32_t, 6> packageSeed = ZELRandomStream::DefaultPackageSeed;
     /// The key of the Philox streams.
     std::uint64_t seed = 0;
     /// Threads of the pool; 0 means every hardware thread. Never more than the replications.
@@ -73,20 +73,46 @@ public:
     /// Replication `index` of the study keyed by options' engine, package seed and seed.
     ZELReplication(std::uint64_t index, const ZELReplicationOptions& options) noexcept;
 
-    std::uint64_t index() const noexcept { return _index; }
-    ZELStreamEngine engine() const noexcept { return _engine; }
-    const std::array<std::uint32_t, 6>& packageSeed() const noexcept { return _packageSeed; }
-    std::uint64_t seed() const noexcept { return _seed; }
+    std::uint64_t index() const noexcept { return index_; }
+    ZELStreamEngine engine() const noexcept { return engine_; }
+    const std::array<std::uint32_t, 6>& packageSeed() const noexcept { return packageSeed_; }
+    std::uint64_t seed() const noexcept { return seed_; }
 
     /// The stream of `source` in this replication: MRG32k3a stream `source`, substream
     /// index() of the package seed; or Philox with key seed, stream `source`, substream index().
     ZELRandomStream stream(std::uint64_t source) const;
 
 private:
-    std::uint64_t _index;
-    ZELStreamEngine _engine;
-    std::array<std::uint32_t, 6> _packageSeed;
-    std::uint64_t _seed;
+    std::uint64_t index_;
+    ZELStreamEngine engine_;
+    std::array<std::uint32_t, 6> packageSeed_;
+    std::uint64_t seed_;
+};
+
+/// What one part of a study (a batch, an MPI rank's block, a chunk of a Python runner) reports
+/// to ZELReplicationBatch::Judge.
+struct ZELReplicationPart {
+    /// Its first replication and the number of rows it finished.
+    std::uint64_t start = 0;
+    std::uint64_t count = 0;
+    /// Whether a model threw, and the lowest replication of the part that did.
+    bool failed = false;
+    std::uint64_t failedIndex = 0;
+    /// The number of outputs of its first row (0 without rows).
+    std::uint64_t outputs = 0;
+    /// The position of its first row with another number of outputs (count when none) and that
+    /// row's number of outputs.
+    std::uint64_t mismatch = 0;
+    std::uint64_t mismatchOutputs = 0;
+};
+
+/// What ZELReplicationBatch::Judge decided for a study that did not fail on its outputs.
+struct ZELReplicationVerdict {
+    /// The position in the parts of the part whose failure is the study's; the number of parts
+    /// when no model threw.
+    std::size_t failedPart = 0;
+    /// The number of outputs of the study (its first replication's).
+    std::uint64_t outputs = 0;
 };
 
 /// What one run of replications produced, before it is judged: the building block of
@@ -119,22 +145,30 @@ public:
     /// Refuses (ZELEDomainError) a study that no replication could run: the checks of Run.
     static void Check(std::uint64_t n, const ZELReplicationOptions& options);
 
-    std::uint64_t first() const noexcept { return _first; }
-    std::uint64_t count() const noexcept { return _rows.size(); }
+    std::uint64_t first() const noexcept { return first_; }
+    std::uint64_t count() const noexcept { return rows_.size(); }
     /// True when a model threw; the lowest such index and its message (what()).
-    bool failed() const noexcept { return _failed; }
-    std::uint64_t failedIndex() const noexcept { return _failedIndex; }
-    const std::string& failure() const noexcept { return _failure; }
+    bool failed() const noexcept { return failed_; }
+    std::uint64_t failedIndex() const noexcept { return failedIndex_; }
+    const std::string& failure() const noexcept { return failure_; }
     /// The number of outputs of the batch's first replication (0 for an empty batch).
-    std::size_t outputs() const noexcept { return _rows.empty() ? 0 : _rows[0].size(); }
-    /// The position of the first row whose length is not `expected` (count() when none).
-    std::uint64_t firstMismatch(std::size_t expected) const noexcept;
-    std::size_t rowLength(std::uint64_t position) const noexcept { return _rows[position].size(); }
+    std::size_t outputs() const noexcept { return rows_.empty() ? 0 : rows_[0].size(); }
+    /// The batch as one part of a study, for Judge.
+    ZELReplicationPart part() const noexcept;
     /// Writes the rows one after another (count() x outputs() values).
     void copyValues(double* out) const noexcept;
 
     /// The results, or the error the rules above give for this batch.
     ZELReplicationResults results() const;
+
+    /// The one rule by which every runner decides a study's error from its parts (in replication
+    /// order; empty parts count for nothing): the lowest replication whose model threw wins,
+    /// whatever part, thread or rank ran it: the verdict names its part, whose message the
+    /// runner raises with ThrowFailure. Otherwise the lowest replication whose number of outputs
+    /// differs from the study's first replication's: ThrowMismatch, from here. `first` is the
+    /// study's first replication.
+    static ZELReplicationVerdict Judge(const ZELReplicationPart* parts, std::size_t count,
+                                       std::uint64_t first);
 
     /// The errors of a study, worded once for every runner.
     [[noreturn]] static void ThrowFailure(std::uint64_t index, const std::string& what);
@@ -144,11 +178,11 @@ public:
 private:
     ZELReplicationBatch() = default;
 
-    std::uint64_t _first = 0;
-    std::vector<std::vector<double>> _rows;
-    bool _failed = false;
-    std::uint64_t _failedIndex = 0;
-    std::string _failure;
+    std::uint64_t first_ = 0;
+    std::vector<std::vector<double>> rows_;
+    bool failed_ = false;
+    std::uint64_t failedIndex_ = 0;
+    std::string failure_;
 };
 
 /// Runs replications options.first .. options.first + n - 1 of `model` on a pool of

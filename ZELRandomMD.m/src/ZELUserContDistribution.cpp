@@ -12,9 +12,9 @@ template <class Uniforms>
 double ZELUserContDistribution::rawDraw(Uniforms& u) {
     if (!u.ready()) return 0.0;
     const double v = u();
-    const double* cum = _table.cumProbs();
-    const double* values = _table.values();
-    for (int i = 0; i < _table.count(); ++i) {
+    const double* cum = table_.cumProbs();
+    const double* values = table_.values();
+    for (int i = 0; i < table_.count(); ++i) {
         if (cum[i] >= v) {
             if (i == 0) return values[0];
             const double fraction = (v - cum[i - 1]) / (cum[i] - cum[i - 1]);

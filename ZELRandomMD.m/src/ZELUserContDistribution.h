@@ -29,9 +29,9 @@ class ZELMATH_EXPORT ZELUserContDistribution : public ZELRNDistribution {
 
 public:
     ZELUserContDistribution(const double* values, const double* probabilities, int count)
-        : _table(values, probabilities, count) {}
+        : table_(values, probabilities, count) {}
     /// The distribution of a table (e.g. another distribution's table(), rebuilt).
-    explicit ZELUserContDistribution(ZELUserTable table) noexcept : _table(std::move(table)) {}
+    explicit ZELUserContDistribution(ZELUserTable table) noexcept : table_(std::move(table)) {}
     ZELUserContDistribution(const ZELUserContDistribution&) = default;
     ZELUserContDistribution& operator=(const ZELUserContDistribution&) = default;
     ~ZELUserContDistribution() override;
@@ -39,7 +39,7 @@ public:
     using ZELRNDistribution::getRandomVariate;
     double getRandomVariate(int stream) override;
 
-    const ZELUserTable& table() const noexcept { return _table; }
+    const ZELUserTable& table() const noexcept { return table_; }
 
 protected:
     void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override;
@@ -47,7 +47,7 @@ protected:
 private:
     template <class Uniforms>
     double rawDraw(Uniforms& uniforms);
-    ZELUserTable _table;
+    ZELUserTable table_;
 };
 
 /// @}

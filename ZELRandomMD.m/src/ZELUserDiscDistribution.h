@@ -24,9 +24,9 @@ class ZELMATH_EXPORT ZELUserDiscDistribution : public ZELRNDistribution {
 
 public:
     ZELUserDiscDistribution(const double* values, const double* probabilities, int count)
-        : _table(values, probabilities, count) {}
+        : table_(values, probabilities, count) {}
     /// The distribution of a table (e.g. another distribution's table(), rebuilt).
-    explicit ZELUserDiscDistribution(ZELUserTable table) noexcept : _table(std::move(table)) {}
+    explicit ZELUserDiscDistribution(ZELUserTable table) noexcept : table_(std::move(table)) {}
     ZELUserDiscDistribution(const ZELUserDiscDistribution&) = default;
     ZELUserDiscDistribution& operator=(const ZELUserDiscDistribution&) = default;
     ~ZELUserDiscDistribution() override;
@@ -34,7 +34,7 @@ public:
     using ZELRNDistribution::getRandomVariate;
     double getRandomVariate(int stream) override;
 
-    const ZELUserTable& table() const noexcept { return _table; }
+    const ZELUserTable& table() const noexcept { return table_; }
 
 protected:
     void drawFrom(ZELRandomStream& stream, double* out, std::size_t n) override;
@@ -42,7 +42,7 @@ protected:
 private:
     template <class Uniforms>
     double rawDraw(Uniforms& uniforms);
-    ZELUserTable _table;
+    ZELUserTable table_;
 };
 
 /// @}

@@ -96,6 +96,13 @@ inline void report(const AssertSite& site) {
     _scl_do_assert("Software", site.message, site.file, site.line);
 }
 
+/// Hands the site's report to the assertion hook, its message followed by ": " and `detail`
+/// (which stream, which value).
+inline void report(const AssertSite& site, const std::string& detail) {
+    const std::string message = std::string(site.message) + ": " + detail;
+    _scl_do_assert("Software", message.c_str(), site.file, site.line);
+}
+
 }  // namespace zel_internal
 
 #endif

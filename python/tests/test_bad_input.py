@@ -142,6 +142,11 @@ CASES = [
     ("ratio(SimTime(1), 'x')", "TypeError"),
     ("SimTime(1) + 'x'", "TypeError"),
     ("SimTime(1) + np.ones(2)", "TypeError"),
+    # ---- random streams: states ----
+    ("RandomStream.philox(1).__setstate__(('garbage',))", "DomainError"),
+    ("RandomStream.philox(1).__setstate__('ZELRandomStream')", "TypeError"),
+    ("import pickle; pickle.dumps(RandomStream.classic(3))", "TypeError"),
+    ("RandomStream.from_state(RandomStream.classic(3).state())", "DomainError"),
 ]
 
 # Model outputs, backends and clients of zelmath.replicate, and its results.
@@ -186,37 +191,33 @@ STATE_CASES = [
     ("s = RandomStream.mrg32k3a(1, 2); s.__setstate__(('garbage',))", "TypeError|ValueError"),
 ]
 
-# Cases whose fix lands in other branches (streams, kinematic chains, LU): the behaviour expected
-# once they are merged. Listed apart so that the list can be moved into its family afterwards.
-PENDING_CASES = {
-    "chains": [
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(np.zeros(6, complex))",
-         "TypeError"),
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
-         "c.forward(np.array([None] * 6, dtype=object))", "TypeError"),
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(['0'] * 6)", "TypeError"),
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
-         "c.inverse(c.forward(np.zeros(6)), np.zeros(6), position_tolerance=-1)", "ValueError"),
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
-         "c.inverse(c.forward(np.zeros(6)), np.zeros(6), orientation_tolerance=np.nan)", "ValueError"),
-        ("c = KinematicChain(); [c.add_revolute(1e308, 1e308, 0) for _ in range(2)]; "
-         "c.inverse(Xform3D(), np.zeros(2))", "ValueError"),
-        ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
-         "c.forward(np.broadcast_to(np.zeros(6), (10**9, 6)))", "MemoryError"),
-        ("c = KinematicChain(); [c.add_revolute(0.1, 1, 0.5) for _ in range(6)]; "
-         "t = c.forward([0.3, 2.5, -1.9, 0.8, 2.2, -0.4]); "
-         "a, b = (c.inverse(t, np.full(6, -2.9), max_iterations=8, restarts=200, stream=RandomStream.classic(3))[1] "
-         "for _ in range(2)); assert (a.iterations, a.restarts) == (b.iterations, b.restarts)",
-         "ok|TypeError|ValueError"),  # the same restarts each time, or classic streams refused
-    ],
-    "lu": [
-        ("assert not LUFactor(np.full((3, 3), np.nan)).good", None),
-    ],
-}
+# Kinematic chains: the module's one dtype check, tolerances, unmeasurable reach, allocation
+# failure, and classic streams (their position is the process-wide generator's: refused).
+CHAIN_CASES = [
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(np.zeros(6, complex))",
+     "TypeError"),
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+     "c.forward(np.array([None] * 6, dtype=object))", "TypeError"),
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; c.forward(['0'] * 6)", "TypeError"),
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+     "c.inverse(c.forward(np.zeros(6)), np.zeros(6), position_tolerance=-1)", "ValueError"),
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+     "c.inverse(c.forward(np.zeros(6)), np.zeros(6), orientation_tolerance=np.nan)", "ValueError"),
+    ("c = KinematicChain(); [c.add_revolute(1e308, 1e308, 0) for _ in range(2)]; "
+     "c.inverse(Xform3D(), np.zeros(2))", "ValueError"),
+    ("c = KinematicChain(); [c.add_revolute(0, 1, 0) for _ in range(6)]; "
+     "c.forward(np.broadcast_to(np.zeros(6), (10**9, 6)))", "MemoryError"),
+    ("c = KinematicChain(); [c.add_revolute(0.1, 1, 0.5) for _ in range(6)]; "
+     "t = c.forward([0.3, 2.5, -1.9, 0.8, 2.2, -0.4]); "
+     "a, b = (c.inverse(t, np.full(6, -2.9), max_iterations=8, restarts=200, stream=RandomStream.classic(3))[1] "
+     "for _ in range(2)); assert (a.iterations, a.restarts) == (b.iterations, b.restarts)",
+     "ValueError"),
+    # a NaN pivot does not stop the factorisation: good, and every result NaN (documented)
+    ("f = LUFactor(np.full((3, 3), np.nan)); assert f.good and np.isnan(f.solve(np.ones(3))).all()", None),
+]
 
 FAMILIES = {"linalg_geometry_time": CASES, "replications": REPLICATION_CASES, "states": STATE_CASES,
-            **{f"pending_{name}": cases for name, cases in PENDING_CASES.items()}}
-PENDING = pytest.mark.xfail(reason="fixed in another branch; passes once merged", strict=False)
+            "chains_lu": CHAIN_CASES}
 
 CHILD = textwrap.dedent("""
     import builtins, json, signal, sys, warnings
@@ -254,8 +255,7 @@ def run_child(code, cases, timeout=300):
         return out, "hang", ""
 
 
-@pytest.mark.parametrize("family", [pytest.param(name, marks=[PENDING] if name.startswith("pending_") else [])
-                                    for name in FAMILIES])
+@pytest.mark.parametrize("family", list(FAMILIES))
 def test_every_bad_call_raises_a_clear_exception(family):
     cases = FAMILIES[family]
     out, code, err = run_child(CHILD, cases)

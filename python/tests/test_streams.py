@@ -114,5 +114,36 @@ def test_bad_input_is_refused_and_changes_nothing():
     with pytest.raises((ValueError, z.DomainError)):
         pickle.loads(pickle.dumps(s).replace(b"philox", b"philix"))
     assert s.state() == before
+    # A live stream's __setstate__ checks its state like from_state, and a refusal changes nothing.
+    for state, error in ((("garbage",), z.DomainError), ("text", TypeError), ((1,), TypeError),
+                         ((before, before), TypeError), ((z.RandomStream.classic(2).state(),), z.DomainError)):
+        with pytest.raises(error):
+            s.__setstate__(state)
+        assert s.state() == before
+    other = z.RandomStream.mrg32k3a(5)
+    other.__setstate__((before,))
+    assert other.state() == before and other.random(7).tolist() == s.random(7).tolist()
+
+
+def test_a_classic_stream_shares_its_position_and_does_not_pickle():
+    g = z.RandomGenerator.instance()
+    g.reset_stream(31)
+    expected = [g.get_random_number(31) for _ in range(4)]
+    g.reset_stream(31)
+    c = z.RandomStream.classic(31)
+    twin = copy.copy(c)
+    assert [c.next(), twin.next(), c.next(), twin.next()] == expected  # one position: the generator's
+    assert repr(c) == "RandomStream.classic(31)"
+    with pytest.raises(TypeError, match="classic"):
+        pickle.dumps(c)
+    with pytest.raises(z.DomainError, match="classic stream 31"):
+        z.RandomStream.from_state(c.state())
+
+
+def test_the_default_package_seed_is_the_librarys():
+    seed = z.RandomStream.DEFAULT_PACKAGE_SEED
+    assert seed == (12345,) * 6
+    assert z.RandomStream.mrg32k3a(2, 3).state() == z.RandomStream.mrg32k3a(2, 3, seed).state()
+    assert z.Replication(3).stream(2).state() == z.RandomStream.mrg32k3a(2, 3).state()
 
 

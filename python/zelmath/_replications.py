@@ -27,7 +27,7 @@ from . import _zelmath  # type: ignore[attr-defined]  # the compiled extension; 
 __all__ = ["Replications", "replicate"]
 
 _BACKENDS = ("serial", "threads", "processes", "dask")
-_DEFAULT_PACKAGE_SEED = (12345,) * 6
+_DEFAULT_PACKAGE_SEED = tuple(_zelmath.RandomStream.DEFAULT_PACKAGE_SEED)
 
 
 class Replications:
@@ -154,16 +154,28 @@ def _raise_failure(failure, local):
     raise _zelmath.Error(note + f": {type(error).__name__}: {error}") from error
 
 
-def _assemble(chunks, first, n):
-    """The n x k values from the chunks' rows (in replication order); the output-count rule."""
+def _judged(parts, first, local):
+    """The rows of the parts ((start, rows, failure or None) in replication order), once the
+    library's rule for a study's error has found none: it raises the lowest failing replication,
+    then the lowest with another number of outputs than the first."""
+    summaries = []
+    for start, rows, failure in parts:
+        k = len(rows[0]) if rows else 0
+        mismatch = next((i for i, row in enumerate(rows) if len(row) != k), len(rows))
+        summaries.append((start, len(rows), None if failure is None else failure.index, k, mismatch,
+                          len(rows[mismatch]) if mismatch < len(rows) else 0))
+    failed = _zelmath._judge(summaries, first)
+    if failed is not None:
+        _raise_failure(parts[failed][2], local)
+    return [rows for _, rows, _ in parts]
+
+
+def _assemble(chunks, n):
+    """The n x k values from the chunks' rows (in replication order)."""
     rows = [row for chunk in chunks for row in chunk]
     if n == 0:
         return np.zeros((0, 0))
-    k = len(rows[0])
-    for position, row in enumerate(rows):
-        if len(row) != k:
-            _zelmath._output_mismatch(first + position, len(row), first, k)
-    return np.array(rows, dtype=np.float64).reshape(n, k)
+    return np.array(rows, dtype=np.float64).reshape(n, len(rows[0]))
 
 
 class _Progress:
@@ -210,12 +222,13 @@ def _split(first, n, parts):
 
 
 def _collect(pending, as_completed, cancel, progress):
-    """Waits for the chunks (a dict future -> (start, count)); returns their rows in order.
+    """Waits for the chunks (a dict future -> (start, count)); returns the parts (start, rows,
+    failure or None) in order.
 
     After a failure, the chunks that start beyond it are cancelled and those before it awaited:
     the failure reported is the lowest replication that raised, whatever the order of
     completion (each chunk stops at its own first failure)."""
-    rows, failure = {}, None
+    rows, failures, failure = {}, {}, None
     waiting = dict(pending)
     for future in as_completed(list(pending)):
         if future not in waiting:
@@ -225,6 +238,7 @@ def _collect(pending, as_completed, cancel, progress):
             continue
         chunk_rows, chunk_failure = future.result()
         rows[start] = chunk_rows
+        failures[start] = chunk_failure
         progress.update(len(chunk_rows))
         if chunk_failure is not None and (failure is None or chunk_failure.index < failure.index):
             failure = chunk_failure
@@ -239,8 +253,7 @@ def _collect(pending, as_completed, cancel, progress):
     if failure is not None:
         for other in waiting:
             cancel(other)
-        _raise_failure(failure, local=False)
-    return [rows[start] for start in sorted(rows)]
+    return [(start, rows[start], failures[start]) for start in sorted(rows)]
 
 
 def _ranges(spans):
@@ -520,27 +533,27 @@ def replicate(model, n, *, seed=None, engine="mrg32k3a", backend="serial", worke
     bar = _Progress(progress, n)
     try:
         if n == 0:
-            chunks = []
+            parts = []
         elif backend == "serial":
             step = max(1, n // 100) if bar._enabled else n
-            chunks = []
+            parts = []
             for start, count in ((s, min(step, first + n - s)) for s in range(first, first + n, step)):
                 rows, failure = _run_chunk(model, start, count, key)
+                parts.append((start, rows, failure))
                 if failure is not None:
-                    _raise_failure(failure, local=True)
-                chunks.append(rows)
+                    break
                 bar.update(count)
         elif backend == "dask":
-            chunks = _run_dask(model, lambda slots: _split(first, n, 8 * slots), key, bar, client, workers,
-                               dashboard)
+            parts = _run_dask(model, lambda slots: _split(first, n, 8 * slots), key, bar, client, workers,
+                              dashboard)
         else:
             size = workers or os.cpu_count() or 1
             run = _run_threads if backend == "threads" else _run_processes
-            chunks = run(model, _split(first, n, 4 * size), key, bar, size)
+            parts = run(model, _split(first, n, 4 * size), key, bar, size)
     except KeyboardInterrupt:
         raise KeyboardInterrupt("zelmath.replicate: the study was interrupted; its workers were stopped") from None
     finally:
         bar.close()
-    values = _assemble(chunks, first, n)
+    values = _assemble(_judged(parts, first, local=backend == "serial"), n)
     return Replications(_zelmath.ReplicationResults(values, first))
 

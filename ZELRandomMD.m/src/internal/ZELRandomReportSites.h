@@ -33,7 +33,8 @@ constexpr AssertSite kClassicAntitheticOff{"A classic stream cannot switch antit
 /// A stream number outside 1..n while strict stream numbers are on.
 constexpr AssertSite kInvalidStream{"Invalid stream number", "ZELRandomMD.m/src/ZELRandomGenerator",
                                     165};
-/// A stream's draw count passing 2^21 while the overrun check is on (once until its next reset).
+/// A stream's draw count passing 2^21 while the overrun check is on (once until its next reset);
+/// the detail names the stream and its draw count.
 constexpr AssertSite kStreamOverrun{"Stream ran into the next stream",
                                     "ZELRandomMD.m/src/ZELRandomGenerator", 180};
 

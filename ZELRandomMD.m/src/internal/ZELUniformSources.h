@@ -23,35 +23,35 @@ namespace zel_internal {
 /// The numbers of stream `stream` of the singleton generator.
 class NumberedUniforms {
 public:
-    explicit NumberedUniforms(int stream) noexcept : _generator(nullptr), _stream(stream) {}
+    explicit NumberedUniforms(int stream) noexcept : generator_(nullptr), stream_(stream) {}
     bool ready() {
-        _generator = ZELRandomGenerator::Instance();
-        return _generator != nullptr;
+        generator_ = ZELRandomGenerator::Instance();
+        return generator_ != nullptr;
     }
-    double operator()() { return _generator->GetRandomNumber(_stream); }
+    double operator()() { return generator_->GetRandomNumber(stream_); }
     template <class Distribution>
     double variate(Distribution& d) {
-        return d.getRandomVariate(_stream);
+        return d.getRandomVariate(stream_);
     }
 
 private:
-    ZELRandomGenerator* _generator;
-    int _stream;
+    ZELRandomGenerator* generator_;
+    int stream_;
 };
 
 /// The numbers of a stream object.
 class StreamUniforms {
 public:
-    explicit StreamUniforms(ZELRandomStream& stream) noexcept : _stream(stream) {}
+    explicit StreamUniforms(ZELRandomStream& stream) noexcept : stream_(stream) {}
     static constexpr bool ready() noexcept { return true; }
-    double operator()() { return _stream.next(); }
+    double operator()() { return stream_.next(); }
     template <class Distribution>
     double variate(Distribution& d) {
-        return d.getRandomVariate(_stream);
+        return d.getRandomVariate(stream_);
     }
 
 private:
-    ZELRandomStream& _stream;
+    ZELRandomStream& stream_;
 };
 
 }  // namespace zel_internal
