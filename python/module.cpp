@@ -166,4 +166,5 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
     zelmath_python::bindKinematics(m);
+    zelmath_python::bindDynamics(m);
 }

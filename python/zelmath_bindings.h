@@ -29,6 +29,7 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
+void bindDynamics(py::module_& m);
 
 /// A float64 array from `object` with exactly the given shape (-1: any extent); TypeError
 /// otherwise, naming `what`. Booleans, integers and floats convert; complex numbers, objects,

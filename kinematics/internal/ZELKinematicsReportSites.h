@@ -21,6 +21,18 @@ constexpr ThrowSite kChainJointIndex{L"ZELKinematicChain", "kinematics/ZELKinema
 /// A joint vector whose length is not the number of joints (ZELEDomainError).
 constexpr ThrowSite kChainJointVector{L"ZELKinematicChain", "kinematics/ZELKinematicChain", 151};
 
+/// setInertia or setPayload with a negative or non-finite mass, a non-finite value, or an
+/// inertia that is not positive semi-definite or breaks the triangle inequalities
+/// (ZELEDomainError).
+constexpr ThrowSite kChainInertia{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                  141};
+/// setArmature with a negative or non-finite rotor inertia (ZELEDomainError).
+constexpr ThrowSite kChainArmature{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                   203};
+/// setGravity with a non-finite component (ZELEDomainError).
+constexpr ThrowSite kChainGravity{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                  214};
+
 }  // namespace zel_internal
 
 #endif
