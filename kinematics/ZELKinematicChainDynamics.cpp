@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using zel_internal::ArticulatedInertia;
 using zel_internal::RigidInertia;
@@ -149,8 +150,8 @@ ZELKinematicChain::Body ZELKinematicChain::body(double mass, const ZELVector3D& 
         text(inertia[2]) + ", " + text(inertia[3]) + ", " + text(inertia[4]) + ", " +
         text(inertia[5]) + "}";
     if (!finite)
-        fail("centre of mass (" + text(centreOfMass[0]) + ", " + text(centreOfMass[1]) +
-                ", " + text(centreOfMass[2]) + ") and inertia " + values + " must be finite");
+        fail("centre of mass (" + text(centreOfMass[0]) + ", " + text(centreOfMass[1]) + ", " +
+             text(centreOfMass[2]) + ") and inertia " + values + " must be finite");
     // Positive semi-definite: every principal minor at or above 0. The triangle inequalities
     // (each principal moment at most the sum of the other two) hold exactly when the second
     // moment of the mass, trace/2·1 − I, is positive semi-definite too. Both within rounding of
@@ -166,13 +167,12 @@ ZELKinematicChain::Body ZELKinematicChain::body(double mass, const ZELVector3D& 
     const double ixx = inertia[0], iyy = inertia[1], izz = inertia[2];
     const double ixy = inertia[3], ixz = inertia[4], iyz = inertia[5];
     if (!(trace >= 0.0) || !semiDefinite(ixx, iyy, izz, ixy, ixz, iyz))
-        fail("inertia " + values +
-                                                 " is not positive semi-definite");
+        fail("inertia " + values + " is not positive semi-definite");
     const double half = 0.5 * trace;
     if (!semiDefinite(half - ixx, half - iyy, half - izz, -ixy, -ixz, -iyz))
         fail("inertia " + values +
-                " breaks the triangle inequality (a principal moment exceeds the sum of the "
-                "other two)");
+             " breaks the triangle inequality (a principal moment exceeds the sum of the "
+             "other two)");
     // About the frame's origin: I + m((c·c)1 − c cᵀ), first moment m·c.
     const double cx = centreOfMass[0], cy = centreOfMass[1], cz = centreOfMass[2];
     Body b;
@@ -192,8 +192,10 @@ ZELKinematicChain::Body ZELKinematicChain::body(double mass, const ZELVector3D& 
 void ZELKinematicChain::setInertia(int i, double mass, const ZELVector3D& centreOfMass,
                                    const std::array<double, 6>& inertia) {
     (void)link(i);
-    const Body b = body(mass, centreOfMass, inertia, ("setInertia(" + std::to_string(i) + ")").c_str());
-    if (bodies_.size() <= static_cast<std::size_t>(i)) bodies_.resize(static_cast<std::size_t>(i) + 1);
+    const Body b =
+        body(mass, centreOfMass, inertia, ("setInertia(" + std::to_string(i) + ")").c_str());
+    if (bodies_.size() <= static_cast<std::size_t>(i))
+        bodies_.resize(static_cast<std::size_t>(i) + 1);
     bodies_[static_cast<std::size_t>(i)] = b;
 }
 
@@ -201,8 +203,8 @@ void ZELKinematicChain::setArmature(int i, double rotorInertia) {
     (void)link(i);
     if (!std::isfinite(rotorInertia) || rotorInertia < 0.0)
         zel_internal::raise<ZELEDomainError>(zel_internal::kChainArmature,
-                                             "setArmature(" + std::to_string(i) + "): " +
-                                                 text(rotorInertia) +
+                                             "setArmature(" + std::to_string(i) +
+                                                 "): " + text(rotorInertia) +
                                                  " is not a finite value at or above 0");
     if (armature_.size() <= static_cast<std::size_t>(i))
         armature_.resize(static_cast<std::size_t>(i) + 1, 0.0);
@@ -262,7 +264,8 @@ void baseAcceleration(const ZELXform3D& base, bool hasBase, const ZELVector3D& g
     }
     double t[12];
     base.get(t);
-    for (int c = 0; c < 3; ++c) a[3 + c] = -(t[3 * c] * g[0] + t[3 * c + 1] * g[1] + t[3 * c + 2] * g[2]);
+    for (int c = 0; c < 3; ++c)
+        a[3 + c] = -(t[3 * c] * g[0] + t[3 * c + 1] * g[1] + t[3 * c + 2] * g[2]);
 }
 
 struct RneaLink {
@@ -502,7 +505,10 @@ ZELMathMatrix ZELKinematicChain::massMatrix(const ZELMathVector& q) const {
     checkLength(q, "massMatrix");
     const std::size_t n = links_.size();
     ZELMathMatrix m(n, n, 0.0);
-    if (n > 0) massMatrixArray(q.data(), &m(0, 0));
+    std::vector<double> rows(n * n);
+    if (n > 0) massMatrixArray(q.data(), rows.data());
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) m(i, j) = rows[i * n + j];
     return m;
 }
 

@@ -228,17 +228,18 @@ inline void applyArticulated(const ArticulatedInertia& x, const double* v, doubl
     out[5] = (b[2] * w[0] + b[5] * w[1] + b[8] * w[2]) + (c[4] * l[0] + c[5] * l[1] + c[2] * l[2]);
 }
 
-/// x − u·uᵀ/d (u a force vector: the articulated inertia times the joint's motion subspace).
+/// x − u·(u/d)ᵀ (u a force vector: the articulated inertia times the joint's motion subspace).
 inline void subtractOuter(ArticulatedInertia& x, const double* u, double d) noexcept {
-    const double* un = u;
-    const double* uf = u + 3;
+    const double inv = 1.0 / d;
+    double ud[6];
+    for (int k = 0; k < 6; ++k) ud[k] = u[k] * inv;
     for (int r = 0; r < 3; ++r)
         for (int k = r; k < 3; ++k) {
-            x.a[kSym[r][k]] = x.a[kSym[r][k]] - un[r] * un[k] / d;
-            x.c[kSym[r][k]] = x.c[kSym[r][k]] - uf[r] * uf[k] / d;
+            x.a[kSym[r][k]] = x.a[kSym[r][k]] - u[r] * ud[k];
+            x.c[kSym[r][k]] = x.c[kSym[r][k]] - u[3 + r] * ud[3 + k];
         }
     for (int r = 0; r < 3; ++r)
-        for (int k = 0; k < 3; ++k) x.b[3 * r + k] = x.b[3 * r + k] - un[r] * uf[k] / d;
+        for (int k = 0; k < 3; ++k) x.b[3 * r + k] = x.b[3 * r + k] - u[r] * ud[3 + k];
 }
 
 /// A child's articulated inertia in its parent's frame: shifted by p* (A + P + Pᵀ − p̃Cp̃,
