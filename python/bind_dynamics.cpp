@@ -106,8 +106,8 @@ py::array_t<double> massMatrix(const Chain& self, py::handle q) {
     Batch b;
     const py::ssize_t n = self.joints();
     const InArray qa = b.take(q, n, "q", "KinematicChain.mass_matrix");
-    py::array_t<double> out = b.single ? py::array_t<double>({n, n})
-                                       : py::array_t<double>({b.rows, n, n});
+    py::array_t<double> out =
+        b.single ? py::array_t<double>({n, n}) : py::array_t<double>({b.rows, n, n});
     const double* pq = qa.data();
     double* o = out.mutable_data();
     const Chain local(self);
@@ -118,8 +118,8 @@ py::array_t<double> massMatrix(const Chain& self, py::handle q) {
     return out;
 }
 
-py::array_t<double> forwardDynamics(const Chain& self, py::handle q, py::handle qd,
-                                    py::handle tau, py::handle wrench) {
+py::array_t<double> forwardDynamics(const Chain& self, py::handle q, py::handle qd, py::handle tau,
+                                    py::handle wrench) {
     const char* what = "KinematicChain.forward_dynamics";
     Batch b;
     const py::ssize_t n = self.joints();
@@ -170,7 +170,8 @@ void bindDynamics(py::module_& m) {
             "set_inertia",
             [](Chain& self, int i, double mass, py::handle com, py::handle inertia) {
                 checkIndex(self, i, "KinematicChain.set_inertia");
-                self.setInertia(i, mass, vector3(com, "KinematicChain.set_inertia (centre_of_mass)"),
+                self.setInertia(i, mass,
+                                vector3(com, "KinematicChain.set_inertia (centre_of_mass)"),
                                 inertia6(inertia, "KinematicChain.set_inertia (inertia)"));
             },
             py::arg("i"), py::arg("mass"), py::arg("centre_of_mass"), py::arg("inertia"),
