@@ -42,8 +42,8 @@ ZELMathVector times(const ZELMathMatrix& m, const ZELMathVector& v) {
 ZELXform3D randomPose(std::mt19937_64& g) {
     ZELRotate3D r;
     r.setRPY(uniform(g, -3, 3), uniform(g, -1.5, 1.5), uniform(g, -3, 3));
-    return ZELXform3D(r, ZELVector3D(uniform(g, -0.3, 0.3), uniform(g, -0.3, 0.3),
-                                     uniform(g, -0.3, 0.3)));
+    return ZELXform3D(
+        r, ZELVector3D(uniform(g, -0.3, 0.3), uniform(g, -0.3, 0.3), uniform(g, -0.3, 0.3)));
 }
 
 // A random chain of n joints (every third prismatic), random inertias, armature, base, tool and
@@ -143,12 +143,12 @@ TEST(ChainDynamics, SpinningDiscNeedsOnlyItsAngularAcceleration) {
     ZELKinematicChain c;
     c.addRevolute(0.2, 0.0, 0.0);
     c.setInertia(0, 3.0, ZELVector3D(0, 0, -0.1), {0.4, 0.4, 0.25, 0.0, 0.0, 0.0});
-    EXPECT_EQ(c.inverseDynamics(ZELMathVector(1, 0.3), ZELMathVector(1, 50.0),
-                                ZELMathVector(1, 2.0))[0],
-              0.5);
-    EXPECT_EQ(c.forwardDynamics(ZELMathVector(1, 0.3), ZELMathVector(1, 50.0),
-                                ZELMathVector(1, 0.5))[0],
-              2.0);
+    EXPECT_EQ(
+        c.inverseDynamics(ZELMathVector(1, 0.3), ZELMathVector(1, 50.0), ZELMathVector(1, 2.0))[0],
+        0.5);
+    EXPECT_EQ(
+        c.forwardDynamics(ZELMathVector(1, 0.3), ZELMathVector(1, 50.0), ZELMathVector(1, 0.5))[0],
+        2.0);
 }
 
 // ---- identities on random chains ---------------------------------------------------------------
@@ -216,13 +216,12 @@ TEST(ChainDynamics, ForwardDynamicsInvertsInverseDynamics) {
                                 uniform(r.g, -20, 20));
             const ZELVector3D m(uniform(r.g, -5, 5), uniform(r.g, -5, 5), uniform(r.g, -5, 5));
             worst = std::fmax(
-                worst, relDiff(r.chain.forwardDynamics(q, qd, r.chain.inverseDynamics(q, qd, qdd)),
-                               qdd));
-            worst = std::fmax(
                 worst,
-                relDiff(r.chain.forwardDynamics(q, qd, r.chain.inverseDynamics(q, qd, qdd, f, m),
-                                                f, m),
-                        qdd));
+                relDiff(r.chain.forwardDynamics(q, qd, r.chain.inverseDynamics(q, qd, qdd)), qdd));
+            worst = std::fmax(worst,
+                              relDiff(r.chain.forwardDynamics(
+                                          q, qd, r.chain.inverseDynamics(q, qd, qdd, f, m), f, m),
+                                      qdd));
         }
         EXPECT_LT(worst, n > 12 ? 1e-7 : 1e-9) << n << " joints";
     }
@@ -363,7 +362,8 @@ TEST(ChainDynamics, InvalidParametersThrowAndLeaveTheChainAsItWas) {
                  ZELEDomainError);
     EXPECT_THROW(r.chain.setInertia(1, 1.0, c, {1, 1, nan, 0, 0, 0}), ZELEDomainError);
     EXPECT_THROW(r.chain.setInertia(1, 1.0, c, {1, 1, -0.5, 0, 0, 0}), ZELEDomainError);
-    EXPECT_THROW(r.chain.setInertia(1, 1.0, c, {1, 1, 1, 1.5, 0, 0}), ZELEDomainError);  // indefinite
+    EXPECT_THROW(r.chain.setInertia(1, 1.0, c, {1, 1, 1, 1.5, 0, 0}),
+                 ZELEDomainError);  // indefinite
     EXPECT_THROW(r.chain.setInertia(1, 1.0, c, {1, 1, 2.5, 0, 0, 0}), ZELEDomainError);  // triangle
     EXPECT_THROW(r.chain.setInertia(4, 1.0, c, {1, 1, 1, 0, 0, 0}), ZELEDomainError);
     EXPECT_THROW(r.chain.setInertia(-1, 1.0, c, {1, 1, 1, 0, 0, 0}), ZELEDomainError);
