@@ -84,8 +84,8 @@ ZELKinematicChain ur5(std::vector<Body>& bodies) {
 
 // Kinetic energy ½ qdᵀ M qd (armature included) plus the potential energy of every centre of
 // mass in gravity.
-double energy(const ZELKinematicChain& arm, const std::vector<Body>& bodies,
-              const ZELMathVector& q, const ZELMathVector& qd) {
+double energy(const ZELKinematicChain& arm, const std::vector<Body>& bodies, const ZELMathVector& q,
+              const ZELMathVector& qd) {
     const ZELMathMatrix m = arm.massMatrix(q);
     const std::size_t n = q.length();
     double e = 0.0;

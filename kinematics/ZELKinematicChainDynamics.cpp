@@ -94,6 +94,11 @@ inline RigidInertia rigid(double mass, const double* moment, const double* inert
     return b;
 }
 
+template <class Body>
+inline RigidInertia rigidOf(const Body& b) noexcept {
+    return rigid(b.mass, b.moment, b.inertia);
+}
+
 // R·S·Rᵀ and R·h for a general rotation R (the transform's flat order: column by column).
 void rotateRigid(const double* t, RigidInertia& b) noexcept {
     double rs[9];
@@ -285,8 +290,7 @@ void ZELKinematicChain::inverseDynamicsArrays(const double* q, const double* qd,
     Scratch<RneaLink, kStack> w(n);
     double base[6];
     baseAcceleration(base_, hasBase_, gravity_, gravity, base);
-    const double still[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-    const double* vPrev = still;
+    const double* vPrev = nullptr;
     const double* aPrev = base;
     for (std::size_t i = 0; i < n; ++i) {
         RneaLink& k = w[i];
@@ -294,21 +298,29 @@ void ZELKinematicChain::inverseDynamicsArrays(const double* q, const double* qd,
         const double rate = qd != nullptr ? qd[i] : 0.0;
         const double acc = qdd != nullptr ? qdd[i] : 0.0;
         double sq[6], t[6], c[6];
-        zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
-        for (int e = 0; e < 6; ++e) {
-            sq[e] = k.j.s[e] * rate;
-            k.v[e] = k.v[e] + sq[e];
+        for (int e = 0; e < 6; ++e) sq[e] = k.j.s[e] * rate;
+        if (i == 0) {
+            // The base is still: the velocity is the joint's own, and its product with the
+            // joint's velocity vanishes.
+            for (int e = 0; e < 6; ++e) {
+                k.v[e] = sq[e];
+                c[e] = 0.0;
+            }
+        } else {
+            zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
+            for (int e = 0; e < 6; ++e) k.v[e] = k.v[e] + sq[e];
+            zel_internal::crossMotion(k.v, sq, c);
         }
         zel_internal::motionToChild(k.j.r, k.j.p, aPrev, k.a);
-        zel_internal::crossMotion(k.v, sq, c);
         for (int e = 0; e < 6; ++e) k.a[e] = (k.a[e] + k.j.s[e] * acc) + c[e];
-        Body last;
-        const Body* b = &bodyOf(i);
-        if (i + 1 == n) {
+        RigidInertia in;
+        if (i + 1 < n) {
+            in = rigidOf(bodyOf(i));
+        } else {
+            Body last;
             lastBody(last);
-            b = &last;
+            in = rigidOf(last);
         }
-        const RigidInertia in = rigid(b->mass, b->moment, b->inertia);
         double iv[6];
         zel_internal::applyRigid(in, k.a, k.f);
         zel_internal::applyRigid(in, k.v, iv);
@@ -353,13 +365,13 @@ void ZELKinematicChain::massMatrixArray(const double* q, double* m) const {
     Scratch<CrbaLink, kStack> w(n);
     for (std::size_t i = 0; i < n; ++i) {
         jointFrame(links_[i], q[i], w[i].j);
-        Body last;
-        const Body* b = &bodyOf(i);
-        if (i + 1 == n) {
+        if (i + 1 < n) {
+            w[i].c = rigidOf(bodyOf(i));
+        } else {
+            Body last;
             lastBody(last);
-            b = &last;
+            w[i].c = rigidOf(last);
         }
-        w[i].c = rigid(b->mass, b->moment, b->inertia);
     }
     for (std::size_t i = n - 1; i > 0; --i) {
         RigidInertia t = w[i].c;
@@ -399,26 +411,31 @@ void ZELKinematicChain::forwardDynamicsArrays(const double* q, const double* qd,
     const std::size_t n = links_.size();
     if (n == 0) return;
     Scratch<AbaLink, kStack> w(n);
-    const double still[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-    const double* vPrev = still;
+    const double* vPrev = nullptr;
     // Velocities, velocity-product accelerations and bias forces, outwards.
     for (std::size_t i = 0; i < n; ++i) {
         AbaLink& k = w[i];
         jointFrame(links_[i], q[i], k.j);
         double sq[6], iv[6];
-        zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
-        for (int e = 0; e < 6; ++e) {
-            sq[e] = k.j.s[e] * qd[i];
-            k.v[e] = k.v[e] + sq[e];
+        for (int e = 0; e < 6; ++e) sq[e] = k.j.s[e] * qd[i];
+        if (i == 0) {
+            for (int e = 0; e < 6; ++e) {
+                k.v[e] = sq[e];
+                k.c[e] = 0.0;
+            }
+        } else {
+            zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
+            for (int e = 0; e < 6; ++e) k.v[e] = k.v[e] + sq[e];
+            zel_internal::crossMotion(k.v, sq, k.c);
         }
-        zel_internal::crossMotion(k.v, sq, k.c);
-        Body last;
-        const Body* b = &bodyOf(i);
-        if (i + 1 == n) {
+        RigidInertia in;
+        if (i + 1 < n) {
+            in = rigidOf(bodyOf(i));
+        } else {
+            Body last;
             lastBody(last);
-            b = &last;
+            in = rigidOf(last);
         }
-        const RigidInertia in = rigid(b->mass, b->moment, b->inertia);
         zel_internal::articulatedFromRigid(in, k.ia);
         zel_internal::applyRigid(in, k.v, iv);
         zel_internal::crossForce(k.v, iv, k.pa);

@@ -25,13 +25,13 @@ constexpr ThrowSite kChainJointVector{L"ZELKinematicChain", "kinematics/ZELKinem
 /// inertia that is not positive semi-definite or breaks the triangle inequalities
 /// (ZELEDomainError).
 constexpr ThrowSite kChainInertia{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                  141};
+                                  147};
 /// setArmature with a negative or non-finite rotor inertia (ZELEDomainError).
 constexpr ThrowSite kChainArmature{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                   203};
+                                   210};
 /// setGravity with a non-finite component (ZELEDomainError).
 constexpr ThrowSite kChainGravity{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                  214};
+                                  221};
 
 }  // namespace zel_internal
 
