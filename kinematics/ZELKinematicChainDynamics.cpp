@@ -26,16 +26,16 @@ std::string text(double x) {
     return buffer;
 }
 
-// A joint's transform from the frame before it to the frame after it, and its motion subspace
-// (the velocity of the child frame per unit joint velocity) in the child frame.
+// The step from joint frame i-1 (or the base frame) to joint frame i, and the joint's axis in
+// the motion vectors: 2 (turning about z) or 5 (sliding along z).
 struct Joint {
     SpatialRotation r;
     double p[3];
-    double s[6];
+    int axis;
 };
 
 template <class Link>
-inline void jointFrame(const Link& l, double q, Joint& j) noexcept {
+inline void jointFrame(const Link* before, const Link& l, double q, Joint& j) noexcept {
     double st, ct, d;
     if (l.prismatic) {
         st = l.sinTheta;
@@ -45,25 +45,28 @@ inline void jointFrame(const Link& l, double q, Joint& j) noexcept {
         ZELCleanSinCos(q + l.offset, st, ct);
         d = l.d;
     }
-    const double sa = l.sinAlpha, ca = l.cosAlpha;
-    j.r = SpatialRotation{ct, st, ca, sa};
-    j.p[0] = l.a;
-    j.p[1] = d * sa;
-    j.p[2] = d * ca;
-    j.s[0] = 0.0;
-    j.s[3] = 0.0;
-    if (l.prismatic) {
-        j.s[1] = 0.0;
-        j.s[2] = 0.0;
-        j.s[4] = sa;
-        j.s[5] = ca;
-    } else {
-        // The axis z* = (0, sin alpha, cos alpha); the origin moves with z* × p*.
-        j.s[1] = sa;
-        j.s[2] = ca;
-        j.s[4] = l.a * ca;
-        j.s[5] = -(l.a * sa);
+    j.axis = l.prismatic ? 5 : 2;
+    if (before == nullptr) {
+        j.r = SpatialRotation{ct, st, 1.0, 0.0};
+        j.p[0] = 0.0;
+        j.p[1] = 0.0;
+        j.p[2] = d;
+        return;
     }
+    const double sa = before->sinAlpha, ca = before->cosAlpha;
+    j.r = SpatialRotation{ct, st, ca, sa};
+    j.p[0] = before->a;
+    j.p[1] = -(d * sa);
+    j.p[2] = d * ca;
+}
+
+// A body given in the frame at the end of link l in link l's joint frame: turned by Rx(alpha),
+// moved by (a, 0, 0).
+template <class Link>
+inline void endToJoint(const Link& l, RigidInertia& b) noexcept {
+    const SpatialRotation r{1.0, 0.0, l.cosAlpha, l.sinAlpha};
+    const double p[3] = {l.a, 0.0, 0.0};
+    zel_internal::rigidToParent(r, p, b);
 }
 
 // Per-call work space: on the stack for up to Stack links, on the heap beyond.
@@ -135,6 +138,16 @@ void toolWrench(const double* tool, bool hasTool, const double* w, double* out) 
     for (int r = 0; r < 3; ++r) out[r] = m[r] + t[r];
 }
 
+// A force vector at the end of link l in link l's joint frame.
+template <class Link>
+inline void forceEndToJoint(const Link& l, double* f) noexcept {
+    const SpatialRotation r{1.0, 0.0, l.cosAlpha, l.sinAlpha};
+    const double p[3] = {l.a, 0.0, 0.0};
+    double t[6];
+    zel_internal::forceToParent(r, p, f, t);
+    for (int e = 0; e < 6; ++e) f[e] = t[e];
+}
+
 }  // namespace
 
 // ---- inertial parameters ---------------------------------------------------------------------
@@ -199,9 +212,16 @@ void ZELKinematicChain::setInertia(int i, double mass, const ZELVector3D& centre
     (void)link(i);
     const Body b =
         body(mass, centreOfMass, inertia, ("setInertia(" + std::to_string(i) + ")").c_str());
+    // Kept in the link's joint frame, where the recursions work.
+    RigidInertia r = rigidOf(b);
+    endToJoint(links_[static_cast<std::size_t>(i)], r);
+    Body j;
+    j.mass = r.m;
+    for (int k = 0; k < 3; ++k) j.moment[k] = r.h[k];
+    for (int k = 0; k < 6; ++k) j.inertia[k] = r.i[k];
     if (bodies_.size() <= static_cast<std::size_t>(i))
         bodies_.resize(static_cast<std::size_t>(i) + 1);
-    bodies_[static_cast<std::size_t>(i)] = b;
+    bodies_[static_cast<std::size_t>(i)] = j;
 }
 
 void ZELKinematicChain::setArmature(int i, double rotorInertia) {
@@ -246,6 +266,7 @@ void ZELKinematicChain::lastBody(Body& out) const noexcept {
         rotateRigid(t, p);
         zel_internal::shiftRigid(p, t + 9);
     }
+    endToJoint(links_.back(), p);
     out.mass = out.mass + p.m;
     for (int k = 0; k < 3; ++k) out.moment[k] = out.moment[k] + p.h[k];
     for (int k = 0; k < 6; ++k) out.inertia[k] = out.inertia[k] + p.i[k];
@@ -294,25 +315,27 @@ void ZELKinematicChain::inverseDynamicsArrays(const double* q, const double* qd,
     const double* aPrev = base;
     for (std::size_t i = 0; i < n; ++i) {
         RneaLink& k = w[i];
-        jointFrame(links_[i], q[i], k.j);
+        jointFrame(i > 0 ? &links_[i - 1] : nullptr, links_[i], q[i], k.j);
+        const int axis = k.j.axis;
         const double rate = qd != nullptr ? qd[i] : 0.0;
         const double acc = qdd != nullptr ? qdd[i] : 0.0;
-        double sq[6], t[6], c[6];
-        for (int e = 0; e < 6; ++e) sq[e] = k.j.s[e] * rate;
+        double t[6], c[6];
         if (i == 0) {
             // The base is still: the velocity is the joint's own, and its product with the
             // joint's velocity vanishes.
             for (int e = 0; e < 6; ++e) {
-                k.v[e] = sq[e];
+                k.v[e] = 0.0;
                 c[e] = 0.0;
             }
+            k.v[axis] = rate;
         } else {
             zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
-            for (int e = 0; e < 6; ++e) k.v[e] = k.v[e] + sq[e];
-            zel_internal::crossMotion(k.v, sq, c);
+            k.v[axis] = k.v[axis] + rate;
+            zel_internal::crossJoint(k.v, axis, rate, c);
         }
         zel_internal::motionToChild(k.j.r, k.j.p, aPrev, k.a);
-        for (int e = 0; e < 6; ++e) k.a[e] = (k.a[e] + k.j.s[e] * acc) + c[e];
+        k.a[axis] = k.a[axis] + acc;
+        for (int e = 0; e < 6; ++e) k.a[e] = k.a[e] + c[e];
         RigidInertia in;
         if (i + 1 < n) {
             in = rigidOf(bodyOf(i));
@@ -333,13 +356,14 @@ void ZELKinematicChain::inverseDynamicsArrays(const double* q, const double* qd,
         double t[12], ext[6];
         tool_.get(t);
         toolWrench(t, hasTool_, wrench, ext);
+        forceEndToJoint(links_[n - 1], ext);
         for (int e = 0; e < 6; ++e) w[n - 1].f[e] = w[n - 1].f[e] - ext[e];
     }
     for (std::size_t i = n; i-- > 0;) {
         RneaLink& k = w[i];
         const double acc = qdd != nullptr ? qdd[i] : 0.0;
         const double arm = i < armature_.size() ? armature_[i] : 0.0;
-        tau[i] = zel_internal::spatialDot6(k.j.s, k.f) + arm * acc;
+        tau[i] = k.f[k.j.axis] + arm * acc;
         if (i > 0) {
             double t[6];
             zel_internal::forceToParent(k.j.r, k.j.p, k.f, t);
@@ -364,7 +388,7 @@ void ZELKinematicChain::massMatrixArray(const double* q, double* m) const {
     if (n == 0) return;
     Scratch<CrbaLink, kStack> w(n);
     for (std::size_t i = 0; i < n; ++i) {
-        jointFrame(links_[i], q[i], w[i].j);
+        jointFrame(i > 0 ? &links_[i - 1] : nullptr, links_[i], q[i], w[i].j);
         if (i + 1 < n) {
             w[i].c = rigidOf(bodyOf(i));
         } else {
@@ -379,14 +403,15 @@ void ZELKinematicChain::massMatrixArray(const double* q, double* m) const {
         zel_internal::addRigid(w[i - 1].c, t);
     }
     for (std::size_t i = 0; i < n; ++i) {
-        double f[6], t[6];
-        zel_internal::applyRigid(w[i].c, w[i].j.s, f);
+        double f[6], t[6], unit[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+        unit[w[i].j.axis] = 1.0;
+        zel_internal::applyRigid(w[i].c, unit, f);
         const double arm = i < armature_.size() ? armature_[i] : 0.0;
-        m[i * n + i] = zel_internal::spatialDot6(w[i].j.s, f) + arm;
+        m[i * n + i] = f[w[i].j.axis] + arm;
         for (std::size_t j = i; j > 0; --j) {
             zel_internal::forceToParent(w[j].j.r, w[j].j.p, f, t);
             for (int e = 0; e < 6; ++e) f[e] = t[e];
-            const double x = zel_internal::spatialDot6(w[j - 1].j.s, f);
+            const double x = f[w[j - 1].j.axis];
             m[i * n + j - 1] = x;
             m[(j - 1) * n + i] = x;
         }
@@ -415,18 +440,19 @@ void ZELKinematicChain::forwardDynamicsArrays(const double* q, const double* qd,
     // Velocities, velocity-product accelerations and bias forces, outwards.
     for (std::size_t i = 0; i < n; ++i) {
         AbaLink& k = w[i];
-        jointFrame(links_[i], q[i], k.j);
-        double sq[6], iv[6];
-        for (int e = 0; e < 6; ++e) sq[e] = k.j.s[e] * qd[i];
+        jointFrame(i > 0 ? &links_[i - 1] : nullptr, links_[i], q[i], k.j);
+        const int axis = k.j.axis;
+        double iv[6];
         if (i == 0) {
             for (int e = 0; e < 6; ++e) {
-                k.v[e] = sq[e];
+                k.v[e] = 0.0;
                 k.c[e] = 0.0;
             }
+            k.v[axis] = qd[i];
         } else {
             zel_internal::motionToChild(k.j.r, k.j.p, vPrev, k.v);
-            for (int e = 0; e < 6; ++e) k.v[e] = k.v[e] + sq[e];
-            zel_internal::crossMotion(k.v, sq, k.c);
+            k.v[axis] = k.v[axis] + qd[i];
+            zel_internal::crossJoint(k.v, axis, qd[i], k.c);
         }
         RigidInertia in;
         if (i + 1 < n) {
@@ -445,15 +471,33 @@ void ZELKinematicChain::forwardDynamicsArrays(const double* q, const double* qd,
         double t[12], ext[6];
         tool_.get(t);
         toolWrench(t, hasTool_, wrench, ext);
+        forceEndToJoint(links_[n - 1], ext);
         for (int e = 0; e < 6; ++e) w[n - 1].pa[e] = w[n - 1].pa[e] - ext[e];
     }
     // Articulated inertias and bias forces, inwards.
     for (std::size_t i = n; i-- > 0;) {
         AbaLink& k = w[i];
-        zel_internal::applyArticulated(k.ia, k.j.s, k.u);
+        // U = I·e_axis: a column of the articulated inertia.
+        const ArticulatedInertia& x = k.ia;
+        const int axis = k.j.axis;
+        if (axis == 2) {
+            k.u[0] = x.a[4];
+            k.u[1] = x.a[5];
+            k.u[2] = x.a[2];
+            k.u[3] = x.b[6];
+            k.u[4] = x.b[7];
+            k.u[5] = x.b[8];
+        } else {
+            k.u[0] = x.b[2];
+            k.u[1] = x.b[5];
+            k.u[2] = x.b[8];
+            k.u[3] = x.c[4];
+            k.u[4] = x.c[5];
+            k.u[5] = x.c[2];
+        }
         const double arm = i < armature_.size() ? armature_[i] : 0.0;
-        k.d = zel_internal::spatialDot6(k.j.s, k.u) + arm;
-        k.torque = tau[i] - zel_internal::spatialDot6(k.j.s, k.pa);
+        k.d = k.u[axis] + arm;
+        k.torque = tau[i] - k.pa[axis];
         if (i > 0) {
             ArticulatedInertia ia = k.ia;
             zel_internal::subtractOuter(ia, k.u, k.d);
@@ -477,7 +521,7 @@ void ZELKinematicChain::forwardDynamicsArrays(const double* q, const double* qd,
         for (int e = 0; e < 6; ++e) k.a[e] = k.a[e] + k.c[e];
         const double x = (k.torque - zel_internal::spatialDot6(k.u, k.a)) / k.d;
         qdd[i] = x;
-        for (int e = 0; e < 6; ++e) k.a[e] = k.a[e] + k.j.s[e] * x;
+        k.a[k.j.axis] = k.a[k.j.axis] + x;
         aPrev = k.a;
     }
 }

@@ -25,13 +25,13 @@ constexpr ThrowSite kChainJointVector{L"ZELKinematicChain", "kinematics/ZELKinem
 /// inertia that is not positive semi-definite or breaks the triangle inequalities
 /// (ZELEDomainError).
 constexpr ThrowSite kChainInertia{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                  147};
+                                  160};
 /// setArmature with a negative or non-finite rotor inertia (ZELEDomainError).
 constexpr ThrowSite kChainArmature{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                   210};
+                                   230};
 /// setGravity with a non-finite component (ZELEDomainError).
 constexpr ThrowSite kChainGravity{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
-                                  221};
+                                  241};
 
 }  // namespace zel_internal
 

@@ -1,11 +1,14 @@
 // Internal to the library: not installed; names may change in any release.
 //
-// Spatial (6-D) algebra for the dynamics of a Denavit-Hartenberg chain. Every quantity of link i
-// is expressed in link i's frame (the frame at the end of the link) about that frame's origin:
+// Spatial (6-D) algebra for the dynamics of a Denavit-Hartenberg chain. The quantities of link i
+// live in its joint frame: the frame before the link turned by Rz(theta) and moved by Tz(d), so
+// that the joint turns about, or slides along, the frame's z axis through its origin. They are
+// expressed in that frame, about its origin:
 //   motion vectors: angular velocity (3), then linear velocity of the origin (3);
 //   force vectors: moment about the origin (3), then force (3).
-// The transform from frame i-1 to frame i is the link's rotation R = Rz(theta)·Rx(alpha) and the
-// offset p* of origin i from origin i-1 in frame i coordinates, (a, d·sin alpha, d·cos alpha).
+// From joint frame i-1 to joint frame i the axes turn by R = Rx(alpha[i-1])·Rz(theta[i]) and the
+// origin moves by p = (a[i-1], −d[i]·sin alpha[i-1], d[i]·cos alpha[i-1]) in the parent's
+// coordinates (for joint 0: R = Rz(theta[0]), p = (0, 0, d[0])).
 // Every function fixes its order of operations: the same inputs give the same bits everywhere.
 //
 // Symmetric 3 × 3 matrices are six scalars: xx, yy, zz, xy, xz, yz. General ones are nine,
@@ -15,7 +18,7 @@
 
 namespace zel_internal {
 
-/// R = Rz(theta)·Rx(alpha) by its cosines and sines.
+/// R = Rx(alpha)·Rz(theta) by its cosines and sines.
 struct SpatialRotation {
     double ct, st, ca, sa;
 };
@@ -35,54 +38,61 @@ inline double spatialDot6(const double* a, const double* b) noexcept {
 
 /// y = Rᵀ·x (parent coordinates to child coordinates); y may not alias x.
 inline void rotateToChild(const SpatialRotation& r, const double* x, double* y) noexcept {
-    const double u0 = r.ct * x[0] + r.st * x[1];
-    const double u1 = r.ct * x[1] - r.st * x[0];
-    y[0] = u0;
-    y[1] = r.ca * u1 + r.sa * x[2];
-    y[2] = r.ca * x[2] - r.sa * u1;
+    const double u1 = r.ca * x[1] + r.sa * x[2];
+    y[2] = r.ca * x[2] - r.sa * x[1];
+    y[0] = r.ct * x[0] + r.st * u1;
+    y[1] = r.ct * u1 - r.st * x[0];
 }
 
 /// y = R·x (child coordinates to parent coordinates); y may not alias x.
 inline void rotateToParent(const SpatialRotation& r, const double* x, double* y) noexcept {
-    const double u1 = r.ca * x[1] - r.sa * x[2];
-    y[2] = r.sa * x[1] + r.ca * x[2];
-    y[0] = r.ct * x[0] - r.st * u1;
-    y[1] = r.st * x[0] + r.ct * u1;
+    const double u1 = r.st * x[0] + r.ct * x[1];
+    y[0] = r.ct * x[0] - r.st * x[1];
+    y[1] = r.ca * u1 - r.sa * x[2];
+    y[2] = r.sa * u1 + r.ca * x[2];
 }
 
-/// A motion vector of the parent frame in the child frame: ω' = Rᵀω, v' = Rᵀv + ω' × p*.
+/// A motion vector of the parent frame in the child frame: ω' = Rᵀω, v' = Rᵀ(v + ω × p).
 inline void motionToChild(const SpatialRotation& r, const double* p, const double* m,
                           double* out) noexcept {
-    double v[3], w[3];
+    double v[3];
+    spatialCross(m, p, v);
+    v[0] = m[3] + v[0];
+    v[1] = m[4] + v[1];
+    v[2] = m[5] + v[2];
     rotateToChild(r, m, out);
-    rotateToChild(r, m + 3, v);
-    spatialCross(out, p, w);
-    out[3] = v[0] + w[0];
-    out[4] = v[1] + w[1];
-    out[5] = v[2] + w[2];
+    rotateToChild(r, v, out + 3);
 }
 
-/// A force vector of the child frame in the parent frame: f' = R f, n' = R (n + p* × f).
+/// A force vector of the child frame in the parent frame: f' = R f, n' = R n + p × f'.
 inline void forceToParent(const SpatialRotation& r, const double* p, const double* f,
                           double* out) noexcept {
     double m[3];
-    spatialCross(p, f + 3, m);
-    m[0] = f[0] + m[0];
-    m[1] = f[1] + m[1];
-    m[2] = f[2] + m[2];
-    rotateToParent(r, m, out);
     rotateToParent(r, f + 3, out + 3);
+    rotateToParent(r, f, out);
+    spatialCross(p, out + 3, m);
+    out[0] = out[0] + m[0];
+    out[1] = out[1] + m[1];
+    out[2] = out[2] + m[2];
 }
 
-/// The velocity-product term a ×m b of two motion vectors.
-inline void crossMotion(const double* a, const double* b, double* out) noexcept {
-    double t[3];
-    spatialCross(a, b, out);
-    spatialCross(a, b + 3, out + 3);
-    spatialCross(a + 3, b, t);
-    out[3] = out[3] + t[0];
-    out[4] = out[4] + t[1];
-    out[5] = out[5] + t[2];
+/// v ×m (e_axis·rate): the velocity-product term of a joint that turns about z (axis 2) or
+/// slides along z (axis 5) at `rate`.
+inline void crossJoint(const double* v, int axis, double rate, double* out) noexcept {
+    if (axis == 2) {
+        out[0] = v[1] * rate;
+        out[1] = -(v[0] * rate);
+        out[2] = 0.0;
+        out[3] = v[4] * rate;
+        out[4] = -(v[3] * rate);
+    } else {
+        out[0] = 0.0;
+        out[1] = 0.0;
+        out[2] = 0.0;
+        out[3] = v[1] * rate;
+        out[4] = -(v[0] * rate);
+    }
+    out[5] = 0.0;
 }
 
 /// The force term a ×* f of a motion vector and a force vector.
@@ -112,8 +122,8 @@ inline void rotateSymmetric(double* m, double c, double s) noexcept {
 
 /// R·S·Rᵀ of a symmetric matrix, in place.
 inline void rotateSymmetricToParent(const SpatialRotation& r, double* m) noexcept {
-    rotateSymmetric<1, 2, 0>(m, r.ca, r.sa);
     rotateSymmetric<0, 1, 2>(m, r.ct, r.st);
+    rotateSymmetric<1, 2, 0>(m, r.ca, r.sa);
 }
 
 /// G·B·Gᵀ of a general matrix for the plane rotation of axes (i, j) by (c, s).
@@ -172,13 +182,13 @@ inline void shiftRigid(RigidInertia& b, const double* p) noexcept {
 
 /// A child's rigid inertia in its parent's frame (about the parent's origin).
 inline void rigidToParent(const SpatialRotation& r, const double* p, RigidInertia& b) noexcept {
-    shiftRigid(b, p);
     rotateSymmetricToParent(r, b.i);
     double h[3];
     rotateToParent(r, b.h, h);
     b.h[0] = h[0];
     b.h[1] = h[1];
     b.h[2] = h[2];
+    shiftRigid(b, p);
 }
 
 inline void addRigid(RigidInertia& to, const RigidInertia& b) noexcept {
@@ -242,10 +252,14 @@ inline void subtractOuter(ArticulatedInertia& x, const double* u, double d) noex
         for (int k = 0; k < 3; ++k) x.b[3 * r + k] = x.b[3 * r + k] - u[r] * ud[3 + k];
 }
 
-/// A child's articulated inertia in its parent's frame: shifted by p* (A + P + Pᵀ − p̃Cp̃,
-/// B + p̃C, C with P = p̃Bᵀ), then rotated by R.
+/// A child's articulated inertia in its parent's frame: rotated by R, then shifted by p
+/// (A + P + Pᵀ − p̃Cp̃, B + p̃C, C with P = p̃Bᵀ).
 inline void articulatedToParent(const SpatialRotation& r, const double* p,
                                 ArticulatedInertia& x) noexcept {
+    rotateSymmetricToParent(r, x.a);
+    rotateSymmetricToParent(r, x.c);
+    rotateGeneral(x.b, 0, 1, r.ct, r.st);
+    rotateGeneral(x.b, 1, 2, r.ca, r.sa);
     // Q = p̃C: column k is p × (column k of C).
     double q[9];
     for (int k = 0; k < 3; ++k) {
@@ -270,10 +284,6 @@ inline void articulatedToParent(const SpatialRotation& r, const double* p,
         for (int k = i; k < 3; ++k)
             x.a[kSym[i][k]] = x.a[kSym[i][k]] + ((pm[3 * i + k] + pm[3 * k + i]) + s[3 * i + k]);
     for (int k = 0; k < 9; ++k) x.b[k] = x.b[k] + q[k];
-    rotateSymmetricToParent(r, x.a);
-    rotateSymmetricToParent(r, x.c);
-    rotateGeneral(x.b, 1, 2, r.ca, r.sa);
-    rotateGeneral(x.b, 0, 1, r.ct, r.st);
 }
 
 inline void addArticulated(ArticulatedInertia& to, const ArticulatedInertia& x) noexcept {
