@@ -211,8 +211,9 @@ private:
     bool hasTool_ = false;  ///< the tool is not the identity
     double reach_ = 0.0;
 
-    /// A link's or the payload's inertia about its frame's origin: mass, first moment (mass
-    /// times centre of mass) and rotational inertia {xx, yy, zz, xy, xz, yz}.
+    /// A rigid body's inertia about a frame's origin (a link's in its joint frame, the frame
+    /// before the link turned by theta and moved by d; the payload's in the tool frame): mass,
+    /// first moment (mass times centre of mass) and rotational inertia {xx, yy, zz, xy, xz, yz}.
     struct Body {
         double mass = 0.0;
         double moment[3] = {0.0, 0.0, 0.0};
