@@ -130,7 +130,7 @@ public:
 
     /// @}
     /// \name Dynamics
-    /// Rigid-body dynamics of the chain (see ZELKinematicChainDynamics in the guide). Link i's
+    /// Rigid-body dynamics of the chain (docs/guide.md, "Dynamics"). Link i's
     /// inertia is given in its own frame, the frame at the end of the link; the payload in the
     /// tool frame; gravity in the coordinates of `forward`'s result. Torques of revolute joints,
     /// forces of prismatic ones. A wrench (force, moment) is exerted by the environment on the
