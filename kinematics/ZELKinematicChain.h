@@ -63,6 +63,7 @@
 #include "publicinterfaces/ZELMathVector.h"
 #include "publicinterfaces/ZELXform3D.h"
 
+#include <array>
 #include <limits>
 #include <vector>
 
@@ -135,6 +136,62 @@ public:
                       double* pose = nullptr) const noexcept;
 
     /// @}
+    /// \name Dynamics
+    /// Rigid-body dynamics of the chain (docs/guide.md, "Dynamics"). Link i's
+    /// inertia is given in its own frame, the frame at the end of the link; the payload in the
+    /// tool frame; gravity in the coordinates of `forward`'s result. Torques of revolute joints,
+    /// forces of prismatic ones. A wrench (force, moment) is exerted by the environment on the
+    /// tool, at the tool origin, in tool coordinates. Joint vectors of the wrong length throw
+    /// ZELEDomainError naming both lengths; NaN values give NaN results.
+    /// @{
+
+    /// Link i's mass, centre of mass and rotational inertia about the centre of mass
+    /// {Ixx, Iyy, Izz, Ixy, Ixz, Iyz} (Ixy the (0, 1) entry of the matrix, −∫xy dm). A negative
+    /// or non-finite mass, a non-finite value, or an inertia that is not positive semi-definite
+    /// or breaks the triangle inequalities throws ZELEDomainError and changes nothing.
+    void setInertia(int i, double mass, const ZELVector3D& centreOfMass,
+                    const std::array<double, 6>& inertia);
+    /// The reflected rotor inertia of joint i (≥ 0), added to the mass matrix's diagonal.
+    void setArmature(int i, double rotorInertia);
+    /// Gravity's acceleration (default (0, 0, −9.81)); every component finite.
+    void setGravity(const ZELVector3D& g);
+    const ZELVector3D& gravity() const noexcept { return gravity_; }
+    /// A rigid payload fixed to the tool frame, checked as setInertia; mass 0 removes it.
+    void setPayload(double mass, const ZELVector3D& centreOfMass,
+                    const std::array<double, 6>& inertia);
+
+    /// Joint torques for the motion (q, qd, qdd) (recursive Newton-Euler).
+    ZELMathVector inverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                  const ZELMathVector& qdd) const;
+    ZELMathVector inverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                  const ZELMathVector& qdd, const ZELVector3D& force,
+                                  const ZELVector3D& moment) const;
+    /// The joint-space mass matrix M(q), armature included (composite rigid bodies).
+    ZELMathMatrix massMatrix(const ZELMathVector& q) const;
+    /// The torques holding the chain still against gravity.
+    ZELMathVector gravityTorques(const ZELMathVector& q) const;
+    /// The Coriolis and centrifugal torques C(q, qd)·qd.
+    ZELMathVector coriolisTorques(const ZELMathVector& q, const ZELMathVector& qd) const;
+    /// Joint accelerations under the torques tau (articulated bodies).
+    ZELMathVector forwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                  const ZELMathVector& tau) const;
+    ZELMathVector forwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                  const ZELMathVector& tau, const ZELVector3D& force,
+                                  const ZELVector3D& moment) const;
+
+    /// Unchecked forms of the above on arrays of joints() values; `wrench` is null or six
+    /// scalars (force x y z, moment x y z). A null qd or qdd stands for zeros; gravity false
+    /// leaves gravity out. The same bits as the checked forms. Nothing is allocated for chains
+    /// of up to kDynamicsStackJoints joints.
+    static constexpr int kDynamicsStackJoints = 32;
+    void inverseDynamicsArrays(const double* q, const double* qd, const double* qdd, double* tau,
+                               const double* wrench = nullptr, bool gravity = true) const;
+    /// M(q) row by row into m (joints()² values).
+    void massMatrixArray(const double* q, double* m) const;
+    void forwardDynamicsArrays(const double* q, const double* qd, const double* tau, double* qdd,
+                               const double* wrench = nullptr) const;
+
+    /// @}
 private:
     struct Link {
         double sinTheta, cosTheta;  ///< of the fixed theta of a prismatic link
@@ -160,6 +217,24 @@ private:
     bool hasBase_ = false;  ///< the base is not the identity
     bool hasTool_ = false;  ///< the tool is not the identity
     double reach_ = 0.0;
+
+    /// A rigid body's inertia about a frame's origin (a link's in its joint frame, the frame
+    /// before the link turned by theta and moved by d; the payload's in the tool frame): mass,
+    /// first moment (mass times centre of mass) and rotational inertia {xx, yy, zz, xy, xz, yz}.
+    struct Body {
+        double mass = 0.0;
+        double moment[3] = {0.0, 0.0, 0.0};
+        double inertia[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    };
+    static Body body(double mass, const ZELVector3D& centreOfMass,
+                     const std::array<double, 6>& inertia, const char* what);
+    const Body& bodyOf(std::size_t i) const noexcept;
+    void lastBody(Body& out) const noexcept;
+    std::vector<Body> bodies_;      ///< per link; links past the end are massless
+    std::vector<double> armature_;  ///< per joint; joints past the end have none
+    ZELVector3D gravity_{0.0, 0.0, -9.81};
+    Body payload_;
+    bool hasPayload_ = false;
 };
 
 /// @}

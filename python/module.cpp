@@ -250,6 +250,7 @@ PYBIND11_MODULE(_zelmath, m) {
     zelmath_python::bindRandom(m);
     zelmath_python::bindReplications(m);
     zelmath_python::bindKinematics(m);
+    zelmath_python::bindDynamics(m);
     zelmath_python::bindProcesses(m);
     zelmath_python::bindScheduler(m);
     zelmath_python::refuseUninitialisedObjects(m);  // last: it covers every class bound above

@@ -32,6 +32,7 @@ void bindRandom(py::module_& m);
 void bindStream(py::module_& m);
 void bindReplications(py::module_& m);
 void bindKinematics(py::module_& m);
+void bindDynamics(py::module_& m);
 void bindProcesses(py::module_& m);
 void bindScheduler(py::module_& m);
 

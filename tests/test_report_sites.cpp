@@ -326,6 +326,26 @@ std::vector<Site> everySite() {
              ZELScheduler s;
              ZELResource(s, 1).request(ZELAction());
          })},
+        {"chain inertia",
+         thrown<ZELEDomainError>(kChainInertia,
+                                 "setInertia(0): mass -1 is not a finite value at or above 0"),
+         throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             c.setInertia(0, -1.0, ZELVector3D(0, 0, 0), {1, 1, 1, 0, 0, 0});
+         })},
+        {"chain armature",
+         thrown<ZELEDomainError>(kChainArmature, "setArmature(0): -0.5 is not a finite value at or above 0"),
+         throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.addRevolute(0, 1, 0);
+             c.setArmature(0, -0.5);
+         })},
+        {"chain gravity", thrown<ZELEDomainError>(kChainGravity, "setGravity: (0, nan, 0) is not finite"),
+         throws<ZELEDomainError>([] {
+             ZELKinematicChain c;
+             c.setGravity(ZELVector3D(0, std::nan(""), 0));
+         })},
     };
 }
 

@@ -40,6 +40,18 @@ inline std::string detailNumber(double x) {
     return buffer;
 }
 
+/// setInertia or setPayload with a negative or non-finite mass, a non-finite value, or an
+/// inertia that is not positive semi-definite or breaks the triangle inequalities
+/// (ZELEDomainError).
+constexpr ThrowSite kChainInertia{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                  160};
+/// setArmature with a negative or non-finite rotor inertia (ZELEDomainError).
+constexpr ThrowSite kChainArmature{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                   230};
+/// setGravity with a non-finite component (ZELEDomainError).
+constexpr ThrowSite kChainGravity{L"ZELKinematicChain", "kinematics/ZELKinematicChainDynamics",
+                                  241};
+
 }  // namespace zel_internal
 
 #endif

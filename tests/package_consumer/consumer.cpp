@@ -67,5 +67,20 @@ int main() {
                 pose(ZELMath3D::ADirection, ZELMath3D::YCoord),
                 pose(ZELMath3D::Position, ZELMath3D::ZCoord), jac(0, 0), jac(2, 2), jac(4, 5),
                 solved[0], solved[2], solved[5], ik.iterations, static_cast<int>(ik.reason));
+    // Its dynamics: inverse dynamics with a tool wrench, the mass matrix, forward dynamics.
+    for (int i = 0; i < 6; ++i)
+        arm.setInertia(i, 1.5 + 0.5 * i, ZELVector3D(0.05 * i, -0.02, 0.1),
+                       {0.03, 0.04, 0.05, 0.002, -0.001, 0.003});
+    arm.setArmature(1, 0.25);
+    arm.setPayload(0.8, ZELVector3D(0.0, 0.01, 0.04), {0.004, 0.004, 0.002, 0.0, 0.0, 0.0});
+    const double rates[] = {0.4, -1.1, 0.2, 2.0, -0.6, 1.4};
+    const double accelerations[] = {-0.5, 1.5, -0.3, 0.8, 2.2, -1.0};
+    const ZELMathVector jq(joints, 6), jqd(rates, 6), jqdd(accelerations, 6);
+    const ZELMathVector tau = arm.inverseDynamics(jq, jqd, jqdd, ZELVector3D(1.0, -2.0, 3.0),
+                                                  ZELVector3D(0.1, 0.2, -0.3));
+    const ZELMathMatrix mass = arm.massMatrix(jq);
+    const ZELMathVector fd = arm.forwardDynamics(jq, jqd, tau);
+    std::printf("%a %a %a | %a %a %a | %a %a %a\n", tau[0], tau[2], tau[5], mass(0, 0), mass(1, 4),
+                mass(5, 5), fd[0], fd[3], fd[5]);
     return lu.good() ? 0 : 1;
 }

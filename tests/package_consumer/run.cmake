@@ -42,7 +42,7 @@ endif()
 # Internal headers that only .cpp files use stay out.
 foreach(internal protectedinterfaces/internal/ZELLUKernels.h protectedinterfaces/internal/ZELLUReportSites.h
     ZELSimTimeMD.m/src/internal/ZELSimTimeReportSites.h ZELRandomMD.m/src/internal/ZELRandomReportSites.h
-    kinematics/internal/ZELKinematicsReportSites.h)
+    kinematics/internal/ZELKinematicsReportSites.h kinematics/internal/ZELSpatial.h)
   if(EXISTS ${incdir}/${internal})
     message(FATAL_ERROR "${internal} is internal to the library and must not be installed")
   endif()
