@@ -169,8 +169,7 @@ std::vector<Site> everySite() {
              (void)g.GetRandomNumber(0);
              ZELRandomGenerator::SetStrictStreams(false);
          }},
-        {"stream overrun",
-         asserted(kStreamOverrun, "stream 1 after 2097153 draws"),
+        {"stream overrun", asserted(kStreamOverrun, "stream 1 after 2097153 draws"),
          [] {
              ZELRandomGenerator::SetOverrunCheck(true);
              TestGenerator g;
@@ -335,13 +334,15 @@ std::vector<Site> everySite() {
              c.setInertia(0, -1.0, ZELVector3D(0, 0, 0), {1, 1, 1, 0, 0, 0});
          })},
         {"chain armature",
-         thrown<ZELEDomainError>(kChainArmature, "setArmature(0): -0.5 is not a finite value at or above 0"),
+         thrown<ZELEDomainError>(kChainArmature,
+                                 "setArmature(0): -0.5 is not a finite value at or above 0"),
          throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.addRevolute(0, 1, 0);
              c.setArmature(0, -0.5);
          })},
-        {"chain gravity", thrown<ZELEDomainError>(kChainGravity, "setGravity: (0, nan, 0) is not finite"),
+        {"chain gravity",
+         thrown<ZELEDomainError>(kChainGravity, "setGravity: (0, nan, 0) is not finite"),
          throws<ZELEDomainError>([] {
              ZELKinematicChain c;
              c.setGravity(ZELVector3D(0, std::nan(""), 0));
