@@ -7,6 +7,7 @@
 #include <structmember.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace zelmath_python {
@@ -78,12 +79,34 @@ int eventClear(PyObject* self) {
 
 namespace {
 
+// Timeouts are made and dropped once per step of most models: the memory of dropped ones (of
+// the exact type) is kept here, untracked and with every field cleared, for the next ones.
+constexpr int kSpareTimeouts = 256;
+PyObject* gSpareTimeouts[kSpareTimeouts];
+int gSpareCount = 0;
+
 void eventDealloc(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     PyObject_GC_UnTrack(self);
     eventClear(self);
-    type->tp_free(self);
+    if (type == gTimeoutType && gSpareCount < kSpareTimeouts) {
+        gSpareTimeouts[gSpareCount++] = self;
+    } else {
+        type->tp_free(self);
+    }
     Py_DECREF(type);
+}
+
+// A Timeout from the spare memory (as tp_alloc leaves it: zeroed, referenced once, tracked),
+// or null when there is none.
+EventObject* spareTimeout() {
+    if (gSpareCount == 0) return nullptr;
+    PyObject* o = gSpareTimeouts[--gSpareCount];
+    std::memset(reinterpret_cast<char*>(o) + sizeof(PyObject), 0,
+                sizeof(TimeoutObject) - sizeof(PyObject));
+    PyObject_Init(o, gTimeoutType);
+    PyObject_GC_Track(o);
+    return asEvent(o);
 }
 
 }  // namespace
@@ -420,7 +443,8 @@ PyObject* copiedFailure(PyObject* e) {
 }
 
 EventObject* newEvent(PyTypeObject* type, EnvironmentObject* env) {
-    EventObject* e = asEvent(type->tp_alloc(type, 0));
+    EventObject* e = type == gTimeoutType ? spareTimeout() : nullptr;
+    if (e == nullptr) e = asEvent(type->tp_alloc(type, 0));
     if (e == nullptr) return nullptr;
     if (!initEvent(e, env)) {
         Py_DECREF(e);

@@ -289,8 +289,12 @@ UNINITIALISED = textwrap.dedent("""
     cls = importlib.import_module(module)
     for part in name.split("."):
         cls = getattr(cls, part)
-    obj = cls.__new__(cls)
     pybind = type(cls).__name__ == "pybind11_type"
+    try:
+        obj = cls.__new__(cls)
+    except TypeError:  # a type that cannot be instantiated from Python refuses at once
+        print(json.dumps({"pybind": pybind, "refused": 0, "other": []}))
+        sys.exit(0)
     refused, other = 0, []
     bases = [base for base in cls.__mro__ if type(base).__name__ == "pybind11_type"]
     names = sorted({name for base in bases for name in vars(base)} - {"__new__", "__init__", "__setstate__"})

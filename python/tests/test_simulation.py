@@ -240,6 +240,34 @@ def test_environments_with_pending_processes_are_collected():
     assert all(r() is None for r in refs)
 
 
+def test_reused_timeouts_start_clean_and_cycles_through_them_are_collected():
+    env = sim.Environment()
+    fired = []
+    for k in range(300):  # more than are kept for reuse
+        t = env.timeout(k * 1e-3, value=("old", k))
+        t.callbacks.append(fired.append)
+        t.defused = True
+    env.run()
+    assert len(fired) == 300 and all(e.processed for e in fired)
+    del fired, t
+    old_env = env
+    env = sim.Environment()
+    fresh = [env.timeout(0.5), env.timeout(sim.SimTime(2), value=7)]
+    for t in fresh:
+        assert t.env is env and t.triggered and not t.processed and not t.defused
+        assert t.callbacks == [] and gc.is_tracked(t)
+    assert (fresh[0].value, fresh[0]._delay, fresh[1].value) == (None, 0.5, 7)
+    assert env.run(until=fresh[1]) == 7 and env.now == 2.0
+    del old_env, fresh, t
+    # a timeout in a reference cycle (through its callbacks) is collected with its environment
+    loop = env.timeout(1)
+    loop.callbacks.append(lambda e: loop)
+    probe = weakref.ref(env)
+    del env, loop
+    gc.collect()
+    assert probe() is None
+
+
 def test_monitor_of_a_deterministic_queue():
     env = sim.Environment()
     server = sim.Resource(env, capacity=1)

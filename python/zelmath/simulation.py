@@ -329,13 +329,19 @@ class Request(Put):
 
     __slots__ = ("usage_since", "time")
 
-    def __init__(self, resource):
+    def __init__(self, resource):  # Put.__init__ inlined: requests are hot
+        env = resource._env
         self.usage_since = None
-        self.time = resource._env.now
-        Put.__init__(self, resource)
+        self.time = env.now
+        _event_init(self, env)
+        self.resource = resource
+        self.proc = env.active_process
+        resource.put_queue.append(self)
+        self.callbacks.append(resource._after_put)
+        resource._trigger_put(None)
 
     def __exit__(self, exc_type, exc_value, traceback):
-        super().__exit__(exc_type, exc_value, traceback)
+        self.cancel()
         if exc_type is not GeneratorExit:
             self.resource.release(self)
 
