@@ -4,6 +4,7 @@
 // operators assume them): a mismatch raises ValueError naming both shapes.
 #include "zelmath_bindings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -549,6 +550,13 @@ void bindLinalg(py::module_& m) {
             throw py::value_error("LUFactor: expected a square matrix, got shape " + shapeOf(x));
         return x;
     };
+    // C++ lets a NaN pivot through (the flags test magnitudes, which NaN never fails); from
+    // Python a factorisation with a NaN pivot is reported as failed.
+    const auto nanPivot = [](const LU& f) {
+        for (std::size_t i = 0; i < f.dimension(); ++i)
+            if (std::isnan(f.getLU()(i, i))) return true;
+        return false;
+    };
     py::class_<LU>(
         m, "LUFactor",
         "LU factorisation with partial pivoting, P*A = L*U, of a square matrix. A pivot of "
@@ -563,10 +571,12 @@ void bindLinalg(py::module_& m) {
              "optionally computes "
              "condition() at once.")
         .def_property_readonly(
-            "good", &LU::good,
-            "True after a factorisation that completed (a NaN pivot does not fail it).")
-        .def_property_readonly("fail", &LU::fail,
-                               "True after a factorisation that met a pivot of magnitude <= 1e-5.")
+            "good", [nanPivot](const LU& f) { return f.good() && !nanPivot(f); },
+            "True after a factorisation that completed with every pivot a number (unlike C++, "
+            "a NaN pivot makes it False).")
+        .def_property_readonly(
+            "fail", [nanPivot](const LU& f) { return f.fail() || (f.good() && nanPivot(f)); },
+            "True after a factorisation that met a pivot of magnitude <= 1e-5 or a NaN pivot.")
         .def_property_readonly("dimension", &LU::dimension, "The order n of the factored matrix.")
         .def(
             "factor", [squareFrom](LU& f, py::handle a, bool c) { f.factor(squareFrom(a), c); },

@@ -68,10 +68,12 @@ def test_pickles_are_bit_exact():
         assert np.asarray(back).tobytes() == np.asarray(value).tobytes() and np.asarray(back).shape == np.asarray(value).shape
 
 
-def test_lu_of_a_nan_matrix_completes_with_nan_results():
-    # A NaN pivot is not a failure: the factorisation completes and everything it gives is NaN.
+def test_lu_of_a_nan_matrix_is_not_good_and_gives_nan_results():
+    # From Python a NaN pivot fails the factorisation (C++ lets it through); all it gives is NaN.
     lu = z.LUFactor(np.full((3, 3), np.nan))
-    assert lu.good and not lu.fail
+    assert not lu.good and lu.fail
+    finite = z.LUFactor(np.array([[4.0, -2.0], [1.0, 3.0]]))
+    assert finite.good and not finite.fail
     assert np.isnan(lu.determinant()) and np.isnan(np.asarray(lu.solve([1.0, 2.0, 3.0]))).all()
     assert np.isnan(np.asarray(lu.inverse())).all()
 
