@@ -2,7 +2,6 @@
 // mass matrix, gravity and Coriolis torques, on one joint vector or a batch of them.
 #include "zelmath_bindings.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -53,23 +52,11 @@ private:
     bool started = false;
 };
 
-// Runs work(first, count) over the rows in chunks: without the GIL when there are enough rows,
-// with a check for Ctrl-C between chunks. Chunks grow while they take under 20 ms, so that a
-// check comes at least every 0.1 s of work.
+// Runs work(first, count) over the rows in chunks (inChunks): without the GIL when there are
+// enough rows.
 template <class Work>
 void overRows(py::ssize_t rows, Work work) {
-    const bool release = rows >= kReleaseGilRows;
-    py::ssize_t chunk = 64;
-    for (py::ssize_t done = 0; done < rows;) {
-        const py::ssize_t count = std::min(chunk, rows - done);
-        const auto start = std::chrono::steady_clock::now();
-        runReleasingGil(release, [&] { work(done, count); });
-        done += count;
-        if (done < rows && PyErr_CheckSignals() != 0) throw py::error_already_set();
-        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
-            chunk < (py::ssize_t(1) << 20))
-            chunk *= 2;
-    }
+    inChunks(rows, 64, rows >= kReleaseGilRows, work);
 }
 
 py::array_t<double> result(const Batch& b, py::ssize_t width) {

@@ -70,23 +70,13 @@ py::object forward(const Chain& self, py::handle qObject) {
     const double* in = q.data();
     double* o = out.mutable_data();
     const Chain local(self);  // the loop runs without the GIL: work on a private copy
-    py::ssize_t chunk = 16;
-    for (py::ssize_t done = 0; done < m;) {
-        const py::ssize_t rows = std::min(chunk, m - done);
-        const auto start = std::chrono::steady_clock::now();
-        runReleasingGil(m >= 16, [&] {
-            double pose[12];
-            for (py::ssize_t k = done; k < done + rows; ++k) {
-                local.forwardScalars(in + k * n, pose);
-                homogeneous(pose, o + 16 * k);
-            }
-        });
-        done += rows;
-        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
-            chunk < (py::ssize_t(1) << 20))
-            chunk *= 2;
-    }
+    inChunks(m, 16, m >= 16, [&](py::ssize_t done, py::ssize_t rows) {
+        double pose[12];
+        for (py::ssize_t k = done; k < done + rows; ++k) {
+            local.forwardScalars(in + k * n, pose);
+            homogeneous(pose, o + 16 * k);
+        }
+    });
     return std::move(out);
 }
 

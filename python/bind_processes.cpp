@@ -488,9 +488,10 @@ PyMemberDef kTimeoutMembers[] = {
 
 }  // namespace
 
-PyTypeObject* makeType(PyObject* module, PyType_Spec* spec, PyTypeObject* base, const char* name) {
+PyTypeObject* makeType(PyObject* module, PyType_Spec* typeSpec, PyTypeObject* base,
+                       const char* name) {
     PyObject* bases = base != nullptr ? PyTuple_Pack(1, asObject(base)) : nullptr;
-    PyObject* type = PyType_FromSpecWithBases(spec, bases);
+    PyObject* type = PyType_FromSpecWithBases(typeSpec, bases);
     Py_XDECREF(bases);
     if (type == nullptr) throw py::error_already_set();
     if (PyObject_SetAttrString(type, "__module__", py::str("zelmath.simulation").ptr()) < 0 ||

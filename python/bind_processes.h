@@ -134,8 +134,9 @@ bool notYetInitialised(PyObject* self);
 PyObject* describe(PyObject* self, const char* detail);
 int eventTraverse(PyObject* self, visitproc visit, void* arg);
 int eventClear(PyObject* self);
-/// A heap type of zelmath.simulation from `spec`, added to `module` as `name`.
-PyTypeObject* makeType(PyObject* module, PyType_Spec* spec, PyTypeObject* base, const char* name);
+/// A heap type of zelmath.simulation from `typeSpec`, added to `module` as `name`.
+PyTypeObject* makeType(PyObject* module, PyType_Spec* typeSpec, PyTypeObject* base,
+                       const char* name);
 void addEnvironmentType(PyObject* module);
 
 }  // namespace processes

@@ -430,10 +430,10 @@ void addEnvironmentType(PyObject* module) {
         {Py_tp_getset, kProperties},
         {Py_tp_methods, kMethods},
         {0, nullptr}};
-    static PyType_Spec spec = {"zelmath.simulation.Environment", sizeof(EnvironmentObject), 0,
-                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
-                               slots};
-    PyObject* type = PyType_FromSpec(&spec);
+    static PyType_Spec typeSpec = {"zelmath.simulation.Environment", sizeof(EnvironmentObject), 0,
+                                   Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
+                                   slots};
+    PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr || PyModule_AddObjectRef(module, "Environment", type) < 0)
         throw py::error_already_set();
     gEnvironmentType = reinterpret_cast<PyTypeObject*>(type);

@@ -128,11 +128,29 @@ inline bool pythonInterrupted() {
     return PyErr_Occurred() != nullptr || PyErr_CheckSignals() != 0;
 }
 
-/// Runs `draw(out, n)` over `count` entries in chunks: without the GIL when `release` is true,
-/// with a check for Ctrl-C (or any signal handler raising) between chunks and, through the
-/// distributions' interrupt check, inside a draw that keeps rejecting. The chunks start at one
-/// entry (an abandoned draw leaves at most its chunk to finish) and grow while they take under
-/// 20 ms, so cheap draws pay little for the checks and slow ones stay responsive.
+/// Runs `work(done, n)` over `count` items in chunks of n, from `done` = 0 up: without the GIL
+/// when `release` is true, with a check for Ctrl-C (or any signal handler raising, or an error
+/// left set by the work) after each chunk. The chunks start at `first` items and double while
+/// they take under 20 ms, so cheap items pay little for the checks and a check comes at least
+/// every 0.1 s of work.
+template <class Work>
+void inChunks(py::ssize_t count, py::ssize_t first, bool release, Work work) {
+    py::ssize_t chunk = first;
+    for (py::ssize_t done = 0; done < count;) {
+        const py::ssize_t n = std::min(chunk, count - done);
+        const auto start = std::chrono::steady_clock::now();
+        runReleasingGil(release, [&] { work(done, n); });
+        done += n;
+        if (PyErr_Occurred() != nullptr || PyErr_CheckSignals() != 0) throw py::error_already_set();
+        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
+            chunk < (py::ssize_t(1) << 20))
+            chunk *= 2;
+    }
+}
+
+/// Runs `draw(out, n)` over `count` entries in chunks (inChunks), and through the distributions'
+/// interrupt check also inside a draw that keeps rejecting. The chunks start at one entry (an
+/// abandoned draw leaves at most its chunk to finish).
 template <class Draw>
 void drawInChunks(double* out, py::ssize_t count, bool release, Draw draw) {
     struct Guard {
@@ -140,17 +158,9 @@ void drawInChunks(double* out, py::ssize_t count, bool release, Draw draw) {
             zel_internal::setDrawInterruptCheck(&pythonInterrupted);
         ~Guard() { zel_internal::setDrawInterruptCheck(before); }
     } guard;
-    std::size_t chunk = 1;
-    for (py::ssize_t done = 0; done < count;) {
-        const std::size_t n = std::min<std::size_t>(chunk, static_cast<std::size_t>(count - done));
-        const auto start = std::chrono::steady_clock::now();
-        runReleasingGil(release, [&] { draw(out + done, n); });
-        done += static_cast<py::ssize_t>(n);
-        if (PyErr_Occurred() != nullptr || PyErr_CheckSignals() != 0) throw py::error_already_set();
-        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(20) &&
-            chunk < (1u << 20))
-            chunk *= 2;
-    }
+    inChunks(count, 1, release, [&](py::ssize_t done, py::ssize_t n) {
+        draw(out + done, static_cast<std::size_t>(n));
+    });
 }
 
 /// The eight operators with a scalar on either side: + - * / element by element.
