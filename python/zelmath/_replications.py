@@ -311,12 +311,19 @@ def _broken(future):
 
 
 def _kill(executor, processes):
+    """Kills the workers and waits (boundedly) until every one of them is reaped: by the pool's
+    manager thread, which sees them die, and by this thread. Waiting for the manager too matters:
+    when it reaps a worker first, a join here returns before the worker is struck off the list of
+    live children."""
     processes = processes + list((getattr(executor, "_processes", None) or {}).values())
+    manager = getattr(executor, "_executor_manager_thread", None)
     for process in processes:
         process.kill()
+    executor.shutdown(wait=False, cancel_futures=True)
+    if manager is not None:
+        manager.join(10.0)  # it ends once it has seen the workers die (bounded: never a hang)
     for process in processes:
         process.join(1.0)
-    executor.shutdown(wait=False, cancel_futures=True)
 
 
 class _IgnoreSigint:
