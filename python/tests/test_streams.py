@@ -1,7 +1,6 @@
 """RandomStream from Python: published values, the same numbers one by one and in blocks, copies,
 pickles, state text and refusals of bad input."""
 import copy
-import math
 import pickle
 import warnings
 
