@@ -136,13 +136,12 @@ std::uint64_t ZELScheduler::runUntil(ZELSimTime end) {
 }
 
 ZELSimTime ZELScheduler::nextTime() const {
-    // Asked by a running action, the running event's dead key may still be at the root;
-    // removing it changes nothing a caller can see.
-    const_cast<zel_internal::EventQueue&>(queue_).settle();
     if (queue_.empty())
         zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNothingPending,
                                              "nextTime: no event is pending");
-    return queue_.topTime();
+    // Asked by a running action, the running event's dead key may still be at the root;
+    // reading the top removes it, which changes nothing a caller can see.
+    return const_cast<zel_internal::EventQueue&>(queue_).topTime();
 }
 
 void ZELScheduler::clear() noexcept { queue_.clear(); }

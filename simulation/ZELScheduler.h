@@ -28,7 +28,9 @@
 /// - An action that throws: the exception leaves step/run/runUntil unchanged; the event is gone
 ///   (counted by executed()), now() is its time, and the scheduler stays usable.
 /// - Actions may schedule, cancel and reschedule freely, including through their own handle
-///   (no longer pending while the action runs).
+///   (no longer pending while the action runs). An action may also call step(), run() or
+///   runUntil() itself: the events it runs so come in the same order, and now() follows them
+///   (`stop()` ends the innermost run).
 /// - `clear()` drops every pending event (their handles are no longer pending); now() and
 ///   executed() stay.
 ///

@@ -370,6 +370,35 @@ TEST(SchedulerRun, StepRunUntilStopAndClear) {
     EXPECT_EQ(s.run(), 1u);
 }
 
+TEST(SchedulerRun, AnActionMayStepAndRunTheSchedulerItself) {
+    ZELScheduler s;
+    std::vector<std::pair<int, ZELSimTime>> seen;
+    auto note = [&](int id) { return [&seen, &s, id] { seen.emplace_back(id, s.now()); }; };
+    s.at(ZELSimTime(1, 0), [&] {
+        EXPECT_TRUE(s.step());  // the event at 5, while the one at 1 runs
+        EXPECT_EQ(s.now(), ZELSimTime(5, 0));
+        s.after(ZELSimTime(), note(6));
+    });
+    s.at(ZELSimTime(5, 0), note(5));
+    s.at(ZELSimTime(7, 0), [&] {
+        EXPECT_EQ(s.runUntil(ZELSimTime(8, 0)), 1u);  // the event at 8, not the one at 9
+        s.at(ZELSimTime(8, 500000000), [&] { s.run(); });
+    });
+    s.at(ZELSimTime(8, 0), note(8));
+    s.at(ZELSimTime(9, 0), note(9));
+    s.at(ZELSimTime(10, 0), note(10));
+    EXPECT_EQ(s.run(), 4u);  // 1, 6, 7, 8.5: the nested calls ran 5, 8, 9 and 10
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<int, ZELSimTime>>{{5, ZELSimTime(5, 0)},
+                                                       {6, ZELSimTime(5, 0)},
+                                                       {8, ZELSimTime(8, 0)},
+                                                       {9, ZELSimTime(9, 0)},
+                                                       {10, ZELSimTime(10, 0)}}));
+    EXPECT_EQ(s.now(), ZELSimTime(10, 0));
+    EXPECT_EQ(s.executed(), 8u);
+    EXPECT_EQ(s.pending(), 0u);
+}
+
 TEST(SchedulerRun, AThrowingActionLeavesTheSchedulerUsable) {
     ZELScheduler s;
     int after = 0;

@@ -42,14 +42,18 @@ public:
     /// The number of pending events.
     std::size_t size() const noexcept { return size_ - (stale_ ? 1 : 0); }
     bool empty() const noexcept { return size() == 0; }
-    /// The time of the first event (the queue must be settled and not empty).
-    ZELSimTime topTime() const noexcept {
+    /// The time of the first event (the queue must not be empty). Both readers of the root
+    /// settle first: a running action may step or run the scheduler itself, and then its own
+    /// dead key is still at the root.
+    ZELSimTime topTime() noexcept {
+        settle();
         const Key& k = heap_[kOffset];
         return ZELSimTime(static_cast<std::int64_t>(k.high ^ kSignBit),
                           static_cast<int>(k.low >> 32) - ZELSimTime::NanosecondsPerSecond);
     }
-    /// Whether the first event is due after `time` (the queue must be settled and not empty).
-    bool topAfter(const ZELSimTime& time) const noexcept {
+    /// Whether the first event is due after `time` (the queue must not be empty).
+    bool topAfter(const ZELSimTime& time) noexcept {
+        settle();
         return bits(heap_[kOffset]) > bits(keyOf(time, 0xFFFFFFFFu));
     }
 
