@@ -426,6 +426,10 @@ bool removeCallback(EventObject* e, PyObject* callback) {
 }
 
 PyObject* copiedFailure(PyObject* e) {
+    if (e == nullptr) {  // a failed event whose _value was set back to PENDING
+        PyErr_SetString(PyExc_RuntimeError, "an event failed without an exception");
+        return nullptr;
+    }
     PyObject* args = PyObject_GetAttrString(e, "args");
     PyObject* copy = args != nullptr && PyTuple_Check(args)
         ? PyObject_Call(asObject(Py_TYPE(e)), args, nullptr)

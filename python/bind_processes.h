@@ -105,7 +105,7 @@ EventObject* newEvent(PyTypeObject* type, EnvironmentObject* env);
 int processEvent(EnvironmentObject* env, EventObject* event);
 
 /// An exclusive copy of a failure for raising: type(e)(*e.args) with e as its cause (e itself
-/// when it cannot be copied). A new reference.
+/// when it cannot be copied). A new reference; null with RuntimeError set when `e` is null.
 PyObject* copiedFailure(PyObject* e);
 
 inline bool isEvent(PyObject* o) {

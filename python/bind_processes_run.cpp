@@ -86,6 +86,10 @@ int resume(ProcessObject* p, EventObject* event) {
         } else {
             event->defused = true;
             PyObject* exc = copiedFailure(event->value);
+            if (exc == nullptr) {
+                status = -1;
+                break;
+            }
             next = PyObject_CallMethod(p->generator, "throw", "O", exc);
             Py_DECREF(exc);
             if (next == nullptr) {
@@ -283,6 +287,13 @@ int runCallback(EventObject* event, PyObject* cb) {
 }  // namespace
 
 int processEvent(EnvironmentObject* env, EventObject* event) {
+    if (event->value == nullptr) {  // scheduled with schedule() but never triggered
+        PyErr_Format(PyExc_RuntimeError,
+                     "%R is due but was never triggered: call succeed() or fail() (or set _ok "
+                     "and _value) before it is processed",
+                     asObject(event));
+        return -1;
+    }
     PyObject* callbacks = event->callbacks;
     PyObject* waiter = event->waiter;  // the references are ours now
     event->callbacks = nullptr;
@@ -309,8 +320,10 @@ int processEvent(EnvironmentObject* env, EventObject* event) {
         env->core->stopped = event;
     } else if (status == 1 && !event->ok && !event->defused) {
         PyObject* failure = copiedFailure(event->value);
-        PyErr_SetObject(asObject(Py_TYPE(failure)), failure);
-        Py_DECREF(failure);
+        if (failure != nullptr) {
+            PyErr_SetObject(asObject(Py_TYPE(failure)), failure);
+            Py_DECREF(failure);
+        }
         status = -1;
     }
     return status;

@@ -137,6 +137,26 @@ def test_bad_yield_and_failures_surface_from_run():
     g.fail(IndexError("until"))
     with pytest.raises(IndexError, match="until"):
         env.run(until=g)
+    # an event put on the list untriggered (or set back to PENDING) is an error, not a crash
+    env = sim.Environment()
+    pending = env.event()
+    env.schedule(pending)
+    env.schedule(pending)
+    for _ in range(2):  # it was on the list twice
+        with pytest.raises(RuntimeError, match="never triggered"):
+            env.run()
+    reset = env.event()
+    reset.fail(KeyError("reset"))
+    reset.defused = True
+    env.run()
+    reset._value = sim.PENDING
+
+    def waits_for_reset():
+        yield reset
+
+    env.process(waits_for_reset())
+    with pytest.raises(RuntimeError, match="failed without an exception"):
+        env.run()
 
 
 @pytest.mark.parametrize("delay", [-1.0, -1, math.nan, math.inf, zelmath.SimTime(-1.0)])
