@@ -1,5 +1,5 @@
-// The event order against a plain reference model on random programs that schedule, cancel and
-// reschedule from inside actions; independence of unrelated events; cancel, reschedule and the
+// The event order against a plain reference model on random programs that schedule, cancel,
+// reschedule and step the scheduler from inside actions; independence of unrelated events; cancel, reschedule and the
 // run controls; throwing actions; bad input; and the memory a long run with cancellations uses.
 #include "ZELSimTimeMD.m/src/ZELSimTime.h"
 #include "ZELSimTimeMD.m/src/ZELSimTimeLimits.h"
@@ -52,7 +52,7 @@ std::int64_t toNs(const ZELSimTime& t) { return t.wholeSeconds() * 1000000000 + 
 // What an event does when it runs: a list of operations drawn from its own seeded generator,
 // so the scheduler and the reference model make the same decisions as long as they agree.
 struct Op {
-    enum Kind { Schedule, Cancel, Reschedule, CancelSelf, RescheduleSelf } kind;
+    enum Kind { Schedule, Cancel, Reschedule, CancelSelf, RescheduleSelf, Step } kind;
     std::size_t target;  // Cancel, Reschedule: an event number below the count made so far
     std::int64_t delay;  // Schedule, Reschedule: nanoseconds after now
     int priority;
@@ -64,12 +64,12 @@ std::vector<Op> program(std::uint64_t seed, std::size_t id, std::size_t made) {
     const int count = 1 + static_cast<int>(g() % 4);
     for (int i = 0; i < count && made < 3000; ++i) {
         Op op{};
-        const auto r = g() % 10;
-        op.kind = r < 6    ? Op::Schedule
-            : r < 7        ? Op::Cancel
-            : r < 9        ? Op::Reschedule
-            : (r % 2 == 0) ? Op::CancelSelf
-                           : Op::RescheduleSelf;
+        const auto r = g() % 20;
+        op.kind = r < 12 ? Op::Schedule
+            : r < 14     ? Op::Cancel
+            : r < 18     ? Op::Reschedule
+            : r == 18    ? ((g() % 2 == 0) ? Op::CancelSelf : Op::RescheduleSelf)
+                         : Op::Step;
         op.target = static_cast<std::size_t>(g() % made);
         // Small delays, many of them zero, so that times and priorities often tie.
         op.delay = (g() % 3 == 0) ? 0 : static_cast<std::int64_t>(g() % 5);
@@ -79,6 +79,9 @@ std::vector<Op> program(std::uint64_t seed, std::size_t id, std::size_t made) {
     }
     return ops;
 }
+
+// How deep actions may step the scheduler from inside actions.
+constexpr int kMaxDepth = 6;
 
 struct Ran {
     std::size_t id;
@@ -94,6 +97,8 @@ struct Real {
     std::vector<ZELEventHandle> handles;
     std::vector<Ran> log;
     std::vector<bool> answers;
+    int depth = 0;
+    std::uint64_t nestedSteps = 0;
 
     void schedule(std::int64_t time, int priority) {
         const std::size_t id = handles.size();
@@ -101,9 +106,10 @@ struct Real {
             ns(time), [this, id] { onRun(id); }, priority));
     }
     void onRun(std::size_t id) {
-        const std::int64_t now = toNs(scheduler.now());
-        log.push_back({id, now});
+        log.push_back({id, toNs(scheduler.now())});
+        ++depth;
         for (const Op& op : program(seed, id, handles.size())) {
+            const std::int64_t now = toNs(scheduler.now());  // a nested step moves it
             switch (op.kind) {
                 case Op::Schedule: schedule(now + op.delay, op.priority); break;
                 case Op::Cancel: answers.push_back(scheduler.cancel(handles[op.target])); break;
@@ -115,8 +121,15 @@ struct Real {
                 case Op::RescheduleSelf:
                     answers.push_back(scheduler.reschedule(handles[id], ns(now + op.delay), 0));
                     break;
+                case Op::Step:
+                    if (depth <= kMaxDepth) {
+                        answers.push_back(scheduler.step());
+                        nestedSteps += answers.back() ? 1 : 0;
+                    }
+                    break;
             }
         }
+        --depth;
     }
 };
 
@@ -131,6 +144,8 @@ struct Model {
     std::uint64_t sequence = 0;
     std::vector<Ran> log;
     std::vector<bool> answers;
+    std::int64_t now = 0;
+    int depth = 0;
 
     void put(std::size_t id, std::int64_t time, int priority) {
         keys[id] = Key{time, priority, sequence++, id};
@@ -153,28 +168,36 @@ struct Model {
         put(id, time, priority);
         return true;
     }
-    void run() {
-        while (!queue.empty()) {
-            const Key first = *queue.begin();
-            queue.erase(queue.begin());
-            const std::size_t id = std::get<3>(first);
-            const std::int64_t now = std::get<0>(first);
-            pending[id] = false;
-            log.push_back({id, now});
-            for (const Op& op : program(seed, id, keys.size())) {
-                switch (op.kind) {
-                    case Op::Schedule: schedule(now + op.delay, op.priority); break;
-                    case Op::Cancel: answers.push_back(cancel(op.target)); break;
-                    case Op::Reschedule:
-                        answers.push_back(reschedule(op.target, now + op.delay, op.priority));
-                        break;
-                    case Op::CancelSelf: answers.push_back(cancel(id)); break;
-                    case Op::RescheduleSelf:
-                        answers.push_back(reschedule(id, now + op.delay, 0));
-                        break;
-                }
+    bool step() {
+        if (queue.empty()) return false;
+        const Key first = *queue.begin();
+        queue.erase(queue.begin());
+        const std::size_t id = std::get<3>(first);
+        now = std::get<0>(first);
+        pending[id] = false;
+        log.push_back({id, now});
+        ++depth;
+        for (const Op& op : program(seed, id, keys.size())) {
+            switch (op.kind) {
+                case Op::Schedule: schedule(now + op.delay, op.priority); break;
+                case Op::Cancel: answers.push_back(cancel(op.target)); break;
+                case Op::Reschedule:
+                    answers.push_back(reschedule(op.target, now + op.delay, op.priority));
+                    break;
+                case Op::CancelSelf: answers.push_back(cancel(id)); break;
+                case Op::RescheduleSelf:
+                    answers.push_back(reschedule(id, now + op.delay, 0));
+                    break;
+                case Op::Step:
+                    if (depth <= kMaxDepth) answers.push_back(step());
+                    break;
             }
         }
+        --depth;
+        return true;
+    }
+    void run() {
+        while (step()) {}
     }
 };
 
@@ -194,7 +217,8 @@ TEST(SchedulerOrder, MatchesTheReferenceOnRandomPrograms) {
         ASSERT_EQ(real.log.size(), model.log.size()) << "seed " << seed;
         EXPECT_TRUE(real.log == model.log) << "seed " << seed;
         EXPECT_EQ(real.answers, model.answers) << "seed " << seed;
-        EXPECT_EQ(ran, real.log.size());
+        EXPECT_EQ(ran + real.nestedSteps, real.log.size());
+        EXPECT_GT(real.nestedSteps, 0u);
         EXPECT_EQ(real.scheduler.executed(), real.log.size());
         EXPECT_EQ(real.scheduler.pending(), 0u);
         EXPECT_GT(real.log.size(), 100u);  // the programs do grow
