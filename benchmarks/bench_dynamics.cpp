@@ -21,10 +21,7 @@ namespace {
 
 const int kSamples = 256;
 
-const arms::Arm& arm(int index) {
-    static const std::vector<arms::Arm> all = arms::all();
-    return all[static_cast<std::size_t>(index)];
-}
+using arms::arm;
 
 // A chain with its inertias, and kSamples random (q, qd, qdd) rows.
 struct Setup {

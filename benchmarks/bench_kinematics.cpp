@@ -28,10 +28,7 @@ namespace {
 
 const int kSamples = 256;
 
-const arms::Arm& arm(int index) {
-    static const std::vector<arms::Arm> all = arms::all();
-    return all[static_cast<std::size_t>(index)];
-}
+using arms::arm;
 
 std::vector<ZELMathVector> samples(const arms::Arm& a, int count, unsigned seed) {
     std::mt19937_64 g(seed);

@@ -209,6 +209,11 @@ private:
     void walk(const double* q, double* t, Before before, After after) const noexcept;
     const Link& link(int i) const;
     void checkLength(const ZELMathVector& q, const char* what) const;
+    /// The checked forms of the dynamics share these (wrench: null or six scalars).
+    ZELMathVector checkedInverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                         const ZELMathVector& qdd, const double* wrench) const;
+    ZELMathVector checkedForwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                         const ZELMathVector& tau, const double* wrench) const;
     void updateReach() noexcept;
 
     std::vector<Link> links_;

@@ -540,26 +540,28 @@ double* wrenchOf(const ZELVector3D& force, const ZELVector3D& moment, double* w)
 
 }  // namespace
 
-ZELMathVector ZELKinematicChain::inverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
-                                                 const ZELMathVector& qdd) const {
+ZELMathVector ZELKinematicChain::checkedInverseDynamics(const ZELMathVector& q,
+                                                        const ZELMathVector& qd,
+                                                        const ZELMathVector& qdd,
+                                                        const double* wrench) const {
     checkLength(q, "inverseDynamics (q)");
     checkLength(qd, "inverseDynamics (qd)");
     checkLength(qdd, "inverseDynamics (qdd)");
     ZELMathVector tau(links_.size(), 0.0);
-    inverseDynamicsArrays(q.data(), qd.data(), qdd.data(), tau.data());
+    inverseDynamicsArrays(q.data(), qd.data(), qdd.data(), tau.data(), wrench);
     return tau;
+}
+
+ZELMathVector ZELKinematicChain::inverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                                 const ZELMathVector& qdd) const {
+    return checkedInverseDynamics(q, qd, qdd, nullptr);
 }
 
 ZELMathVector ZELKinematicChain::inverseDynamics(const ZELMathVector& q, const ZELMathVector& qd,
                                                  const ZELMathVector& qdd, const ZELVector3D& force,
                                                  const ZELVector3D& moment) const {
-    checkLength(q, "inverseDynamics (q)");
-    checkLength(qd, "inverseDynamics (qd)");
-    checkLength(qdd, "inverseDynamics (qdd)");
-    ZELMathVector tau(links_.size(), 0.0);
     double w[6];
-    inverseDynamicsArrays(q.data(), qd.data(), qdd.data(), tau.data(), wrenchOf(force, moment, w));
-    return tau;
+    return checkedInverseDynamics(q, qd, qdd, wrenchOf(force, moment, w));
 }
 
 ZELMathMatrix ZELKinematicChain::massMatrix(const ZELMathVector& q) const {
@@ -589,24 +591,26 @@ ZELMathVector ZELKinematicChain::coriolisTorques(const ZELMathVector& q,
     return tau;
 }
 
-ZELMathVector ZELKinematicChain::forwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
-                                                 const ZELMathVector& tau) const {
+ZELMathVector ZELKinematicChain::checkedForwardDynamics(const ZELMathVector& q,
+                                                        const ZELMathVector& qd,
+                                                        const ZELMathVector& tau,
+                                                        const double* wrench) const {
     checkLength(q, "forwardDynamics (q)");
     checkLength(qd, "forwardDynamics (qd)");
     checkLength(tau, "forwardDynamics (tau)");
     ZELMathVector qdd(links_.size(), 0.0);
-    forwardDynamicsArrays(q.data(), qd.data(), tau.data(), qdd.data());
+    forwardDynamicsArrays(q.data(), qd.data(), tau.data(), qdd.data(), wrench);
     return qdd;
+}
+
+ZELMathVector ZELKinematicChain::forwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
+                                                 const ZELMathVector& tau) const {
+    return checkedForwardDynamics(q, qd, tau, nullptr);
 }
 
 ZELMathVector ZELKinematicChain::forwardDynamics(const ZELMathVector& q, const ZELMathVector& qd,
                                                  const ZELMathVector& tau, const ZELVector3D& force,
                                                  const ZELVector3D& moment) const {
-    checkLength(q, "forwardDynamics (q)");
-    checkLength(qd, "forwardDynamics (qd)");
-    checkLength(tau, "forwardDynamics (tau)");
-    ZELMathVector qdd(links_.size(), 0.0);
     double w[6];
-    forwardDynamicsArrays(q.data(), qd.data(), tau.data(), qdd.data(), wrenchOf(force, moment, w));
-    return qdd;
+    return checkedForwardDynamics(q, qd, tau, wrenchOf(force, moment, w));
 }

@@ -58,6 +58,12 @@ inline Arm sevenAxis() {
 
 inline std::vector<Arm> all() { return {puma560(), ur5(), sevenAxis()}; }
 
+/// all()[index], made once (the benchmarks name the arm by its number).
+inline const Arm& arm(int index) {
+    static const std::vector<Arm> every = all();
+    return every[static_cast<std::size_t>(index)];
+}
+
 /// The arm as a chain; every length times `unit` (1000: millimetres).
 inline ZELKinematicChain chain(const Arm& arm, double unit = 1.0) {
     ZELKinematicChain c;

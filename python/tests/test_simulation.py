@@ -380,3 +380,19 @@ def test_run_from_a_callback_is_refused_and_subclasses_work():
     tagged.succeed("v")
     env.run()
     assert got == [("t", "v", 10.0), ("t", "v", 10.0)] and tagged.processed
+
+
+def test_a_cancelled_put_or_get_leaves_its_queue():
+    env = sim.Environment()
+    box = sim.Store(env, capacity=1)
+    box.put("a")
+    with box.put("b") as waiting:  # the store is full: it waits
+        assert box.put_queue == [waiting]
+    assert box.put_queue == [] and not waiting.triggered
+    got = box.get()
+    with box.get() as late:  # nothing left: it waits
+        assert box.get_queue == [late]
+    assert box.get_queue == [] and not late.triggered
+    box.put("c")
+    env.run()
+    assert got.value == "a" and box.items == ["c"] and not late.triggered

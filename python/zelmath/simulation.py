@@ -198,10 +198,30 @@ class Environment(_core.Environment):
 _event_init = Event.__init__
 
 
-class Put(Event):
-    """A request to put into a resource; a context manager that cancels it on exit."""
+class _Exchange(Event):
+    """A put or a get waiting in one of its resource's queues; a context manager that cancels it
+    on exit."""
 
     __slots__ = ("resource", "proc")
+    _queue = ""  # the resource's attribute holding the queue of this kind
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, exc_type, exc_value, traceback):
+        self.cancel()
+
+    def cancel(self):
+        if not self.triggered:
+            getattr(self.resource, self._queue).remove(self)
+            self.resource._changed()
+
+
+class Put(_Exchange):
+    """A request to put into a resource; a context manager that cancels it on exit."""
+
+    __slots__ = ()
+    _queue = "put_queue"
 
     def __init__(self, resource):
         env = resource._env
@@ -212,22 +232,12 @@ class Put(Event):
         self.callbacks.append(resource._after_put)
         resource._trigger_put(None)
 
-    def __enter__(self):
-        return self
 
-    def __exit__(self, exc_type, exc_value, traceback):
-        self.cancel()
-
-    def cancel(self):
-        if not self.triggered:
-            self.resource.put_queue.remove(self)
-            self.resource._changed()
-
-
-class Get(Event):
+class Get(_Exchange):
     """A request to get from a resource; a context manager that cancels it on exit."""
 
-    __slots__ = ("resource", "proc")
+    __slots__ = ()
+    _queue = "get_queue"
 
     def __init__(self, resource):
         env = resource._env
@@ -237,17 +247,6 @@ class Get(Event):
         resource.get_queue.append(self)
         self.callbacks.append(resource._after_get)
         resource._trigger_get(None)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, exc_type, exc_value, traceback):
-        self.cancel()
-
-    def cancel(self):
-        if not self.triggered:
-            self.resource.get_queue.remove(self)
-            self.resource._changed()
 
 
 class BaseResource:
