@@ -295,19 +295,7 @@ PyObject* settle(PyObject* self, bool ok, PyObject* value) {
 
 PyObject* succeedMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
     PyObject* value = Py_None;
-    if (nargs > 1 || (kw != nullptr && PyTuple_GET_SIZE(kw) > 1)) {
-        PyErr_SetString(PyExc_TypeError, "succeed() takes at most one argument (value)");
-        return nullptr;
-    }
-    if (nargs == 1) value = args[0];
-    if (kw != nullptr && PyTuple_GET_SIZE(kw) == 1) {
-        if (nargs == 1 || !PyUnicode_Check(PyTuple_GET_ITEM(kw, 0)) ||
-            PyUnicode_CompareWithASCIIString(PyTuple_GET_ITEM(kw, 0), "value") != 0) {
-            PyErr_SetString(PyExc_TypeError, "succeed() takes one optional argument, value");
-            return nullptr;
-        }
-        value = args[0];
-    }
+    if (!optionalArgument(args, nargs, kw, "succeed", "value", value)) return nullptr;
     if (!untriggered(self)) return nullptr;
     return settle(self, true, value);
 }
@@ -423,6 +411,20 @@ bool removeCallback(EventObject* e, PyObject* callback) {
             return done;
         }
     return false;
+}
+
+bool optionalArgument(PyObject* const* args, Py_ssize_t nargs, PyObject* kw, const char* method,
+                      const char* name, PyObject*& out) {
+    const Py_ssize_t named = kw != nullptr ? PyTuple_GET_SIZE(kw) : 0;
+    if (nargs + named > 1 ||
+        (named == 1 &&
+         (!PyUnicode_Check(PyTuple_GET_ITEM(kw, 0)) ||
+          PyUnicode_CompareWithASCIIString(PyTuple_GET_ITEM(kw, 0), name) != 0))) {
+        PyErr_Format(PyExc_TypeError, "%s() takes one optional argument, %s", method, name);
+        return false;
+    }
+    if (nargs + named == 1) out = args[0];
+    return true;
 }
 
 PyObject* copiedFailure(PyObject* e) {

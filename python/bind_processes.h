@@ -104,6 +104,11 @@ EventObject* newEvent(PyTypeObject* type, EnvironmentObject* env);
 /// ran (`env->core->stopped` gets a new reference to the event); -1: error set.
 int processEvent(EnvironmentObject* env, EventObject* event);
 
+/// The one optional argument `name` of `method` (positional or by keyword) into `out`, which
+/// keeps its default when it is not given; false with TypeError set for anything else.
+bool optionalArgument(PyObject* const* args, Py_ssize_t nargs, PyObject* kw, const char* method,
+                      const char* name, PyObject*& out);
+
 /// An exclusive copy of a failure for raising: type(e)(*e.args) with e as its cause (e itself
 /// when it cannot be copied). A new reference; null with RuntimeError set when `e` is null.
 PyObject* copiedFailure(PyObject* e);

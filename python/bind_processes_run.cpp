@@ -195,11 +195,8 @@ PyObject* generatorGetter(PyObject* self, void*) {
 
 PyObject* interruptMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
     if (!ready(self)) return nullptr;
-    if (nargs > 1 || (kw != nullptr && PyTuple_GET_SIZE(kw) + nargs > 1)) {
-        PyErr_SetString(PyExc_TypeError, "interrupt() takes at most one argument (cause)");
-        return nullptr;
-    }
-    PyObject* cause = nargs + (kw != nullptr ? PyTuple_GET_SIZE(kw) : 0) == 1 ? args[0] : Py_None;
+    PyObject* cause = Py_None;
+    if (!optionalArgument(args, nargs, kw, "interrupt", "cause", cause)) return nullptr;
     ProcessObject* p = asProcess(self);
     if (p->event.value != nullptr) {
         PyErr_Format(PyExc_RuntimeError, "%R has terminated and cannot be interrupted.", self);

@@ -102,6 +102,11 @@ def test_process_value_target_and_interrupt_rules():
     assert not p.is_alive and p.value == "result" and env.active_process is None
     with pytest.raises(RuntimeError, match="has terminated and cannot be interrupted"):
         p.interrupt("late")
+    for call in (lambda: p.interrupt(reason="late"), lambda: p.interrupt("a", "b"),
+                 lambda: env.event().succeed(val=1), lambda: env.event().succeed(1, value=2)):
+        with pytest.raises(TypeError, match="takes one optional argument"):
+            call()
+    assert env.event().succeed(value=3).value == 3
     with pytest.raises(ValueError, match="is not a generator"):
         env.process(lambda: None)
     assert str(sim.Interrupt("why")) == "Interrupt('why')"
