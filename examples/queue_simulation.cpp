@@ -32,10 +32,11 @@ Result simulate(int servers, double meanInterarrival, double meanService) {
         server.request([&] {
             scheduler.after(service.getRandomVariate(ServiceStream), [&] { server.release(); });
         });
+        // The event holds a reference to `arrive` (stored inline), not a copy of it.
         if (++arrived < Customers)
-            scheduler.after(interarrival.getRandomVariate(ArrivalStream), arrive);
+            scheduler.after(interarrival.getRandomVariate(ArrivalStream), [&arrive] { arrive(); });
     };
-    scheduler.after(interarrival.getRandomVariate(ArrivalStream), arrive);
+    scheduler.after(interarrival.getRandomVariate(ArrivalStream), [&arrive] { arrive(); });
     scheduler.run();  // until the last customer has left
     return {server.waitingTimes().mean(), server.utilisation(scheduler.now())};
 }

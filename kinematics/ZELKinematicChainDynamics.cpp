@@ -15,16 +15,11 @@
 #include <vector>
 
 using zel_internal::ArticulatedInertia;
+using zel_internal::detailNumber;
 using zel_internal::RigidInertia;
 using zel_internal::SpatialRotation;
 
 namespace {
-
-std::string text(double x) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", x);
-    return buffer;
-}
 
 // The step from joint frame i-1 (or the base frame) to joint frame i, and the joint's axis in
 // the motion vectors: 2 (turning about z) or 5 (sliding along z).
@@ -160,16 +155,17 @@ ZELKinematicChain::Body ZELKinematicChain::body(double mass, const ZELVector3D& 
         zel_internal::raise<ZELEDomainError>(zel_internal::kChainInertia, head + detail);
     };
     if (!std::isfinite(mass) || mass < 0.0)
-        fail("mass " + text(mass) + " is not a finite value at or above 0");
+        fail("mass " + detailNumber(mass) + " is not a finite value at or above 0");
     bool finite = true;
     for (int k = 0; k < 3; ++k) finite = finite && std::isfinite(centreOfMass[k]);
     for (double x : inertia) finite = finite && std::isfinite(x);
-    const std::string values = "{" + text(inertia[0]) + ", " + text(inertia[1]) + ", " +
-        text(inertia[2]) + ", " + text(inertia[3]) + ", " + text(inertia[4]) + ", " +
-        text(inertia[5]) + "}";
+    const std::string values = "{" + detailNumber(inertia[0]) + ", " + detailNumber(inertia[1]) +
+        ", " + detailNumber(inertia[2]) + ", " + detailNumber(inertia[3]) + ", " +
+        detailNumber(inertia[4]) + ", " + detailNumber(inertia[5]) + "}";
     if (!finite)
-        fail("centre of mass (" + text(centreOfMass[0]) + ", " + text(centreOfMass[1]) + ", " +
-             text(centreOfMass[2]) + ") and inertia " + values + " must be finite");
+        fail("centre of mass (" + detailNumber(centreOfMass[0]) + ", " +
+             detailNumber(centreOfMass[1]) + ", " + detailNumber(centreOfMass[2]) +
+             ") and inertia " + values + " must be finite");
     // Positive semi-definite: every principal minor at or above 0. The triangle inequalities
     // (each principal moment at most the sum of the other two) hold exactly when the second
     // moment of the mass, trace/2·1 − I, is positive semi-definite too. Both within rounding of
@@ -229,7 +225,7 @@ void ZELKinematicChain::setArmature(int i, double rotorInertia) {
     if (!std::isfinite(rotorInertia) || rotorInertia < 0.0)
         zel_internal::raise<ZELEDomainError>(zel_internal::kChainArmature,
                                              "setArmature(" + std::to_string(i) +
-                                                 "): " + text(rotorInertia) +
+                                                 "): " + detailNumber(rotorInertia) +
                                                  " is not a finite value at or above 0");
     if (armature_.size() <= static_cast<std::size_t>(i))
         armature_.resize(static_cast<std::size_t>(i) + 1, 0.0);
@@ -239,8 +235,9 @@ void ZELKinematicChain::setArmature(int i, double rotorInertia) {
 void ZELKinematicChain::setGravity(const ZELVector3D& g) {
     if (!std::isfinite(g[0]) || !std::isfinite(g[1]) || !std::isfinite(g[2]))
         zel_internal::raise<ZELEDomainError>(zel_internal::kChainGravity,
-                                             "setGravity: (" + text(g[0]) + ", " + text(g[1]) +
-                                                 ", " + text(g[2]) + ") is not finite");
+                                             "setGravity: (" + detailNumber(g[0]) + ", " +
+                                                 detailNumber(g[1]) + ", " + detailNumber(g[2]) +
+                                                 ") is not finite");
     gravity_ = g;
 }
 

@@ -1,21 +1,12 @@
 #include "simulation/ZELResource.h"
 
 #include "foundation/ZELException.h"
+#include "simulation/internal/ZELOwnerId.h"
 #include "simulation/internal/ZELSimulationReportSites.h"
 
-#include <atomic>
 #include <string>
 
 namespace {
-
-// Resource numbers for the handles: 0 is the empty handle's.
-std::uint32_t nextResourceId() noexcept {
-    static std::atomic<std::uint32_t> counter{0};
-    std::uint32_t id;
-    do id = counter.fetch_add(1, std::memory_order_relaxed) + 1;
-    while (id == 0);
-    return id;
-}
 
 int checkedCapacity(int capacity) {
     if (capacity < 1)
@@ -30,7 +21,7 @@ int checkedCapacity(int capacity) {
 ZELResource::ZELResource(ZELScheduler& scheduler, int capacity)
     : scheduler_(scheduler),
       capacity_(checkedCapacity(capacity)),
-      id_(nextResourceId()),
+      id_(zel_internal::nextOwnerId()),
       busy_(scheduler.now()),
       queued_(scheduler.now()) {}
 

@@ -1,52 +1,32 @@
 #include "simulation/ZELScheduler.h"
 
 #include "foundation/ZELException.h"
+#include "simulation/internal/ZELOwnerId.h"
 #include "simulation/internal/ZELSimulationReportSites.h"
 
-#include <atomic>
-#include <iomanip>
-#include <sstream>
 #include <string>
 #include <utility>
 
-namespace {
-
-// Scheduler numbers for the handles: 0 is the empty handle's. After 2^32 - 1 schedulers the
-// numbers repeat; a handle then needs its slot and generation to match as well to be taken.
-std::uint32_t nextSchedulerId() noexcept {
-    static std::atomic<std::uint32_t> counter{0};
-    std::uint32_t id;
-    do id = counter.fetch_add(1, std::memory_order_relaxed) + 1;
-    while (id == 0);
-    return id;
-}
-
-std::string text(const ZELSimTime& t) {
-    std::ostringstream out;
-    out << std::setprecision(9) << t << " s";
-    return out.str();
-}
-
-}  // namespace
-
 ZELScheduler::ZELScheduler() : ZELScheduler(ZELSimTime()) {}
 
-ZELScheduler::ZELScheduler(ZELSimTime start) : now_(start), id_(nextSchedulerId()) {}
+ZELScheduler::ZELScheduler(ZELSimTime start) : now_(start), id_(zel_internal::nextOwnerId()) {}
 
 ZELScheduler::~ZELScheduler() = default;
 
 ZELEventHandle ZELScheduler::at(ZELSimTime time, Action action, int priority) {
     if (time < now_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kSchedulerTimeBeforeNow,
-            "at: time " + text(time) + " is before now " + text(now_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerTimeBeforeNow,
+                                             "at: time " + zel_internal::detailTime(time) +
+                                                 " is before now " +
+                                                 zel_internal::detailTime(now_));
     return schedule(time, action, priority);
 }
 
 ZELEventHandle ZELScheduler::after(ZELSimTime delay, Action action, int priority) {
     if (delay < ZELSimTime())
-        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerNegativeDelay,
-                                             "after: negative delay " + text(delay));
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kSchedulerNegativeDelay,
+            "after: negative delay " + zel_internal::detailTime(delay));
     return schedule(now_ + delay, action, priority);
 }
 
@@ -69,9 +49,10 @@ bool ZELScheduler::cancel(ZELEventHandle event) noexcept {
 bool ZELScheduler::reschedule(ZELEventHandle event, ZELSimTime time, int priority) {
     if (!owns(event) || !queue_.queued(event.slot_)) return false;
     if (time < now_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kSchedulerTimeBeforeNow,
-            "reschedule: time " + text(time) + " is before now " + text(now_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerTimeBeforeNow,
+                                             "reschedule: time " + zel_internal::detailTime(time) +
+                                                 " is before now " +
+                                                 zel_internal::detailTime(now_));
     queue_.remove(event.slot_);
     queue_.push(event.slot_, time, priority, sequence_++);
     return true;
@@ -117,9 +98,10 @@ std::uint64_t ZELScheduler::run() {
 
 std::uint64_t ZELScheduler::runUntil(ZELSimTime end) {
     if (end < now_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kSchedulerEndBeforeNow,
-            "runUntil: end " + text(end) + " is before now " + text(now_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kSchedulerEndBeforeNow,
+                                             "runUntil: end " + zel_internal::detailTime(end) +
+                                                 " is before now " +
+                                                 zel_internal::detailTime(now_));
     stopRequested_ = false;
     std::uint64_t count = 0;
     while (!queue_.empty()) {

@@ -5,27 +5,12 @@
 #include "simulation/internal/ZELSimulationReportSites.h"
 
 #include <cmath>
-#include <cstdio>
-#include <iomanip>
 #include <limits>
-#include <sstream>
 #include <string>
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-std::string text(double x) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", x);
-    return buffer;
-}
-
-std::string text(const ZELSimTime& t) {
-    std::ostringstream out;
-    out << std::setprecision(9) << t << " s";
-    return out.str();
-}
 
 // Error-free transformations (no fused multiply-add: the library is built without contraction).
 // a + b = s + e exactly.
@@ -107,13 +92,11 @@ double ZELTally::max() const noexcept { return count_ == 0 ? kNaN : max_; }
 
 double ZELTally::halfWidth(double level) const {
     if (!(level > 0.0 && level < 1.0))
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kTallyLevel,
-            "halfWidth: confidence level " + text(level) + " is not between 0 and 1");
-    if (count_ < 2) return kNaN;
-    const double t =
-        zel_internal::studentUpperQuantile(0.5 * (1.0 - level), static_cast<double>(count_ - 1));
-    return t * stdDev() / std::sqrt(static_cast<double>(count_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kTallyLevel,
+                                             "halfWidth: confidence level " +
+                                                 zel_internal::detailNumber(level) +
+                                                 " is not between 0 and 1");
+    return zel_internal::studentHalfWidth(level, stdDev(), static_cast<double>(count_));
 }
 
 // ---- ZELTimeWeighted --------------------------------------------------------------------------
@@ -121,8 +104,9 @@ double ZELTally::halfWidth(double level) const {
 ZELTimeWeighted::ZELTimeWeighted(ZELSimTime start, double initial)
     : start_(start), last_(start), value_(initial), min_(initial), max_(initial) {
     if (!std::isfinite(initial))
-        zel_internal::raise<ZELEDomainError>(zel_internal::kTimeWeightedValue,
-                                             "initial value " + text(initial) + " is not finite");
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kTimeWeightedValue,
+            "initial value " + zel_internal::detailNumber(initial) + " is not finite");
 }
 
 void ZELTimeWeighted::accumulate(double& high, double& low, ZELSimTime to) const noexcept {
@@ -142,12 +126,14 @@ void ZELTimeWeighted::accumulate(double& high, double& low, ZELSimTime to) const
 
 void ZELTimeWeighted::set(ZELSimTime t, double value) {
     if (t < last_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kTimeWeightedBackwards,
-            "set: time " + text(t) + " is before the last change at " + text(last_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kTimeWeightedBackwards,
+                                             "set: time " + zel_internal::detailTime(t) +
+                                                 " is before the last change at " +
+                                                 zel_internal::detailTime(last_));
     if (!std::isfinite(value))
-        zel_internal::raise<ZELEDomainError>(zel_internal::kTimeWeightedValue,
-                                             "set: value " + text(value) + " is not finite");
+        zel_internal::raise<ZELEDomainError>(
+            zel_internal::kTimeWeightedValue,
+            "set: value " + zel_internal::detailNumber(value) + " is not finite");
     accumulate(high_, low_, t);
     last_ = t;
     value_ = value;
@@ -157,9 +143,10 @@ void ZELTimeWeighted::set(ZELSimTime t, double value) {
 
 void ZELTimeWeighted::reset(ZELSimTime t) {
     if (t < last_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kTimeWeightedBackwards,
-            "reset: time " + text(t) + " is before the last change at " + text(last_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kTimeWeightedBackwards,
+                                             "reset: time " + zel_internal::detailTime(t) +
+                                                 " is before the last change at " +
+                                                 zel_internal::detailTime(last_));
     start_ = last_ = t;
     high_ = low_ = 0.0;
     min_ = max_ = value_;
@@ -167,9 +154,10 @@ void ZELTimeWeighted::reset(ZELSimTime t) {
 
 double ZELTimeWeighted::mean(ZELSimTime until) const {
     if (until < last_)
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kTimeWeightedBackwards,
-            "mean: end " + text(until) + " is before the last change at " + text(last_));
+        zel_internal::raise<ZELEDomainError>(zel_internal::kTimeWeightedBackwards,
+                                             "mean: end " + zel_internal::detailTime(until) +
+                                                 " is before the last change at " +
+                                                 zel_internal::detailTime(last_));
     if (!(start_ < until)) return kNaN;
     double high = high_, low = low_;
     accumulate(high, low, until);

@@ -124,18 +124,12 @@ std::size_t ZELReplicationResults::nanCount(std::size_t j) const {
 
 double ZELReplicationResults::halfWidth(std::size_t j, double level) const {
     checkedOutput(j);
-    if (!(level > 0.0 && level < 1.0)) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.17g", level);
-        zel_internal::raise<ZELEDomainError>(
-            zel_internal::kReplicationStatistic,
-            std::string("ZELReplicationResults: confidence level ") + buffer +
-                " is not between 0 and 1");
-    }
-    const std::size_t m = valid_[j];
-    if (m < 2) return kNaN;
-    const double t = studentUpperQuantile(0.5 * (1.0 - level), static_cast<double>(m - 1));
-    return t * stdDev_[j] / std::sqrt(static_cast<double>(m));
+    if (!(level > 0.0 && level < 1.0))
+        zel_internal::raise<ZELEDomainError>(zel_internal::kReplicationStatistic,
+                                             "ZELReplicationResults: confidence level " +
+                                                 zel_internal::detailNumber(level) +
+                                                 " is not between 0 and 1");
+    return zel_internal::studentHalfWidth(level, stdDev_[j], static_cast<double>(valid_[j]));
 }
 
 std::string ZELReplicationResults::summary(const std::vector<std::string>& names,

@@ -15,6 +15,7 @@
 
 #include "foundation/scl_assert.h"
 
+#include <cstdio>
 #include <string>
 
 namespace zel_internal {
@@ -44,6 +45,13 @@ template <class Error>
 template <class Error>
 [[noreturn]] inline void raise(const ThrowSite& site, const std::wstring& detail) {
     throw Error(std::wstring(site.message) + L": " + detail, site.file, site.line);
+}
+
+/// A number in a report's detail, with every digit that tells it apart ("%.17g").
+inline std::string detailNumber(double x) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", x);
+    return buffer;
 }
 
 /// UTF-8 text as a wide string; bytes that are not UTF-8 become U+FFFD, so that any text (a

@@ -33,13 +33,6 @@ constexpr ThrowSite kChainInverseStream{L"ZELKinematicChain", "kinematics/ZELKin
 constexpr ThrowSite kChainInverseTarget{L"ZELKinematicChain", "kinematics/ZELKinematicChainInverse",
                                         81};
 
-/// A number in a report's detail, with every digit that tells it apart ("%.17g").
-inline std::string detailNumber(double x) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", x);
-    return buffer;
-}
-
 /// setInertia or setPayload with a negative or non-finite mass, a non-finite value, or an
 /// inertia that is not positive semi-definite or breaks the triangle inequalities
 /// (ZELEDomainError).

@@ -315,7 +315,9 @@ def _kill(executor, processes):
     manager thread, which sees them die, and by this thread. Waiting for the manager too matters:
     when it reaps a worker first, a join here returns before the worker is struck off the list of
     live children."""
-    processes = processes + list((getattr(executor, "_processes", None) or {}).values())
+    # the workers listed at the start and any the pool still lists, each once
+    listed = (getattr(executor, "_processes", None) or {}).values()
+    processes = list({id(process): process for process in [*processes, *listed]}.values())
     manager = getattr(executor, "_executor_manager_thread", None)
     for process in processes:
         process.kill()

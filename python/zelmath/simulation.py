@@ -433,27 +433,6 @@ class Resource(BaseResource):
     def release(self, request):
         return Release(self, request)
 
-    # _do_put and _do_get never ask to go on: only the head of each queue is looked at.
-    def _trigger_put(self, get_event):
-        queue = self.put_queue
-        if queue:
-            event = queue[0]
-            self._do_put(event)
-            if event._value is not PENDING and queue.pop(0) is not event:
-                raise RuntimeError("Put queue invariant violated")
-        if self._monitors:
-            self._changed()
-
-    def _trigger_get(self, put_event):
-        queue = self.get_queue
-        if queue:
-            event = queue[0]
-            self._do_get(event)
-            if event._value is not PENDING and queue.pop(0) is not event:
-                raise RuntimeError("Get queue invariant violated")
-        if self._monitors:
-            self._changed()
-
     def _do_put(self, event):
         if len(self.users) < self._capacity:
             self.users.append(event)
@@ -637,9 +616,6 @@ class Store(BaseResource):
     def get(self):
         return StoreGet(self)
 
-    _trigger_put = Resource._trigger_put
-    _trigger_get = Resource._trigger_get
-
     def _do_put(self, event):
         if len(self.items) < self._capacity:
             self.items.append(event.item)
@@ -676,8 +652,6 @@ class PriorityStore(Store):
 
 class FilterStore(Store):
     """A Store whose get(filter) takes the first item the filter accepts."""
-
-    _trigger_get = BaseResource._trigger_get  # its _do_get goes on past a waiting get
 
     def get(self, filter=lambda item: True):
         return FilterStoreGet(self, filter)

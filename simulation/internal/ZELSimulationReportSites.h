@@ -6,7 +6,12 @@
 #ifndef ZELMATH_SIMULATION_INTERNAL_ZELSIMULATIONREPORTSITES_H
 #define ZELMATH_SIMULATION_INTERNAL_ZELSIMULATIONREPORTSITES_H
 
+#include "ZELSimTimeMD.m/src/ZELSimTime.h"
 #include "foundation/internal/ZELReportSites.h"
+
+#include <iomanip>
+#include <sstream>
+#include <string>
 
 namespace zel_internal {
 
@@ -33,6 +38,13 @@ constexpr ThrowSite kResourceCapacity{L"ZELResource", "simulation/ZELResource", 
 constexpr ThrowSite kResourceRelease{L"ZELResource", "simulation/ZELResource", 65};
 /// ZELResource::request with an empty action (ZELEDomainError).
 constexpr ThrowSite kResourceEmptyAction{L"ZELResource", "simulation/ZELResource", 46};
+
+/// A time in a report's detail: seconds to the nanosecond.
+inline std::string detailTime(const ZELSimTime& t) {
+    std::ostringstream out;
+    out << std::setprecision(9) << t << " s";
+    return out.str();
+}
 
 }  // namespace zel_internal
 

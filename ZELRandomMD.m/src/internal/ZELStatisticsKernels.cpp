@@ -178,4 +178,10 @@ double studentUpperQuantile(double q, double nu) {
     return t;
 }
 
+double studentHalfWidth(double level, double stdDev, double n) {
+    if (n < 2.0) return std::numeric_limits<double>::quiet_NaN();
+    const double t = studentUpperQuantile(0.5 * (1.0 - level), n - 1.0);
+    return t * stdDev / std::sqrt(n);
+}
+
 }  // namespace zel_internal

@@ -20,6 +20,10 @@ double normalUpperQuantile(double q);
 /// infinite), q in (0, 0.5].
 double studentUpperQuantile(double q, double nu);
 
+/// The half-width t(n - 1, (1 + level) / 2) * stdDev / sqrt(n) of the confidence interval of a
+/// mean of n observations (level in (0, 1), checked by the caller); NaN below two observations.
+double studentHalfWidth(double level, double stdDev, double n);
+
 }  // namespace zel_internal
 
 #endif
