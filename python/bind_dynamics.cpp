@@ -14,13 +14,6 @@ using Chain = ZELKinematicChain;
 // Below this many rows a batch keeps the GIL: releasing it costs more than the rows.
 constexpr py::ssize_t kReleaseGilRows = 16;
 
-std::string shapeOf(const py::array& a) {
-    std::string s = "(";
-    for (py::ssize_t i = 0; i < a.ndim(); ++i)
-        s += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
-    return s + (a.ndim() == 1 ? ",)" : ")");
-}
-
 // The arguments of one call: every array (n,) or every array (m, n) with the same m (wrenches
 // (6,) or (m, 6)); ValueError naming the argument and both shapes otherwise.
 struct Batch {
@@ -45,7 +38,7 @@ struct Batch {
             : single                       ? "(" + w + ",)"
                                            : "(" + std::to_string(rows) + ", " + w + ")";
         throw py::value_error(std::string(what) + ": " + name + " must have shape " + expected +
-                              ", got " + shapeOf(a));
+                              ", got " + shapeText(a));
     }
 
 private:
@@ -135,12 +128,6 @@ void checkIndex(const Chain& self, int i, const char* what) {
                               " outside 0.." + std::to_string(self.joints() - 1));
 }
 
-ZELVector3D vector3(py::handle object, const char* what) {
-    if (py::isinstance<ZELVector3D>(object)) return object.cast<ZELVector3D>();
-    const InArray a = shapedArray(object, {3}, what);
-    return ZELVector3D(a.data()[0], a.data()[1], a.data()[2]);
-}
-
 std::array<double, 6> inertia6(py::handle object, const char* what) {
     const InArray a = shapedArray(object, {6}, what);
     std::array<double, 6> out{};
@@ -158,7 +145,7 @@ void bindDynamics(py::module_& m) {
             [](Chain& self, int i, double mass, py::handle com, py::handle inertia) {
                 checkIndex(self, i, "KinematicChain.set_inertia");
                 self.setInertia(i, mass,
-                                vector3(com, "KinematicChain.set_inertia (centre_of_mass)"),
+                                vector3From(com, "KinematicChain.set_inertia (centre_of_mass)"),
                                 inertia6(inertia, "KinematicChain.set_inertia (inertia)"));
             },
             py::arg("i"), py::arg("mass"), py::arg("centre_of_mass"), py::arg("inertia"),
@@ -177,14 +164,15 @@ void bindDynamics(py::module_& m) {
         .def(
             "set_gravity",
             [](Chain& self, py::handle g) {
-                self.setGravity(vector3(g, "KinematicChain.set_gravity"));
+                self.setGravity(vector3From(g, "KinematicChain.set_gravity"));
             },
             py::arg("g"), "Gravity's acceleration in the coordinates of forward's result.")
         .def("gravity", &Chain::gravity, "Gravity's acceleration (default (0, 0, -9.81)).")
         .def(
             "set_payload",
             [](Chain& self, double mass, py::handle com, py::handle inertia) {
-                self.setPayload(mass, vector3(com, "KinematicChain.set_payload (centre_of_mass)"),
+                self.setPayload(mass,
+                                vector3From(com, "KinematicChain.set_payload (centre_of_mass)"),
                                 inertia6(inertia, "KinematicChain.set_payload (inertia)"));
             },
             py::arg("mass"), py::arg("centre_of_mass"), py::arg("inertia"),

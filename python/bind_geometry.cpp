@@ -22,13 +22,13 @@ constexpr py::ssize_t kReleaseGilPoints = 4096;
 
 std::string num(double x) { return py::repr(py::float_(x)).cast<std::string>(); }
 
-V3 vector3From(py::handle object) {
+}  // namespace
+
+V3 vector3From(py::handle object, const char* what) {
     if (py::isinstance<V3>(object)) return object.cast<const V3&>();
-    const InArray a = shapedArray(object, {3}, "Vector3D");
+    const InArray a = shapedArray(object, {3}, what);
     return V3(a.data());
 }
-
-}  // namespace
 
 void checkRotation(const double* p, std::size_t stride, const char* what) {
     auto at = [&](int r, int c) {
@@ -275,7 +275,8 @@ void bindGeometry(py::module_& m) {
     vector.def(py::init<>(), "The zero vector.")
         .def(py::init<double, double, double>(), py::arg("x"), py::arg("y"), py::arg("z"),
              "(x, y, z).")
-        .def(py::init(&vector3From), py::arg("values"), "From an array-like of 3 numbers.")
+        .def(py::init([](py::handle values) { return vector3From(values); }), py::arg("values"),
+             "From an array-like of 3 numbers.")
         .def_buffer([](V3& v) { return py::buffer_info(&v[0], 3); })
         .def_property(
             "x", [](const V3& v) { return v[0]; }, [](V3& v, double x) { v[0] = x; },

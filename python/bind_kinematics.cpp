@@ -13,13 +13,6 @@ namespace {
 
 using Chain = ZELKinematicChain;
 
-std::string shapeText(const py::array& a) {
-    std::string s = "(";
-    for (py::ssize_t i = 0; i < a.ndim(); ++i)
-        s += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
-    return s + (a.ndim() == 1 ? ",)" : ")");
-}
-
 // A float64 array of joint values: (n,) when `batch` is false, (n,) or (m, n) when it is true.
 // The module's one check of array-likes refuses what is not real numbers (TypeError); a wrong
 // shape is a ValueError naming both shapes.
@@ -130,8 +123,7 @@ py::tuple inverse(const Chain& self, const ZELXform3D& target, py::handle seedOb
         const Clock::time_point now = Clock::now();
         if (now - lastCheck < std::chrono::milliseconds(50)) return false;
         lastCheck = now;
-        py::gil_scoped_acquire gil;
-        interrupted = PyErr_CheckSignals() != 0;
+        interrupted = pythonInterrupted();
         return interrupted;
     };
     const ZELMathVector seed = toVector(seedArray);

@@ -43,16 +43,11 @@ ZELReplication replicationOf(std::uint64_t index, const std::string& engine,
 
 ZELReplicationResults resultsOf(py::handle values, std::uint64_t first) {
     const InArray a = numericArray(values, "ReplicationResults values");
-    if (a.ndim() != 2) {
-        std::string shape;
-        for (py::ssize_t i = 0; i < a.ndim(); ++i)
-            shape += std::to_string(a.shape(i)) + (i + 1 < a.ndim() || i == 0 ? ", " : "");
-        if (a.ndim() == 1) shape.pop_back();
+    if (a.ndim() != 2)
         throw py::type_error(
-            "ReplicationResults values: expected a 2-D array (a row per "
-            "replication, a column per output), got shape (" +
-            shape + ")");
-    }
+            "ReplicationResults values: expected a 2-D array (a row per replication, a column per "
+            "output), got shape " +
+            shapeText(a));
     return ZELReplicationResults(ZELMathMatrix(a.data(), static_cast<std::size_t>(a.shape(0)),
                                                static_cast<std::size_t>(a.shape(1))),
                                  first);

@@ -155,13 +155,17 @@ InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape,
         for (py::ssize_t extent : shape)
             want += (extent < 0 ? std::string("n") : std::to_string(extent)) + ", ";
         want = want.substr(0, want.size() - 2) + (shape.size() == 1 ? ",)" : ")");
-        std::string got = "(";
-        for (py::ssize_t i = 0; i < a.ndim(); ++i)
-            got += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
-        got += a.ndim() == 1 ? ",)" : ")";
-        throw py::type_error(std::string(what) + ": expected shape " + want + ", got " + got);
+        throw py::type_error(std::string(what) + ": expected shape " + want + ", got " +
+                             shapeText(a));
     }
     return a;
+}
+
+std::string shapeText(const py::array& a) {
+    std::string s = "(";
+    for (py::ssize_t i = 0; i < a.ndim(); ++i)
+        s += std::to_string(a.shape(i)) + (i + 1 < a.ndim() ? ", " : "");
+    return s + (a.ndim() == 1 ? ",)" : ")");
 }
 
 std::string shapeText(std::initializer_list<std::size_t> shape) {

@@ -73,8 +73,12 @@ InArray shapedArray(py::handle object, std::initializer_list<py::ssize_t> shape,
 /// The array of numbers `object` stands for, of any shape, as float64 (TypeError as shapedArray).
 InArray numericArray(py::handle object, const char* what);
 
-/// "(3, 2)", "(5,)": a shape as numpy prints it.
+/// A Vector3D, or an array-like of 3 numbers (TypeError as shapedArray, naming `what`).
+ZELVector3D vector3From(py::handle object, const char* what = "Vector3D");
+
+/// "(3, 2)", "(5,)", "()": a shape (given, or an array's) as numpy prints it.
 std::string shapeText(std::initializer_list<std::size_t> shape);
+std::string shapeText(const py::array& a);
 
 /// Raises ValueError "<what>: shapes A and B do not match".
 [[noreturn]] void shapeMismatch(const char* what, const std::string& a, const std::string& b);
